@@ -1,0 +1,40 @@
+# Thin wrapper over CMake. `make run` and `make test` do all the set-up on a
+# fresh Debian 12 machine.
+BUILD_DIR ?= build
+ASAN_DIR ?= build-asan
+FUZZ_DIR ?= build-fuzz
+JOBS ?= $(shell nproc)
+FUZZ_SECONDS ?= 15
+
+.PHONY: deps build run test test-release test-asan fuzz-smoke bench clean
+
+deps:
+	@bash scripts/install-deps.sh
+
+build: deps
+	cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS)
+	cmake --build $(BUILD_DIR) -j $(JOBS)
+
+run: build
+	@bash scripts/start.sh $(BUILD_DIR)
+
+test: test-release test-asan fuzz-smoke
+
+test-release: build
+	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+test-asan: deps
+	cmake -S . -B $(ASAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSTEMPORA_SANITIZE=ON $(CMAKE_FLAGS)
+	cmake --build $(ASAN_DIR) -j $(JOBS)
+	cd $(ASAN_DIR) && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+	  ctest --output-on-failure -j $(JOBS)
+
+fuzz-smoke: deps
+	@bash scripts/fuzz-smoke.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
+
+bench: build
+	cmake --build $(BUILD_DIR) --target benchmarks
+	@bash bench/run-benchmarks.sh $(BUILD_DIR)
+
+clean:
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR)

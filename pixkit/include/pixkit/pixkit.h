@@ -1,0 +1,187 @@
+/*
+ * Pixkit: reads and writes picture files and owns the storage of every
+ * image record the program holds.
+ *
+ * The interface is plain C (C99 or C++). Nothing throws across it: a
+ * function that fails returns a record whose Bits is NULL (and whose
+ * Storage is NULL for newdib), or 0 where it returns a number.
+ *
+ * Records are plain values. Functions that take an existing record take a
+ * pointer to it and never change the caller's copy; functions that make a
+ * record return it by value. Copying a record shares its storage, which is
+ * released exactly once with deldib() on any copy.
+ */
+#ifndef PIXKIT_PIXKIT_H
+#define PIXKIT_PIXKIT_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+#if defined(PIXKIT_BUILDING_LIBRARY)
+#define PIXKIT_API __attribute__((visibility("default")))
+#else
+#define PIXKIT_API
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Device-independent bitmap header, 40 bytes, as stored in BMP files. */
+typedef struct PixkitBitmapInfoHeader {
+  uint32_t biSize;          /* 40 */
+  int32_t biWidth;          /* 1 .. 32768 */
+  int32_t biHeight;         /* 1 .. 32768; rows are stored bottom-up */
+  uint16_t biPlanes;        /* 1 */
+  uint16_t biBitCount;      /* 1, 4, 8, 16 (5-5-5), 24 or 32 */
+  uint32_t biCompression;   /* 0: uncompressed */
+  uint32_t biSizeImage;     /* RowBytes * biHeight */
+  int32_t biXPelsPerMeter;  /* resolution as read from the file, else 0 */
+  int32_t biYPelsPerMeter;
+  uint32_t biClrUsed;       /* colour table entries for 1, 4 and 8 bits */
+  uint32_t biClrImportant;
+} PixkitBitmapInfoHeader;
+
+/* One colour table entry: blue, green, red, reserved. */
+typedef struct PixkitRgbQuad {
+  uint8_t rgbBlue;
+  uint8_t rgbGreen;
+  uint8_t rgbRed;
+  uint8_t rgbReserved;
+} PixkitRgbQuad;
+
+/* Header followed by the colour table. Records always carry room for 256
+ * entries behind the header. */
+typedef struct PixkitBitmapInfo {
+  PixkitBitmapInfoHeader bmiHeader;
+  PixkitRgbQuad bmiColors[256];
+} PixkitBitmapInfo;
+
+/* One palette entry in LOGPALETTE order: red, green, blue, flags. */
+typedef struct PixkitPaletteEntry {
+  uint8_t peRed;
+  uint8_t peGreen;
+  uint8_t peBlue;
+  uint8_t peFlags;
+} PixkitPaletteEntry;
+
+typedef struct PixkitLogPalette {
+  uint16_t palVersion;    /* 0x300 */
+  uint16_t palNumEntries; /* 1 .. 256 */
+  PixkitPaletteEntry palPalEntry[256];
+} PixkitLogPalette;
+
+/* A palette made by CreatePalette(); opaque to callers. */
+typedef struct PixkitPalette *PixkitPaletteHandle;
+
+/* The image record. Field order and widths are fixed; the reserved fields
+ * belong to the library. With 8-byte pointers the offsets are
+ * Info 0, Storage 8, Bits 24, RowBytes 32, HasPalette 36, LogPalette 38,
+ * PaletteHandle 1072. */
+typedef struct TDibImage {
+  PixkitBitmapInfo *Info; /* header and colour table (blue, green, red) */
+  void *Storage;          /* non-NULL while the record holds an image */
+  void *LibraryReserved1;
+  uint8_t *Bits;          /* first byte of the bottom memory row, or NULL */
+  int32_t RowBytes;       /* bytes from one memory row to the next, multiple of 4 */
+  uint8_t HasPalette;     /* 1 for 1, 4 and 8 bits per pixel */
+  uint8_t LibraryReserved2;
+  PixkitLogPalette LogPalette; /* palette copy in red, green, blue order */
+#if UINTPTR_MAX > 0xFFFFFFFFu
+  uint8_t LibraryReserved3[6];
+#else
+  uint8_t LibraryReserved3[2];
+#endif
+  PixkitPaletteHandle PaletteHandle; /* made from LogPalette */
+  uint8_t LibraryReserved4[32];
+} TDibImage;
+
+/* Format codes understood by SaveDib. */
+enum {
+  PIXKIT_FORMAT_BMP = 3,
+  PIXKIT_FORMAT_DIB = 4,
+  PIXKIT_FORMAT_GIF = 5,
+  PIXKIT_FORMAT_IFF = 6,
+  PIXKIT_FORMAT_JIF = 7,
+  PIXKIT_FORMAT_JPG = 8,
+  PIXKIT_FORMAT_LBM = 9,
+  PIXKIT_FORMAT_PCX = 10,
+  PIXKIT_FORMAT_RLE = 11,
+  PIXKIT_FORMAT_TGA = 12,
+  PIXKIT_FORMAT_TIF = 13,
+  PIXKIT_FORMAT_JP2 = 14
+};
+
+/* Loads the first picture of the file at path (format found from the
+ * content). reserved is 0. owner is handed to the progress handler
+ * registered for it, if any. The record is at the file's own bit count:
+ * palette pictures at 1, 4 or 8 bits, others at 24, or 32 with a real
+ * alpha channel. On failure the record's Bits and Storage are NULL and
+ * nothing needs releasing (deldib on it is harmless). The caller owns the
+ * record and releases it with deldib. */
+PIXKIT_API TDibImage OpenDib(const char *path, int reserved, void *owner);
+
+/* Writes the record to path in the format of the code (PIXKIT_FORMAT_*).
+ * The file is written to a temporary file beside the target and renamed
+ * over it only when complete; an older file survives a failed write. A
+ * target that is a symbolic link is written through to the file it names;
+ * an existing target whose permission bits forbid writing is left alone.
+ * Returns 1 when the whole file was written, 0 otherwise. The record is not
+ * changed and stays the caller's. */
+PIXKIT_API int SaveDib(const TDibImage *dib, const char *path, int format, void *owner);
+
+/* Quality (1..100, clamped) of later JPEG writes. The default is 75. */
+PIXKIT_API void SetJPEGQual(int quality);
+
+/* File-dialog filter of every readable format, "description|patterns|...",
+ * zero-terminated, owned by the library and valid for its lifetime. */
+PIXKIT_API const char *GetDIBOpenFilter(void);
+
+/* Makes a record of width x height (both >= 1) at 1, 4, 8, 16, 24 or 32
+ * bits per pixel, every pixel zero. For 1, 4 and 8 bits the palette is
+ * copied from the first palette_count entries of palette_source's colour
+ * table when palette_source is not NULL (further entries default), else the
+ * library's default palette: black and white at 1 bit, the 16 VGA colours
+ * at 4 bits, a 6x7x6 colour cube with greys at 8 bits. On failure Storage
+ * and Bits are NULL. */
+PIXKIT_API TDibImage newdib(int width, int height, int bit_count,
+                            const PixkitBitmapInfo *palette_source, int palette_count);
+
+/* Releases the storage and palette handle of a record made by this library.
+ * Records whose Storage is NULL are ignored. */
+PIXKIT_API void deldib(const TDibImage *dib);
+
+/* Pixel (x, y), (0, 0) the top-left pixel: the palette index for 1, 4 and
+ * 8 bits, red + 256 * green + 65536 * blue for 16, 24 and 32 bits (alpha in
+ * bits 24-31 at 32 bits). Outside the picture, or without pixels: 0. */
+PIXKIT_API uint32_t getpixel(const TDibImage *dib, int x, int y);
+
+/* Sets pixel (x, y) from a value in the form getpixel returns. Outside the
+ * picture, or without pixels, nothing happens. */
+PIXKIT_API void setpixel(const TDibImage *dib, int x, int y, uint32_t value);
+
+/* Makes a palette from palNumEntries entries of log (1..256). NULL on
+ * failure. Release with DeletePalette. */
+PIXKIT_API PixkitPaletteHandle CreatePalette(const PixkitLogPalette *log);
+PIXKIT_API void DeletePalette(PixkitPaletteHandle palette);
+
+/* The index of the palette entry nearest to colour (red in bits 0-7, green
+ * 8-15, blue 16-23): the smallest squared RGB distance, the lowest index
+ * among equals. 0 for a NULL handle. */
+PIXKIT_API uint32_t GetNearestPaletteIndex(PixkitPaletteHandle palette, uint32_t colour);
+
+/* Called with the owner and a percentage 0..100 while a picture of that
+ * owner is loaded or saved. Register NULL to stop. */
+typedef void (*PixkitProgressFn)(void *owner, int percent);
+PIXKIT_API void SetDibProgressHandler(void *owner, PixkitProgressFn handler);
+
+/* Largest picture any reader accepts, checked before allocating. Defaults:
+ * 32768 pixels a side, 250 million pixels. Meant for tests and fuzzing;
+ * values below 1 restore the defaults. */
+PIXKIT_API void PixkitSetLimits(int32_t max_side, int64_t max_pixels);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* PIXKIT_PIXKIT_H */

@@ -1,0 +1,6 @@
+#include "codecs.h"
+
+namespace pixkit {
+
+Status encode_pcx(const PictureView&, OutputFile&) { return fail("pcx: writer not built yet"); }
+}  // namespace pixkit

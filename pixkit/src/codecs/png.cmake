@@ -1,0 +1,3 @@
+target_sources(pixkit_objects PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/png_reader.cpp
+)

@@ -1,0 +1,42 @@
+#include "format_sniff.h"
+
+#include <cstring>
+
+#include "../codecs/codecs.h"
+
+namespace pixkit {
+namespace {
+
+bool starts_with(ByteSpan file, const void* magic, size_t n) {
+  return file.size() >= n && std::memcmp(file.data(), magic, n) == 0;
+}
+
+}  // namespace
+
+FileFormat sniff_format(ByteSpan file) {
+  static const uint8_t kPng[] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+  static const uint8_t kJp2[] = {0, 0, 0, 0x0C, 'j', 'P', ' ', ' ', 0x0D, 0x0A, 0x87, 0x0A};
+  static const uint8_t kJ2k[] = {0xFF, 0x4F, 0xFF, 0x51};
+  static const uint8_t kJpeg[] = {0xFF, 0xD8, 0xFF};
+  static const uint8_t kTiffLe[] = {'I', 'I', 42, 0};
+  static const uint8_t kTiffBe[] = {'M', 'M', 0, 42};
+  static const uint8_t kBigTiffLe[] = {'I', 'I', 43, 0};
+  static const uint8_t kBigTiffBe[] = {'M', 'M', 0, 43};
+
+  if (starts_with(file, "BM", 2)) return FileFormat::Bmp;
+  if (starts_with(file, "GIF87a", 6) || starts_with(file, "GIF89a", 6)) return FileFormat::Gif;
+  if (starts_with(file, kJpeg, sizeof kJpeg)) return FileFormat::Jpeg;
+  if (starts_with(file, kPng, sizeof kPng)) return FileFormat::Png;
+  if (starts_with(file, kJp2, sizeof kJp2) || starts_with(file, kJ2k, sizeof kJ2k)) return FileFormat::Jp2;
+  if (starts_with(file, kTiffLe, 4) || starts_with(file, kTiffBe, 4) || starts_with(file, kBigTiffLe, 4) ||
+      starts_with(file, kBigTiffBe, 4))
+    return FileFormat::Tiff;
+  if (file.size() >= 12 && std::memcmp(file.data(), "FORM", 4) == 0 &&
+      (std::memcmp(file.data() + 8, "ILBM", 4) == 0 || std::memcmp(file.data() + 8, "PBM ", 4) == 0))
+    return FileFormat::Ilbm;
+  if (looks_like_pcx(file)) return FileFormat::Pcx;
+  if (looks_like_tga(file)) return FileFormat::Tga;
+  return FileFormat::Unknown;
+}
+
+}  // namespace pixkit

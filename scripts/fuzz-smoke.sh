@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Builds the fuzz harnesses with clang's libFuzzer under ASan/UBSan and runs
+# each for a short time, starting from the saved inputs.
+set -euo pipefail
+dir=${1:-build-fuzz}
+seconds=${2:-15}
+CC=clang CXX=clang++ cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DSTEMPORA_FUZZ=ON -DSTEMPORA_SANITIZE=ON -DSTEMPORA_GUI=OFF >/dev/null
+cmake --build "$dir" -j "$(nproc)"
+shopt -s nullglob
+fuzzers=("$dir"/bin/*_fuzzer)
+if [ ${#fuzzers[@]} -eq 0 ]; then echo "no fuzzers built"; exit 0; fi
+failed=0
+for f in "${fuzzers[@]}"; do
+  name=$(basename "$f" _fuzzer)
+  format=${name%_fuzz}
+  corpus=$(mktemp -d)
+  for seed in tests/data/"$format"/good tests/data/"$format"/bad; do
+    [ -d "$seed" ] && cp -r "$seed"/. "$corpus"/ 2>/dev/null || true
+  done
+  echo "fuzzing $name for ${seconds}s"
+  if ! "$f" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 -artifact_prefix="$dir/" "$corpus" \
+       >"$dir/$name.log" 2>&1; then
+    echo "FUZZ FAILURE in $name:"; tail -n 40 "$dir/$name.log"; failed=1
+  fi
+  rm -rf "$corpus"
+done
+exit $failed

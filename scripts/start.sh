@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Starts the window program, or, where it is not built, runs the example job.
+set -euo pipefail
+build=${1:-build}
+if [ -x "$build/bin/stempora" ]; then
+  exec "$build/bin/stempora"
+fi
+exec "$build/bin/stempora-batch" examples/example.stx

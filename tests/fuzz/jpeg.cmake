@@ -1,0 +1,1 @@
+# stempora_add_fuzzer(jpeg_fuzz ${CMAKE_CURRENT_LIST_DIR}/jpeg_fuzz.cpp jpeg)

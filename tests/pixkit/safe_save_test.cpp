@@ -1,0 +1,121 @@
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "core/safe_save.h"
+#include "pixkit/pixkit.h"
+#include "test_support.h"
+
+using namespace pixkit;
+using testsupport::TempDir;
+namespace fs = std::filesystem;
+
+namespace {
+
+Status write_text(OutputFile& out, const std::string& text) {
+  out.write(text.data(), text.size());
+  return {};
+}
+
+std::string contents(const std::string& path) {
+  auto bytes = testsupport::read_file(path);
+  return std::string(bytes.begin(), bytes.end());
+}
+
+size_t entries_in(const fs::path& folder) {
+  return size_t(std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
+}
+
+}  // namespace
+
+TEST(SafeSave, FailedWriteLeavesTheOlderFileAndNoTemporary) {
+  TempDir dir;
+  const std::string target = dir.file("a.bmp");
+  testsupport::write_file(target, {'o', 'l', 'd'});
+  Status s = save_atomically(target, [](OutputFile& out) {
+    out.write("partial", 7);
+    return Status(fail("encoder gave up"));
+  });
+  EXPECT_FALSE(s.ok());
+  EXPECT_EQ(contents(target), "old");
+  EXPECT_EQ(entries_in(dir.path()), 1u);
+}
+
+TEST(SafeSave, ReplacesTheTargetKeepingItsPermissionBits) {
+  TempDir dir;
+  const std::string target = dir.file("a.bmp");
+  testsupport::write_file(target, {'o'});
+  ::chmod(target.c_str(), 0640);
+  ASSERT_TRUE(save_atomically(target, [](OutputFile& out) { return write_text(out, "new"); }).ok());
+  EXPECT_EQ(contents(target), "new");
+  struct stat st;
+  ::stat(target.c_str(), &st);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
+  EXPECT_EQ(entries_in(dir.path()), 1u);
+}
+
+TEST(SafeSave, WritesThroughASymbolicLink) {
+  TempDir dir;
+  fs::create_directory(dir.path() / "real");
+  const std::string real = dir.file("real/pic.bmp");
+  testsupport::write_file(real, {'o'});
+  fs::create_symlink("real/pic.bmp", dir.path() / "link.bmp");
+  ASSERT_TRUE(save_atomically(dir.file("link.bmp"), [](OutputFile& out) { return write_text(out, "new"); }).ok());
+  EXPECT_TRUE(fs::is_symlink(dir.path() / "link.bmp"));
+  EXPECT_EQ(contents(real), "new");
+}
+
+TEST(SafeSave, RefusesTargetsThatCannotOrMayNotBeWritten) {
+  TempDir dir;
+  const std::string locked = dir.file("locked.bmp");
+  testsupport::write_file(locked, {'o'});
+  ::chmod(locked.c_str(), 0444);
+  EXPECT_FALSE(save_atomically(locked, [](OutputFile& out) { return write_text(out, "new"); }).ok());
+  EXPECT_EQ(contents(locked), "o");
+
+  // A parent that is a regular file.
+  EXPECT_FALSE(save_atomically(locked + "/x.bmp", [](OutputFile& out) { return write_text(out, "n"); }).ok());
+  // A folder in the target's place.
+  fs::create_directory(dir.path() / "folder.bmp");
+  EXPECT_FALSE(save_atomically(dir.file("folder.bmp"), [](OutputFile& out) { return write_text(out, "n"); }).ok());
+  EXPECT_EQ(entries_in(dir.path()), 2u);
+}
+
+TEST(SafeSave, WriteErrorOfTheDeviceIsReported) {
+  // /dev/full accepts opening but fails every write.
+  const int fd = ::open("/dev/full", O_WRONLY);
+  ASSERT_GE(fd, 0);
+  {
+    OutputFile out(fd, "/dev/full");
+    std::vector<uint8_t> block(1 << 17, 1);
+    out.write(block.data(), block.size());
+    EXPECT_FALSE(out.finish().ok());
+  }
+  ::close(fd);
+}
+
+TEST(SaveDib, RefusesRecordsWithoutPixelsAndUnknownCodes) {
+  TempDir dir;
+  TDibImage empty{};
+  EXPECT_EQ(SaveDib(&empty, dir.file("a.bmp").c_str(), PIXKIT_FORMAT_BMP, nullptr), 0);
+  TDibImage d = newdib(2, 2, 24, nullptr, 0);
+  EXPECT_EQ(SaveDib(&d, dir.file("a.xyz").c_str(), 99, nullptr), 0);
+  EXPECT_EQ(SaveDib(&d, nullptr, PIXKIT_FORMAT_BMP, nullptr), 0);
+  deldib(&d);
+  EXPECT_EQ(entries_in(dir.path()), 0u);
+}
+
+TEST(OpenDib, MissingOrEmptyFilesGiveNoPixels) {
+  TempDir dir;
+  TDibImage d = OpenDib(dir.file("none.bmp").c_str(), 0, nullptr);
+  EXPECT_EQ(d.Bits, nullptr);
+  testsupport::write_file(dir.file("empty.bmp"), {});
+  d = OpenDib(dir.file("empty.bmp").c_str(), 0, nullptr);
+  EXPECT_EQ(d.Bits, nullptr);
+  d = OpenDib(dir.path().c_str(), 0, nullptr);
+  EXPECT_EQ(d.Bits, nullptr);
+  testsupport::write_file(dir.file("junk.bmp"), {'x', 'y', 'z', 0, 0, 0, 0});
+  d = OpenDib(dir.file("junk.bmp").c_str(), 0, nullptr);
+  EXPECT_EQ(d.Bits, nullptr);
+}
