@@ -1,0 +1,1 @@
+# depth promotion: target_sources(stempora_image PRIVATE ...)

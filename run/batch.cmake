@@ -1,0 +1,1 @@
+# batch loop: target_sources(stempora_run PRIVATE ...)

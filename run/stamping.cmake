@@ -1,0 +1,1 @@
+# placement, picture and text passes: target_sources(stempora_run PRIVATE ...)

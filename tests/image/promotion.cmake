@@ -1,0 +1,1 @@
+# promotion tests: target_sources(image_tests PRIVATE ...)

@@ -1,0 +1,1 @@
+# batch tests: target_sources(run_tests PRIVATE ...)

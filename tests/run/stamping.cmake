@@ -1,0 +1,1 @@
+# stamping tests: target_sources(run_tests PRIVATE ...)
