@@ -1,0 +1,30 @@
+// Where the batch run writes a source: the recognised extensions and the
+// output folder and path beside the source.
+#pragma once
+
+#include <string>
+
+// SourceExtensions: row k (1..12) of the table is entry k - 1 here; the
+// run passes k + 2 to SaveDib as the format code. Compared without regard
+// to letter case, dot included.
+inline constexpr int kSourceExtensionCount = 12;
+extern const char* const SourceExtensions[kSourceExtensionCount];
+
+// The row (1..12) of the source's extension in SourceExtensions, 0 when
+// the file name has no extension or one that is not in the table.
+int SourceExtensionRow(const std::string& source);
+
+// The file-name part of a path (after its last "/").
+std::string FileNamePart(const std::string& source);
+
+// The folder part of a source up to and including its last "/"; empty for
+// a bare file name, which lives in the current folder.
+std::string SourceFolder(const std::string& source);
+
+// Source folder + out_dir + "/": the folder the output goes to. A
+// backslash in out_dir separates folder levels like "/", so jobs made on
+// other systems keep working; no separator is doubled at the end.
+std::string OutputFolder(const std::string& source, const std::string& out_dir);
+
+// OutputFolder + the source's file name, name and extension unchanged.
+std::string OutputPath(const std::string& source, const std::string& out_dir);

@@ -1,0 +1,111 @@
+// The batch loop: load, promote, stamp, reduce, save, release; one source
+// at a time, in list order.
+#include <filesystem>
+#include <new>
+#include <stdexcept>
+#include <string>
+
+#include "image/depth_down.h"
+#include "image/depth_up.h"
+#include "image/dib_access.h"
+#include "run/batch.h"
+#include "run/output_path.h"
+#include "run/stamp_picture.h"
+#include "run/stamp_text.h"
+
+namespace {
+
+// Releases the record it watches exactly once, whatever the record holds
+// by then: the depth conversions replace the caller's record in place.
+class RecordRelease {
+ public:
+  explicit RecordRelease(TDibImage& record) : record_(record) {}
+  ~RecordRelease() { deldib(&record_); }
+  RecordRelease(const RecordRelease&) = delete;
+  RecordRelease& operator=(const RecordRelease&) = delete;
+
+ private:
+  TDibImage& record_;
+};
+
+void create_output_folder(const std::string& folder) {
+  // A folder that cannot be created shows up as a failed save.
+  std::string path = folder;
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  if (path.empty()) return;
+  std::error_code ignored;
+  std::filesystem::create_directories(path, ignored);
+}
+
+void stamp_one_source(const WatermarkJob& job, const LogSink& log, const std::string& source, int row,
+                      BatchOutcome& outcome) {
+  const std::string folder = OutputFolder(source, job.out_dir);
+  const std::string output = folder + FileNamePart(source);
+  create_output_folder(folder);
+
+  TDibImage record = OpenDib(source.c_str(), 0, job.owner);
+  RecordRelease release(record);
+  if (record.Bits == nullptr) {
+    log("Fehler: Die Datei " + source + " konnte nicht geladen werden!");
+    ++outcome.sources_failed;
+    return;
+  }
+
+  // The passes address every pixel as three bytes: palette and 16-bit
+  // pictures are promoted, and a 32-bit picture keeps its alpha aside.
+  const int bit_count = DibBitCount(record);
+  AlphaPlane alpha;
+  if (bit_count == 32) {
+    alpha = SetAlphaAside(record);
+  } else if (bit_count != 24) {
+    DepthUpTo(record, 24);
+  }
+  log(source + " geladen...");
+
+  if (job.add_picture && job.watermark != nullptr) StampPicture(record, *job.watermark, job.picture);
+  if (job.add_text) StampText(record, job.text);
+
+  if (bit_count == 32) {
+    RestoreAlpha(record, alpha);
+  } else if (bit_count != 24) {
+    DepthDownTo(record, bit_count);
+  }
+
+  if (SaveDib(&record, output.c_str(), row + 2, job.owner) == 1) {
+    log(output + " geschrieben...");
+    ++outcome.sources_written;
+  } else {
+    log("Fehler: Die Datei " + output + " konnte nicht geschrieben werden!");
+    ++outcome.sources_failed;
+  }
+}
+
+}  // namespace
+
+BatchOutcome RunBatch(const WatermarkJob& job, const LogSink& log) {
+  BatchOutcome outcome;
+  try {
+    if (WouldOverwriteSources(job.sources, job.out_dir)) {
+      outcome.refused = true;
+      return outcome;
+    }
+    SetJPEGQual(job.jpeg_quality);
+    for (const std::string& source : job.sources) {
+      const int row = SourceExtensionRow(source);
+      if (row == 0) continue;  // passed over silently: no folder, no line
+      ++outcome.sources_recognised;
+      stamp_one_source(job, log, source, row, outcome);
+    }
+    log("Fertig...");
+  } catch (const std::bad_alloc&) {
+    outcome.aborted = true;
+    outcome.abort_reason = "Nicht genügend Arbeitsspeicher";
+  } catch (const std::exception& error) {
+    outcome.aborted = true;
+    outcome.abort_reason = error.what();
+  } catch (...) {
+    outcome.aborted = true;
+    outcome.abort_reason = "Unbekannter Fehler";
+  }
+  return outcome;
+}

@@ -1,0 +1,57 @@
+#include "run/output_path.h"
+
+#include <algorithm>
+
+const char* const SourceExtensions[kSourceExtensionCount] = {
+    ".bmp", ".dib", ".gif", ".iff", ".jif", ".jpg", ".lbm", ".pcx", ".rle", ".tga", ".tif", ".jp2",
+};
+
+namespace {
+
+char ascii_upper(char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; }
+
+bool same_ignoring_case(const std::string& a, const char* b) {
+  size_t i = 0;
+  for (; i < a.size() && b[i] != '\0'; ++i) {
+    if (ascii_upper(a[i]) != ascii_upper(b[i])) return false;
+  }
+  return i == a.size() && b[i] == '\0';
+}
+
+}  // namespace
+
+std::string FileNamePart(const std::string& source) {
+  const size_t slash = source.rfind('/');
+  return slash == std::string::npos ? source : source.substr(slash + 1);
+}
+
+int SourceExtensionRow(const std::string& source) {
+  // The extension belongs to the file name: a dot in a folder name does
+  // not count.
+  const std::string name = FileNamePart(source);
+  const size_t dot = name.rfind('.');
+  if (dot == std::string::npos) return 0;
+  const std::string extension = name.substr(dot);
+  for (int row = 1; row <= kSourceExtensionCount; ++row) {
+    if (same_ignoring_case(extension, SourceExtensions[row - 1])) return row;
+  }
+  return 0;
+}
+
+std::string SourceFolder(const std::string& source) {
+  const size_t slash = source.rfind('/');
+  return slash == std::string::npos ? std::string() : source.substr(0, slash + 1);
+}
+
+std::string OutputFolder(const std::string& source, const std::string& out_dir) {
+  std::string folder = SourceFolder(source);
+  std::string name = out_dir;
+  std::replace(name.begin(), name.end(), '\\', '/');
+  folder += name;
+  if (folder.empty() || folder.back() != '/') folder += '/';
+  return folder;
+}
+
+std::string OutputPath(const std::string& source, const std::string& out_dir) {
+  return OutputFolder(source, out_dir) + FileNamePart(source);
+}

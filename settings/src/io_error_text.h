@@ -1,0 +1,6 @@
+// German reason texts for file errors, for the window's message boxes.
+#pragma once
+
+#include <string>
+
+std::string IoErrorText(int error_number);

@@ -1,0 +1,57 @@
+#include "picture_rows.h"
+
+#include <cstring>
+
+namespace {
+
+int32_t le_i32(const uint8_t* p) {
+  return int32_t(uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24);
+}
+
+void send(const SettingsProgress& progress, int percent) {
+  if (progress) progress(percent);
+}
+
+}  // namespace
+
+int RowProgress(int64_t row, int64_t height) { return height <= 1 ? 100 : int(row * 100 / (height - 1)); }
+
+void WritePictureRows(SettingsOutput& file, const TDibImage& picture, const SettingsProgress& progress) {
+  file.bytes(&picture.Info->bmiHeader, kPictureHeaderBytes);
+  const int64_t height = picture.Info->bmiHeader.biHeight;
+  send(progress, 0);
+  for (int64_t row = 0; row < height && file.ok(); ++row) {
+    send(progress, RowProgress(row, height));
+    file.bytes(picture.Bits + row * picture.RowBytes, size_t(picture.RowBytes));
+  }
+}
+
+TDibImage ReadPictureRows(SettingsInput& file, const SettingsProgress& progress) {
+  TDibImage none{};
+  uint8_t header[kPictureHeaderBytes];
+  if (!file.bytes(header, sizeof header)) return none;
+  const int32_t width = le_i32(header + 4);
+  const int32_t height = le_i32(header + 8);
+  const int bit_count = header[14] | header[15] << 8;
+  // The picture watermark is always 24 bits; no colour table is stored.
+  if (bit_count != 24 || width < 1 || height < 1) return none;
+  // Rows are padded to a multiple of 4 bytes. Checked against what is left
+  // of the file before anything is allocated.
+  const uint64_t row_bytes = (uint64_t(width) * 24 + 31) / 32 * 4;
+  if (row_bytes * uint64_t(height) > file.remaining()) return none;
+
+  TDibImage picture = newdib(width, height, 24, nullptr, 0);
+  if (picture.Bits == nullptr || uint64_t(picture.RowBytes) != row_bytes) {
+    deldib(&picture);
+    return none;
+  }
+  send(progress, 0);
+  for (int64_t row = 0; row < height; ++row) {
+    send(progress, RowProgress(row, height));
+    if (!file.bytes(picture.Bits + row * picture.RowBytes, size_t(row_bytes))) {
+      deldib(&picture);
+      return none;
+    }
+  }
+  return picture;
+}

@@ -1,0 +1,144 @@
+// Reads a whole settings file into a content value before anything is
+// applied, so a damaged file changes nothing.
+#include <sys/stat.h>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "control_limits.h"
+#include "font_record.h"
+#include "picture_rows.h"
+#include "setting_strings.h"
+#include "settings/settings_file.h"
+#include "settings_io.h"
+
+namespace {
+
+// Splits on CR LF, LF or CR; an empty last piece is not a line.
+std::vector<std::string> split_memo_text(const std::string& text) {
+  std::vector<std::string> lines;
+  std::string line;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '\r' || c == '\n') {
+      lines.push_back(line);
+      line.clear();
+      if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    } else {
+      line += c;
+    }
+  }
+  if (!line.empty()) lines.push_back(line);
+  return lines;
+}
+
+bool read_margin(SettingsInput& file, double& margin) {
+  double value;
+  if (!file.f64(value) || !std::isfinite(value)) return false;
+  margin = RoundSpinValue(value);
+  return true;
+}
+
+// Assigning a radio button: 1 selects it and deselects its partner, 0
+// deselects only the button itself.
+void assign_radio_pair(uint8_t first, uint8_t second, bool& first_on, bool& second_on) {
+  if (first != 0) {
+    first_on = true;
+    second_on = false;
+  } else {
+    first_on = false;
+  }
+  if (second != 0) {
+    second_on = true;
+    first_on = false;
+  } else {
+    second_on = false;
+  }
+}
+
+std::string settings_folder(const std::string& path) {
+  std::error_code error;
+  std::filesystem::path absolute = std::filesystem::absolute(path, error);
+  if (error) absolute = path;
+  return absolute.parent_path().string();
+}
+
+bool read_fields(SettingsInput& file, const std::string& path, SettingsFileContent& content,
+                 const SettingsProgress& progress) {
+  int32_t count;
+  if (!file.i32(count) || count < 0 || uint64_t(count) * 4 > file.remaining()) return false;
+  const std::string folder = settings_folder(path);
+  for (int32_t i = 0; i < count; ++i) {
+    std::string source;
+    if (!ReadSettingString(file, source)) return false;
+    if (!source.empty() && source.front() != '/') source = folder + "/" + source;
+    content.sources.push_back(std::move(source));
+  }
+  if (!read_margin(file, content.text_margin) || !read_margin(file, content.picture_margin)) return false;
+  std::string text;
+  if (!ReadSettingString(file, text)) return false;
+  content.text_lines = split_memo_text(text);
+
+  uint8_t radio[4];
+  if (!file.bytes(radio, 4)) return false;
+  assign_radio_pair(radio[0], radio[1], content.text_on, content.text_off);
+  assign_radio_pair(radio[2], radio[3], content.picture_on, content.picture_off);
+
+  int32_t numbers[5];
+  for (int32_t& number : numbers) {
+    if (!file.i32(number)) return false;
+  }
+  content.text_transparency = LimitTrackBar(numbers[0]);
+  content.picture_transparency = LimitTrackBar(numbers[1]);
+  content.text_position = ListItemIndex(numbers[2], kTextPositionCount);
+  content.picture_position = ListItemIndex(numbers[3], kPicturePositionCount);
+  content.jpeg_quality = LimitJpegQuality(numbers[4]);
+
+  for (std::string* folder_text : {&content.out_dir, &content.sources_dialog_dir, &content.picture_dialog_dir,
+                                   &content.open_settings_dialog_dir, &content.save_settings_dialog_dir}) {
+    if (!ReadSettingString(file, *folder_text)) return false;
+  }
+
+  content.watermark = ReadPictureRows(file, progress);
+  if (content.watermark.Bits == nullptr) return false;
+  if (progress) progress(0);
+  // A file that ends right after the rows has no font; the window keeps its own.
+  if (!file.at_end()) {
+    TextFont font;
+    if (!ReadSettingFont(file, font)) {
+      deldib(&content.watermark);
+      content.watermark = TDibImage{};
+      return false;
+    }
+    content.font = font;
+  }
+  return true;
+}
+
+}  // namespace
+
+SettingsReadResult ReadSettingsFile(const std::string& path, const SettingsProgress& progress) {
+  SettingsReadResult result;
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  struct stat st;
+  if (file == nullptr || ::fstat(::fileno(file), &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (file != nullptr) std::fclose(file);
+    result.failure = SettingsReadFailure::kCannotOpen;
+    result.message = "Die Datei " + path + " konnte nicht geöffnet werden.";
+    return result;
+  }
+  SettingsInput input(file, uint64_t(st.st_size));
+  SettingsFileContent content;
+  const bool complete = read_fields(input, path, content, progress);
+  std::fclose(file);
+  if (!complete) {
+    if (progress) progress(0);
+    result.failure = SettingsReadFailure::kDamaged;
+    result.message = "Die Datei " + path + " ist beschädigt und wurde nicht geladen.";
+    return result;
+  }
+  result.content = std::move(content);
+  return result;
+}

@@ -1,0 +1,108 @@
+// Writes a settings file through a temporary file beside the target, so a
+// failed write never leaves a half-written job where an older one stood.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "font_record.h"
+#include "io_error_text.h"
+#include "picture_rows.h"
+#include "setting_strings.h"
+#include "settings/settings_file.h"
+#include "settings_io.h"
+
+namespace {
+
+std::string join_memo_lines(const std::vector<std::string>& lines) {
+  std::string text;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (i > 0) text += "\r\n";
+    text += lines[i];
+  }
+  return text;
+}
+
+void write_fields(SettingsOutput& file, const SettingsFileContent& content,
+                  const SettingsProgress& progress) {
+  file.i32(int32_t(content.sources.size()));
+  for (const std::string& source : content.sources) WriteSettingString(file, source);
+  file.f64(content.text_margin);
+  file.f64(content.picture_margin);
+  WriteSettingString(file, join_memo_lines(content.text_lines));
+  file.u8(content.text_on ? 1 : 0);
+  file.u8(content.text_off ? 1 : 0);
+  file.u8(content.picture_on ? 1 : 0);
+  file.u8(content.picture_off ? 1 : 0);
+  file.i32(content.text_transparency);
+  file.i32(content.picture_transparency);
+  file.i32(content.text_position);
+  file.i32(content.picture_position);
+  file.i32(content.jpeg_quality);
+  WriteSettingString(file, content.out_dir);
+  WriteSettingString(file, content.sources_dialog_dir);
+  WriteSettingString(file, content.picture_dialog_dir);
+  WriteSettingString(file, content.open_settings_dialog_dir);
+  WriteSettingString(file, content.save_settings_dialog_dir);
+  WritePictureRows(file, content.watermark, progress);
+  if (content.font) WriteSettingFont(file, *content.font);
+}
+
+// The file the name stands for: a symbolic link is written through, so
+// the link stays and its target gets the new job.
+std::string write_target(const std::string& path) {
+  std::error_code error;
+  if (std::filesystem::is_symlink(path, error)) {
+    std::filesystem::path target = std::filesystem::canonical(path, error);
+    if (!error) return target.string();
+  }
+  return path;
+}
+
+SettingsWriteResult failure(const std::string& path, const std::string& reason) {
+  return {false, "Die Datei " + path + " konnte nicht gespeichert werden: " + reason};
+}
+
+}  // namespace
+
+SettingsWriteResult WriteSettingsFile(const std::string& path, const SettingsFileContent& content,
+                                      const SettingsProgress& progress) {
+  const TDibImage& picture = content.watermark;
+  if (picture.Info == nullptr || picture.Bits == nullptr || picture.Info->bmiHeader.biHeight < 1) {
+    return failure(path, "Es ist kein Wasserzeichenbild vorhanden");
+  }
+  const std::string target = write_target(path);
+  std::string temp_path = target + ".XXXXXX";
+  const int fd = ::mkstemp(temp_path.data());
+  if (fd < 0) return failure(path, IoErrorText(errno));
+
+  // mkstemp makes the file private; a settings file gets the usual mode.
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  ::fchmod(fd, 0666 & ~mask);
+
+  std::FILE* file = ::fdopen(fd, "wb");
+  if (file == nullptr) {
+    const int error_number = errno;
+    ::close(fd);
+    ::unlink(temp_path.c_str());
+    return failure(path, IoErrorText(error_number));
+  }
+  SettingsOutput output(file);
+  write_fields(output, content, progress);
+  int error_number = output.error_number();
+  if (error_number == 0 && std::fflush(file) != 0) error_number = errno;
+  if (error_number == 0 && ::fsync(fd) != 0) error_number = errno;
+  if (std::fclose(file) != 0 && error_number == 0) error_number = errno;
+  if (error_number == 0 && ::rename(temp_path.c_str(), target.c_str()) != 0) error_number = errno;
+  if (progress) progress(0);
+  if (error_number != 0) {
+    ::unlink(temp_path.c_str());
+    return failure(path, IoErrorText(error_number));
+  }
+  return {true, ""};
+}

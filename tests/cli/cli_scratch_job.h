@@ -1,0 +1,48 @@
+// Scratch folders with pictures and settings files, and a way to run
+// stempora-batch on them and collect what it printed.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "settings/settings_file.h"
+
+namespace cli_test {
+
+namespace fs = std::filesystem;
+
+class ScratchFolder {
+ public:
+  ScratchFolder();
+  ~ScratchFolder();
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
+  // The path of name inside the folder; its parent folders are created.
+  std::string file(const std::string& name) const;
+  const fs::path& path() const { return path_; }
+
+ private:
+  fs::path path_;
+};
+
+// Writes a 4 x 3 24-bit picture as BMP, whatever the name's extension.
+void write_bmp(const std::string& path);
+std::string read_text(const std::string& path);
+
+// A job over the sources with both watermarks off, written to path.
+void write_job(const std::string& path, const std::vector<std::string>& sources, const std::string& out_dir,
+               bool add_text = false);
+
+struct BatchRun {
+  int exit_code = -1;
+  std::string out;
+  std::string err;
+  std::vector<std::string> lines() const;  // stdout split into lines
+};
+
+// Runs stempora-batch with the arguments (each quoted) from folder, with
+// QT_QPA_PLATFORM unset so the program has to choose its platform itself.
+BatchRun run_batch(const std::vector<std::string>& arguments, const fs::path& folder);
+
+}  // namespace cli_test

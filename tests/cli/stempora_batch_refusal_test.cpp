@@ -1,0 +1,80 @@
+// Every way an output could land on a listed source refuses the run
+// before anything is created, loaded or written.
+#include <gtest/gtest.h>
+
+#include "cli_scratch_job.h"
+
+using namespace cli_test;
+
+namespace {
+
+constexpr char kRefusal[] =
+    "Die Zieldateien würden Quelldateien überschreiben. Bitte einen anderen Namen für das Unterverzeichnis "
+    "wählen.\n";
+
+size_t count_entries(const fs::path& folder) {
+  size_t count = 0;
+  for (auto it = fs::recursive_directory_iterator(folder); it != fs::recursive_directory_iterator(); ++it)
+    ++count;
+  return count;
+}
+
+// Runs the job and checks the refusal: exit 2, the message, no log, the
+// source's bytes and the folder's entries unchanged.
+void expect_refused(const ScratchFolder& folder, const std::string& source) {
+  const std::string before = read_text(source);
+  const size_t entries = count_entries(folder.path());
+  const BatchRun run = run_batch({"job.stx"}, folder.path());
+  EXPECT_EQ(run.exit_code, 2);
+  EXPECT_EQ(run.err, kRefusal);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(read_text(source), before);
+  EXPECT_EQ(count_entries(folder.path()), entries);
+}
+
+}  // namespace
+
+class StemporaBatchRefusal : public testing::TestWithParam<const char*> {};
+
+TEST_P(StemporaBatchRefusal, NameLeadingBackToTheSourceIsRefused) {
+  ScratchFolder folder;
+  write_bmp(folder.file("bilder/a.bmp"));
+  write_job(folder.file("job.stx"), {folder.file("bilder/a.bmp")}, GetParam());
+  expect_refused(folder, folder.file("bilder/a.bmp"));
+}
+
+INSTANTIATE_TEST_SUITE_P(StemporaBatch, StemporaBatchRefusal,
+                         testing::Values("", ".", "./", "a/..", "a\\..", "Neu/../."));
+
+TEST(StemporaBatch, ParentFolderHoldingAListedSourceIsRefused) {
+  ScratchFolder folder;
+  write_bmp(folder.file("a.bmp"));
+  write_bmp(folder.file("unter/a.bmp"));
+  write_job(folder.file("job.stx"), {folder.file("unter/a.bmp"), folder.file("a.bmp")}, "..");
+  expect_refused(folder, folder.file("a.bmp"));
+}
+
+TEST(StemporaBatch, PictureAndAFileInItsOutputFolderAreRefused) {
+  ScratchFolder folder;
+  write_bmp(folder.file("a.bmp"));
+  write_bmp(folder.file("W/a.bmp"));
+  write_job(folder.file("job.stx"), {folder.file("a.bmp"), folder.file("W/a.bmp")}, "W");
+  expect_refused(folder, folder.file("W/a.bmp"));
+}
+
+TEST(StemporaBatch, LinkBackToTheSourceFolderIsRefused) {
+  ScratchFolder folder;
+  write_bmp(folder.file("a.bmp"));
+  fs::create_directory_symlink(".", folder.path() / "hier");
+  write_job(folder.file("job.stx"), {folder.file("a.bmp")}, "hier");
+  expect_refused(folder, folder.file("a.bmp"));
+}
+
+TEST(StemporaBatch, SourceListedThroughALinkIsRefused) {
+  ScratchFolder folder;
+  write_bmp(folder.file("echt/a.bmp"));
+  write_bmp(folder.file("echt/W/a.bmp"));
+  fs::create_directory_symlink(folder.path() / "echt", folder.path() / "verweis");
+  write_job(folder.file("job.stx"), {folder.file("echt/a.bmp"), folder.file("verweis/W/a.bmp")}, "W");
+  expect_refused(folder, folder.file("echt/W/a.bmp"));
+}

@@ -1,0 +1,37 @@
+#include <gtest/gtest.h>
+
+#include "run/output_path.h"
+
+TEST(OutputPath, ExtensionRowsFollowTheTableIgnoringCase) {
+  EXPECT_EQ(SourceExtensionRow("/f/a.bmp"), 1);
+  EXPECT_EQ(SourceExtensionRow("/f/a.DIB"), 2);
+  EXPECT_EQ(SourceExtensionRow("/f/Urlaub.JPG"), 6);
+  EXPECT_EQ(SourceExtensionRow("/f/a.Tif"), 11);
+  EXPECT_EQ(SourceExtensionRow("/f/a.b.jp2"), 12);
+  EXPECT_EQ(SourceExtensionRow(".tga"), 10);
+}
+
+TEST(OutputPath, UnknownOrMissingExtensionsAreRowZero) {
+  for (const char* path : {"/f/a.jpeg", "/f/a.png", "/f/a.tiff", "/f/ohnepunkt", "/f/a.", "/f.bmp/ohne", "",
+                           "/f/a.bmp.bak", "/f/a.jpg "}) {
+    EXPECT_EQ(SourceExtensionRow(path), 0) << path;
+  }
+}
+
+TEST(OutputPath, OutputGoesIntoTheSubfolderBesideTheSource) {
+  EXPECT_EQ(OutputFolder("/fotos/Urlaub.JPG", "Wasserzeichen"), "/fotos/Wasserzeichen/");
+  EXPECT_EQ(OutputPath("/fotos/Urlaub.JPG", "Wasserzeichen"), "/fotos/Wasserzeichen/Urlaub.JPG");
+}
+
+TEST(OutputPath, BackslashesSeparateLevelsWithoutDoubling) {
+  EXPECT_EQ(OutputFolder("/fotos/a.bmp", "Neu\\Klein\\"), "/fotos/Neu/Klein/");
+  EXPECT_EQ(OutputFolder("/fotos/a.bmp", "Neu/Klein/"), "/fotos/Neu/Klein/");
+  EXPECT_EQ(OutputPath("/fotos/a.bmp", "Neu\\Klein"), "/fotos/Neu/Klein/a.bmp");
+}
+
+TEST(OutputPath, EmptyNameMeansTheSourceFolderAndBareNamesTheCurrentOne) {
+  EXPECT_EQ(OutputPath("/fotos/a.bmp", ""), "/fotos/a.bmp");
+  EXPECT_EQ(OutputPath("a.bmp", "W"), "W/a.bmp");
+  EXPECT_EQ(SourceFolder("a.bmp"), "");
+  EXPECT_EQ(FileNamePart("/x/y/z.tga"), "z.tga");
+}

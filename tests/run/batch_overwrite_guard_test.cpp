@@ -1,0 +1,79 @@
+// The run refuses every job whose outputs would replace a listed source.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <fstream>
+
+#include "batch_scratch_folder.h"
+#include "run/batch.h"
+
+using batch_test::ScratchFolder;
+namespace fs = std::filesystem;
+
+namespace {
+
+void touch(const std::string& path) { std::ofstream(path) << "x"; }
+
+}  // namespace
+
+TEST(OverwriteGuard, NamesLeadingBackToTheSourceFolderAreRefused) {
+  ScratchFolder folder;
+  const std::string source = folder.file("a.bmp");
+  touch(source);
+  for (const char* name : {"", ".", "./", "a/..", "a\\..", "neu/../."}) {
+    EXPECT_TRUE(WouldOverwriteSources({source}, name)) << '"' << name << '"';
+  }
+  EXPECT_FALSE(WouldOverwriteSources({source}, "Wasserzeichen"));
+}
+
+TEST(OverwriteGuard, ParentFolderIsRefusedWhenItHoldsAListedSource) {
+  ScratchFolder folder;
+  fs::create_directory(folder.path() / "unter");
+  touch(folder.file("a.bmp"));
+  touch(folder.file("unter/a.bmp"));
+  EXPECT_TRUE(WouldOverwriteSources({folder.file("a.bmp"), folder.file("unter/a.bmp")}, ".."));
+  EXPECT_FALSE(WouldOverwriteSources({folder.file("unter/a.bmp")}, "../Neu"));
+}
+
+TEST(OverwriteGuard, PictureAndAFileInItsOutputFolderAreRefused) {
+  ScratchFolder folder;
+  fs::create_directory(folder.path() / "W");
+  touch(folder.file("a.tga"));
+  touch(folder.file("W/a.tga"));
+  EXPECT_TRUE(WouldOverwriteSources({folder.file("a.tga"), folder.file("W/a.tga")}, "W"));
+  // Not yet existing files are compared by path too.
+  EXPECT_TRUE(WouldOverwriteSources({folder.file("b.bmp"), folder.file("X/b.bmp")}, "X"));
+}
+
+TEST(OverwriteGuard, SymbolicLinksCannotSneakPast) {
+  ScratchFolder folder;
+  touch(folder.file("a.bmp"));
+  fs::create_directory_symlink(".", folder.path() / "hier");
+  EXPECT_TRUE(WouldOverwriteSources({folder.file("a.bmp")}, "hier"));
+
+  // The source listed through a link to its folder, output into the real folder.
+  fs::create_directory(folder.path() / "echt");
+  fs::create_directory(folder.path() / "echt/W");
+  touch(folder.file("echt/W/b.bmp"));
+  fs::create_directory_symlink(folder.path() / "echt", folder.path() / "verweis");
+  EXPECT_TRUE(WouldOverwriteSources({folder.file("echt/b.bmp"), folder.file("verweis/W/b.bmp")}, "W"));
+
+  // An output file that is a link to the source.
+  fs::create_directory(folder.path() / "Z");
+  fs::create_symlink(folder.path() / "a.bmp", folder.path() / "Z/a.bmp");
+  EXPECT_TRUE(WouldOverwriteSources({folder.file("a.bmp")}, "Z"));
+}
+
+TEST(OverwriteGuard, HardLinkToASourceIsRefused) {
+  ScratchFolder folder;
+  touch(folder.file("a.bmp"));
+  fs::create_directory(folder.path() / "W");
+  fs::create_hard_link(folder.file("a.bmp"), folder.file("W/a.bmp"));
+  // W/a.bmp is not listed by name, but it is the source's own file.
+  EXPECT_TRUE(WouldOverwriteSources({folder.file("a.bmp")}, "W"));
+}
+
+TEST(OverwriteGuard, UnrecognisedSourcesAreNeverOutputs) {
+  ScratchFolder folder;
+  EXPECT_FALSE(WouldOverwriteSources({folder.file("a.png"), folder.file("b.jpeg")}, ""));
+}

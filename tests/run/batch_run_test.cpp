@@ -1,0 +1,139 @@
+// RunBatch on real files: the steps, the log lines and what lands on disk.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "batch_scratch_folder.h"
+#include "image/dib_access.h"
+#include "run/batch.h"
+
+using batch_test::ScratchFolder;
+using batch_test::write_picture;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Logged {
+  std::vector<std::string> lines;
+  LogSink sink() {
+    return [this](const std::string& line) { lines.push_back(line); };
+  }
+};
+
+WatermarkJob plain_job(std::vector<std::string> sources) {
+  WatermarkJob job;
+  job.sources = std::move(sources);
+  job.add_text = false;
+  job.add_picture = false;
+  return job;
+}
+
+}  // namespace
+
+TEST(Batch, EmptyListLogsOnlyFertig) {
+  Logged log;
+  const BatchOutcome outcome = RunBatch(plain_job({}), log.sink());
+  EXPECT_EQ(log.lines, std::vector<std::string>{"Fertig..."});
+  EXPECT_FALSE(outcome.refused);
+  EXPECT_EQ(outcome.sources_written, 0);
+}
+
+TEST(Batch, RefusedRunLogsNothingAndCreatesNothing) {
+  ScratchFolder folder;
+  ASSERT_TRUE(write_picture(folder.file("a.bmp"), 24, PIXKIT_FORMAT_BMP));
+  WatermarkJob job = plain_job({folder.file("a.bmp")});
+  job.out_dir = ".";
+  Logged log;
+  const BatchOutcome outcome = RunBatch(job, log.sink());
+  EXPECT_TRUE(outcome.refused);
+  EXPECT_TRUE(log.lines.empty());
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator()), 1);
+}
+
+TEST(Batch, UnreadableSourceIsLoggedAndTheRunGoesOn) {
+  ScratchFolder folder;
+  std::ofstream(folder.file("kaputt.bmp")) << "kein Bild";
+  ASSERT_TRUE(write_picture(folder.file("gut.bmp"), 24, PIXKIT_FORMAT_BMP));
+  Logged log;
+  const BatchOutcome outcome =
+      RunBatch(plain_job({folder.file("kaputt.bmp"), folder.file("gut.bmp")}), log.sink());
+  EXPECT_EQ(log.lines, (std::vector<std::string>{
+                           "Fehler: Die Datei " + folder.file("kaputt.bmp") + " konnte nicht geladen werden!",
+                           folder.file("gut.bmp") + " geladen...",
+                           folder.file("Wasserzeichen/gut.bmp") + " geschrieben...",
+                           "Fertig...",
+                       }));
+  EXPECT_EQ(outcome.sources_failed, 1);
+  EXPECT_EQ(outcome.sources_written, 1);
+  EXPECT_FALSE(fs::exists(folder.file("Wasserzeichen/kaputt.bmp")));
+}
+
+TEST(Batch, FailedSaveIsLoggedInsteadOfWritten) {
+  ScratchFolder folder;
+  ASSERT_TRUE(write_picture(folder.file("a.bmp"), 24, PIXKIT_FORMAT_BMP));
+  std::ofstream(folder.file("Wasserzeichen")) << "eine Datei, kein Ordner";
+  Logged log;
+  const BatchOutcome outcome = RunBatch(plain_job({folder.file("a.bmp")}), log.sink());
+  EXPECT_EQ(log.lines, (std::vector<std::string>{
+                           folder.file("a.bmp") + " geladen...",
+                           "Fehler: Die Datei " + folder.file("Wasserzeichen/a.bmp") +
+                               " konnte nicht geschrieben werden!",
+                           "Fertig...",
+                       }));
+  EXPECT_EQ(outcome.sources_failed, 1);
+}
+
+TEST(Batch, WithoutWatermarksTheSourceIsWrittenWithItsPixels) {
+  ScratchFolder folder;
+  ASSERT_TRUE(write_picture(folder.file("a.tga"), 24, PIXKIT_FORMAT_TGA));
+  Logged log;
+  RunBatch(plain_job({folder.file("a.tga")}), log.sink());
+  TDibImage in = OpenDib(folder.file("a.tga").c_str(), 0, nullptr);
+  TDibImage out = OpenDib(folder.file("Wasserzeichen/a.tga").c_str(), 0, nullptr);
+  ASSERT_NE(out.Bits, nullptr);
+  EXPECT_EQ(DibBitCount(out), 24);
+  for (int y = 0; y < 2; ++y) {
+    for (int x = 0; x < 3; ++x) EXPECT_EQ(getpixel(&out, x, y), getpixel(&in, x, y));
+  }
+  deldib(&in);
+  deldib(&out);
+}
+
+// The depth it is written at is the reduction's (8 bits once palette
+// reduction is in; 24 until then).
+TEST(Batch, PaletteSourceIsPromotedStampedAndWritten) {
+  ScratchFolder folder;
+  ASSERT_TRUE(write_picture(folder.file("p.bmp"), 8, PIXKIT_FORMAT_BMP));
+  WatermarkJob job = plain_job({folder.file("p.bmp")});
+  job.add_text = true;
+  job.text.text = "X";
+  Logged log;
+  EXPECT_EQ(RunBatch(job, log.sink()).sources_written, 1);
+  TDibImage out = OpenDib(folder.file("Wasserzeichen/p.bmp").c_str(), 0, nullptr);
+  ASSERT_NE(out.Bits, nullptr);
+  EXPECT_EQ(DibWidth(out), 3);
+  EXPECT_EQ(DibHeight(out), 2);
+  deldib(&out);
+}
+
+TEST(Batch, PictureWatermarkChangesTheOutput) {
+  ScratchFolder folder;
+  ASSERT_TRUE(write_picture(folder.file("a.bmp"), 24, PIXKIT_FORMAT_BMP));
+  TDibImage mark = newdib(3, 2, 24, nullptr, 0);
+  for (int y = 0; y < 2; ++y) {
+    for (int x = 0; x < 3; ++x) setpixel(&mark, x, y, 0xFFFFFF);
+  }
+  WatermarkJob job = plain_job({folder.file("a.bmp")});
+  job.add_picture = true;
+  job.watermark = &mark;
+  job.picture.position = 10;
+  job.picture.margin = 0;
+  job.picture.transparency = 0;
+  Logged log;
+  RunBatch(job, log.sink());
+  deldib(&mark);
+  TDibImage out = OpenDib(folder.file("Wasserzeichen/a.bmp").c_str(), 0, nullptr);
+  ASSERT_NE(out.Bits, nullptr);
+  EXPECT_EQ(getpixel(&out, 0, 0), 0xFFFFFFu);
+  deldib(&out);
+}
