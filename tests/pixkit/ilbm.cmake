@@ -1,1 +1,6 @@
-# tests of the ilbm reader and writer: target_sources(pixkit_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/ilbm_test.cpp)
+target_sources(pixkit_tests PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/ilbm_reader_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ilbm_writer_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ilbm_peer_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ilbm_damaged_test.cpp
+)

@@ -26,7 +26,8 @@ TempDir::~TempDir() {
 }
 
 bool run(const std::string& command) {
-  const std::string full = command + " >/tmp/pixkit-test-cmd.$$.log 2>&1; s=$?; "
+  // The command runs in a subshell so that its own redirections stay its own.
+  const std::string full = "( " + command + " ) >/tmp/pixkit-test-cmd.$$.log 2>&1; s=$?; "
                            "if [ $s -ne 0 ]; then cat /tmp/pixkit-test-cmd.$$.log >&2; fi; "
                            "rm -f /tmp/pixkit-test-cmd.$$.log; exit $s";
   const int status = std::system(full.c_str());
