@@ -1,1 +1,6 @@
-# tests of the bmp reader and writer: target_sources(pixkit_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/bmp_test.cpp)
+target_sources(pixkit_tests PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/bmp_reader_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/bmp_writer_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/bmp_peer_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/bmp_damaged_file_test.cpp
+)

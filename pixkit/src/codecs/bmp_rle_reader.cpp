@@ -1,0 +1,171 @@
+// Expanding the RLE8 and RLE4 pixel streams of BMP files. A stream is a
+// list of two-byte commands: a nonzero count repeats a value; a zero count
+// escapes to end of line (0), end of bitmap (1), a delta move (2, then dx,
+// dy) or an absolute run of 3..255 literal pixels padded to a 16-bit word.
+// Pixels the stream skips stay 0.
+#include <algorithm>
+#include <cstring>
+
+#include "../core/progress.h"
+#include "bmp_format.h"
+
+namespace pixkit {
+namespace {
+
+enum : uint8_t { kEndOfLine = 0, kEndOfBitmap = 1, kDelta = 2 };
+
+// Where the next pixel goes. line counts rows in stream order (the bottom
+// row first unless the picture is stored top-down).
+//
+// Some writers (ImageMagick among them) encode each row out to its padded
+// width, so runs may reach into the 4-byte padding of the row: those
+// pixels are dropped. A run past the padding is an error.
+class RleCursor {
+ public:
+  // The part of a run that lands inside the picture.
+  struct Target {
+    uint8_t* at = nullptr;
+    uint32_t count = 0;
+  };
+
+  RleCursor(const BmpHeader& header, Picture& picture)
+      : picture_(picture),
+        width_(uint32_t(header.width)),
+        padded_width_(uint32_t((uint64_t(header.width) * uint64_t(header.bit_count) + 31) / 32 * 32 /
+                               uint64_t(header.bit_count))),
+        height_(uint32_t(header.height)),
+        top_down_(header.top_down) {}
+
+  bool rows_done() const { return line_ >= height_; }
+
+  // A run of count pixels starting at the cursor, checked against the row
+  // and the picture.
+  Result<Target> claim(uint32_t count) {
+    if (line_ >= height_) return fail("bmp: rle pixels below the last row");
+    if (count > padded_width_ - x_) return fail("bmp: rle run past the row");
+    Target target;
+    if (x_ < width_) {
+      const int32_t y = int32_t(top_down_ ? line_ : height_ - 1 - line_);
+      target.at = picture_.row(y) + x_;
+      target.count = std::min(count, width_ - x_);
+    }
+    x_ += count;
+    return target;
+  }
+
+  Status end_line() {
+    if (line_ >= height_) return fail("bmp: rle line past the last row");
+    x_ = 0;
+    ++line_;
+    report_progress(line_, height_);
+    return {};
+  }
+
+  Status move(uint32_t dx, uint32_t dy) {
+    if (dx > padded_width_ - x_ || dy > height_ - line_) return fail("bmp: rle delta past the picture");
+    x_ += dx;
+    line_ += dy;
+    return {};
+  }
+
+ private:
+  Picture& picture_;
+  uint32_t width_;
+  uint32_t padded_width_;  // width_ <= padded_width_; x_ <= padded_width_
+  uint32_t height_;
+  bool top_down_;
+  uint32_t x_ = 0;
+  uint32_t line_ = 0;
+};
+
+// Literal pixels of an absolute run: bytes_used bytes of data, then padding
+// to an even count.
+Result<ByteSpan> read_absolute_bytes(ByteReader& stream, uint32_t bytes_used) {
+  auto bytes = stream.bytes(bytes_used);
+  if (!bytes) return fail("bmp: rle data truncated");
+  if ((bytes_used & 1) && !stream.skip(1)) return fail("bmp: rle data truncated");
+  return *bytes;
+}
+
+// Walks the commands; the escapes are the same for both depths, the runs
+// go to the depth's own functions.
+template <class AbsoluteRun, class EncodedRun>
+Status expand_rle(ByteSpan data, RleCursor& cursor, AbsoluteRun absolute_run, EncodedRun encoded_run) {
+  ByteReader stream(data);
+  for (;;) {
+    // A stream that stops after the last row without an end-of-bitmap mark
+    // lost nothing; stopping anywhere else is truncation.
+    if (stream.at_end() && cursor.rows_done()) return {};
+    auto count = stream.u8();
+    auto value = stream.u8();
+    if (!count || !value) return fail("bmp: rle data truncated");
+    if (*count > 0) {
+      PIXKIT_TRY(encoded_run(cursor, *count, *value));
+      continue;
+    }
+    switch (*value) {
+      case kEndOfLine:
+        PIXKIT_TRY(cursor.end_line());
+        break;
+      case kEndOfBitmap:
+        return {};
+      case kDelta: {
+        auto dx = stream.u8();
+        auto dy = stream.u8();
+        if (!dx || !dy) return fail("bmp: rle data truncated");
+        PIXKIT_TRY(cursor.move(*dx, *dy));
+        break;
+      }
+      default:
+        PIXKIT_TRY(absolute_run(stream, cursor, *value));
+        break;
+    }
+  }
+}
+
+}  // namespace
+
+Status expand_rle8(ByteSpan stream, const BmpHeader& header, Picture& picture8) {
+  RleCursor cursor(header, picture8);
+  auto encoded = [](RleCursor& c, uint32_t count, uint8_t value) -> Status {
+    auto target = c.claim(count);
+    if (!target) return target.as_error();
+    if (target->count) std::memset(target->at, value, target->count);
+    return {};
+  };
+  auto absolute = [](ByteReader& s, RleCursor& c, uint32_t count) -> Status {
+    auto target = c.claim(count);
+    if (!target) return target.as_error();
+    auto bytes = read_absolute_bytes(s, count);
+    if (!bytes) return bytes.as_error();
+    if (target->count) std::memcpy(target->at, bytes->data(), target->count);
+    return {};
+  };
+  return expand_rle(stream, cursor, absolute, encoded);
+}
+
+Status expand_rle4(ByteSpan stream, const BmpHeader& header, Picture& picture8) {
+  RleCursor cursor(header, picture8);
+  // An encoded run alternates the value's high and low nibble.
+  auto encoded = [](RleCursor& c, uint32_t count, uint8_t value) -> Status {
+    auto target = c.claim(count);
+    if (!target) return target.as_error();
+    const uint8_t pair[2] = {uint8_t(value >> 4), uint8_t(value & 15)};
+    for (uint32_t i = 0; i < target->count; ++i) target->at[i] = pair[i & 1];
+    return {};
+  };
+  auto absolute = [](ByteReader& s, RleCursor& c, uint32_t count) -> Status {
+    auto target = c.claim(count);
+    if (!target) return target.as_error();
+    auto bytes = read_absolute_bytes(s, (count + 1) / 2);
+    if (!bytes) return bytes.as_error();
+    for (uint32_t i = 0; i < target->count; ++i) {
+      const uint8_t b = (*bytes)[i / 2];
+      target->at[i] = (i & 1) ? (b & 15) : (b >> 4);
+    }
+    return {};
+  };
+  return expand_rle(stream, cursor, absolute, encoded);
+}
+
+}  // namespace pixkit
