@@ -1,1 +1,5 @@
-# tests of the pcx reader and writer: target_sources(pixkit_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/pcx_test.cpp)
+target_sources(pixkit_tests PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/pcx_roundtrip_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/pcx_decode_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/pcx_peer_test.cpp
+)
