@@ -1,0 +1,52 @@
+// The start button's run and the settings-file buttons.
+#include <QFile>
+#include <QPlainTextEdit>
+
+#include "form_content.h"
+#include "handler_guard.h"
+#include "main_form.h"
+#include "run/batch.h"
+
+namespace {
+const QString kErrorCaption = QStringLiteral("Fehler");
+}  // namespace
+
+void TMainForm::AppendLog(const QString& line) { process.Memo2->appendPlainText(line); }
+
+void TMainForm::AddPDFBtnClick() {
+  // Every setting is read once here and holds for the whole run.
+  const SettingsFileContent settings = ContentFromForm(*this);
+  const WatermarkJob job = JobFromSettings(settings, this);
+  const BatchOutcome outcome =
+      RunBatch(job, [this](const std::string& line) { AppendLog(QString::fromStdString(line)); });
+  if (outcome.refused) {
+    dialogs_.show_message(this, QString::fromUtf8(kOverwriteRefusedCaption),
+                          QString::fromUtf8(kOverwriteRefusedMessage));
+    return;
+  }
+  // An error that stopped the run is shown like any error escaping a handler.
+  if (outcome.aborted) ReportHandlerError(this, QString::fromStdString(outcome.abort_reason));
+}
+
+void TMainForm::SaveBtnClick() {
+  const QString path = dialogs_.choose_settings_to_save(this, SaveDialog1Dir);
+  if (path.isEmpty()) return;
+  const SettingsFileContent content = ContentFromForm(*this);
+  const SettingsWriteResult result = WriteSettingsFile(QFile::encodeName(path).toStdString(), content,
+                                                       [this](int percent) { WMUser(percent); });
+  if (!result.ok) dialogs_.show_message(this, kErrorCaption, QString::fromStdString(result.message));
+}
+
+void TMainForm::OpenBtnClick() {
+  const QString path = dialogs_.choose_settings_to_open(this, OpenDialog3Dir);
+  if (path.isEmpty()) return;
+  // The whole file is parsed first; a damaged one changes nothing.
+  SettingsReadResult result =
+      ReadSettingsFile(QFile::encodeName(path).toStdString(), [this](int percent) { WMUser(percent); });
+  if (!result.ok()) {
+    if (!result.message.empty())
+      dialogs_.show_message(this, kErrorCaption, QString::fromStdString(result.message));
+    return;
+  }
+  ApplyContentToForm(*this, std::move(result.content));
+}

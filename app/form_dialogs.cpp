@@ -1,0 +1,52 @@
+#include "form_dialogs.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace {
+
+QStringList ChooseSourceFiles(QWidget* parent, const QString& initial_dir, const QStringList& filters) {
+  // No title of its own: the dialog's default title shows.
+  QFileDialog dialog(parent);
+  dialog.setFileMode(QFileDialog::ExistingFiles);
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setNameFilters(filters);
+  if (!initial_dir.isEmpty()) dialog.setDirectory(initial_dir);
+  dialog.setSizeGripEnabled(true);
+  if (dialog.exec() != QDialog::Accepted) return {};
+  return dialog.selectedFiles();
+}
+
+QString ChooseSettingsFile(QWidget* parent, const QString& initial_dir, bool saving) {
+  QFileDialog dialog(parent);
+  dialog.setAcceptMode(saving ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  dialog.setFileMode(saving ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  dialog.setNameFilter(QString::fromUtf8(kSettingsFileFilter));
+  dialog.setDefaultSuffix(QString::fromUtf8(kSettingsFileSuffix));
+  // Saving asks before replacing a file; Qt's dialog does so by default.
+  if (!initial_dir.isEmpty()) dialog.setDirectory(initial_dir);
+  dialog.setSizeGripEnabled(true);
+  if (dialog.exec() != QDialog::Accepted) return {};
+  const QStringList chosen = dialog.selectedFiles();
+  return chosen.isEmpty() ? QString() : chosen.first();
+}
+
+void ShowMessage(QWidget* parent, const QString& caption, const QString& text) {
+  QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, parent);
+  box.exec();
+}
+
+}  // namespace
+
+FormDialogs FormDialogs::Standard() {
+  FormDialogs dialogs;
+  dialogs.choose_source_files = ChooseSourceFiles;
+  dialogs.choose_settings_to_save = [](QWidget* parent, const QString& dir) {
+    return ChooseSettingsFile(parent, dir, true);
+  };
+  dialogs.choose_settings_to_open = [](QWidget* parent, const QString& dir) {
+    return ChooseSettingsFile(parent, dir, false);
+  };
+  dialogs.show_message = ShowMessage;
+  return dialogs;
+}

@@ -1,0 +1,105 @@
+// TMainForm: the one main window. Its handlers carry the program's logic
+// for the source list, the status bar's progress, the batch run and the
+// settings files; the pages' controls are built in one file per page.
+#pragma once
+
+#include <QMainWindow>
+#include <QStringList>
+#include <cstdint>
+
+#include "form_dialogs.h"
+#include "picture_page.h"
+#include "pixkit/pixkit.h"
+#include "process_page.h"
+#include "run/text_font.h"
+#include "source_page.h"
+#include "status_progress.h"
+#include "text_page.h"
+
+class QPainter;
+class QTabWidget;
+class QToolButton;
+class TBitBtnXP;
+
+inline constexpr const char* kMainFormCaption = "Velmora Stempora 1.0";
+inline constexpr QSize kMainFormSize(622, 489);  // outer size, frame included
+
+class TMainForm : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  explicit TMainForm(FormDialogs dialogs = FormDialogs::Standard(), QWidget* parent = nullptr);
+  ~TMainForm() override;  // FormDestroy
+
+  // Tool bar, pages, bottom bar and status bar.
+  QWidget* Panel27 = nullptr;
+  QToolButton* NewBtn = nullptr;
+  QToolButton* OpenBtn = nullptr;
+  QToolButton* SaveBtn = nullptr;
+  QTabWidget* PageControl1 = nullptr;
+  SourcePage sources;
+  TextPage text;
+  PicturePage picture;
+  ProcessPage process;
+  QWidget* Panel7 = nullptr;
+  QToolButton* wwwBtn = nullptr;
+  QWidget* Panel8 = nullptr;
+  TBitBtnXP* AboutBtn = nullptr;
+  TBitBtnXP* QuitBtn = nullptr;
+  TStatusBar* StatusBar1 = nullptr;
+
+  // The picture watermark, always a 24-bit image, owned by the window.
+  TDibImage WatermarkDib{};
+  // FontDialog1's font: the text watermark's font.
+  TextFont Font;
+  // Start folders of the file dialogs; only the settings files set them.
+  QString OpenDialog1Dir;
+  QString OpenDialog2Dir;
+  QString OpenDialog3Dir;
+  QString SaveDialog1Dir;
+  // OpenDialog1's filter, from the imaging library.
+  QStringList OpenDialog1Filter;
+
+  // Progress state of the status bar.
+  int32_t ProStatus = 0;
+  TRect ProPanelRect;
+
+  // Handlers.
+  void AddBtnClick();
+  void DelBtnClick();
+  void AddPDFBtnClick();
+  void SaveBtnClick();
+  void OpenBtnClick();
+  void NewBtnClick();
+  void NewFontBtnClick();
+  void OpenPicBtnClick();
+  void AboutBtnClick();
+  void wwwBtnClick();
+  void QuitBtnClick();
+
+  // The progress message: any code that shows progress calls WMUser on the
+  // window's thread with the percentage. From another thread the call is
+  // handed over and waited for, as a sent message would be.
+  void WMUser(int32_t percent);
+  void SetProStatus(int32_t percent);
+  void StatusBar1DrawPanel(QPainter& painter, const TRect& panel);
+  void SBarPaintMore(int32_t previous_percent);
+
+  // The dialogs the handlers show; tests replace them.
+  FormDialogs& Dialogs() { return dialogs_; }
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void FormCreate();
+  void BuildToolBar(QWidget* parent);
+  void BuildBottomBar(QWidget* parent);
+  void ConnectHandlers();
+  void AppendLog(const QString& line);
+  void EscapePressed();
+
+  FormDialogs dialogs_;
+  bool first_shown_ = false;
+};

@@ -1,0 +1,13 @@
+// Turns the imaging library's file-dialog filter, descriptions and
+// patterns alternating and separated by vertical bars, into Qt's list of
+// "description (patterns)" entries.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// "Bitmap (*.bmp)|*.bmp;*.dib|Alle|*.*" gives {"Bitmap (*.bmp *.dib)",
+// "Alle (*.*)"}. A description that already ends in a parenthesised list
+// loses it, so the patterns are not shown twice; a description without
+// patterns is dropped.
+QStringList ConvertDibOpenFilter(const QString& filter);

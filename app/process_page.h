@@ -1,0 +1,21 @@
+// Page 4, "Dateien verarbeiten": the start button, the output settings
+// and the run's log.
+#pragma once
+
+class QGroupBox;
+class QLineEdit;
+class QPlainTextEdit;
+class QWidget;
+class TBitBtnXP;
+class TRxSpinEdit;
+
+struct ProcessPage {
+  QWidget* TabSheet4 = nullptr;
+  TBitBtnXP* GoBtn = nullptr;
+  QGroupBox* GroupBox2 = nullptr;
+  QLineEdit* OutDirEd = nullptr;
+  TRxSpinEdit* jpeged = nullptr;
+  QPlainTextEdit* Memo2 = nullptr;
+};
+
+ProcessPage BuildProcessPage(QWidget* parent);

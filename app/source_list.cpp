@@ -1,0 +1,18 @@
+// The source list: entries are full paths as the dialog returns them, in
+// the order added; duplicates are allowed and nothing is checked.
+#include <QListWidget>
+
+#include "main_form.h"
+
+void TMainForm::AddBtnClick() {
+  const QStringList chosen = dialogs_.choose_source_files(this, OpenDialog1Dir, OpenDialog1Filter);
+  for (const QString& path : chosen) AppendSourceEntry(sources.ListBox1, path);
+}
+
+void TMainForm::DelBtnClick() {
+  // From the last entry down, so the indices still to visit stay valid.
+  QListWidget* list = sources.ListBox1;
+  for (int i = list->count() - 1; i >= 0; --i) {
+    if (list->item(i)->isSelected()) delete list->takeItem(i);
+  }
+}

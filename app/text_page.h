@@ -1,0 +1,23 @@
+// Page 2, "Text hinzufügen": the text watermark's settings.
+#pragma once
+
+class QComboBox;
+class QPlainTextEdit;
+class QRadioButton;
+class QSlider;
+class QWidget;
+class TBitBtnXP;
+class TRxSpinEdit;
+
+struct TextPage {
+  QWidget* TabSheet2 = nullptr;
+  TRxSpinEdit* RandEd = nullptr;
+  QComboBox* Position1 = nullptr;
+  QSlider* TrackBar1 = nullptr;
+  QPlainTextEdit* Memo1 = nullptr;
+  TBitBtnXP* NewFontBtn = nullptr;
+  QRadioButton* AddTextCheck = nullptr;
+  QRadioButton* AddNoTextCheck = nullptr;
+};
+
+TextPage BuildTextPage(QWidget* parent);

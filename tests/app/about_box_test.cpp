@@ -1,0 +1,93 @@
+// The information dialog: title, size, the year in place of the
+// placeholder, OK closes it, and the web button asks the desktop to open
+// the maker's address.
+#include "about_box.h"
+
+#include <QApplication>
+#include <QDate>
+#include <QDesktopServices>
+#include <QLabel>
+#include <QTimer>
+#include <QUrl>
+
+#include "bit_btn_xp.h"
+#include "form_fixture.h"
+
+namespace {
+
+// Stands in for the browser: records the addresses the desktop is asked to open.
+class UrlRecorder : public QObject {
+  Q_OBJECT
+
+ public:
+  QList<QUrl> opened;
+ public slots:
+  void Open(const QUrl& url) { opened << url; }
+};
+
+// Clicks OK on the about box as soon as the modal loop shows it.
+void ClickOkOnceShown() {
+  QTimer::singleShot(0, [] {
+    auto* box = qobject_cast<TAboutBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(box, nullptr);
+    box->OKButton()->click();
+  });
+}
+
+}  // namespace
+
+TEST(AboutBox, TitleSizeAndYear) {
+  TAboutBox box(nullptr, 2031);
+  EXPECT_EQ(box.windowTitle(), QStringLiteral("Info"));
+  EXPECT_EQ(box.size(), QSize(664, 453));
+  EXPECT_EQ(box.minimumSize(), box.maximumSize());
+  EXPECT_TRUE(box.YearLabel()->text().contains(QStringLiteral("2031")));
+  EXPECT_FALSE(box.YearLabel()->text().contains(QStringLiteral("XXXX")));
+}
+
+TEST(AboutBox, YearDefaultsToThisYearWithFourDigits) {
+  TAboutBox box;
+  EXPECT_TRUE(box.YearLabel()->text().contains(QString::number(QDate::currentDate().year())));
+  TAboutBox early(nullptr, 987);
+  EXPECT_TRUE(early.YearLabel()->text().contains(QStringLiteral("0987")));
+}
+
+TEST(AboutBox, OkButtonClosesTheModalDialog) {
+  TAboutBox box;
+  EXPECT_EQ(box.OKButton()->Kind(), TBitBtnKind::kOk);
+  ClickOkOnceShown();
+  EXPECT_EQ(box.exec(), int(mrOk));
+  EXPECT_FALSE(box.isVisible());
+}
+
+TEST(AboutBox, WebButtonOpensMakerAddress) {
+  UrlRecorder recorder;
+  QDesktopServices::setUrlHandler(QStringLiteral("https"), &recorder, "Open");
+  TAboutBox box;
+  box.WebButton()->click();
+  QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+  ASSERT_EQ(recorder.opened.size(), 1);
+  EXPECT_EQ(recorder.opened.first(), QUrl(QStringLiteral("https://stempora.example/")));
+}
+
+using AboutBoxFromWindow = FormFixture;
+
+TEST_F(AboutBoxFromWindow, AboutButtonShowsDialogAndReturnsUnchanged) {
+  AddEntries({"/a.jpg"});
+  ClickOkOnceShown();
+  form->AboutBtnClick();
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+  EXPECT_EQ(ListEntries(), QStringList{"/a.jpg"});
+  EXPECT_EQ(form->findChildren<TAboutBox*>().size(), 0);  // freed when closed
+}
+
+TEST_F(AboutBoxFromWindow, WebButtonOfWindowOpensMakerAddress) {
+  UrlRecorder recorder;
+  QDesktopServices::setUrlHandler(QStringLiteral("https"), &recorder, "Open");
+  form->wwwBtnClick();
+  QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+  ASSERT_EQ(recorder.opened.size(), 1);
+  EXPECT_EQ(recorder.opened.first().host(), QStringLiteral("stempora.example"));
+}
+
+#include "about_box_test.moc"

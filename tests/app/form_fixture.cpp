@@ -1,0 +1,47 @@
+#include "form_fixture.h"
+
+#include <QListWidget>
+#include <QTest>
+
+void FormFixture::SetUp() {
+  FormDialogs dialogs;
+  dialogs.choose_source_files = [this](QWidget*, const QString&, const QStringList&) {
+    ++source_dialog_calls;
+    if (source_answers.empty()) return QStringList();
+    QStringList answer = source_answers.front();
+    source_answers.pop_front();
+    return answer;
+  };
+  dialogs.choose_settings_to_save = [this](QWidget*, const QString&) { return settings_save_answer; };
+  dialogs.choose_settings_to_open = [this](QWidget*, const QString&) { return settings_open_answer; };
+  dialogs.show_message = [this](QWidget*, const QString& caption, const QString& text) {
+    messages.push_back({caption, text});
+  };
+  form = std::make_unique<TMainForm>(std::move(dialogs));
+}
+
+void FormFixture::TearDown() { form.reset(); }
+
+void FormFixture::ShowActive() {
+  form->show();
+  form->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+}
+
+QStringList FormFixture::ListEntries() const {
+  QStringList entries;
+  for (int i = 0; i < form->sources.ListBox1->count(); ++i)
+    entries << form->sources.ListBox1->item(i)->text();
+  return entries;
+}
+
+void FormFixture::SelectEntries(std::initializer_list<int> indices) {
+  QListWidget* list = form->sources.ListBox1;
+  list->clearSelection();
+  for (int index : indices) list->item(index)->setSelected(true);
+}
+
+void FormFixture::AddEntries(const QStringList& paths) {
+  source_answers.push_back(paths);
+  form->AddBtnClick();
+}

@@ -1,0 +1,68 @@
+// The start button runs the job read from the controls and logs into Memo2.
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+
+#include "form_fixture.h"
+
+class MainFormRun : public FormFixture {
+ protected:
+  void SetUp() override {
+    FormFixture::SetUp();
+    ASSERT_TRUE(folder.isValid());
+  }
+  // A 3 x 2 24-bit bitmap written by the library.
+  QString MakeSource(const QString& name) {
+    const QString path = folder.filePath(name);
+    TDibImage image = newdib(3, 2, 24, nullptr, 0);
+    EXPECT_EQ(SaveDib(&image, QFile::encodeName(path).constData(), PIXKIT_FORMAT_BMP, nullptr), 1);
+    deldib(&image);
+    return path;
+  }
+  QStringList LogLines() const { return form->process.Memo2->toPlainText().split(QLatin1Char('\n')); }
+
+  QTemporaryDir folder;
+};
+
+TEST_F(MainFormRun, EmptyListLogsOnlyFertig) {
+  form->AddPDFBtnClick();
+  EXPECT_EQ(LogLines(), QStringList{"Fertig..."});
+  EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(MainFormRun, RecognisedSourceIsLoggedAndWrittenIntoSubfolder) {
+  const QString source = MakeSource(QStringLiteral("bild.bmp"));
+  AddEntries({source, folder.filePath(QStringLiteral("anders.png"))});
+  form->AddPDFBtnClick();
+  const QString output = folder.filePath(QStringLiteral("Wasserzeichen/bild.bmp"));
+  EXPECT_EQ(LogLines(), (QStringList{source + " geladen...", output + " geschrieben...", "Fertig..."}));
+  EXPECT_TRUE(QFile::exists(output));
+  EXPECT_EQ(ListEntries().size(), 2);  // the run leaves the list alone
+}
+
+TEST_F(MainFormRun, LogOfSuccessiveRunsAccumulates) {
+  form->AddPDFBtnClick();
+  form->AddPDFBtnClick();
+  EXPECT_EQ(LogLines(), (QStringList{"Fertig...", "Fertig..."}));
+}
+
+TEST_F(MainFormRun, RunThatWouldOverwriteSourcesIsRefused) {
+  const QString source = MakeSource(QStringLiteral("bild.bmp"));
+  AddEntries({source});
+  form->process.OutDirEd->setText(QString());
+  form->AddPDFBtnClick();
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].caption, QStringLiteral("Fehler"));
+  EXPECT_EQ(messages[0].text, QStringLiteral("Die Zieldateien würden Quelldateien überschreiben. Bitte "
+                                             "einen anderen Namen für das Unterverzeichnis wählen."));
+  EXPECT_TRUE(form->process.Memo2->toPlainText().isEmpty());
+}
+
+TEST_F(MainFormRun, LibraryProgressReachesTheStatusBar) {
+  const QString source = MakeSource(QStringLiteral("bild.bmp"));
+  TDibImage loaded = OpenDib(QFile::encodeName(source).constData(), 0, form.get());
+  deldib(&loaded);
+  EXPECT_EQ(form->ProStatus, 100);
+}
