@@ -1,1 +1,9 @@
-# placement, picture and text passes: target_sources(stempora_run PRIVATE ...)
+# Placement table, picture pass and text pass.
+target_sources(stempora_run PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/src/placement.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/src/stamp_picture.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/src/stamp_text.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/src/text_font_qt.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/src/text_layout.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/src/text_lines.cpp
+)

@@ -6,10 +6,13 @@
 #include "pixkit/pixkit.h"
 
 struct PictureStampSettings {
-  int position = 9;        // placement index 0..10
-  int64_t margin = 20;     // pixels
-  int transparency = 50;   // 0..100
+  int position = 9;       // placement index 0..10
+  int64_t margin = 20;    // pixels
+  int transparency = 50;  // 0..100; values outside are taken as the nearest end
 };
 
-// image and watermark are 24-bit records; anything else is left alone.
+// image and watermark are 24-bit records; anything else is left alone, as is
+// an image for which PlaceBlock finds no valid placement. Each covered image
+// byte becomes (image * t + watermark * (100 - t)) / 100; the watermark is
+// sampled nearest-neighbour at (x - left) / scale, truncated toward zero.
 void StampPicture(TDibImage& image, const TDibImage& watermark, const PictureStampSettings& settings);

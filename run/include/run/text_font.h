@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+class QFont;
+
 enum TextFontStyle : uint8_t {
   kFontBold = 1,
   kFontItalic = 2,
@@ -32,3 +34,17 @@ struct TextFont {
   int32_t size = 14;  // points
   uint8_t style = 0;  // TextFontStyle bits
 };
+
+// The Qt font that renders the watermark text, for the run and for any
+// preview, so that both give the same pixels whatever the desktop's font
+// settings: greyscale antialiasing, no subpixel rendering, full hinting.
+//
+// Height: a negative height is the character height without internal
+// leading, which is Qt's pixel size (the em height). A positive height is the
+// cell height (ascent + descent); the pixel size is scaled so that the
+// measured height comes out at it. Height 0 takes the point size at the
+// font's pixels per inch. Pixel sizes are held to 1..32768.
+// The charset is kept in the settings only: Qt picks glyphs by script, and a
+// face the system lacks falls back through fontconfig.
+// Needs a QGuiApplication.
+QFont MakeTextQFont(const TextFont& font);

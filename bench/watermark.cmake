@@ -1,0 +1,8 @@
+# Stamping cost next to the codec (bench/watermark-bench.sh runs it).
+find_package(Qt6 REQUIRED COMPONENTS Gui)
+add_executable(watermark_bench EXCLUDE_FROM_ALL
+  ${CMAKE_CURRENT_LIST_DIR}/watermark_bench.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/watermark_corpus.cpp
+)
+target_link_libraries(watermark_bench PRIVATE stempora_run stempora_image pixkit Qt6::Gui)
+add_dependencies(benchmarks watermark_bench)

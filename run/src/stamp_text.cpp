@@ -1,0 +1,123 @@
+// The text pass: the lines drawn in black on a white mask, and the font
+// colour blended into the image wherever the mask came out exactly black.
+//
+// The mask covers only where glyphs can land: the union of every line's
+// drawn bounding rectangle (which takes in overhangs, accents and
+// descenders), widened by a few pixels for underline, strike-out and
+// antialiased edges, and clipped to the image. Lines are drawn into it at the
+// same whole-pixel offsets as into a mask of the image's full size, so the
+// glyphs rasterise identically and the black pixels are the same.
+#include "run/stamp_text.h"
+
+#include <QCoreApplication>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <algorithm>
+#include <cstdint>
+
+#include "image/dib_access.h"
+
+namespace {
+
+struct Area {
+  int64_t x0 = 0, y0 = 0, x1 = 0, y1 = 0;  // [x0, x1) x [y0, y1)
+  bool empty() const { return x0 >= x1 || y0 >= y1; }
+};
+
+Area unite(const Area& a, const Area& b) {
+  if (a.empty()) return b;
+  if (b.empty()) return a;
+  return Area{std::min(a.x0, b.x0), std::min(a.y0, b.y0), std::max(a.x1, b.x1), std::max(a.y1, b.y1)};
+}
+
+Area intersect(const Area& a, const Area& b) {
+  return Area{std::max(a.x0, b.x0), std::max(a.y0, b.y0), std::min(a.x1, b.x1), std::min(a.y1, b.y1)};
+}
+
+bool is_24bit_picture(const TDibImage& image) {
+  return image.Info && image.Bits && DibBitCount(image) == 24 && DibWidth(image) > 0 && DibHeight(image) > 0;
+}
+
+// Everything a line can paint: its opaque background cell and its glyphs.
+Area line_area(const QFontMetrics& metrics, const QString& line, int64_t left, int64_t top, int64_t advance,
+               int64_t height, int64_t ascent) {
+  const QRect glyphs = metrics.boundingRect(line);  // relative to the baseline origin
+  const int64_t pad = 2 + height / 4;
+  Area a;
+  a.x0 = left + std::min<int64_t>(glyphs.left(), 0) - pad;
+  a.x1 = left + std::max<int64_t>(int64_t(glyphs.right()) + 1, advance) + pad;
+  a.y0 = top + std::min<int64_t>(ascent + glyphs.top(), 0) - pad;
+  a.y1 = top + std::max<int64_t>(ascent + int64_t(glyphs.bottom()) + 1, height) + pad;
+  return a;
+}
+
+}  // namespace
+
+void StampText(TDibImage& image, const TextStampSettings& settings) {
+  if (!is_24bit_picture(image)) return;
+  // Fonts need the Qt application object; the caller owns it.
+  if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return;
+  const int32_t width = DibWidth(image);
+  const int32_t height = DibHeight(image);
+  const TextBlockLayout layout = LayOutTextBlock(settings, width, height);
+  if (layout.lines.empty() || !layout.place.valid) return;
+
+  const QFont font = MakeTextQFont(settings.font);
+  QImage device(1, 1, QImage::Format_RGB32);
+  const QFontMetrics metrics(font, &device);
+  const int64_t line_height = layout.line_height;
+
+  std::vector<QString> lines;
+  std::vector<Area> areas;
+  Area mask_area;
+  for (size_t i = 0; i < layout.lines.size(); ++i) {
+    lines.push_back(QString::fromStdString(layout.lines[i]));
+    areas.push_back(line_area(metrics, lines.back(), layout.place.left,
+                              layout.place.top + int64_t(i) * line_height, layout.line_widths[i], line_height,
+                              layout.ascent));
+    mask_area = unite(mask_area, areas.back());
+  }
+  mask_area = intersect(mask_area, Area{0, 0, width, height});
+  if (mask_area.empty()) return;
+
+  QImage mask(int(mask_area.x1 - mask_area.x0), int(mask_area.y1 - mask_area.y0), QImage::Format_RGB32);
+  if (mask.isNull()) return;
+  mask.fill(0xFFFFFFFFu);
+  {
+    QPainter painter(&mask);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    for (size_t i = 0; i < lines.size(); ++i) {
+      // A line that cannot reach the mask paints nothing into it; skipping it
+      // also keeps the offsets below within int.
+      if (intersect(areas[i], mask_area).empty()) continue;
+      const int x = int(layout.place.left - mask_area.x0);
+      const int y = int(layout.place.top + int64_t(i) * line_height - mask_area.y0);
+      // Each line is drawn on an opaque white background the size of its cell.
+      painter.fillRect(QRect(x, y, int(layout.line_widths[i]), int(line_height)), Qt::white);
+      painter.drawText(QPoint(x, y + int(layout.ascent)), lines[i]);
+    }
+  }
+
+  const unsigned t = unsigned(std::clamp(settings.transparency, 0, 100));
+  const unsigned u = 100 - t;
+  // The colour value as held; a system-colour reference is not resolved.
+  const uint32_t colour = uint32_t(settings.font.color);
+  const unsigned blue_u = ((colour >> 16) & 0xFF) * u;
+  const unsigned green_u = ((colour >> 8) & 0xFF) * u;
+  const unsigned red_u = (colour & 0xFF) * u;
+  for (int my = 0; my < mask.height(); ++my) {
+    const auto* m = reinterpret_cast<const uint32_t*>(mask.constScanLine(my));
+    uint8_t* row = DibRow(image, int32_t(mask_area.y0 + my)) + 3 * mask_area.x0;
+    for (int mx = 0; mx < mask.width(); ++mx) {
+      // Only exactly black is text; grey antialiased edges are not.
+      if ((m[mx] & 0xFFFFFFu) != 0) continue;
+      uint8_t* p = row + 3 * mx;
+      p[0] = uint8_t((p[0] * t + blue_u) / 100);
+      p[1] = uint8_t((p[1] * t + green_u) / 100);
+      p[2] = uint8_t((p[2] * t + red_u) / 100);
+    }
+  }
+}

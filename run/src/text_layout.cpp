@@ -1,0 +1,32 @@
+// Measuring and placing the text block.
+#include <QFontMetrics>
+#include <QImage>
+#include <QString>
+#include <algorithm>
+
+#include "run/stamp_text.h"
+
+TextBlockLayout LayOutTextBlock(const TextStampSettings& settings, int64_t image_width,
+                                int64_t image_height) {
+  TextBlockLayout layout;
+  layout.lines = MemoLines(settings.text);
+  // Measure on an image, the device the text is drawn on.
+  QImage device(1, 1, QImage::Format_RGB32);
+  const QFontMetrics metrics(MakeTextQFont(settings.font), &device);
+  layout.line_height = metrics.height();
+  layout.ascent = metrics.ascent();
+  for (std::string& line : layout.lines) {
+    // An empty line keeps its place as a line of normal height.
+    if (line.empty()) line.push_back(' ');
+    const int64_t width = metrics.horizontalAdvance(QString::fromStdString(line));
+    layout.line_widths.push_back(width);
+    layout.width = std::max(layout.width, width);
+    layout.height += layout.line_height;
+  }
+  if (layout.lines.empty()) layout.height = 0;
+  // Only the nine fixed placements apply to text.
+  if (settings.position >= 0 && settings.position <= 8)
+    layout.place = PlaceBlock(settings.position, image_width, image_height, layout.width, layout.height,
+                              settings.margin);
+  return layout;
+}
