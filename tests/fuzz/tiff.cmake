@@ -1,1 +1,1 @@
-# stempora_add_fuzzer(tiff_fuzz ${CMAKE_CURRENT_LIST_DIR}/tiff_fuzz.cpp tiff)
+stempora_add_fuzzer(tiff_fuzz ${CMAKE_CURRENT_LIST_DIR}/tiff_fuzz.cpp tiff)

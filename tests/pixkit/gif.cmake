@@ -1,1 +1,1 @@
-# tests of the gif reader and writer: target_sources(pixkit_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/gif_test.cpp)
+target_sources(pixkit_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/gif_codec_test.cpp)

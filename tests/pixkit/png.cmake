@@ -1,1 +1,1 @@
-# tests of the png reader and writer: target_sources(pixkit_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/png_test.cpp)
+target_sources(pixkit_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/png_reader_test.cpp)

@@ -1,1 +1,1 @@
-# tests of the tiff reader and writer: target_sources(pixkit_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/tiff_test.cpp)
+target_sources(pixkit_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/tiff_codec_test.cpp)

@@ -116,7 +116,8 @@ PIXKIT_API int SaveDib(const TDibImage* dib, const char* path, int format, void*
   try {
     if (!path) return 0;
     std::vector<Rgb> palette;
-    auto view = view_of_record(dib, palette);
+    Metadata metadata;
+    auto view = view_of_record(dib, palette, metadata);
     if (!view) return 0;
     if (format < PIXKIT_FORMAT_BMP || format > PIXKIT_FORMAT_JP2) return 0;
     ProgressScope progress(owner);

@@ -1,7 +1,145 @@
+// PNG through libpng, reading only (watermark logos). Palette pictures
+// without transparency stay palette pictures; transparency of any kind
+// (alpha channel or tRNS) is handed over as 32-bit BGRA so that a logo
+// keeps its see-through parts; everything else is 24-bit BGR.
+//
+// libpng reports errors by longjmp. The two functions that call into it
+// after setjmp hold only trivially destructible locals; every C++ object
+// lives in decode_png, outside the jump's reach.
+#include <png.h>
+
+#include <csetjmp>
+#include <cstring>
+#include <vector>
+
+#include "../core/limits.h"
+#include "../core/progress.h"
 #include "codecs.h"
 
 namespace pixkit {
+namespace {
 
-Result<Picture> decode_png(ByteSpan) { return fail("png: reader not built yet"); }
+// Ancillary chunks (text, ICC, EXIF) larger than this are refused rather
+// than buffered; logos carry none that big.
+constexpr png_alloc_size_t kMaxChunkBytes = png_alloc_size_t(8) << 20;
+
+struct PngSession {
+  png_structp png = nullptr;
+  png_infop info = nullptr;
+  const uint8_t* data = nullptr;
+  size_t size = 0;
+  size_t pos = 0;
+  // Filled by read_png_header.
+  png_uint_32 width = 0;
+  png_uint_32 height = 0;
+  int channels = 0;  // after the transforms: 1 (palette index), 3 or 4
+  size_t row_bytes = 0;
+  int palette_count = 0;
+  png_colorp palette = nullptr;
+};
+
+void read_from_memory(png_structp png, png_bytep out, png_size_t count) {
+  auto* s = static_cast<PngSession*>(png_get_io_ptr(png));
+  if (count > s->size - s->pos) png_error(png, "png: file truncated");
+  std::memcpy(out, s->data + s->pos, count);
+  s->pos += count;
+}
+
+[[noreturn]] void jump_on_error(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+void ignore_warning(png_structp, png_const_charp) {}
+
+// Reads up to the image data and sets the transforms. false on any error.
+bool read_png_header(PngSession* s, png_uint_32 max_side) {
+  if (setjmp(png_jmpbuf(s->png))) return false;
+  png_set_read_fn(s->png, s, read_from_memory);
+  png_set_user_limits(s->png, max_side, max_side);
+  png_set_chunk_malloc_max(s->png, kMaxChunkBytes);
+  png_read_info(s->png, s->info);
+
+  const int colour_type = png_get_color_type(s->png, s->info);
+  const int depth = png_get_bit_depth(s->png, s->info);
+  const bool has_trns = png_get_valid(s->png, s->info, PNG_INFO_tRNS) != 0;
+  if (depth == 16) png_set_scale_16(s->png);
+  if (colour_type == PNG_COLOR_TYPE_PALETTE && !has_trns) {
+    if (depth < 8) png_set_packing(s->png);  // one index per byte
+  } else {
+    if (colour_type == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(s->png);
+    if (colour_type == PNG_COLOR_TYPE_GRAY && depth < 8) png_set_expand_gray_1_2_4_to_8(s->png);
+    if (has_trns) png_set_tRNS_to_alpha(s->png);
+    if (colour_type == PNG_COLOR_TYPE_GRAY || colour_type == PNG_COLOR_TYPE_GRAY_ALPHA)
+      png_set_gray_to_rgb(s->png);
+    png_set_bgr(s->png);
+  }
+  png_set_interlace_handling(s->png);
+  png_read_update_info(s->png, s->info);
+
+  s->width = png_get_image_width(s->png, s->info);
+  s->height = png_get_image_height(s->png, s->info);
+  s->channels = png_get_channels(s->png, s->info);
+  s->row_bytes = png_get_rowbytes(s->png, s->info);
+  if (colour_type == PNG_COLOR_TYPE_PALETTE && !has_trns &&
+      !png_get_PLTE(s->png, s->info, &s->palette, &s->palette_count))
+    s->palette_count = 0;
+  return true;
+}
+
+// Decodes every row (all passes of an interlaced file) into rows[].
+bool read_png_pixels(PngSession* s, png_bytepp rows) {
+  if (setjmp(png_jmpbuf(s->png))) return false;
+  png_read_image(s->png, rows);
+  return true;
+}
+
+class SessionCloser {
+ public:
+  explicit SessionCloser(PngSession& s) : s_(s) {}
+  ~SessionCloser() { png_destroy_read_struct(&s_.png, s_.info ? &s_.info : nullptr, nullptr); }
+  SessionCloser(const SessionCloser&) = delete;
+  SessionCloser& operator=(const SessionCloser&) = delete;
+
+ private:
+  PngSession& s_;
+};
+
+}  // namespace
+
+Result<Picture> decode_png(ByteSpan file) {
+  if (file.size() < 8 || png_sig_cmp(file.data(), 0, 8) != 0) return fail("png: no PNG signature");
+  PngSession s;
+  s.data = file.data();
+  s.size = file.size();
+  s.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, jump_on_error, ignore_warning);
+  if (!s.png) return fail("png: out of memory");
+  SessionCloser closer(s);
+  s.info = png_create_info_struct(s.png);
+  if (!s.info) return fail("png: out of memory");
+
+  const int64_t max_side = current_limits().max_side;
+  if (!read_png_header(&s, png_uint_32(max_side > 0x7fffffff ? 0x7fffffff : max_side)))
+    return fail("png: header damaged or picture too large");
+  PIXKIT_TRY(check_dimensions(s.width, s.height));
+
+  const int bit_count = s.channels == 1 ? 8 : s.channels == 3 ? 24 : s.channels == 4 ? 32 : 0;
+  if (bit_count == 0 || s.row_bytes != size_t(s.width) * size_t(s.channels))
+    return fail("png: unexpected row layout");
+  if (bit_count == 8 && (s.palette_count < 1 || s.palette_count > 256 || !s.palette))
+    return fail("png: palette picture without a usable palette");
+
+  auto picture = Picture::create(int32_t(s.width), int32_t(s.height), bit_count, false);
+  if (!picture) return picture.as_error();
+  std::vector<png_bytep> rows(s.height);
+  for (png_uint_32 y = 0; y < s.height; ++y) rows[y] = picture->row(int32_t(y));
+  report_progress(0, 2);
+  if (!read_png_pixels(&s, rows.data())) return fail("png: picture data damaged or truncated");
+  report_progress(1, 2);
+
+  if (bit_count == 8) {
+    picture->palette.resize(size_t(s.palette_count));
+    for (int i = 0; i < s.palette_count; ++i)
+      picture->palette[size_t(i)] = Rgb{s.palette[i].red, s.palette[i].green, s.palette[i].blue};
+    return finish_indexed(std::move(picture.value()));
+  }
+  return picture;
+}
 
 }  // namespace pixkit

@@ -66,7 +66,8 @@ const DibStorage* storage_of(const TDibImage* dib) {
   return storage;
 }
 
-Result<PictureView> view_of_record(const TDibImage* dib, std::vector<Rgb>& palette_buffer) {
+Result<PictureView> view_of_record(const TDibImage* dib, std::vector<Rgb>& palette_buffer,
+                                   Metadata& metadata_buffer) {
   const DibStorage* storage = storage_of(dib);
   if (!storage) return fail("record holds no picture");
   const PixkitBitmapInfoHeader& h = dib->Info->bmiHeader;
@@ -85,7 +86,10 @@ Result<PictureView> view_of_record(const TDibImage* dib, std::vector<Rgb>& palet
   view.bit_count = bits;
   view.row_bytes = dib->RowBytes;
   view.bits = dib->Bits;
-  view.metadata = &storage->metadata;
+  metadata_buffer = storage->metadata;
+  metadata_buffer.x_pixels_per_meter = h.biXPelsPerMeter;
+  metadata_buffer.y_pixels_per_meter = h.biYPelsPerMeter;
+  view.metadata = &metadata_buffer;
   palette_buffer.clear();
   if (bits <= 8) {
     const int count = 1 << bits;

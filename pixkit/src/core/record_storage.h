@@ -28,8 +28,11 @@ TDibImage record_from_picture(Picture&& picture);
 const DibStorage* storage_of(const TDibImage* dib);
 
 // A view of the record's pixels. The palette comes from the header's colour
-// table and is copied into palette_buffer.
-Result<PictureView> view_of_record(const TDibImage* dib, std::vector<Rgb>& palette_buffer);
+// table and is copied into palette_buffer; the metadata kept with the
+// storage is copied into metadata_buffer with the resolution taken from the
+// header, which is what callers may have changed.
+Result<PictureView> view_of_record(const TDibImage* dib, std::vector<Rgb>& palette_buffer,
+                                   Metadata& metadata_buffer);
 
 TDibImage empty_record();
 

@@ -1,0 +1,7 @@
+# JPEG codec benchmark: a generated photo corpus, and Pixkit's load + save
+# of it, timed by run-benchmarks.sh against djpeg | cjpeg.
+add_executable(make_photo_corpus EXCLUDE_FROM_ALL ${CMAKE_CURRENT_LIST_DIR}/make_photo_corpus.cpp)
+target_link_libraries(make_photo_corpus PRIVATE pixkit)
+add_executable(codec_jpeg_bench EXCLUDE_FROM_ALL ${CMAKE_CURRENT_LIST_DIR}/codec_jpeg_bench.cpp)
+target_link_libraries(codec_jpeg_bench PRIVATE pixkit)
+add_dependencies(benchmarks make_photo_corpus codec_jpeg_bench)

@@ -1,0 +1,155 @@
+// JPEG 2000: our lossless files come back bit-exact at every depth and
+// read the same in ImageMagick; ImageMagick's JP2 and J2K files (grey, RGB,
+// RGBA, 16 bits) decode to the pixels it reports; damaged files give no
+// picture.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "test_support.h"
+
+namespace {
+
+using testsupport::pixels_of;
+using testsupport::read_pnm;
+using testsupport::Rgba;
+using testsupport::run;
+using testsupport::TempDir;
+
+struct Record {
+  TDibImage dib;
+  ~Record() { deldib(&dib); }
+  int bits() const { return dib.Bits ? dib.Info->bmiHeader.biBitCount : 0; }
+};
+
+struct DepthCase {
+  int bits;
+  int width;
+  int height;
+};
+
+class Jp2RoundTrip : public ::testing::TestWithParam<DepthCase> {};
+
+// Palette and 16-bit pictures come back at 24 bits with the same colours.
+TEST_P(Jp2RoundTrip, IsLossless) {
+  const DepthCase c = GetParam();
+  TempDir dir;
+  const std::string path = dir.file("round.jp2");
+  Record original{testsupport::make_pattern(c.width, c.height, c.bits)};
+  ASSERT_EQ(SaveDib(&original.dib, path.c_str(), PIXKIT_FORMAT_JP2, nullptr), 1);
+  Record loaded{OpenDib(path.c_str(), 0, nullptr)};
+  ASSERT_NE(loaded.dib.Bits, nullptr);
+  EXPECT_EQ(loaded.bits(), c.bits == 32 ? 32 : 24);
+  EXPECT_EQ(pixels_of(loaded.dib), pixels_of(original.dib));
+}
+
+INSTANTIATE_TEST_SUITE_P(Jp2Depths, Jp2RoundTrip,
+                         ::testing::Values(DepthCase{1, 13, 5}, DepthCase{4, 7, 3}, DepthCase{8, 9, 9},
+                                           DepthCase{16, 5, 4}, DepthCase{24, 71, 45}, DepthCase{32, 3, 2},
+                                           DepthCase{24, 1, 1}));
+
+TEST(Jp2File, StartsWithTheJp2SignatureBox) {
+  Record original{testsupport::make_pattern(4, 4, 24)};
+  TempDir dir;
+  const std::string path = dir.file("sig.jp2");
+  ASSERT_EQ(SaveDib(&original.dib, path.c_str(), PIXKIT_FORMAT_JP2, nullptr), 1);
+  const std::vector<uint8_t> bytes = testsupport::read_file(path);
+  const std::vector<uint8_t> signature = {0, 0, 0, 12, 'j', 'P', ' ', ' ', 13, 10, 0x87, 10};
+  ASSERT_GE(bytes.size(), signature.size());
+  EXPECT_TRUE(std::equal(signature.begin(), signature.end(), bytes.begin()));
+}
+
+TEST(Jp2Peer, OurFilesReadTheSameInImageMagick) {
+  TempDir dir;
+  for (int bits : {8, 24, 32}) {
+    Record original{testsupport::make_pattern(19, 7, bits)};
+    const std::string jp2 = dir.file("ours.jp2"), ref = dir.file(bits == 32 ? "ours.pam" : "ours.ppm");
+    ASSERT_EQ(SaveDib(&original.dib, jp2.c_str(), PIXKIT_FORMAT_JP2, nullptr), 1);
+    ASSERT_TRUE(run("convert " + jp2 + " -depth 8 " + (bits == 32 ? "pam:" : "ppm:") + ref));
+    EXPECT_EQ(read_pnm(ref), pixels_of(original.dib)) << bits;
+  }
+}
+
+struct PeerCase {
+  const char* name;
+  const char* options;  // ImageMagick options between input and output
+  const char* output;   // ImageMagick output coder prefix
+  bool alpha;
+};
+
+class Jp2PeerFile : public ::testing::TestWithParam<PeerCase> {};
+
+TEST_P(Jp2PeerFile, DecodesToThePeersPixels) {
+  const PeerCase c = GetParam();
+  TempDir dir;
+  Rgba ref{23, 17, c.alpha ? 4 : 3, {}};
+  for (int i = 0; i < 23 * 17; ++i) {
+    ref.pixels.insert(ref.pixels.end(), {uint8_t(i * 3), uint8_t(i % 23 * 11), uint8_t(255 - i % 17 * 15)});
+    if (c.alpha) ref.pixels.push_back(uint8_t(i % 5 * 60));
+  }
+  const std::string in = dir.file(c.alpha ? "in.pam" : "in.ppm"), file = dir.file("peer.img");
+  testsupport::write_pnm(in, ref);
+  ASSERT_TRUE(run("convert " + in + " " + c.options + " " + c.output + ":" + file));
+  const std::string back = dir.file(c.alpha ? "back.pam" : "back.ppm");
+  ASSERT_TRUE(run("convert " + file + " -depth 8 " + (c.alpha ? "pam:" : "ppm:") + back));
+  Record loaded{OpenDib(file.c_str(), 0, nullptr)};
+  ASSERT_NE(loaded.dib.Bits, nullptr);
+  EXPECT_EQ(loaded.bits(), c.alpha ? 32 : 24);
+  EXPECT_EQ(pixels_of(loaded.dib), read_pnm(back));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Jp2Layouts, Jp2PeerFile,
+    ::testing::Values(PeerCase{"jp2_rgb", "-quality 0", "jp2", false},
+                      PeerCase{"j2k_codestream", "-quality 0", "j2k", false},
+                      PeerCase{"grey", "-colorspace gray -quality 0", "jp2", false},
+                      PeerCase{"sixteen_bits", "-depth 16 -quality 0", "jp2", false},
+                      PeerCase{"rgba", "-quality 0", "jp2", true},
+                      PeerCase{"lossy_tiles", "-define jp2:tile-geometry=8x8 -quality 40", "jp2", false}),
+    [](const ::testing::TestParamInfo<PeerCase>& info) { return std::string(info.param.name); });
+
+// ImageMagick puts a subsampled picture on a reference grid twice its size
+// with every component subsampled 2 x 2; the picture is the 16 x 8 the
+// components hold, not the grid.
+TEST(Jp2Subsampling, EquallySubsampledComponentsGiveComponentSize) {
+  TempDir dir;
+  const std::string in = dir.file("in.ppm"), file = dir.file("sub.jp2");
+  testsupport::write_pnm(in, Rgba{16, 8, 3, std::vector<uint8_t>(16 * 8 * 3, 128)});
+  ASSERT_TRUE(run("convert " + in + " -sampling-factor 2x2 -quality 0 jp2:" + file));
+  Record loaded{OpenDib(file.c_str(), 0, nullptr)};
+  ASSERT_EQ(loaded.bits(), 24);
+  EXPECT_EQ(loaded.dib.Info->bmiHeader.biWidth, 16);
+  EXPECT_EQ(loaded.dib.Info->bmiHeader.biHeight, 8);
+  // ImageMagick codes only the top-left quarter of such components; what
+  // it did code must come through.
+  EXPECT_EQ(getpixel(&loaded.dib, 0, 0), 0x808080u);
+  EXPECT_EQ(getpixel(&loaded.dib, 3, 1), 0x808080u);
+}
+
+std::vector<std::string> bad_files(const std::string& format) {
+  std::vector<std::string> files;
+  const std::filesystem::path folder = std::filesystem::path(STEMPORA_TEST_DATA) / format / "bad";
+  std::error_code ec;
+  for (const auto& entry : std::filesystem::directory_iterator(folder, ec))
+    files.push_back(entry.path().string());
+  return files;
+}
+
+class Jp2BadFile : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(Jp2BadFile, GivesNoPicture) {
+  Record loaded{OpenDib(GetParam().c_str(), 0, nullptr)};
+  EXPECT_EQ(loaded.dib.Bits, nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(Jp2DamagedInputs, Jp2BadFile, ::testing::ValuesIn(bad_files("jp2")),
+                         [](const ::testing::TestParamInfo<std::string>& info) {
+                           std::string name = std::filesystem::path(info.param).filename().string();
+                           for (char& ch : name)
+                             if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
+                           return name;
+                         });
+
+}  // namespace
