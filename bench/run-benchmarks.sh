@@ -56,9 +56,20 @@ step_jpeg_codec() {
   echo "  ratio ${ratio} (target <= ${JPEG_RATIO_TARGET}): ${verdict}"
 }
 
+# --- Step: stamping ----------------------------------------------------------
+# The full run (load, promote, picture at "Eingepasst" 50 %, two text lines at
+# 75 %, save) against load + save alone, side by side; target <= 1.15.
+step_stamping() {
+  local status=0
+  bash "$(dirname "$0")/watermark-bench.sh" "$BUILD_DIR" || status=$?
+  # 3 means the run worked but missed its target: reported, not an error.
+  if [ "$status" -ne 0 ] && [ "$status" -ne 3 ]; then return "$status"; fi
+}
+
 # --- Steps run in this order -----------------------------------------------
 STEPS=(
   step_jpeg_codec
+  step_stamping
 )
 
 for step in "${STEPS[@]}"; do

@@ -1,4 +1,4 @@
-#!/bin/sh
+#!/usr/bin/env bash
 # Times the full stamping run against loading and saving alone over a batch
 # of 12-megapixel photo-like JPEGs at quality 75, pinned to one core.
 #
@@ -16,7 +16,7 @@ corpus=${2:-"$build/watermark-corpus"}
 if [ ! -f "$build/CMakeCache.txt" ]; then
   cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DSTEMPORA_GUI=OFF
 fi
-flock /tmp/stempora-build.lock cmake --build "$build" -j2 --target watermark_bench
+cmake --build "$build" -j2 --target watermark_bench
 
 pin=""
 if command -v taskset >/dev/null 2>&1; then pin="taskset -c 0"; fi

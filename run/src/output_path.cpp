@@ -44,11 +44,15 @@ std::string SourceFolder(const std::string& source) {
 }
 
 std::string OutputFolder(const std::string& source, const std::string& out_dir) {
+  // A bare file name lives in the current folder; naming it "./" keeps an
+  // empty or absolute-looking subfolder name beside the source instead of
+  // turning it into the root folder.
   std::string folder = SourceFolder(source);
+  if (folder.empty()) folder = "./";
   std::string name = out_dir;
   std::replace(name.begin(), name.end(), '\\', '/');
   folder += name;
-  if (folder.empty() || folder.back() != '/') folder += '/';
+  if (folder.back() != '/') folder += '/';
   return folder;
 }
 

@@ -45,13 +45,18 @@ TDibImage ReadPictureRows(SettingsInput& file, const SettingsProgress& progress)
     deldib(&picture);
     return none;
   }
-  send(progress, 0);
-  for (int64_t row = 0; row < height; ++row) {
-    send(progress, RowProgress(row, height));
-    if (!file.bytes(picture.Bits + row * picture.RowBytes, size_t(row_bytes))) {
-      deldib(&picture);
-      return none;
+  try {
+    send(progress, 0);
+    for (int64_t row = 0; row < height; ++row) {
+      send(progress, RowProgress(row, height));
+      if (!file.bytes(picture.Bits + row * picture.RowBytes, size_t(row_bytes))) {
+        deldib(&picture);
+        return none;
+      }
     }
+  } catch (...) {
+    deldib(&picture);  // whatever the progress receiver throws is its own; the record is ours
+    throw;
   }
   return picture;
 }

@@ -1,6 +1,8 @@
 // Reads a whole settings file into a content value before anything is
 // applied, so a damaged file changes nothing.
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdio>
@@ -117,21 +119,51 @@ bool read_fields(SettingsInput& file, const std::string& path, SettingsFileConte
   return true;
 }
 
+// Opens a regular file for reading only. Opening does not wait: a named
+// pipe would block until someone writes to it, and a device has no end, so
+// neither is a settings file.
+std::FILE* open_regular_file(const std::string& path, uint64_t& size) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  struct stat st;
+  const int flags = ::fcntl(fd, F_GETFL);
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || flags < 0 ||
+      ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+    ::close(fd);
+    return nullptr;
+  }
+  std::FILE* file = ::fdopen(fd, "rb");
+  if (file == nullptr) {
+    ::close(fd);
+    return nullptr;
+  }
+  size = uint64_t(st.st_size);
+  return file;
+}
+
 }  // namespace
 
 SettingsReadResult ReadSettingsFile(const std::string& path, const SettingsProgress& progress) {
   SettingsReadResult result;
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  struct stat st;
-  if (file == nullptr || ::fstat(::fileno(file), &st) != 0 || !S_ISREG(st.st_mode)) {
-    if (file != nullptr) std::fclose(file);
+  uint64_t size = 0;
+  std::FILE* file = open_regular_file(path, size);
+  if (file == nullptr) {
     result.failure = SettingsReadFailure::kCannotOpen;
     result.message = "Die Datei " + path + " konnte nicht geöffnet werden.";
     return result;
   }
-  SettingsInput input(file, uint64_t(st.st_size));
+  SettingsInput input(file, size);
   SettingsFileContent content;
-  const bool complete = read_fields(input, path, content, progress);
+  bool complete = false;
+  try {
+    complete = read_fields(input, path, content, progress);
+  } catch (...) {
+    // Only the progress receiver or a failed allocation throws; the file
+    // and a picture already read are released before it goes on.
+    std::fclose(file);
+    deldib(&content.watermark);
+    throw;
+  }
   std::fclose(file);
   if (!complete) {
     if (progress) progress(0);

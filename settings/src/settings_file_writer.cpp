@@ -93,7 +93,15 @@ SettingsWriteResult WriteSettingsFile(const std::string& path, const SettingsFil
     return failure(path, IoErrorText(error_number));
   }
   SettingsOutput output(file);
-  write_fields(output, content, progress);
+  try {
+    write_fields(output, content, progress);
+  } catch (...) {
+    // Only the progress receiver or a failed allocation throws: the older
+    // file stays and no temporary is left behind.
+    std::fclose(file);
+    ::unlink(temp_path.c_str());
+    throw;
+  }
   int error_number = output.error_number();
   if (error_number == 0 && std::fflush(file) != 0) error_number = errno;
   if (error_number == 0 && ::fsync(fd) != 0) error_number = errno;

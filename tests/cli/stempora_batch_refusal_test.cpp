@@ -78,3 +78,14 @@ TEST(StemporaBatch, SourceListedThroughALinkIsRefused) {
   write_job(folder.file("job.stx"), {folder.file("echt/a.bmp"), folder.file("verweis/W/a.bmp")}, "W");
   expect_refused(folder, folder.file("echt/W/a.bmp"));
 }
+
+TEST(StemporaBatch, LinkBehindAFolderStillToBeCreatedIsRefused) {
+  // "neu" is created by the run, so "neu/../link" is the link beside the
+  // source, which leads to the other listed picture's folder.
+  ScratchFolder folder;
+  write_bmp(folder.file("a/x.bmp"));
+  write_bmp(folder.file("b/x.bmp"));
+  fs::create_directory_symlink(folder.path() / "b", folder.path() / "a/link");
+  write_job(folder.file("job.stx"), {folder.file("a/x.bmp"), folder.file("b/x.bmp")}, "neu/../link");
+  expect_refused(folder, folder.file("b/x.bmp"));
+}

@@ -31,7 +31,10 @@ TEST(OutputPath, BackslashesSeparateLevelsWithoutDoubling) {
 
 TEST(OutputPath, EmptyNameMeansTheSourceFolderAndBareNamesTheCurrentOne) {
   EXPECT_EQ(OutputPath("/fotos/a.bmp", ""), "/fotos/a.bmp");
-  EXPECT_EQ(OutputPath("a.bmp", "W"), "W/a.bmp");
+  EXPECT_EQ(OutputPath("a.bmp", "W"), "./W/a.bmp");
+  // Not the root folder: the bare name's folder is the current one.
+  EXPECT_EQ(OutputPath("a.bmp", ""), "./a.bmp");
+  EXPECT_EQ(OutputPath("a.bmp", "/W"), ".//W/a.bmp");
   EXPECT_EQ(SourceFolder("a.bmp"), "");
   EXPECT_EQ(FileNamePart("/x/y/z.tga"), "z.tga");
 }

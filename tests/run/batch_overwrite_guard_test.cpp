@@ -64,6 +64,34 @@ TEST(OverwriteGuard, SymbolicLinksCannotSneakPast) {
   EXPECT_TRUE(WouldOverwriteSources({folder.file("a.bmp")}, "Z"));
 }
 
+TEST(OverwriteGuard, LinkReachedAfterAFolderStillToBeCreatedIsFollowed) {
+  // "neu" does not exist yet: the run creates it, so "neu/.." is the source
+  // folder again and "link" then leads into the other folder.
+  ScratchFolder folder;
+  fs::create_directory(folder.path() / "a");
+  fs::create_directory(folder.path() / "b");
+  touch(folder.file("a/x.bmp"));
+  touch(folder.file("b/x.bmp"));
+  fs::create_directory_symlink(folder.path() / "b", folder.path() / "a/link");
+  EXPECT_TRUE(WouldOverwriteSources({folder.file("a/x.bmp"), folder.file("b/x.bmp")}, "neu/../link"));
+  EXPECT_TRUE(WouldOverwriteSources({folder.file("a/x.bmp"), folder.file("b/x.bmp")}, "neu\\..\\link"));
+  // Through a link, ".." is the parent of where the link leads.
+  fs::create_directory(folder.path() / "b/unter");
+  fs::create_directory_symlink(folder.path() / "b/unter", folder.path() / "a/tief");
+  EXPECT_TRUE(WouldOverwriteSources({folder.file("a/x.bmp"), folder.file("b/x.bmp")}, "tief/.."));
+  EXPECT_FALSE(WouldOverwriteSources({folder.file("a/x.bmp")}, "neu/../neu2"));
+}
+
+TEST(OverwriteGuard, BareFileNameWithEmptyNameIsRefused) {
+  ScratchFolder folder;
+  touch(folder.file("a.bmp"));
+  const fs::path before = fs::current_path();
+  fs::current_path(folder.path());
+  const bool refused = WouldOverwriteSources({"a.bmp"}, "");
+  fs::current_path(before);
+  EXPECT_TRUE(refused);
+}
+
 TEST(OverwriteGuard, HardLinkToASourceIsRefused) {
   ScratchFolder folder;
   touch(folder.file("a.bmp"));

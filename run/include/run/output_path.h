@@ -21,9 +21,10 @@ std::string FileNamePart(const std::string& source);
 // a bare file name, which lives in the current folder.
 std::string SourceFolder(const std::string& source);
 
-// Source folder + out_dir + "/": the folder the output goes to. A
-// backslash in out_dir separates folder levels like "/", so jobs made on
-// other systems keep working; no separator is doubled at the end.
+// Source folder (or "./" for a bare file name) + out_dir + "/": the
+// folder the output goes to. A backslash in out_dir separates folder
+// levels like "/", so jobs made on other systems keep working; no
+// separator is doubled at the end.
 std::string OutputFolder(const std::string& source, const std::string& out_dir);
 
 // OutputFolder + the source's file name, name and extension unchanged.

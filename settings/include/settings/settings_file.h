@@ -48,7 +48,9 @@ struct SettingsFileContent {
 };
 
 // Called with 0, then a rising percentage while the picture rows are
-// written or read, and 0 again at the end.
+// written or read, and 0 again at the end. Whatever it throws passes on to
+// the caller of the reader or writer, after the file, a temporary file and
+// any picture already read have been released.
 using SettingsProgress = std::function<void(int percent)>;
 
 struct SettingsWriteResult {
