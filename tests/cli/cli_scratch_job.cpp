@@ -10,23 +10,6 @@
 
 namespace cli_test {
 
-ScratchFolder::ScratchFolder() {
-  std::string pattern = (fs::temp_directory_path() / "stempora-cli-XXXXXX").string();
-  if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-  path_ = pattern;
-}
-
-ScratchFolder::~ScratchFolder() {
-  std::error_code ignored;
-  fs::remove_all(path_, ignored);
-}
-
-std::string ScratchFolder::file(const std::string& name) const {
-  const fs::path path = path_ / name;
-  fs::create_directories(path.parent_path());
-  return path.string();
-}
-
 void write_bmp(const std::string& path) {
   TDibImage picture = newdib(4, 3, 24, nullptr, 0);
   for (int y = 0; y < 3; ++y) {

@@ -7,23 +7,16 @@
 #include <vector>
 
 #include "settings/settings_file.h"
+#include "support/temp_folder.h"
 
 namespace cli_test {
 
 namespace fs = std::filesystem;
 
-class ScratchFolder {
- public:
-  ScratchFolder();
-  ~ScratchFolder();
-  ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
-  // The path of name inside the folder; its parent folders are created.
-  std::string file(const std::string& name) const;
-  const fs::path& path() const { return path_; }
-
- private:
-  fs::path path_;
+struct ScratchFolder : testsupport::TempDir {
+  ScratchFolder() : TempDir("stempora-cli") {}
+  // Jobs name sources in subfolders; their folders are made on the way.
+  std::string file(const std::string& name) const { return file_in_new_folders(name); }
 };
 
 // Writes a 4 x 3 24-bit picture as BMP, whatever the name's extension.

@@ -2,5 +2,4 @@ target_sources(pixkit_tests PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/bmp_reader_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/bmp_writer_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/bmp_peer_test.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/bmp_damaged_file_test.cpp
 )

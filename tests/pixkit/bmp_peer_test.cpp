@@ -6,7 +6,9 @@
 #include <vector>
 
 #include "pixkit/pixkit.h"
-#include "test_support.h"
+#include "support/owned_dib.h"
+#include "support/peer_tools.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -17,13 +19,7 @@ using testsupport::Rgba;
 // to stdout run in a subshell with their own redirection.
 const char* const kConvert = "/usr/bin/convert";
 
-struct Owned {
-  TDibImage dib;
-  explicit Owned(TDibImage d) : dib(d) {}
-  ~Owned() { deldib(&dib); }
-  Owned(const Owned&) = delete;
-  Owned& operator=(const Owned&) = delete;
-};
+using Owned = testsupport::OwnedDib;
 
 bool have_imagemagick() { return testsupport::have_program(kConvert); }
 bool have_netpbm() { return testsupport::have_program("ppmtobmp") && testsupport::have_program("bmptopnm"); }

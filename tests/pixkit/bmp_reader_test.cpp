@@ -7,19 +7,15 @@
 
 #include "core/record_storage.h"
 #include "pixkit/pixkit.h"
-#include "test_support.h"
+#include "support/owned_dib.h"
+#include "support/peer_tools.h"
+#include "support/temp_folder.h"
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-struct Owned {
-  TDibImage dib;
-  explicit Owned(TDibImage d) : dib(d) {}
-  ~Owned() { deldib(&dib); }
-  Owned(const Owned&) = delete;
-  Owned& operator=(const Owned&) = delete;
-};
+using Owned = testsupport::OwnedDib;
 
 void put16(Bytes& b, uint32_t v) { b.insert(b.end(), {uint8_t(v), uint8_t(v >> 8)}); }
 void put32(Bytes& b, uint32_t v) {

@@ -7,19 +7,15 @@
 #include <vector>
 
 #include "pixkit/pixkit.h"
-#include "test_support.h"
+#include "support/owned_dib.h"
+#include "support/peer_tools.h"
+#include "support/temp_folder.h"
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-struct Owned {
-  TDibImage dib;
-  explicit Owned(TDibImage d) : dib(d) {}
-  ~Owned() { deldib(&dib); }
-  Owned(const Owned&) = delete;
-  Owned& operator=(const Owned&) = delete;
-};
+using Owned = testsupport::OwnedDib;
 
 uint32_t le32_at(const Bytes& b, size_t at) {
   return uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 | uint32_t(b[at + 3]) << 24;

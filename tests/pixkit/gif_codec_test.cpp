@@ -4,12 +4,13 @@
 // both ways; damaged files give no picture.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <set>
 #include <string>
 #include <vector>
 
-#include "test_support.h"
+#include "support/owned_dib.h"
+#include "support/peer_tools.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -19,11 +20,7 @@ using testsupport::Rgba;
 using testsupport::run;
 using testsupport::TempDir;
 
-struct Record {
-  TDibImage dib;
-  ~Record() { deldib(&dib); }
-  int bits() const { return dib.Bits ? dib.Info->bmiHeader.biBitCount : 0; }
-};
+using Record = testsupport::OwnedDib;
 
 Record save_and_load(const TDibImage& dib, const std::string& path) {
   EXPECT_EQ(SaveDib(&dib, path.c_str(), PIXKIT_FORMAT_GIF, nullptr), 1);
@@ -150,29 +147,5 @@ TEST(GifPeer, ImageMagickInterlacedAndAnimatedFilesGiveTheirFirstImage) {
     EXPECT_EQ(pixels_of(loaded.dib), first) << path;
   }
 }
-
-std::vector<std::string> bad_files(const std::string& format) {
-  std::vector<std::string> files;
-  const std::filesystem::path folder = std::filesystem::path(STEMPORA_TEST_DATA) / format / "bad";
-  std::error_code ec;
-  for (const auto& entry : std::filesystem::directory_iterator(folder, ec))
-    files.push_back(entry.path().string());
-  return files;
-}
-
-class GifBadFile : public ::testing::TestWithParam<std::string> {};
-
-TEST_P(GifBadFile, GivesNoPicture) {
-  Record loaded{OpenDib(GetParam().c_str(), 0, nullptr)};
-  EXPECT_EQ(loaded.dib.Bits, nullptr);
-}
-
-INSTANTIATE_TEST_SUITE_P(GifDamagedInputs, GifBadFile, ::testing::ValuesIn(bad_files("gif")),
-                         [](const ::testing::TestParamInfo<std::string>& info) {
-                           std::string name = std::filesystem::path(info.param).stem().string();
-                           for (char& ch : name)
-                             if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
-                           return name;
-                         });
 
 }  // namespace

@@ -6,38 +6,17 @@
 #include <string>
 
 #include "pixkit/pixkit.h"
-#include "test_support.h"
+#include "support/owned_dib.h"
+#include "support/peer_tools.h"
+#include "support/temp_folder.h"
 
 namespace {
 
 using testsupport::pixels_of;
 using testsupport::Rgba;
+using testsupport::test_picture;
 
-struct Owned {
-  TDibImage dib;
-  explicit Owned(TDibImage d) : dib(d) {}
-  ~Owned() { deldib(&dib); }
-  Owned(const Owned&) = delete;
-  Owned& operator=(const Owned&) = delete;
-  int bits() const { return dib.Info ? dib.Info->bmiHeader.biBitCount : 0; }
-};
-
-// width x height pixels with `colours` distinct colours (0 = many colours).
-Rgba test_picture(int width, int height, int colours) {
-  Rgba p{width, height, 3, {}};
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) {
-      if (colours > 0) {
-        const int i = (x * 3 + y * 5) % colours;
-        p.pixels.insert(p.pixels.end(),
-                        {uint8_t(i * 41 + 7), uint8_t(250 - i * 13), uint8_t((i * 89) & 255)});
-      } else {
-        p.pixels.insert(p.pixels.end(),
-                        {uint8_t(x * 7), uint8_t(y * 13 + 5), uint8_t((x * y * 3 + x) & 255)});
-      }
-    }
-  return p;
-}
+using Owned = testsupport::OwnedDib;
 
 // Runs a command whose standard output is the file; the group keeps the
 // redirection apart from the one run() adds for the log.

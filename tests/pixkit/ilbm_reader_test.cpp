@@ -9,7 +9,9 @@
 
 #include "core/record_storage.h"
 #include "pixkit/pixkit.h"
-#include "test_support.h"
+#include "support/owned_dib.h"
+#include "support/peer_tools.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -52,13 +54,8 @@ Bytes camg(uint32_t mode) {
   return chunk("CAMG", data);
 }
 
-struct Loaded {
-  TDibImage dib;
-  explicit Loaded(const Bytes& file) : dib(pixkit::open_dib_from_memory(file)) {}
-  ~Loaded() { deldib(&dib); }
-  Loaded(const Loaded&) = delete;
-  Loaded& operator=(const Loaded&) = delete;
-  int bits() const { return dib.Info ? dib.Info->bmiHeader.biBitCount : 0; }
+struct Loaded : testsupport::OwnedDib {
+  explicit Loaded(const Bytes& file) : OwnedDib(pixkit::open_dib_from_memory(file)) {}
 };
 
 Rgba rgb(int width, int height, std::vector<uint8_t> pixels) {

@@ -8,7 +8,9 @@
 
 #include "codecs/ilbm_byte_run.h"
 #include "pixkit/pixkit.h"
-#include "test_support.h"
+#include "support/owned_dib.h"
+#include "support/peer_tools.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -16,14 +18,7 @@ using Bytes = std::vector<uint8_t>;
 using testsupport::pixels_of;
 using testsupport::Rgba;
 
-struct Owned {
-  TDibImage dib;
-  explicit Owned(TDibImage d) : dib(d) {}
-  ~Owned() { deldib(&dib); }
-  Owned(const Owned&) = delete;
-  Owned& operator=(const Owned&) = delete;
-  int bits() const { return dib.Info ? dib.Info->bmiHeader.biBitCount : 0; }
-};
+using Owned = testsupport::OwnedDib;
 
 Bytes pack(const Bytes& data) {
   Bytes out;

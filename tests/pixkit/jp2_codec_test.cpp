@@ -4,11 +4,12 @@
 // picture.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
-#include "test_support.h"
+#include "support/owned_dib.h"
+#include "support/peer_tools.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -18,11 +19,7 @@ using testsupport::Rgba;
 using testsupport::run;
 using testsupport::TempDir;
 
-struct Record {
-  TDibImage dib;
-  ~Record() { deldib(&dib); }
-  int bits() const { return dib.Bits ? dib.Info->bmiHeader.biBitCount : 0; }
-};
+using Record = testsupport::OwnedDib;
 
 struct DepthCase {
   int bits;
@@ -127,29 +124,5 @@ TEST(Jp2Subsampling, EquallySubsampledComponentsGiveComponentSize) {
   EXPECT_EQ(getpixel(&loaded.dib, 0, 0), 0x808080u);
   EXPECT_EQ(getpixel(&loaded.dib, 3, 1), 0x808080u);
 }
-
-std::vector<std::string> bad_files(const std::string& format) {
-  std::vector<std::string> files;
-  const std::filesystem::path folder = std::filesystem::path(STEMPORA_TEST_DATA) / format / "bad";
-  std::error_code ec;
-  for (const auto& entry : std::filesystem::directory_iterator(folder, ec))
-    files.push_back(entry.path().string());
-  return files;
-}
-
-class Jp2BadFile : public ::testing::TestWithParam<std::string> {};
-
-TEST_P(Jp2BadFile, GivesNoPicture) {
-  Record loaded{OpenDib(GetParam().c_str(), 0, nullptr)};
-  EXPECT_EQ(loaded.dib.Bits, nullptr);
-}
-
-INSTANTIATE_TEST_SUITE_P(Jp2DamagedInputs, Jp2BadFile, ::testing::ValuesIn(bad_files("jp2")),
-                         [](const ::testing::TestParamInfo<std::string>& info) {
-                           std::string name = std::filesystem::path(info.param).filename().string();
-                           for (char& ch : name)
-                             if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
-                           return name;
-                         });
 
 }  // namespace

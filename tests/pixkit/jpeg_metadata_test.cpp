@@ -7,7 +7,8 @@
 #include <vector>
 
 #include "pixkit/pixkit.h"
-#include "test_support.h"
+#include "support/peer_tools.h"
+#include "support/temp_folder.h"
 
 namespace {
 

@@ -5,7 +5,8 @@
 #include <string>
 
 #include "pixkit/pixkit.h"
-#include "test_support.h"
+#include "support/peer_tools.h"
+#include "support/temp_folder.h"
 
 namespace {
 

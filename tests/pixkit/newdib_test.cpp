@@ -3,14 +3,11 @@
 #include <cstring>
 
 #include "pixkit/pixkit.h"
+#include "support/owned_dib.h"
 
 namespace {
 
-struct Owned {
-  TDibImage dib;
-  explicit Owned(TDibImage d) : dib(d) {}
-  ~Owned() { deldib(&dib); }
-};
+using Owned = testsupport::OwnedDib;
 
 }  // namespace
 
@@ -64,8 +61,13 @@ TEST(NewDib, CopiesTheRequestedPaletteEntriesFromTheSource) {
 }
 
 TEST(NewDib, RefusesWithoutCrashing) {
-  for (auto [w, h, bits] : {std::tuple{0, 5, 24}, {5, 0, 24}, {-1, 5, 24}, {5, 5, 7}, {5, 5, 2},
-                            {40000, 1, 24}, {20000, 20000, 24}}) {
+  for (auto [w, h, bits] : {std::tuple{0, 5, 24},
+                            {5, 0, 24},
+                            {-1, 5, 24},
+                            {5, 5, 7},
+                            {5, 5, 2},
+                            {40000, 1, 24},
+                            {20000, 20000, 24}}) {
     TDibImage d = newdib(w, h, bits, nullptr, 0);
     EXPECT_EQ(d.Storage, nullptr);
     EXPECT_EQ(d.Bits, nullptr);

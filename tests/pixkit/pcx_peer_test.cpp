@@ -4,40 +4,19 @@
 #include <gtest/gtest.h>
 
 #include "pixkit/pixkit.h"
-#include "test_support.h"
+#include "support/owned_dib.h"
+#include "support/peer_tools.h"
+#include "support/temp_folder.h"
 
 namespace {
 
 using testsupport::pixels_of;
 using testsupport::Rgba;
+using testsupport::test_picture;
 
 const char kConvert[] = "/usr/bin/convert";
 
-struct Owned {
-  TDibImage dib;
-  explicit Owned(TDibImage d) : dib(d) {}
-  ~Owned() { deldib(&dib); }
-  Owned(const Owned&) = delete;
-  Owned& operator=(const Owned&) = delete;
-};
-
-int bit_count_of(const TDibImage& dib) { return dib.Info ? dib.Info->bmiHeader.biBitCount : 0; }
-
-// width x height pixels using `colours` distinct colours (0 = smooth ramp).
-Rgba test_picture(int width, int height, int colours) {
-  Rgba p{width, height, 3, {}};
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) {
-      if (colours > 0) {
-        const int i = (x * 5 + y * 3) % colours;
-        p.pixels.insert(p.pixels.end(),
-                        {uint8_t(i * 40 + 15), uint8_t(255 - i * 17), uint8_t((i * 97) & 255)});
-      } else {
-        p.pixels.insert(p.pixels.end(), {uint8_t(x * 9), uint8_t(y * 11 + 3), uint8_t((x * y * 7) & 255)});
-      }
-    }
-  return p;
-}
+using Owned = testsupport::OwnedDib;
 
 class PcxPeer : public ::testing::Test {
  protected:
@@ -53,7 +32,7 @@ class PcxPeer : public ::testing::Test {
     ASSERT_TRUE(testsupport::run(command + " " + ppm + " " + pcx)) << command;
     Owned loaded(OpenDib(pcx.c_str(), 0, nullptr));
     ASSERT_NE(loaded.dib.Bits, nullptr) << command;
-    EXPECT_EQ(bit_count_of(loaded.dib), expected_bits) << command;
+    EXPECT_EQ(loaded.bits(), expected_bits) << command;
     EXPECT_EQ(pixels_of(loaded.dib), picture) << command;
   }
   testsupport::TempDir dir;

@@ -3,22 +3,16 @@
 #include <gtest/gtest.h>
 
 #include "pixkit/pixkit.h"
-#include "test_support.h"
+#include "support/owned_dib.h"
+#include "support/peer_tools.h"
+#include "support/temp_folder.h"
 
 namespace {
 
 using testsupport::pixels_of;
 using testsupport::Rgba;
 
-struct Owned {
-  TDibImage dib;
-  explicit Owned(TDibImage d) : dib(d) {}
-  ~Owned() { deldib(&dib); }
-  Owned(const Owned&) = delete;
-  Owned& operator=(const Owned&) = delete;
-};
-
-int bit_count_of(const TDibImage& dib) { return dib.Info ? dib.Info->bmiHeader.biBitCount : 0; }
+using Owned = testsupport::OwnedDib;
 
 int le16_at(const std::vector<uint8_t>& f, size_t at) { return f[at] | (f[at + 1] << 8); }
 
@@ -46,7 +40,7 @@ TEST_P(PcxRoundTrip, OddWidthPicturesComeBackUnchanged) {
     ASSERT_NE(loaded.dib.Bits, nullptr) << bits << " " << w << "x" << h;
     // Palette pictures keep their depth; every other depth is stored as 24
     // bits (PCX has no 16-bit form, and its fourth plane is not written).
-    EXPECT_EQ(bit_count_of(loaded.dib), bits <= 8 ? bits : 24);
+    EXPECT_EQ(loaded.bits(), bits <= 8 ? bits : 24);
     const Rgba want = without_alpha(pixels_of(original.dib));
     const Rgba got = pixels_of(loaded.dib);
     if (bits == 16)

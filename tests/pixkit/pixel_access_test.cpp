@@ -1,13 +1,10 @@
 #include <gtest/gtest.h>
 
 #include "pixkit/pixkit.h"
+#include "support/owned_dib.h"
 
 namespace {
-struct Owned {
-  TDibImage dib;
-  explicit Owned(TDibImage d) : dib(d) {}
-  ~Owned() { deldib(&dib); }
-};
+using Owned = testsupport::OwnedDib;
 uint8_t* memory_row(const TDibImage& d, int y) {
   return d.Bits + (d.Info->bmiHeader.biHeight - 1 - y) * d.RowBytes;
 }

@@ -3,11 +3,12 @@
 // transparency keep it; damaged files give no picture.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
-#include "test_support.h"
+#include "support/owned_dib.h"
+#include "support/peer_tools.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -17,11 +18,7 @@ using testsupport::Rgba;
 using testsupport::run;
 using testsupport::TempDir;
 
-struct Record {
-  TDibImage dib;
-  ~Record() { deldib(&dib); }
-  int bits() const { return dib.Bits ? dib.Info->bmiHeader.biBitCount : 0; }
-};
+using Record = testsupport::OwnedDib;
 
 Rgba reference(int width, int height, bool alpha) {
   Rgba ref{width, height, alpha ? 4 : 3, {}};
@@ -112,29 +109,5 @@ TEST(PngLimits, PictureOverTheSideLimitIsRefused) {
   Record accepted{OpenDib(png.c_str(), 0, nullptr)};
   EXPECT_NE(accepted.dib.Bits, nullptr);
 }
-
-std::vector<std::string> bad_files(const std::string& format) {
-  std::vector<std::string> files;
-  const std::filesystem::path folder = std::filesystem::path(STEMPORA_TEST_DATA) / format / "bad";
-  std::error_code ec;
-  for (const auto& entry : std::filesystem::directory_iterator(folder, ec))
-    files.push_back(entry.path().string());
-  return files;
-}
-
-class PngBadFile : public ::testing::TestWithParam<std::string> {};
-
-TEST_P(PngBadFile, GivesNoPicture) {
-  Record loaded{OpenDib(GetParam().c_str(), 0, nullptr)};
-  EXPECT_EQ(loaded.dib.Bits, nullptr);
-}
-
-INSTANTIATE_TEST_SUITE_P(PngDamagedInputs, PngBadFile, ::testing::ValuesIn(bad_files("png")),
-                         [](const ::testing::TestParamInfo<std::string>& info) {
-                           std::string name = std::filesystem::path(info.param).stem().string();
-                           for (char& ch : name)
-                             if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
-                           return name;
-                         });
 
 }  // namespace

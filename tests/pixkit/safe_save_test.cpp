@@ -1,11 +1,13 @@
-#include <gtest/gtest.h>
+#include "core/safe_save.h"
+
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "core/safe_save.h"
 #include "pixkit/pixkit.h"
-#include "test_support.h"
+#include "support/peer_tools.h"
+#include "support/temp_folder.h"
 
 using namespace pixkit;
 using testsupport::TempDir;
@@ -61,7 +63,8 @@ TEST(SafeSave, WritesThroughASymbolicLink) {
   const std::string real = dir.file("real/pic.bmp");
   testsupport::write_file(real, {'o'});
   fs::create_symlink("real/pic.bmp", dir.path() / "link.bmp");
-  ASSERT_TRUE(save_atomically(dir.file("link.bmp"), [](OutputFile& out) { return write_text(out, "new"); }).ok());
+  ASSERT_TRUE(
+      save_atomically(dir.file("link.bmp"), [](OutputFile& out) { return write_text(out, "new"); }).ok());
   EXPECT_TRUE(fs::is_symlink(dir.path() / "link.bmp"));
   EXPECT_EQ(contents(real), "new");
 }
@@ -78,7 +81,8 @@ TEST(SafeSave, RefusesTargetsThatCannotOrMayNotBeWritten) {
   EXPECT_FALSE(save_atomically(locked + "/x.bmp", [](OutputFile& out) { return write_text(out, "n"); }).ok());
   // A folder in the target's place.
   fs::create_directory(dir.path() / "folder.bmp");
-  EXPECT_FALSE(save_atomically(dir.file("folder.bmp"), [](OutputFile& out) { return write_text(out, "n"); }).ok());
+  EXPECT_FALSE(
+      save_atomically(dir.file("folder.bmp"), [](OutputFile& out) { return write_text(out, "n"); }).ok());
   EXPECT_EQ(entries_in(dir.path()), 2u);
 }
 

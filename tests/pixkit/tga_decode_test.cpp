@@ -2,25 +2,21 @@
 // of tests/data/tga/bad, which must all be refused without a crash.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <filesystem>
 
 #include "codecs/codecs.h"
 #include "core/record_storage.h"
 #include "pixkit/pixkit.h"
-#include "test_support.h"
+#include "support/data_files.h"
+#include "support/owned_dib.h"
+#include "support/peer_tools.h"
+#include "support/temp_folder.h"
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-struct Loaded {
-  TDibImage dib;
-  explicit Loaded(const Bytes& file) : dib(pixkit::open_dib_from_memory(pixkit::ByteSpan(file))) {}
-  ~Loaded() { deldib(&dib); }
-  Loaded(const Loaded&) = delete;
-  Loaded& operator=(const Loaded&) = delete;
-  int bits() const { return dib.Info ? dib.Info->bmiHeader.biBitCount : 0; }
+struct Loaded : testsupport::OwnedDib {
+  explicit Loaded(const Bytes& file) : OwnedDib(pixkit::open_dib_from_memory(pixkit::ByteSpan(file))) {}
   uint32_t pixel(int x, int y) const { return getpixel(&dib, x, y); }
   uint32_t rgb_of_index(uint32_t i) const {
     const PixkitPaletteEntry& e = dib.LogPalette.palPalEntry[i];
@@ -172,20 +168,12 @@ TEST(TgaDetect, ClaimsPlausibleHeadersOnly) {
   EXPECT_FALSE(pixkit::looks_like_tga(Bytes(good.begin(), good.begin() + 17)));
 }
 
-std::vector<std::string> bad_files() {
-  std::vector<std::string> names;
-  const std::filesystem::path folder = std::filesystem::path(STEMPORA_TEST_DATA) / "tga" / "bad";
-  std::error_code ec;
-  for (const auto& entry : std::filesystem::directory_iterator(folder, ec))
-    if (entry.is_regular_file()) names.push_back(entry.path().filename().string());
-  std::sort(names.begin(), names.end());
-  return names;
-}
+std::vector<std::string> bad_files() { return testsupport::data_files("tga", "bad"); }
 
 class TgaDamaged : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(TgaDamaged, OpenDibGivesNoPixels) {
-  const std::string path = std::string(STEMPORA_TEST_DATA) + "/tga/bad/" + GetParam();
+  const std::string& path = GetParam();
   TDibImage dib = OpenDib(path.c_str(), 0, nullptr);
   EXPECT_EQ(dib.Bits, nullptr);
   deldib(&dib);
@@ -195,12 +183,7 @@ TEST_P(TgaDamaged, OpenDibGivesNoPixels) {
 }
 
 INSTANTIATE_TEST_SUITE_P(TgaBadFiles, TgaDamaged, ::testing::ValuesIn(bad_files()),
-                         [](const ::testing::TestParamInfo<std::string>& info) {
-                           std::string name = info.param.substr(0, info.param.find('.'));
-                           std::replace_if(
-                               name.begin(), name.end(), [](char c) { return !std::isalnum(c); }, '_');
-                           return name;
-                         });
+                         testsupport::data_file_test_name);
 
 TEST(TgaDamagedFolder, HoldsTheRegressionFiles) { EXPECT_GE(bad_files().size(), 6u); }
 

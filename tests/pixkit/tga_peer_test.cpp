@@ -4,22 +4,17 @@
 #include <gtest/gtest.h>
 
 #include "pixkit/pixkit.h"
-#include "test_support.h"
+#include "support/owned_dib.h"
+#include "support/peer_tools.h"
+#include "support/temp_folder.h"
 
 namespace {
 
 using testsupport::pixels_of;
 using testsupport::Rgba;
+using testsupport::test_picture;
 
-struct Owned {
-  TDibImage dib;
-  explicit Owned(TDibImage d) : dib(d) {}
-  ~Owned() { deldib(&dib); }
-  Owned(const Owned&) = delete;
-  Owned& operator=(const Owned&) = delete;
-};
-
-int bit_count_of(const TDibImage& dib) { return dib.Info ? dib.Info->bmiHeader.biBitCount : 0; }
+using Owned = testsupport::OwnedDib;
 
 Rgba rgb_only(const Rgba& in) {
   if (in.channels == 3) return in;
@@ -33,24 +28,6 @@ std::vector<uint8_t> alpha_only(const Rgba& in) {
   std::vector<uint8_t> out;
   for (size_t i = 3; i < in.pixels.size(); i += 4) out.push_back(in.pixels[i]);
   return out;
-}
-
-// width x height pixels using `colours` distinct colours (0 = smooth ramp),
-// with an alpha channel when channels is 4.
-Rgba test_picture(int width, int height, int colours, int channels = 3) {
-  Rgba p{width, height, channels, {}};
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) {
-      if (colours > 0) {
-        const int i = (x * 5 + y * 3) % colours;
-        p.pixels.insert(p.pixels.end(),
-                        {uint8_t(i * 40 + 15), uint8_t(255 - i * 17), uint8_t((i * 97) & 255)});
-      } else {
-        p.pixels.insert(p.pixels.end(), {uint8_t(x * 9), uint8_t(y * 11 + 3), uint8_t((x * y * 7) & 255)});
-      }
-      if (channels == 4) p.pixels.push_back(uint8_t(x * 20 + y));
-    }
-  return p;
 }
 
 class TgaPeer : public ::testing::Test {
@@ -70,7 +47,7 @@ class TgaPeer : public ::testing::Test {
     ASSERT_TRUE(testsupport::run("(tgatoppm " + tga + " | pamdepth 255 > " + ppm + ")")) << options;
     Owned loaded(OpenDib(tga.c_str(), 0, nullptr));
     ASSERT_NE(loaded.dib.Bits, nullptr) << options;
-    EXPECT_EQ(bit_count_of(loaded.dib), expected_bits) << options;
+    EXPECT_EQ(loaded.bits(), expected_bits) << options;
     EXPECT_LE(
         testsupport::max_channel_difference(rgb_only(pixels_of(loaded.dib)), testsupport::read_pnm(ppm)),
         tolerance)
@@ -105,7 +82,7 @@ TEST_F(TgaPeer, PamtotgaAlphaSurvives) {
   ASSERT_TRUE(testsupport::run("(pamtotga " + pam + " > " + tga + ")"));
   Owned loaded(OpenDib(tga.c_str(), 0, nullptr));
   ASSERT_NE(loaded.dib.Bits, nullptr);
-  EXPECT_EQ(bit_count_of(loaded.dib), 32);
+  EXPECT_EQ(loaded.bits(), 32);
   EXPECT_EQ(pixels_of(loaded.dib), rgba);
 }
 

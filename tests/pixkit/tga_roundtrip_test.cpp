@@ -5,21 +5,15 @@
 #include <cstring>
 
 #include "pixkit/pixkit.h"
-#include "test_support.h"
+#include "support/owned_dib.h"
+#include "support/peer_tools.h"
+#include "support/temp_folder.h"
 
 namespace {
 
 using testsupport::pixels_of;
 
-struct Owned {
-  TDibImage dib;
-  explicit Owned(TDibImage d) : dib(d) {}
-  ~Owned() { deldib(&dib); }
-  Owned(const Owned&) = delete;
-  Owned& operator=(const Owned&) = delete;
-};
-
-int bit_count_of(const TDibImage& dib) { return dib.Info ? dib.Info->bmiHeader.biBitCount : 0; }
+using Owned = testsupport::OwnedDib;
 
 class TgaRoundTrip : public ::testing::TestWithParam<int> {};
 
@@ -33,7 +27,7 @@ TEST_P(TgaRoundTrip, OddWidthPicturesComeBackWithDepthAndPixels) {
     ASSERT_EQ(SaveDib(&original.dib, path.c_str(), PIXKIT_FORMAT_TGA, nullptr), 1) << bits;
     Owned loaded(OpenDib(path.c_str(), 0, nullptr));
     ASSERT_NE(loaded.dib.Bits, nullptr) << bits << " " << w << "x" << h;
-    EXPECT_EQ(bit_count_of(loaded.dib), bits) << w << "x" << h;
+    EXPECT_EQ(loaded.bits(), bits) << w << "x" << h;
     EXPECT_EQ(pixels_of(loaded.dib), pixels_of(original.dib)) << bits << " " << w << "x" << h;
   }
 }

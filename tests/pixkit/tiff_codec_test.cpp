@@ -4,11 +4,12 @@
 // damaged files give no picture.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
-#include "test_support.h"
+#include "support/owned_dib.h"
+#include "support/peer_tools.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -19,11 +20,7 @@ using testsupport::run;
 using testsupport::TempDir;
 
 // Releases the record at the end of the scope.
-struct Record {
-  TDibImage dib;
-  ~Record() { deldib(&dib); }
-  int bits() const { return dib.Bits ? dib.Info->bmiHeader.biBitCount : 0; }
-};
+using Record = testsupport::OwnedDib;
 
 Rgba pattern_pixels(int width, int height, int bits) {
   Record r{testsupport::make_pattern(width, height, bits)};
@@ -182,29 +179,5 @@ TEST(TiffResolution, IsReadAndWrittenAgain) {
   Record reloaded{OpenDib(again.c_str(), 0, nullptr)};
   EXPECT_EQ(reloaded.dib.Info->bmiHeader.biXPelsPerMeter, 11811);
 }
-
-std::vector<std::string> bad_files(const std::string& format) {
-  std::vector<std::string> files;
-  const std::filesystem::path folder = std::filesystem::path(STEMPORA_TEST_DATA) / format / "bad";
-  std::error_code ec;
-  for (const auto& entry : std::filesystem::directory_iterator(folder, ec))
-    files.push_back(entry.path().string());
-  return files;
-}
-
-class TiffBadFile : public ::testing::TestWithParam<std::string> {};
-
-TEST_P(TiffBadFile, GivesNoPicture) {
-  Record loaded{OpenDib(GetParam().c_str(), 0, nullptr)};
-  EXPECT_EQ(loaded.dib.Bits, nullptr);
-}
-
-INSTANTIATE_TEST_SUITE_P(TiffDamagedInputs, TiffBadFile, ::testing::ValuesIn(bad_files("tiff")),
-                         [](const ::testing::TestParamInfo<std::string>& info) {
-                           std::string name = std::filesystem::path(info.param).stem().string();
-                           for (char& ch : name)
-                             if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
-                           return name;
-                         });
 
 }  // namespace

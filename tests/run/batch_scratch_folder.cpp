@@ -1,23 +1,8 @@
 #include "batch_scratch_folder.h"
 
-#include <stdlib.h>
-
-#include <stdexcept>
-
 #include "pixkit/pixkit.h"
 
 namespace batch_test {
-
-ScratchFolder::ScratchFolder() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "stempora-batch-XXXXXX").string();
-  if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-  path_ = pattern;
-}
-
-ScratchFolder::~ScratchFolder() {
-  std::error_code ignored;
-  std::filesystem::remove_all(path_, ignored);
-}
 
 bool write_picture(const std::string& path, int bit_count, int format) {
   TDibImage picture = newdib(3, 2, bit_count, nullptr, 0);

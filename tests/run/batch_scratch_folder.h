@@ -4,19 +4,12 @@
 #include <filesystem>
 #include <string>
 
+#include "support/temp_folder.h"
+
 namespace batch_test {
 
-class ScratchFolder {
- public:
-  ScratchFolder();
-  ~ScratchFolder();
-  ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
-  std::string file(const std::string& name) const { return (path_ / name).string(); }
-  const std::filesystem::path& path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
+struct ScratchFolder : testsupport::TempDir {
+  ScratchFolder() : TempDir("stempora-batch") {}
 };
 
 // Writes a 3 x 2 picture at bit_count bits as BMP (format 3) or TGA (12).

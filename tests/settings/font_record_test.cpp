@@ -17,13 +17,13 @@ std::vector<uint8_t> written(const TextFont& font) {
   SettingsOutput out(file);
   WriteSettingFont(out, font);
   std::fclose(file);
-  return read_bytes(path);
+  return read_file(path);
 }
 
 bool read_back(const std::vector<uint8_t>& bytes, TextFont& font) {
   ScratchFolder folder;
   const std::string path = folder.file("f");
-  write_bytes(path, bytes);
+  write_file(path, bytes);
   std::FILE* file = std::fopen(path.c_str(), "rb");
   SettingsInput in(file, bytes.size());
   const bool ok = ReadSettingFont(in, font);

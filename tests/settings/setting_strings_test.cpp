@@ -18,14 +18,14 @@ std::vector<uint8_t> written(const std::string& text) {
   SettingsOutput out(file);
   WriteSettingString(out, text);
   std::fclose(file);
-  return read_bytes(path);
+  return read_file(path);
 }
 
 // Reads one setting string from the bytes; false when the reader refused.
 bool read_back(const std::vector<uint8_t>& bytes, std::string& text, uint64_t* left = nullptr) {
   ScratchFolder folder;
   const std::string path = folder.file("s");
-  write_bytes(path, bytes);
+  write_file(path, bytes);
   std::FILE* file = std::fopen(path.c_str(), "rb");
   SettingsInput in(file, bytes.size());
   const bool ok = ReadSettingString(in, text);

@@ -67,7 +67,7 @@ TEST(SettingsFile, WorkedExampleIsWrittenByteForByte) {
       0,  0xFF, 0,  0, 0,   5,   'A',  'r',  'i', 'a', 'l',  // charset, colour, name
       2,  96,   0,  0, 0,   14,  0,    0,    0,   3,         // pitch, ppi, size, style
   };
-  EXPECT_EQ(read_bytes(folder.file("job.stx")), expected);
+  EXPECT_EQ(read_file(folder.file("job.stx")), expected);
 }
 
 TEST(SettingsFile, EmptyJobWithStartPictureAndFontIs192135Bytes) {
@@ -79,7 +79,7 @@ TEST(SettingsFile, EmptyJobWithStartPictureAndFontIs192135Bytes) {
   ASSERT_TRUE(WriteSettingsFile(folder.file("leer.stx"), content).ok);
   deldib(&content.watermark);
 
-  const std::vector<uint8_t> bytes = read_bytes(folder.file("leer.stx"));
+  const std::vector<uint8_t> bytes = read_file(folder.file("leer.stx"));
   ASSERT_EQ(bytes.size(), 192135u);      // 108 + 200 rows of 960 + 16 + "Arial Black"
   EXPECT_EQ(bytes[108 - 40 + 4], 0x40);  // width 320 at header offset 4
   EXPECT_EQ(bytes[108 - 40 + 5], 0x01);
@@ -100,7 +100,7 @@ TEST(SettingsFile, Width101RowsArePaddedTo304Bytes) {
   ASSERT_TRUE(WriteSettingsFile(folder.file("w.stx"), content).ok);
   deldib(&content.watermark);
   const size_t before_rows = 4 + 16 + 4 + 4 + 20 + 5 * 4 + 13 + 40;  // out_dir "Wasserzeichen"
-  EXPECT_EQ(read_bytes(folder.file("w.stx")).size(), before_rows + 2 * 304 + 27);
+  EXPECT_EQ(read_file(folder.file("w.stx")).size(), before_rows + 2 * 304 + 27);
 
   SettingsReadResult read = ReadSettingsFile(folder.file("w.stx"));
   ASSERT_TRUE(read.ok());

@@ -33,7 +33,7 @@ Layout complete_file() {
 
 SettingsReadResult read_as_file(const std::vector<uint8_t>& bytes) {
   ScratchFolder folder;
-  write_bytes(folder.file("d.stx"), bytes);
+  write_file(folder.file("d.stx"), bytes);
   SettingsReadResult read = ReadSettingsFile(folder.file("d.stx"));
   if (!read.ok()) {
     EXPECT_EQ(read.message, "Die Datei " + folder.file("d.stx") + " ist beschädigt und wurde nicht geladen.");

@@ -25,7 +25,7 @@ Bytes job_prefix(double text_margin, double picture_margin, const std::string& m
 
 SettingsReadResult read_bytes_as_file(const std::vector<uint8_t>& bytes) {
   ScratchFolder folder;
-  write_bytes(folder.file("j.stx"), bytes);
+  write_file(folder.file("j.stx"), bytes);
   return ReadSettingsFile(folder.file("j.stx"));
 }
 
@@ -176,7 +176,7 @@ TEST(SettingsFile, RelativeSourcesAreTakenFromTheFilesFolder) {
   b.i32(75).i32(50).i32(4).i32(9).i32(75);
   b.string("W").string("").string("").string("").string("");
   picture_header(b, 1, 1).zeros(4);
-  write_bytes(folder.file("rel.stx"), b.bytes());
+  write_file(folder.file("rel.stx"), b.bytes());
   SettingsReadResult read = ReadSettingsFile(folder.file("rel.stx"));
   ASSERT_TRUE(read.ok());
   EXPECT_EQ(read.content.sources,

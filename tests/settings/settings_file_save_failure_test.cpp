@@ -48,7 +48,7 @@ TEST(SettingsFile, WriteErrorKeepsTheOlderFileAndLeavesNoTemporary) {
   SettingsFileContent old_content = content_with_picture(2, 2);
   ASSERT_TRUE(WriteSettingsFile(path, old_content).ok);
   deldib(&old_content.watermark);
-  const std::vector<uint8_t> old_bytes = read_bytes(path);
+  const std::vector<uint8_t> old_bytes = read_file(path);
 
   SettingsFileContent content = content_with_picture(320, 200);
   SettingsWriteResult result;
@@ -59,13 +59,13 @@ TEST(SettingsFile, WriteErrorKeepsTheOlderFileAndLeavesNoTemporary) {
   deldib(&content.watermark);
   EXPECT_FALSE(result.ok);
   EXPECT_EQ(result.message, "Die Datei " + path + " konnte nicht gespeichert werden: Die Datei ist zu groß");
-  EXPECT_EQ(read_bytes(path), old_bytes);
+  EXPECT_EQ(read_file(path), old_bytes);
   EXPECT_EQ(entries_in(folder.path()), 1u);
 }
 
 TEST(SettingsFile, FolderThatIsAFileIsReported) {
   ScratchFolder folder;
-  write_bytes(folder.file("kein-ordner"), {1});
+  write_file(folder.file("kein-ordner"), {1});
   const std::string path = folder.file("kein-ordner") + "/job.stx";
   SettingsFileContent content = content_with_picture(1, 1);
   const SettingsWriteResult result = WriteSettingsFile(path, content);
@@ -111,14 +111,14 @@ TEST(SettingsFile, ThrowingProgressLeavesNoTemporaryAndNoRecord) {
   ScratchFolder folder;
   SettingsFileContent content = content_with_picture(2, 3);
   ASSERT_TRUE(WriteSettingsFile(folder.file("job.stx"), content).ok);
-  const std::vector<uint8_t> old_bytes = read_bytes(folder.file("job.stx"));
+  const std::vector<uint8_t> old_bytes = read_file(folder.file("job.stx"));
   const auto throw_at_row = [](int percent) {
     if (percent == 50) throw std::runtime_error("abgebrochen");
   };
   content.out_dir = "Anders";
   EXPECT_THROW(WriteSettingsFile(folder.file("job.stx"), content, throw_at_row), std::runtime_error);
   deldib(&content.watermark);
-  EXPECT_EQ(read_bytes(folder.file("job.stx")), old_bytes);
+  EXPECT_EQ(read_file(folder.file("job.stx")), old_bytes);
   EXPECT_EQ(entries_in(folder.path()), 1u);
   EXPECT_THROW(ReadSettingsFile(folder.file("job.stx"), throw_at_row), std::runtime_error);
 }

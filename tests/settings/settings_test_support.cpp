@@ -1,34 +1,8 @@
 #include "settings_test_support.h"
 
-#include <unistd.h>
-
 #include <cstring>
-#include <fstream>
-#include <iterator>
-#include <stdexcept>
 
 namespace settings_test {
-
-ScratchFolder::ScratchFolder() {
-  std::string pattern = (fs::temp_directory_path() / "stempora-settings-XXXXXX").string();
-  if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-  path_ = pattern;
-}
-
-ScratchFolder::~ScratchFolder() {
-  std::error_code ignored;
-  fs::remove_all(path_, ignored);
-}
-
-std::vector<uint8_t> read_bytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void write_bytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-}
 
 Bytes& Bytes::u8(uint8_t v) {
   bytes_.push_back(v);

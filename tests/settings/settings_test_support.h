@@ -8,27 +8,20 @@
 #include <vector>
 
 #include "settings/settings_file.h"
+#include "support/peer_tools.h"
+#include "support/temp_folder.h"
 
 namespace settings_test {
 
 namespace fs = std::filesystem;
 
 // A fresh folder, removed with its contents when the test ends.
-class ScratchFolder {
- public:
-  ScratchFolder();
-  ~ScratchFolder();
-  ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
-  std::string file(const std::string& name) const { return (path_ / name).string(); }
-  const fs::path& path() const { return path_; }
-
- private:
-  fs::path path_;
+struct ScratchFolder : testsupport::TempDir {
+  ScratchFolder() : TempDir("stempora-settings") {}
 };
 
-std::vector<uint8_t> read_bytes(const std::string& path);
-void write_bytes(const std::string& path, const std::vector<uint8_t>& bytes);
+using testsupport::read_file;
+using testsupport::write_file;
 
 // Appends little-endian fields, for hand-laid-out files.
 class Bytes {

@@ -1,33 +1,17 @@
-#include "test_support.h"
+#include "support/peer_tools.h"
 
-#include <unistd.h>
-
-#include <cstdio>
+#include <cctype>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
-#include <random>
-#include <sstream>
 #include <stdexcept>
 
 namespace testsupport {
 
-TempDir::TempDir() {
-  std::string pattern = (fs::temp_directory_path() / "pixkit-test-XXXXXX").string();
-  std::vector<char> buffer(pattern.begin(), pattern.end());
-  buffer.push_back('\0');
-  if (!::mkdtemp(buffer.data())) throw std::runtime_error("mkdtemp failed");
-  path_ = buffer.data();
-}
-
-TempDir::~TempDir() {
-  std::error_code ec;
-  fs::remove_all(path_, ec);
-}
-
 bool run(const std::string& command) {
   // The command runs in a subshell so that its own redirections stay its own.
-  const std::string full = "( " + command + " ) >/tmp/pixkit-test-cmd.$$.log 2>&1; s=$?; "
+  const std::string full = "( " + command +
+                           " ) >/tmp/pixkit-test-cmd.$$.log 2>&1; s=$?; "
                            "if [ $s -ne 0 ]; then cat /tmp/pixkit-test-cmd.$$.log >&2; fi; "
                            "rm -f /tmp/pixkit-test-cmd.$$.log; exit $s";
   const int status = std::system(full.c_str());
@@ -125,62 +109,6 @@ void write_pnm(const std::string& path, const Rgba& picture) {
         << "\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n";
   }
   out.write(reinterpret_cast<const char*>(picture.pixels.data()), std::streamsize(picture.pixels.size()));
-}
-
-Rgba pixels_of(const TDibImage& dib) {
-  Rgba out;
-  if (!dib.Info || !dib.Bits) return out;
-  out.width = dib.Info->bmiHeader.biWidth;
-  out.height = dib.Info->bmiHeader.biHeight;
-  const int bits = dib.Info->bmiHeader.biBitCount;
-  out.channels = bits == 32 ? 4 : 3;
-  out.pixels.reserve(size_t(out.width) * out.height * out.channels);
-  for (int y = 0; y < out.height; ++y)
-    for (int x = 0; x < out.width; ++x) {
-      const uint32_t v = getpixel(&dib, x, y);
-      if (bits <= 8) {
-        const PixkitPaletteEntry& e = dib.LogPalette.palPalEntry[v];
-        out.pixels.insert(out.pixels.end(), {e.peRed, e.peGreen, e.peBlue});
-      } else {
-        out.pixels.insert(out.pixels.end(), {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16)});
-        if (bits == 32) out.pixels.push_back(uint8_t(v >> 24));
-      }
-    }
-  return out;
-}
-
-TDibImage make_pattern(int width, int height, int bit_count) {
-  PixkitBitmapInfo palette{};
-  const int colours = bit_count <= 8 ? 1 << bit_count : 0;
-  for (int i = 0; i < colours; ++i)
-    palette.bmiColors[i] = PixkitRgbQuad{uint8_t(255 - i), uint8_t((i * 37) & 255), uint8_t((i * 91 + 7) & 255), 0};
-  TDibImage dib = newdib(width, height, bit_count, colours ? &palette : nullptr, colours);
-  if (!dib.Bits) return dib;
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) {
-      uint32_t v;
-      if (bit_count <= 8) {
-        v = uint32_t((x * 7 + y * 3) % colours);
-      } else {
-        const uint32_t r = uint32_t(x * 255 / (width > 1 ? width - 1 : 1));
-        const uint32_t g = uint32_t(y * 255 / (height > 1 ? height - 1 : 1));
-        const uint32_t b = uint32_t((x * 13 + y * 29) & 255);
-        v = r | (g << 8) | (b << 16);
-        if (bit_count == 32) v |= uint32_t((x + y * 5) % 256) << 24;
-      }
-      setpixel(&dib, x, y, v);
-    }
-  return dib;
-}
-
-int max_channel_difference(const Rgba& a, const Rgba& b) {
-  if (a.width != b.width || a.height != b.height || a.channels != b.channels) return 256;
-  int worst = 0;
-  for (size_t i = 0; i < a.pixels.size(); ++i) {
-    const int d = std::abs(int(a.pixels[i]) - int(b.pixels[i]));
-    if (d > worst) worst = d;
-  }
-  return worst;
 }
 
 }  // namespace testsupport
