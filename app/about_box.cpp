@@ -9,6 +9,7 @@
 
 #include "bit_btn_xp.h"
 #include "glyphs.h"
+#include "handler_guard.h"
 #include "side_pictures.h"
 
 namespace {
@@ -75,7 +76,7 @@ TAboutBox::TAboutBox(QWidget* parent, int year) : QDialog(parent) {
   web_button_->setObjectName(QStringLiteral("WebBtn"));
   web_button_->SetGlyph(MakeGlyph(GlyphId::kWebLogo));
   web_button_->setGeometry(text_left, 350, 180, 25);
-  connect(web_button_, &QPushButton::clicked, this, [] { OpenMakerWebSite(); });
+  connect(web_button_, &QPushButton::clicked, this, [this] { RunGuarded(this, [] { OpenMakerWebSite(); }); });
 
   ok_button_ = new TBitBtnXP(QStringLiteral("OK"), TBitBtnKind::kOk, this);
   ok_button_->setObjectName(QStringLiteral("OKButton"));

@@ -11,6 +11,8 @@
 #include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <exception>
+#include <utility>
 
 #include "about_box.h"
 #include "bit_btn_xp.h"
@@ -46,14 +48,6 @@ QFont WindowFont() {
       {QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
   font.setPixelSize(11);
   return font;
-}
-
-void LibraryProgress(void* owner, int percent) {
-  // Called from inside the imaging library: nothing may escape back into it.
-  try {
-    static_cast<TMainForm*>(owner)->WMUser(percent);
-  } catch (...) {
-  }
 }
 
 }  // namespace
@@ -121,7 +115,24 @@ void TMainForm::FormCreate() {
   WatermarkDib = newdib(320, 200, 24, nullptr, 0);
   text.Position1->setCurrentIndex(4);
   picture.Position2->setCurrentIndex(9);
-  SetDibProgressHandler(this, &LibraryProgress);
+  SetDibProgressHandler(this, &TMainForm::LibraryProgress);
+}
+
+void TMainForm::LibraryProgress(void* owner, int percent) {
+  // Called from inside the imaging library: nothing may escape back into
+  // it, so an error is shown here and the library goes on. A receiver that
+  // keeps failing is reported once, not once per row.
+  auto* form = static_cast<TMainForm*>(owner);
+  try {
+    form->WMUser(percent);
+    form->library_progress_failing_ = false;
+  } catch (const std::exception& error) {
+    if (!std::exchange(form->library_progress_failing_, true))
+      ReportHandlerError(form, QString::fromUtf8(error.what()));
+  } catch (...) {
+    if (!std::exchange(form->library_progress_failing_, true))
+      ReportHandlerError(form, QStringLiteral("Unbekannter Fehler"));
+  }
 }
 
 void TMainForm::BuildToolBar(QWidget* parent) {

@@ -79,8 +79,9 @@ class TMainForm : public QMainWindow {
 
   // The progress message: any code that shows progress calls WMUser on the
   // window's thread with the percentage. From another thread the call is
-  // handed over and waited for, as a sent message would be.
-  void WMUser(int32_t percent);
+  // handed over and waited for, as a sent message would be. Virtual, as a
+  // message handler is: a window may answer the message its own way.
+  virtual void WMUser(int32_t percent);
   void SetProStatus(int32_t percent);
   void StatusBar1DrawPanel(QPainter& painter, const TRect& panel);
   void SBarPaintMore(int32_t previous_percent);
@@ -99,7 +100,10 @@ class TMainForm : public QMainWindow {
   void ConnectHandlers();
   void AppendLog(const QString& line);
   void EscapePressed();
+  // The imaging library's progress receiver (owner: the window).
+  static void LibraryProgress(void* owner, int percent);
 
   FormDialogs dialogs_;
   bool first_shown_ = false;
+  bool library_progress_failing_ = false;
 };

@@ -37,11 +37,11 @@ PicturePage BuildPicturePage(QWidget* parent) {
   auto* settings = new QWidget(frame.client);
   settings->setFixedHeight(kSettingsAreaHeight);
   layout->addWidget(settings);
-  MakeLabel(settings, QStringLiteral("Seitenrand in Pixeln"), QPoint(8, 8 + 3));
+  MakeLabel(settings, QStringLiteral("Seitenrand in Pixeln"), QPoint(8, 8));
   page.RandEd2 = MakeMarginEdit(settings, "RandEd2", QPoint(168, 8), 81, 20);
-  MakeLabel(settings, QStringLiteral("Position:"), QPoint(8, 32 + 3));
+  MakeLabel(settings, QStringLiteral("Position:"), QPoint(8, 32));
   page.Position2 = MakePlacementList(settings, "Position2", QPoint(168, 32), 11);
-  MakeLabel(settings, QStringLiteral("Transparenz:"), QPoint(8, 56 + 3));
+  MakeLabel(settings, QStringLiteral("Transparenz:"), QPoint(8, 56));
   page.TrackBar2 = MakeTransparencyBar(settings, "TrackBar2", QPoint(160, 56), 50);
   // The only two radio buttons in this area: one exclusive group.
   page.AddPicCheck = MakeRadio(settings, "AddPicCheck", QStringLiteral("Bild hinzufügen"), QPoint(192, 104));

@@ -51,12 +51,12 @@ ProcessPage BuildProcessPage(QWidget* parent) {
   // The style draws the group's title above its frame, not on it: the
   // label and the edit sit a few pixels lower than 16 to stay inside.
   constexpr int kRowTop = 16 + kGroupTitleDrop;
-  MakeLabel(page.GroupBox2, QStringLiteral("Ablegen in Unterverzeichnis:"), QPoint(8, kRowTop + 3));
+  MakeLabel(page.GroupBox2, QStringLiteral("Ablegen in Unterverzeichnis:"), QPoint(8, kRowTop));
   page.OutDirEd = new QLineEdit(QStringLiteral("Wasserzeichen"), page.GroupBox2);
   page.OutDirEd->setObjectName(QStringLiteral("OutDirEd"));
   page.OutDirEd->setGeometry(152, kRowTop, 225, 21);
 
-  MakeLabel(rest, QStringLiteral("JPEG Qualität:"), QPoint(8, 80 + 3));
+  MakeLabel(rest, QStringLiteral("JPEG Qualität:"), QPoint(8, 80));
   page.jpeged = MakeMarginEdit(rest, "jpeged", QPoint(96, 80), 121, 75);
   page.jpeged->SetBounds(1, 100);
   page.jpeged->SetValue(75);

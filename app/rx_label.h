@@ -10,6 +10,11 @@ class TRxLabel : public QLabel {
  public:
   explicit TRxLabel(const QString& text, QWidget* parent = nullptr);
 
+  // One pixel wider and higher than the plain text: the shadow sits in the
+  // extra row and column, so it is never cut off at the label's edge.
+  QSize sizeHint() const override;
+  QSize minimumSizeHint() const override;
+
  protected:
   void paintEvent(QPaintEvent* event) override;
 };

@@ -29,11 +29,11 @@ TextPage BuildTextPage(QWidget* parent) {
                      QStringLiteral("Text hinzufügen..."), SidePicture::kText);
   QWidget* client = frame.client;
 
-  MakeLabel(client, QStringLiteral("Seitenrand in Pixeln:"), OnPage(216, 40 + 3));
+  MakeLabel(client, QStringLiteral("Seitenrand in Pixeln:"), OnPage(216, 40));
   page.RandEd = MakeMarginEdit(client, "RandEd", OnPage(376, 40), 81, 20);
-  MakeLabel(client, QStringLiteral("Position:"), OnPage(216, 64 + 3));
+  MakeLabel(client, QStringLiteral("Position:"), OnPage(216, 64));
   page.Position1 = MakePlacementList(client, "Position1", OnPage(376, 64), 9);
-  MakeLabel(client, QStringLiteral("Transparenz:"), OnPage(216, 88 + 3));
+  MakeLabel(client, QStringLiteral("Transparenz:"), OnPage(216, 88));
   page.TrackBar1 = MakeTransparencyBar(client, "TrackBar1", OnPage(368, 88), 75);
   MakeLabel(client, QStringLiteral("Text:"), OnPage(216, 120));
 

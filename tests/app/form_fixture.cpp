@@ -3,7 +3,7 @@
 #include <QListWidget>
 #include <QTest>
 
-void FormFixture::SetUp() {
+FormDialogs FormFixture::ScriptedDialogs() {
   FormDialogs dialogs;
   dialogs.choose_source_files = [this](QWidget*, const QString&, const QStringList&) {
     ++source_dialog_calls;
@@ -17,8 +17,10 @@ void FormFixture::SetUp() {
   dialogs.show_message = [this](QWidget*, const QString& caption, const QString& text) {
     messages.push_back({caption, text});
   };
-  form = std::make_unique<TMainForm>(std::move(dialogs));
+  return dialogs;
 }
+
+void FormFixture::SetUp() { form = std::make_unique<TMainForm>(ScriptedDialogs()); }
 
 void FormFixture::TearDown() { form.reset(); }
 

@@ -21,6 +21,10 @@ class FormFixture : public ::testing::Test {
   void SetUp() override;
   void TearDown() override;
 
+  // Dialogs that answer from the fields below instead of showing anything;
+  // for a test that makes its own window.
+  FormDialogs ScriptedDialogs();
+
   // Shows the window and waits until it is active, so shortcuts reach it.
   void ShowActive();
   QStringList ListEntries() const;

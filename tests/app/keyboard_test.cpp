@@ -10,6 +10,7 @@
 
 #include "bit_btn_xp.h"
 #include "form_fixture.h"
+#include "rx_spin_edit.h"
 
 using MainFormKeyboard = FormFixture;
 
@@ -37,6 +38,14 @@ TEST_F(MainFormKeyboard, EscInSingleLineEditClosesWindow) {
   form->PageControl1->setCurrentIndex(3);
   form->process.OutDirEd->setFocus();
   QTest::keyClick(form->process.OutDirEd, Qt::Key_Escape);
+  EXPECT_FALSE(form->isVisible());
+}
+
+TEST_F(MainFormKeyboard, EscInSpinEditClosesWindow) {
+  ShowActive();
+  form->PageControl1->setCurrentIndex(1);
+  form->text.RandEd->setFocus();
+  QTest::keyClick(form->text.RandEd, Qt::Key_Escape);
   EXPECT_FALSE(form->isVisible());
 }
 

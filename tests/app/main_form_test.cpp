@@ -1,4 +1,5 @@
 // First start: caption, size, pages, and every control at its default.
+#include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -143,6 +144,8 @@ TEST_F(MainForm, StartStateHoldsBlankWatermarkAndStartFont) {
   EXPECT_EQ(form->Font.name, "Arial Black");
   EXPECT_EQ(form->Font.height, -19);
   EXPECT_EQ(form->Font.charset, 0);
+  EXPECT_EQ(uint32_t(form->Font.color), 0x80000008u);  // the system's window-text colour
+  EXPECT_EQ(form->Font.style, 0);
   EXPECT_EQ(form->ProStatus, 0);
   EXPECT_EQ(form->ProPanelRect, TRect{});
   ASSERT_FALSE(form->OpenDialog1Filter.isEmpty());
@@ -175,4 +178,114 @@ TEST(MainFormSpinEdit, BoundsLimitAndNonNumbersAreRefused) {
   edit.SetValue(std::numeric_limits<double>::quiet_NaN());
   edit.SetValue(std::numeric_limits<double>::infinity());
   EXPECT_EQ(edit.Value(), 42.0);
+}
+
+namespace {
+// Where a control's top-left corner is, counted from the page it sits on.
+// A missing control gives (-1, -1), so the comparison fails instead of crashing.
+QPoint OnPage(const QWidget* control, const QWidget* page) {
+  return control ? control->mapTo(page, QPoint(0, 0)) : QPoint(-1, -1);
+}
+const QLabel* LabelWithText(const QWidget* page, const QString& text) {
+  for (const QLabel* label : page->findChildren<QLabel*>())
+    if (label->text() == text) return label;
+  return nullptr;
+}
+}  // namespace
+
+TEST_F(MainForm, TextPageControlsSitAtTheirPlaces) {
+  ShowActive();
+  form->PageControl1->setCurrentIndex(1);
+  QApplication::processEvents();
+  const QWidget* page = form->text.TabSheet2;
+  const auto label_at = [&](const char* text) {
+    return OnPage(LabelWithText(page, QString::fromUtf8(text)), page);
+  };
+  EXPECT_EQ(label_at("Seitenrand in Pixeln:"), QPoint(216, 40));
+  EXPECT_EQ(label_at("Position:"), QPoint(216, 64));
+  EXPECT_EQ(label_at("Transparenz:"), QPoint(216, 88));
+  EXPECT_EQ(label_at("Text:"), QPoint(216, 120));
+  EXPECT_EQ(QRect(OnPage(form->text.RandEd, page), form->text.RandEd->size()).topLeft(), QPoint(376, 40));
+  EXPECT_EQ(form->text.RandEd->width(), 81);
+  EXPECT_EQ(OnPage(form->text.Position1, page), QPoint(376, 64));
+  EXPECT_EQ(form->text.Position1->width(), 145);
+  EXPECT_EQ(QRect(OnPage(form->text.TrackBar1, page), form->text.TrackBar1->size()), QRect(368, 88, 161, 45));
+  EXPECT_EQ(QRect(OnPage(form->text.Memo1, page), form->text.Memo1->size()), QRect(216, 136, 385, 105));
+  EXPECT_EQ(QRect(OnPage(form->text.NewFontBtn, page), form->text.NewFontBtn->size()),
+            QRect(216, 256, 193, 25));
+  EXPECT_EQ(OnPage(form->text.AddTextCheck, page), QPoint(424, 248));
+  EXPECT_EQ(OnPage(form->text.AddNoTextCheck, page), QPoint(424, 264));
+}
+
+TEST_F(MainForm, PageFrameHeaderAndSidePanelSizes) {
+  ShowActive();
+  for (int index = 0; index < 4; ++index) {
+    form->PageControl1->setCurrentIndex(index);
+    QApplication::processEvents();
+    const QWidget* page = form->PageControl1->widget(index);
+    const QString name = page->objectName();
+    const auto* header = page->findChild<TRxLabel*>(name + QStringLiteral("HeaderLabel"));
+    const auto* side = page->findChild<TRxLabel*>(name + QStringLiteral("SideLabel"));
+    ASSERT_NE(header, nullptr);
+    ASSERT_NE(side, nullptr);
+    EXPECT_EQ(header->pos(), QPoint(16, 10)) << index;
+    EXPECT_EQ(header->parentWidget()->height(), 33) << index;
+    EXPECT_TRUE(header->font().bold()) << index;
+    EXPECT_TRUE(side->wordWrap()) << index;
+    EXPECT_EQ(side->font().pixelSize(), 19) << index;
+    const QWidget* side_box = side->parentWidget();
+    EXPECT_EQ(side_box->geometry(), QRect(8, 8, 177, 73)) << index;
+    EXPECT_EQ(side_box->parentWidget()->geometry(), QRect(7, 7, 195, 284)) << index;
+    EXPECT_EQ(side_box->parentWidget()->parentWidget()->width(), 209) << index;
+    EXPECT_EQ(OnPage(page->findChild<QWidget*>(name + QStringLiteral("Client")), page), QPoint(209, 33));
+  }
+}
+
+TEST_F(MainForm, PicturePageAndProcessPageControlsSitAtTheirPlaces) {
+  ShowActive();
+  form->PageControl1->setCurrentIndex(2);
+  QApplication::processEvents();
+  const QWidget* settings = form->picture.RandEd2->parentWidget();
+  EXPECT_EQ(settings->height(), 145);
+  EXPECT_EQ(OnPage(LabelWithText(settings, QStringLiteral("Seitenrand in Pixeln")), settings), QPoint(8, 8));
+  EXPECT_EQ(OnPage(form->picture.RandEd2, settings), QPoint(168, 8));
+  EXPECT_EQ(OnPage(form->picture.Position2, settings), QPoint(168, 32));
+  EXPECT_EQ(form->picture.TrackBar2->geometry(), QRect(160, 56, 161, 45));
+  EXPECT_EQ(OnPage(form->picture.AddPicCheck, settings), QPoint(192, 104));
+  EXPECT_EQ(OnPage(form->picture.NoPicChecked, settings), QPoint(192, 120));
+  EXPECT_EQ(form->picture.OpenPicBtn->geometry(), QRect(8, 8, 153, 25));
+  EXPECT_EQ(form->picture.OpenPicBtn->parentWidget()->height(), 41);
+
+  form->PageControl1->setCurrentIndex(3);
+  QApplication::processEvents();
+  EXPECT_EQ(form->process.GoBtn->geometry(), QRect(8, 8, 209, 25));
+  EXPECT_EQ(form->process.GoBtn->parentWidget()->height(), 36);
+  EXPECT_EQ(form->process.GroupBox2->geometry(), QRect(8, 12, 386, 53));
+  const QWidget* rest = form->process.GroupBox2->parentWidget();
+  EXPECT_EQ(OnPage(LabelWithText(rest, QStringLiteral("JPEG Qualität:")), rest), QPoint(8, 80));
+  EXPECT_EQ(OnPage(form->process.jpeged, rest), QPoint(96, 80));
+  EXPECT_EQ(form->process.jpeged->width(), 121);
+  EXPECT_EQ(form->process.OutDirEd->width(), 225);
+  EXPECT_EQ(form->process.Memo2->geometry().bottom(), rest->height() - 1);
+  EXPECT_EQ(form->process.Memo2->width(), rest->width());
+}
+
+TEST_F(MainForm, BottomBarButtonsSitAtTheirPlaces) {
+  ShowActive();
+  EXPECT_EQ(form->wwwBtn->geometry(), QRect(5, 5, 137, 33));
+  EXPECT_EQ(OnPage(form->wwwBtn, form->Panel7), QPoint(5, 5));
+  EXPECT_EQ(form->Panel8->geometry().right(), form->Panel7->width() - 1);
+  EXPECT_EQ(form->AboutBtn->geometry(), QRect(8, 8, 75, 25));
+  EXPECT_EQ(form->QuitBtn->geometry(), QRect(88, 8, 78, 25));
+  EXPECT_FALSE(form->AboutBtn->icon().isNull());
+  EXPECT_FALSE(form->QuitBtn->icon().isNull());
+  EXPECT_TRUE(form->wwwBtn->autoRaise());
+  EXPECT_FALSE(form->wwwBtn->icon().isNull());
+}
+
+TEST(MainFormRxLabel, TextStartsTopLeftAndLeavesRoomForTheShadow) {
+  TRxLabel label(QStringLiteral("Quelldateien wählen..."));
+  EXPECT_EQ(label.alignment(), Qt::AlignLeft | Qt::AlignTop);
+  QLabel plain(QStringLiteral("Quelldateien wählen..."));
+  EXPECT_EQ(label.sizeHint(), plain.sizeHint() + QSize(1, 1));
 }
