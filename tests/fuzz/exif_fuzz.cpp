@@ -10,9 +10,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   auto layout = pixkit::read_exif_layout(pixkit::ByteSpan(data, size));
   if (!layout) return 0;
   std::vector<uint8_t> block(data, data + size);
-  pixkit::make_exif_upright(block, layout.value(), 640, 480);
-  // The rewritten block must still walk.
+  // A rewrite that succeeds leaves a block that walks, upright and without
+  // a thumbnail; one that fails is dropped by the codec.
+  if (!pixkit::make_exif_upright(block, layout.value(), 640, 480)) return 0;
   auto again = pixkit::read_exif_layout(block);
-  if (!again) __builtin_trap();
+  if (!again || again->orientation != 1 || again->ifd1_at != 0) __builtin_trap();
   return 0;
 }

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+#include <string>
 #include <vector>
 
 namespace {
@@ -30,7 +33,7 @@ TEST(ExifBlock, UprightRewriteSetsOrientationOneInTheBlocksByteOrder) {
   Bytes block = kBigEndianOrientation8;
   auto layout = read_exif_layout(block);
   ASSERT_TRUE(layout.ok());
-  make_exif_upright(block, layout.value(), 10, 20);
+  ASSERT_TRUE(make_exif_upright(block, layout.value(), 10, 20).ok());
   Bytes expected = kBigEndianOrientation8;
   expected[19] = 1;
   EXPECT_EQ(block, expected);
@@ -80,7 +83,7 @@ TEST(ExifBlock, ThumbnailInsideTheBlockIsZeroedNotCut) {
   EXPECT_EQ(layout->orientation, 3);
   EXPECT_EQ(layout->ifd1_at, 26u);
   EXPECT_EQ(layout->thumbnail_at, 56u);
-  make_exif_upright(block, layout.value(), 1, 1);
+  ASSERT_TRUE(make_exif_upright(block, layout.value(), 1, 1).ok());
   Bytes expected = block_with_inner_thumbnail();
   expected[18] = 1;                                            // upright
   expected[22] = 0;                                            // IFD1 unlinked
@@ -94,7 +97,7 @@ TEST(ExifBlock, Ifd1PastTheEndIsOnlyUnlinked) {
   auto layout = read_exif_layout(block);
   ASSERT_TRUE(layout.ok()) << layout.error();
   EXPECT_EQ(layout->ifd1_at, 0u);
-  make_exif_upright(block, layout.value(), 1, 1);
+  ASSERT_TRUE(make_exif_upright(block, layout.value(), 1, 1).ok());
   EXPECT_EQ(block[22], 0);
   EXPECT_EQ(block[26], 2) << "bytes that are no longer IFD1 stay";
 }
@@ -108,3 +111,16 @@ TEST(ExifBlock, ThumbnailOverlappingIfd0IsNotZeroed) {
 }
 
 }  // namespace
+
+// Found by fuzzing: a block whose fields share bytes with its directories,
+// so that writing them breaks the walk. The rewrite must say so rather than
+// hand on a block no reader can follow.
+TEST(ExifBlock, RewriteThatBreaksTheDirectoriesFails) {
+  std::ifstream in(std::string(STEMPORA_TEST_DATA) + "/jpeg/exif/exif_rewrite_breaks_its_own_directories.bin",
+                   std::ios::binary);
+  Bytes block((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  ASSERT_FALSE(block.empty());
+  auto layout = read_exif_layout(block);
+  ASSERT_TRUE(layout.ok()) << layout.error();
+  EXPECT_FALSE(make_exif_upright(block, layout.value(), 640, 480).ok());
+}

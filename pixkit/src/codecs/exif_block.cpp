@@ -173,8 +173,8 @@ Result<ExifLayout> read_exif_layout(ByteSpan block) {
   return layout;
 }
 
-void make_exif_upright(std::vector<uint8_t>& block, const ExifLayout& layout, uint32_t width,
-                       uint32_t height) {
+Status make_exif_upright(std::vector<uint8_t>& block, const ExifLayout& layout, uint32_t width,
+                         uint32_t height) {
   const bool be = layout.big_endian;
   if (layout.ifd1_at) std::memset(block.data() + layout.ifd1_at, 0, layout.ifd1_size);
   if (layout.thumbnail_at) std::memset(block.data() + layout.thumbnail_at, 0, layout.thumbnail_size);
@@ -185,6 +185,11 @@ void make_exif_upright(std::vector<uint8_t>& block, const ExifLayout& layout, ui
   // Thumbnails usually close the block; nothing else can live inside one.
   if (layout.thumbnail_at && layout.thumbnail_at + layout.thumbnail_size == block.size())
     block.resize(layout.thumbnail_at);
+  auto rewritten = read_exif_layout(block);
+  if (!rewritten) return rewritten.as_error();
+  if (rewritten->orientation != 1 || rewritten->next_ifd_link_at != layout.next_ifd_link_at)
+    return fail("exif: fields overlap the directories");
+  return {};
 }
 
 }  // namespace pixkit

@@ -37,8 +37,11 @@ Result<ExifLayout> read_exif_layout(ByteSpan block);
 // Rewrites the block for a picture stored upright at width x height:
 // Orientation 1, PixelX/YDimension set where present, IFD1 unlinked and its
 // directory and thumbnail zeroed; a thumbnail at the very end is cut off.
-// layout must come from read_exif_layout of this very block.
-void make_exif_upright(std::vector<uint8_t>& block, const ExifLayout& layout, uint32_t width,
-                       uint32_t height);
+// layout must come from read_exif_layout of this very block. Fields of a
+// hostile block may share bytes with the directories, so the result is
+// walked again; when it no longer holds together the call fails and the
+// caller drops the block.
+[[nodiscard]] Status make_exif_upright(std::vector<uint8_t>& block, const ExifLayout& layout,
+                                       uint32_t width, uint32_t height);
 
 }  // namespace pixkit

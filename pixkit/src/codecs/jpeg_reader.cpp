@@ -165,8 +165,9 @@ Result<Picture> apply_exif(Picture picture) {
   }
   auto upright = turn_upright(std::move(picture), layout->orientation);
   if (!upright) return upright;
-  make_exif_upright(upright->metadata.exif, layout.value(), uint32_t(upright->width()),
-                    uint32_t(upright->height()));
+  if (!make_exif_upright(upright->metadata.exif, layout.value(), uint32_t(upright->width()),
+                         uint32_t(upright->height())))
+    upright->metadata.exif.clear();
   return upright;
 }
 

@@ -84,7 +84,8 @@ void prepare_exif(EncodeJob& job) {
   auto layout = read_exif_layout(metadata->exif);
   if (!layout) return;
   std::vector<uint8_t> block = metadata->exif;
-  make_exif_upright(block, layout.value(), uint32_t(job.view->width), uint32_t(job.view->height));
+  if (!make_exif_upright(block, layout.value(), uint32_t(job.view->width), uint32_t(job.view->height)))
+    return;
   job.exif_marker.assign(std::begin(kExifMarkerHeader), std::end(kExifMarkerHeader));
   job.exif_marker.insert(job.exif_marker.end(), block.begin(), block.end());
 }
