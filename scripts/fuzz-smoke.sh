@@ -4,6 +4,10 @@
 set -euo pipefail
 dir=${1:-build-fuzz}
 seconds=${2:-15}
+# A fixed seed makes the short run repeat the same inputs, so a red run
+# always means a real regression; FUZZ_SEED=0 lets libFuzzer pick one for
+# longer hunts.
+seed=${FUZZ_SEED:-1}
 CC=clang CXX=clang++ cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DSTEMPORA_FUZZ=ON -DSTEMPORA_SANITIZE=ON -DSTEMPORA_GUI=OFF >/dev/null
 cmake --build "$dir" -j "$(nproc)"
@@ -21,7 +25,7 @@ for f in "${fuzzers[@]}"; do
     if [ -d "$seed" ]; then cp -r "$seed"/. "$corpus"/ 2>/dev/null || true; fi
   done
   echo "fuzzing $name for ${seconds}s"
-  if ! "$f" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 -artifact_prefix="$dir/" "$corpus" \
+  if ! "$f" -seed="$seed" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 -artifact_prefix="$dir/" "$corpus" \
        >"$dir/$name.log" 2>&1; then
     echo "FUZZ FAILURE in $name:"; tail -n 40 "$dir/$name.log"; failed=1
   fi
