@@ -21,8 +21,8 @@ for f in "${fuzzers[@]}"; do
   corpus=$(mktemp -d)
   # Seeds: tests/data/<format>/{good,bad}, or a folder of that name inside
   # another format's data (the EXIF blocks live with the JPEG files).
-  for seed in tests/data/"$format"/good tests/data/"$format"/bad tests/data/*/"$format"; do
-    if [ -d "$seed" ]; then cp -r "$seed"/. "$corpus"/ 2>/dev/null || true; fi
+  for folder in tests/data/"$format"/good tests/data/"$format"/bad tests/data/*/"$format"; do
+    if [ -d "$folder" ]; then cp -r "$folder"/. "$corpus"/ 2>/dev/null || true; fi
   done
   echo "fuzzing $name for ${seconds}s"
   if ! "$f" -seed="$seed" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 -artifact_prefix="$dir/" "$corpus" \
