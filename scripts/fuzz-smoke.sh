@@ -15,6 +15,8 @@ shopt -s nullglob
 fuzzers=("$dir"/bin/*_fuzzer)
 if [ ${#fuzzers[@]} -eq 0 ]; then echo "no fuzzers built"; exit 0; fi
 failed=0
+passed_count=0
+failed_count=0
 for f in "${fuzzers[@]}"; do
   name=$(basename "$f" _fuzzer)
   format=${name%_fuzz}
@@ -28,7 +30,11 @@ for f in "${fuzzers[@]}"; do
   if ! "$f" -seed="$seed" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 -artifact_prefix="$dir/" "$corpus" \
        >"$dir/$name.log" 2>&1; then
     echo "FUZZ FAILURE in $name:"; tail -n 40 "$dir/$name.log"; failed=1
+    failed_count=$((failed_count + 1))
+  else
+    passed_count=$((passed_count + 1))
   fi
   rm -rf "$corpus"
 done
+echo "fuzz: $passed_count passed, $failed_count failed"
 exit $failed
