@@ -6,3 +6,11 @@ add_executable(watermark_bench EXCLUDE_FROM_ALL
 )
 target_link_libraries(watermark_bench PRIVATE stempora_run stempora_image pixkit Qt6::Gui)
 add_dependencies(benchmarks watermark_bench)
+
+# Palette reduction next to the GIF encode of its result.
+add_executable(reduce_bench EXCLUDE_FROM_ALL
+  ${CMAKE_CURRENT_LIST_DIR}/reduce_bench.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/watermark_corpus.cpp
+)
+target_link_libraries(reduce_bench PRIVATE stempora_image pixkit)
+add_dependencies(benchmarks reduce_bench)

@@ -5,6 +5,7 @@
 
 #include "image/depth_up.h"
 #include "image/dib_access.h"
+#include "image/replace_depth.h"
 
 namespace {
 
@@ -19,14 +20,10 @@ template <typename FillRow>
 bool replace_with_depth(TDibImage& image, int bits, FillRow fill) {
   const int32_t width = DibWidth(image);
   const int32_t height = DibHeight(image);
-  TDibImage target = newdib(width, height, bits, nullptr, 0);
+  TDibImage target = NewDibLike(image, bits);
   if (!target.Storage || !target.Bits) return false;
-  // Keep the resolution the file was read with.
-  target.Info->bmiHeader.biXPelsPerMeter = image.Info->bmiHeader.biXPelsPerMeter;
-  target.Info->bmiHeader.biYPelsPerMeter = image.Info->bmiHeader.biYPelsPerMeter;
   for (int32_t y = 0; y < height; ++y) fill(y, DibRow(image, y), DibRow(target, y), width);
-  deldib(&image);
-  image = target;
+  ReplaceDib(image, target);
   return true;
 }
 

@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "image/dib_access.h"
+#include "image/replace_depth.h"
 
 namespace {
 
@@ -102,7 +103,7 @@ void DepthUpTo(TDibImage& image, int depth) {
   // conversion here. Neither makes a target, so nothing can be left behind.
   if (bits != 1 && bits != 4 && bits != 8 && bits != 16) return;
 
-  TDibImage target = newdib(width, height, 24, nullptr, 0);
+  TDibImage target = NewDibLike(image, 24);
   if (!target.Storage || !target.Bits) return;
 
   switch (bits) {
@@ -119,6 +120,5 @@ void DepthUpTo(TDibImage& image, int depth) {
       fill_from_16bit(image, target, width, height);
       break;
   }
-  deldib(&image);
-  image = target;
+  ReplaceDib(image, target);
 }

@@ -36,7 +36,8 @@ TEST(NearestPalette, AgreesWithAPlainSearchIncludingRepeatedLookups) {
   std::vector<uint32_t> colours;
   for (int i = 0; i < 20000; ++i) colours.push_back(rng() & 0xFFFFFF);
   for (int pass = 0; pass < 2; ++pass)
-    for (uint32_t c : colours) ASSERT_EQ(GetNearestPaletteIndex(h, c), plain_nearest(log, c)) << std::hex << c;
+    for (uint32_t c : colours)
+      ASSERT_EQ(GetNearestPaletteIndex(h, c), plain_nearest(log, c)) << std::hex << c;
   DeletePalette(h);
 }
 
@@ -60,4 +61,27 @@ TEST(NearestPalette, RefusesEmptyOrOversizedPalettes) {
   log.palNumEntries = 257;
   EXPECT_EQ(CreatePalette(&log), nullptr);
   EXPECT_EQ(CreatePalette(nullptr), nullptr);
+}
+
+TEST(NearestPalette, FinderAgreesWithTheQueryOnLatticeAndRepeatedColours) {
+  // Lattice colours with repeats, as a reduced picture's palette has them,
+  // make many equal distances: the finder must pick the same lowest index.
+  std::mt19937 rng(11);
+  PixkitLogPalette log{};
+  log.palVersion = 0x300;
+  log.palNumEntries = 256;
+  for (int i = 0; i < 256; ++i)
+    log.palPalEntry[i] = PixkitPaletteEntry{uint8_t((rng() % 16) * 16), uint8_t((rng() % 16) * 16),
+                                            uint8_t((rng() % 16) * 16), 0};
+  PixkitPaletteHandle h = CreatePalette(&log);
+  PixkitNearestFinderHandle finder = CreateNearestFinder(h);
+  ASSERT_NE(finder, nullptr);
+  for (int i = 0; i < 200000; ++i) {
+    const uint32_t c = rng() & 0xFFFFFF;
+    ASSERT_EQ(FindNearestPaletteIndex(finder, c), plain_nearest(log, c)) << std::hex << c;
+  }
+  DeleteNearestFinder(finder);
+  DeletePalette(h);
+  EXPECT_EQ(CreateNearestFinder(nullptr), nullptr);
+  EXPECT_EQ(FindNearestPaletteIndex(nullptr, 0), 0u);
 }

@@ -170,6 +170,18 @@ PIXKIT_API void DeletePalette(PixkitPaletteHandle palette);
  * among equals. 0 for a NULL handle. */
 PIXKIT_API uint32_t GetNearestPaletteIndex(PixkitPaletteHandle palette, uint32_t colour);
 
+/* A helper for one caller that looks up many colours in one palette, such as
+ * a dithering pass: FindNearestPaletteIndex gives exactly what
+ * GetNearestPaletteIndex gives, faster, by remembering what it worked out.
+ * The palette must outlive the finder. A finder is used by one thread at a
+ * time; each thread makes its own. CreateNearestFinder returns NULL for a
+ * NULL palette or when out of memory; FindNearestPaletteIndex gives 0 for a
+ * NULL finder. Release with DeleteNearestFinder. */
+typedef struct PixkitNearestFinder *PixkitNearestFinderHandle;
+PIXKIT_API PixkitNearestFinderHandle CreateNearestFinder(PixkitPaletteHandle palette);
+PIXKIT_API uint32_t FindNearestPaletteIndex(PixkitNearestFinderHandle finder, uint32_t colour);
+PIXKIT_API void DeleteNearestFinder(PixkitNearestFinderHandle finder);
+
 /* Called with the owner and a percentage 0..100 while a picture of that
  * owner is loaded or saved. Register NULL to stop. */
 typedef void (*PixkitProgressFn)(void *owner, int percent);

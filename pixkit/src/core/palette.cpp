@@ -1,40 +1,212 @@
 // Palette objects behind PixkitPaletteHandle and the nearest-colour search.
+//
+// The search must give the entry with the smallest squared RGB distance and
+// the lowest index among equals, and it runs once per pixel when a picture is
+// dithered. The colour cube is cut into 16 x 16 x 16 cells; for each cell the
+// palette keeps the few entries that can be nearest to some colour inside it
+// (those no farther from the cell than the cell's best worst case), in index
+// order. A lookup then searches only that short list. The table is made on the
+// first lookup and never changes afterwards, so any number of threads may look
+// up colours in one palette at once.
+//
+// A finder serves one caller that looks up millions of colours, as the
+// dithering does: it cuts each coarse cell again into 4 x 4 x 4 cells as they
+// are met and keeps their (shorter) lists, made from the coarse cell's list
+// alone. It gives the same answers and belongs to one thread.
+#include <algorithm>
+#include <array>
 #include <cstring>
+#include <functional>
+#include <memory>
+#include <mutex>
 #include <new>
 #include <vector>
 
 #include "picture.h"
 #include "pixkit/pixkit.h"
 
+namespace {
+
+constexpr int kCellShift = 4;
+constexpr int kCellSide = 1 << kCellShift;  // colour levels per cell and channel
+constexpr int kCellsPerChannel = 256 / kCellSide;
+constexpr int kCells = kCellsPerChannel * kCellsPerChannel * kCellsPerChannel;
+
+struct CandidateTable {
+  std::vector<uint32_t> first;   // kCells + 1 offsets into entries
+  std::vector<uint8_t> entries;  // palette indices, ascending within a cell
+};
+
+}  // namespace
+
 struct PixkitPalette {
   std::vector<pixkit::Rgb> entries;
-  // Colours looked up before, so a picture with few distinct colours costs
-  // one full search per colour. Keys carry bit 24 so that 0 means empty.
-  static constexpr size_t kCacheSize = 1 << 14;
-  std::vector<uint32_t> cache_keys = std::vector<uint32_t>(kCacheSize, 0);
-  std::vector<uint8_t> cache_values = std::vector<uint8_t>(kCacheSize, 0);
+  std::once_flag table_made;
+  CandidateTable table;
 };
 
 namespace {
 
-uint32_t nearest_by_search(const PixkitPalette& palette, int r, int g, int b) {
-  uint32_t best = 0;
-  int best_distance = 1 << 30;
-  const size_t n = palette.entries.size();
-  for (size_t i = 0; i < n; ++i) {
-    const pixkit::Rgb& e = palette.entries[i];
-    const int dr = r - e.r, dg = g - e.g, db = b - e.b;
-    const int d = dr * dr + dg * dg + db * db;
-    if (d < best_distance) {
-      best_distance = d;
-      best = uint32_t(i);
-      if (d == 0) break;
+// Squared distances along one channel from an entry's level to the nearest
+// and to the farthest level of each cell.
+struct ChannelReach {
+  std::array<std::array<int, kCellsPerChannel>, 256> nearest{};
+  std::array<std::array<int, kCellsPerChannel>, 256> farthest{};
+};
+
+int square(int v) { return v * v; }
+
+void make_channel_reach(ChannelReach& reach) {
+  for (int level = 0; level < 256; ++level) {
+    for (int cell = 0; cell < kCellsPerChannel; ++cell) {
+      const int lo = cell * kCellSide, hi = lo + kCellSide - 1;
+      const int gap = level < lo ? lo - level : level > hi ? level - hi : 0;
+      reach.nearest[size_t(level)][size_t(cell)] = square(gap);
+      reach.farthest[size_t(level)][size_t(cell)] = std::max(square(level - lo), square(level - hi));
     }
   }
-  return best;
+}
+
+void make_candidate_table(PixkitPalette& palette) {
+  auto reach = std::make_unique<ChannelReach>();
+  make_channel_reach(*reach);
+  const size_t n = palette.entries.size();
+  std::vector<int> nearest(n);
+  CandidateTable& table = palette.table;
+  table.first.assign(size_t(kCells) + 1, 0);
+  table.entries.reserve(size_t(kCells) * 4);
+  for (int cr = 0; cr < kCellsPerChannel; ++cr) {
+    for (int cg = 0; cg < kCellsPerChannel; ++cg) {
+      for (int cb = 0; cb < kCellsPerChannel; ++cb) {
+        const size_t cell = size_t((cr * kCellsPerChannel + cg) * kCellsPerChannel + cb);
+        // Every colour of the cell lies within `bound` of some entry, so an
+        // entry whose nearest point is farther than that is never chosen,
+        // not even as an equal.
+        int bound = 1 << 30;
+        for (size_t i = 0; i < n; ++i) {
+          const pixkit::Rgb& e = palette.entries[i];
+          nearest[i] = reach->nearest[e.r][size_t(cr)] + reach->nearest[e.g][size_t(cg)] +
+                       reach->nearest[e.b][size_t(cb)];
+          const int farthest = reach->farthest[e.r][size_t(cr)] + reach->farthest[e.g][size_t(cg)] +
+                               reach->farthest[e.b][size_t(cb)];
+          bound = std::min(bound, farthest);
+        }
+        table.first[cell] = uint32_t(table.entries.size());
+        for (size_t i = 0; i < n; ++i)
+          if (nearest[i] <= bound) table.entries.push_back(uint8_t(i));
+      }
+    }
+  }
+  table.first[size_t(kCells)] = uint32_t(table.entries.size());
+}
+
+size_t coarse_cell_of(int r, int g, int b) {
+  return size_t((((r >> kCellShift) * kCellsPerChannel) + (g >> kCellShift)) * kCellsPerChannel +
+                (b >> kCellShift));
+}
+
+// The candidate among [candidate, end) nearest to (r, g, b), the first one
+// among equals; the list is in index order and never empty.
+uint32_t nearest_in_list(const PixkitPalette& palette, const uint8_t* candidate, const uint8_t* end, int r,
+                         int g, int b) {
+  // Distance and index in one key: the smallest key is the smallest
+  // distance, and among equal distances the lowest index. Taking the minimum
+  // needs no branch that depends on the colours.
+  uint32_t best = ~0u;
+  for (; candidate != end; ++candidate) {
+    const pixkit::Rgb& e = palette.entries[*candidate];
+    const int dr = r - e.r, dg = g - e.g, db = b - e.b;
+    const uint32_t key = (uint32_t(dr * dr + dg * dg + db * db) << 8) | *candidate;
+    best = std::min(best, key);
+  }
+  return best & 255u;
+}
+
+uint32_t nearest_among_candidates(const PixkitPalette& palette, int r, int g, int b) {
+  const size_t cell = coarse_cell_of(r, g, b);
+  const uint8_t* list = palette.table.entries.data();
+  return nearest_in_list(palette, list + palette.table.first[cell], list + palette.table.first[cell + 1], r,
+                         g, b);
+}
+
+constexpr int kFineShift = 2;
+constexpr int kFineSide = 1 << kFineShift;
+constexpr int kFinePerChannel = 256 / kFineSide;
+constexpr size_t kFineCells = size_t(kFinePerChannel) * kFinePerChannel * kFinePerChannel;
+
+// Squared distances from level e to the nearest and farthest level of
+// [lo, lo + side - 1].
+inline void channel_reach(int e, int lo, int side, int& nearest, int& farthest) {
+  const int hi = lo + side - 1;
+  const int gap = e < lo ? lo - e : e > hi ? e - hi : 0;
+  nearest = gap * gap;
+  farthest = std::max(square(e - lo), square(e - hi));
 }
 
 }  // namespace
+
+struct PixkitNearestFinder {
+  const PixkitPalette* palette = nullptr;
+  // One word per fine cell. Low byte 0: not made yet. 1 to 3: that many
+  // palette indices follow in the word's upper bytes (most cells of real
+  // pictures need no more). kLongList: the upper 24 bits are an offset into
+  // long_lists, where a byte holding the length less one precedes the list.
+  static constexpr uint32_t kLongList = 4;
+  std::vector<uint32_t> cells = std::vector<uint32_t>(kFineCells, 0);
+  std::vector<uint8_t> long_lists;
+  std::vector<uint8_t> scratch;
+  std::vector<int> nearest_scratch;
+
+  // Makes the fine cell's list from its coarse cell's list; false when it
+  // would not fit (the coarse list then answers for it).
+  bool make_fine_cell(size_t cell, int r, int g, int b) {
+    const int lr = r & ~(kFineSide - 1), lg = g & ~(kFineSide - 1), lb = b & ~(kFineSide - 1);
+    const size_t coarse = coarse_cell_of(r, g, b);
+    const uint8_t* list = palette->table.entries.data() + palette->table.first[coarse];
+    const uint8_t* end = palette->table.entries.data() + palette->table.first[coarse + 1];
+    nearest_scratch.resize(size_t(end - list));
+    int bound = 1 << 30;
+    for (const uint8_t* c = list; c != end; ++c) {
+      const pixkit::Rgb& e = palette->entries[*c];
+      int nr, fr, ng, fg, nb, fb;
+      channel_reach(e.r, lr, kFineSide, nr, fr);
+      channel_reach(e.g, lg, kFineSide, ng, fg);
+      channel_reach(e.b, lb, kFineSide, nb, fb);
+      nearest_scratch[size_t(c - list)] = nr + ng + nb;
+      bound = std::min(bound, fr + fg + fb);
+    }
+    scratch.clear();
+    for (const uint8_t* c = list; c != end; ++c)
+      if (nearest_scratch[size_t(c - list)] <= bound) scratch.push_back(*c);
+    if (scratch.size() <= 3) {
+      uint32_t word = uint32_t(scratch.size());
+      for (size_t i = 0; i < scratch.size(); ++i) word |= uint32_t(scratch[i]) << (8 * (i + 1));
+      cells[cell] = word;
+      return true;
+    }
+    const size_t offset = long_lists.size();
+    if (offset + scratch.size() + 1 >= (size_t(1) << 24)) return false;
+    long_lists.push_back(uint8_t(scratch.size() - 1));
+    long_lists.insert(long_lists.end(), scratch.begin(), scratch.end());
+    cells[cell] = uint32_t(offset << 8) | kLongList;
+    return true;
+  }
+
+  uint32_t nearest(int r, int g, int b) {
+    const size_t cell = size_t((((r >> kFineShift) * kFinePerChannel) + (g >> kFineShift)) * kFinePerChannel +
+                               (b >> kFineShift));
+    if (cells[cell] == 0 && !make_fine_cell(cell, r, g, b))
+      return nearest_among_candidates(*palette, r, g, b);
+    const uint32_t word = cells[cell];
+    const uint32_t tag = word & 255u;
+    if (tag < kLongList) {
+      uint8_t inline_list[3] = {uint8_t(word >> 8), uint8_t(word >> 16), uint8_t(word >> 24)};
+      return nearest_in_list(*palette, inline_list, inline_list + tag, r, g, b);
+    }
+    const uint8_t* list = long_lists.data() + (word >> 8);
+    return nearest_in_list(*palette, list + 1, list + 2 + list[0], r, g, b);
+  }
+};
 
 extern "C" {
 
@@ -57,14 +229,37 @@ PIXKIT_API void DeletePalette(PixkitPaletteHandle palette) { delete palette; }
 
 PIXKIT_API uint32_t GetNearestPaletteIndex(PixkitPaletteHandle palette, uint32_t colour) {
   if (!palette || palette->entries.empty()) return 0;
-  const uint32_t key = (colour & 0xFFFFFFu) | 0x1000000u;
-  const uint32_t slot = ((colour & 0xFFFFFFu) * 2654435761u) >> (32 - 14);
-  if (palette->cache_keys[slot] == key) return palette->cache_values[slot];
-  const uint32_t index =
-      nearest_by_search(*palette, int(colour & 255), int((colour >> 8) & 255), int((colour >> 16) & 255));
-  palette->cache_keys[slot] = key;
-  palette->cache_values[slot] = uint8_t(index);
-  return index;
+  try {
+    std::call_once(palette->table_made, make_candidate_table, std::ref(*palette));
+  } catch (...) {
+    return 0;  // no room for the table; call_once lets a later lookup try again
+  }
+  return nearest_among_candidates(*palette, int(colour & 255), int((colour >> 8) & 255),
+                                  int((colour >> 16) & 255));
 }
+
+PIXKIT_API PixkitNearestFinderHandle CreateNearestFinder(PixkitPaletteHandle palette) {
+  if (!palette || palette->entries.empty()) return nullptr;
+  try {
+    std::call_once(palette->table_made, make_candidate_table, std::ref(*palette));
+    auto* finder = new PixkitNearestFinder;
+    finder->palette = palette;
+    return finder;
+  } catch (...) {
+    return nullptr;
+  }
+}
+
+PIXKIT_API uint32_t FindNearestPaletteIndex(PixkitNearestFinderHandle finder, uint32_t colour) {
+  if (!finder) return 0;
+  const int r = int(colour & 255), g = int((colour >> 8) & 255), b = int((colour >> 16) & 255);
+  try {
+    return finder->nearest(r, g, b);
+  } catch (...) {
+    return nearest_among_candidates(*finder->palette, r, g, b);  // no room to keep the fine cell
+  }
+}
+
+PIXKIT_API void DeleteNearestFinder(PixkitNearestFinderHandle finder) { delete finder; }
 
 }  // extern "C"
