@@ -131,8 +131,12 @@ TDibImage open_dib(const char* path, void* owner, int& reason) {
 int save_dib(const TDibImage* dib, const char* path, int format, void* owner, int& reason) {
   std::vector<Rgb> palette;
   Metadata metadata;
+  if (!path) {
+    reason = PIXKIT_REASON_NOT_FOUND;
+    return 0;
+  }
   auto view = view_of_record(dib, palette, metadata);
-  if (!path || !view || format < PIXKIT_FORMAT_BMP || format > PIXKIT_FORMAT_JP2) {
+  if (!view || format < PIXKIT_FORMAT_BMP || format > PIXKIT_FORMAT_JP2) {
     reason = PIXKIT_REASON_NO_PICTURE;
     return 0;
   }
