@@ -3,4 +3,5 @@ target_sources(stempora_run PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/src/output_path.cpp
   ${CMAKE_CURRENT_LIST_DIR}/src/overwrite_guard.cpp
   ${CMAKE_CURRENT_LIST_DIR}/src/batch_run.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/src/log_text.cpp
 )

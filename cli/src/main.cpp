@@ -2,6 +2,7 @@
 // window's start button would, without a window.
 #include <QGuiApplication>
 #include <QtGlobal>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -42,6 +43,8 @@ int run_job_file(int& argc, char** argv, const std::string& path) {
     qInstallMessageHandler(print_only_qt_errors);
     application = std::make_unique<QGuiApplication>(argc, argv);
   }
+  // Write errors of the log (a closed pipe, a full disk) are not the
+  // pictures' failures: the exit status says only what the pictures did.
   const BatchOutcome outcome = RunBatch(job, [](const std::string& line) {
     std::fputs(line.c_str(), stdout);
     std::fputc('\n', stdout);
@@ -63,6 +66,11 @@ int run_job_file(int& argc, char** argv, const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // The log is a report, not the work: a reader that goes away early
+  // (stempora-batch JOB | head -n 1) must not end the run with SIGPIPE.
+  // With the signal ignored, a log line to a closed pipe fails with EPIPE,
+  // which the log sink passes over, and the pictures are still written.
+  std::signal(SIGPIPE, SIG_IGN);
   const BatchCommandLine line = ParseBatchCommandLine(std::vector<std::string>(argv + 1, argv + argc));
   if (line.show_help) {
     std::fputs(kBatchUsage, stdout);

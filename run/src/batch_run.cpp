@@ -9,6 +9,7 @@
 #include "image/depth_up.h"
 #include "image/dib_access.h"
 #include "run/batch.h"
+#include "run/log_text.h"
 #include "run/output_path.h"
 #include "run/stamp_picture.h"
 #include "run/stamp_text.h"
@@ -43,10 +44,12 @@ void stamp_one_source(const WatermarkJob& job, const LogSink& log, const std::st
   const std::string output = folder + FileNamePart(source);
   create_output_folder(folder);
 
-  TDibImage record = OpenDib(source.c_str(), 0, job.owner);
+  int reason = PIXKIT_REASON_NONE;
+  TDibImage record = OpenDibEx(source.c_str(), 0, job.owner, &reason);
   RecordRelease release(record);
   if (record.Bits == nullptr) {
-    log("Fehler: Die Datei " + source + " konnte nicht geladen werden!");
+    log("Fehler: Die Datei " + LogPathText(source) + " konnte nicht geladen werden! (" +
+        LoadFailureText(reason) + ")");
     ++outcome.sources_failed;
     return;
   }
@@ -60,7 +63,7 @@ void stamp_one_source(const WatermarkJob& job, const LogSink& log, const std::st
   } else if (bit_count != 24) {
     DepthUpTo(record, 24);
   }
-  log(source + " geladen...");
+  log(LogPathText(source) + " geladen...");
 
   if (job.add_picture && job.watermark != nullptr) StampPicture(record, *job.watermark, job.picture);
   if (job.add_text) StampText(record, job.text);
@@ -71,11 +74,12 @@ void stamp_one_source(const WatermarkJob& job, const LogSink& log, const std::st
     DepthDownTo(record, bit_count);
   }
 
-  if (SaveDib(&record, output.c_str(), row + 2, job.owner) == 1) {
-    log(output + " geschrieben...");
+  if (SaveDibEx(&record, output.c_str(), row + 2, job.owner, &reason) == 1) {
+    log(LogPathText(output) + " geschrieben...");
     ++outcome.sources_written;
   } else {
-    log("Fehler: Die Datei " + output + " konnte nicht geschrieben werden!");
+    log("Fehler: Die Datei " + LogPathText(output) + " konnte nicht geschrieben werden! (" +
+        SaveFailureText(reason) + ")");
     ++outcome.sources_failed;
   }
 }

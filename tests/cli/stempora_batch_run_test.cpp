@@ -2,6 +2,7 @@
 // outputs go, the log it prints and its exit code.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 
 #include "cli_scratch_job.h"
@@ -96,8 +97,8 @@ TEST(StemporaBatch, UnreadableSourceIsReportedAndExitsOne) {
   const BatchRun run = run_batch({"job.stx"}, folder.path());
   EXPECT_EQ(run.exit_code, 1);
   ASSERT_EQ(run.lines().size(), 4u);
-  EXPECT_EQ(run.lines()[0],
-            "Fehler: Die Datei " + folder.file("kaputt.tga") + " konnte nicht geladen werden!");
+  EXPECT_EQ(run.lines()[0], "Fehler: Die Datei " + folder.file("kaputt.tga") +
+                                " konnte nicht geladen werden! (Dateiformat nicht erkannt)");
   EXPECT_EQ(run.lines()[3], "Fertig...");
   EXPECT_FALSE(fs::exists(folder.path() / "W/kaputt.tga"));
 }
@@ -109,10 +110,28 @@ TEST(StemporaBatch, FailedSaveIsReportedAndExitsOne) {
   write_job(folder.file("job.stx"), {folder.file("a.bmp")}, "W");
   const BatchRun run = run_batch({"job.stx"}, folder.path());
   EXPECT_EQ(run.exit_code, 1);
-  EXPECT_EQ(run.lines(),
-            (std::vector<std::string>{
-                folder.file("a.bmp") + " geladen...",
-                "Fehler: Die Datei " + folder.path().string() + "/W/a.bmp konnte nicht geschrieben werden!",
-                "Fertig...",
-            }));
+  EXPECT_EQ(run.lines(), (std::vector<std::string>{
+                             folder.file("a.bmp") + " geladen...",
+                             "Fehler: Die Datei " + folder.path().string() +
+                                 "/W/a.bmp konnte nicht geschrieben werden! (Ordner nicht gefunden)",
+                             "Fertig...",
+                         }));
+}
+
+TEST(StemporaBatch, AReaderThatStopsEarlyDoesNotStopThePictures) {
+  ScratchFolder folder;
+  std::vector<std::string> sources;
+  for (int i = 0; i < 40; ++i) {
+    sources.push_back(folder.file("q/" + std::to_string(i) + ".bmp"));
+    write_bmp(sources.back());
+  }
+  write_job(folder.file("job.stx"), sources, "W");
+  std::ofstream(folder.file("pipe.sh")) << "\"$1\" job.stx | head -n 1 >first.txt\n"
+                                           "echo \"${PIPESTATUS[0]}\" >status.txt\n";
+  const std::string command = "cd '" + folder.path().string() + "' && bash pipe.sh '" STEMPORA_BATCH_EXE "'";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  EXPECT_EQ(read_text(folder.file("status.txt")), "0\n");
+  EXPECT_EQ(read_text(folder.file("first.txt")), sources[0] + " geladen...\n");
+  for (int i = 0; i < 40; ++i)
+    EXPECT_TRUE(fs::exists(folder.path() / "q/W" / (std::to_string(i) + ".bmp"))) << i;
 }

@@ -4,6 +4,7 @@
 
 #include "pixkit/pixkit.h"
 #include "support/owned_dib.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -84,4 +85,21 @@ TEST(NewDib, LimitsCanBeLoweredAndRestored) {
   PixkitSetLimits(0, 0);
   Owned ok(newdib(101, 21, 24, nullptr, 0));
   EXPECT_NE(ok.dib.Bits, nullptr);
+}
+
+TEST(DelDib, SecondReleaseAndCopiesOfAReleasedRecordAreIgnored) {
+  TDibImage first = newdib(4, 4, 8, nullptr, 0);
+  const TDibImage copy = first;
+  deldib(&first);
+  deldib(&first);
+  deldib(&copy);
+  // A new record may get the released storage's address; a stale copy
+  // still must not release it.
+  TDibImage second = newdib(4, 4, 8, nullptr, 0);
+  deldib(&copy);
+  EXPECT_EQ(getpixel(&second, 0, 0), 0u);
+  testsupport::TempDir dir;
+  EXPECT_EQ(SaveDib(&second, dir.file("b.bmp").c_str(), PIXKIT_FORMAT_BMP, nullptr), 1);
+  deldib(&second);
+  deldib(&second);
 }

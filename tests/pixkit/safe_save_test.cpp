@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+
 #include "pixkit/pixkit.h"
 #include "support/peer_tools.h"
 #include "support/temp_folder.h"
@@ -86,6 +88,58 @@ TEST(SafeSave, RefusesTargetsThatCannotOrMayNotBeWritten) {
   EXPECT_EQ(entries_in(dir.path()), 2u);
 }
 
+TEST(SafeSave, NothingButTheOldFileIsVisibleWhileWriting) {
+  TempDir dir;
+  const std::string target = dir.file("a.bmp");
+  testsupport::write_file(target, {'o', 'l', 'd'});
+  size_t seen_while_writing = 0;
+  ASSERT_TRUE(save_atomically(target, [&](OutputFile& out) {
+                seen_while_writing = entries_in(dir.path());
+                return write_text(out, "new");
+              }).ok());
+  // /tmp supports unnamed temporary files; a folder that does not gets a
+  // short hidden name instead, which this test would see.
+  EXPECT_EQ(seen_while_writing, 1u);
+  EXPECT_EQ(contents(target), "new");
+  EXPECT_EQ(entries_in(dir.path()), 1u);
+}
+
+TEST(SafeSave, TargetNamesUpToTheSystemLimitAreWritten) {
+  TempDir dir;
+  for (size_t length : {248u, 255u}) {
+    const std::string name = std::string(length - 4, 'n') + ".bmp";
+    int reason = -1;
+    EXPECT_TRUE(save_atomically(
+                    dir.file(name), [](OutputFile& out) { return write_text(out, "x"); }, &reason)
+                    .ok())
+        << length;
+    EXPECT_EQ(reason, PIXKIT_REASON_NONE);
+    EXPECT_EQ(contents(dir.file(name)), "x");
+  }
+  EXPECT_EQ(entries_in(dir.path()), 2u);
+}
+
+TEST(SafeSave, FailuresNameTheirReason) {
+  TempDir dir;
+  const auto reason_for = [](const std::string& path, Status (*content)(OutputFile&)) {
+    int reason = -1;
+    EXPECT_FALSE(save_atomically(path, content, &reason).ok()) << path;
+    return reason;
+  };
+  const auto text = [](OutputFile& out) { return write_text(out, "n"); };
+  EXPECT_EQ(reason_for(dir.file("fehlt/a.bmp"), text), PIXKIT_REASON_NOT_FOUND);
+  EXPECT_EQ(reason_for(dir.file(std::string(256, 'n')), text), PIXKIT_REASON_NAME_TOO_LONG);
+  testsupport::write_file(dir.file("locked.bmp"), {'o'});
+  ::chmod(dir.file("locked.bmp").c_str(), 0444);
+  EXPECT_EQ(reason_for(dir.file("locked.bmp"), text), PIXKIT_REASON_NO_PERMISSION);
+  EXPECT_EQ(reason_for(dir.file("b.gif"),
+                       [](OutputFile&) { return Status(fail("gif: picture too large for GIF")); }),
+            PIXKIT_REASON_TOO_LARGE);
+  EXPECT_EQ(reason_for(dir.file("b.jp2"), [](OutputFile&) { return Status(fail("jp2: encoder failed")); }),
+            PIXKIT_REASON_ENCODER);
+  EXPECT_EQ(entries_in(dir.path()), 1u);
+}
+
 TEST(SafeSave, WriteErrorOfTheDeviceIsReported) {
   // /dev/full accepts opening but fails every write.
   const int fd = ::open("/dev/full", O_WRONLY);
@@ -95,6 +149,7 @@ TEST(SafeSave, WriteErrorOfTheDeviceIsReported) {
     std::vector<uint8_t> block(1 << 17, 1);
     out.write(block.data(), block.size());
     EXPECT_FALSE(out.finish().ok());
+    EXPECT_EQ(out.error_number(), ENOSPC);
   }
   ::close(fd);
 }

@@ -1,5 +1,6 @@
 // RunBatch on real files: the steps, the log lines and what lands on disk.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <fstream>
 
@@ -58,7 +59,8 @@ TEST(Batch, UnreadableSourceIsLoggedAndTheRunGoesOn) {
   const BatchOutcome outcome =
       RunBatch(plain_job({folder.file("kaputt.bmp"), folder.file("gut.bmp")}), log.sink());
   EXPECT_EQ(log.lines, (std::vector<std::string>{
-                           "Fehler: Die Datei " + folder.file("kaputt.bmp") + " konnte nicht geladen werden!",
+                           "Fehler: Die Datei " + folder.file("kaputt.bmp") +
+                               " konnte nicht geladen werden! (Dateiformat nicht erkannt)",
                            folder.file("gut.bmp") + " geladen...",
                            folder.file("Wasserzeichen/gut.bmp") + " geschrieben...",
                            "Fertig...",
@@ -77,10 +79,43 @@ TEST(Batch, FailedSaveIsLoggedInsteadOfWritten) {
   EXPECT_EQ(log.lines, (std::vector<std::string>{
                            folder.file("a.bmp") + " geladen...",
                            "Fehler: Die Datei " + folder.file("Wasserzeichen/a.bmp") +
-                               " konnte nicht geschrieben werden!",
+                               " konnte nicht geschrieben werden! (Ordner nicht gefunden)",
                            "Fertig...",
                        }));
   EXPECT_EQ(outcome.sources_failed, 1);
+}
+
+TEST(Batch, LoadFailuresSayWhyAndPipesAreNotWaitedFor) {
+  ScratchFolder folder;
+  ASSERT_TRUE(write_picture(folder.file("halb.bmp"), 24, PIXKIT_FORMAT_BMP));
+  fs::resize_file(folder.file("halb.bmp"), 60);
+  ASSERT_EQ(::mkfifo(folder.file("rohr.bmp").c_str(), 0600), 0);
+  Logged log;
+  const BatchOutcome outcome = RunBatch(
+      plain_job({folder.file("fehlt.bmp"), folder.file("halb.bmp"), folder.file("rohr.bmp")}), log.sink());
+  const std::string start = "Fehler: Die Datei ";
+  EXPECT_EQ(log.lines,
+            (std::vector<std::string>{
+                start + folder.file("fehlt.bmp") + " konnte nicht geladen werden! (Datei nicht gefunden)",
+                start + folder.file("halb.bmp") + " konnte nicht geladen werden! (Daten beschädigt)",
+                start + folder.file("rohr.bmp") + " konnte nicht geladen werden! (keine reguläre Datei)",
+                "Fertig...",
+            }));
+  EXPECT_EQ(outcome.sources_failed, 3);
+}
+
+TEST(Batch, ControlCharactersInNamesAreEscapedSoEachSourceIsOneLine) {
+  ScratchFolder folder;
+  // A line break, a control byte and a backslash, which stays as it is.
+  ASSERT_TRUE(write_picture(folder.file("zwei\nZeilen\x01\\.bmp"), 24, PIXKIT_FORMAT_BMP));
+  Logged log;
+  RunBatch(plain_job({folder.file("zwei\nZeilen\x01\\.bmp")}), log.sink());
+  EXPECT_EQ(log.lines, (std::vector<std::string>{
+                           folder.file("zwei\\nZeilen\\x01\\.bmp") + " geladen...",
+                           folder.file("Wasserzeichen/zwei\\nZeilen\\x01\\.bmp") + " geschrieben...",
+                           "Fertig...",
+                       }));
+  EXPECT_TRUE(fs::exists(folder.file("Wasserzeichen/zwei\nZeilen\x01\\.bmp")));
 }
 
 TEST(Batch, WithoutWatermarksTheSourceIsWrittenWithItsPixels) {

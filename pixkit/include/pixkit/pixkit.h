@@ -116,19 +116,52 @@ enum {
  * content). reserved is 0. owner is handed to the progress handler
  * registered for it, if any. The record is at the file's own bit count:
  * palette pictures at 1, 4 or 8 bits, others at 24, or 32 with a real
- * alpha channel. On failure the record's Bits and Storage are NULL and
+ * alpha channel. Only regular files are read, with ordinary reads: a named
+ * pipe or device is refused without waiting, and a file that shrinks while
+ * it is read is a failed load. On failure the record's Bits and Storage are NULL and
  * nothing needs releasing (deldib on it is harmless). The caller owns the
  * record and releases it with deldib. */
 PIXKIT_API TDibImage OpenDib(const char *path, int reserved, void *owner);
 
 /* Writes the record to path in the format of the code (PIXKIT_FORMAT_*).
- * The file is written to a temporary file beside the target and renamed
- * over it only when complete; an older file survives a failed write. A
+ * The file is written to a temporary file in the target's folder, flushed
+ * to the disk and renamed over the target only when complete; an older file
+ * survives a failed write. Where the system allows, the temporary file has
+ * no name until it is complete, so an interrupted save leaves nothing
+ * behind; elsewhere it is a short hidden name of its own, so that target
+ * names up to the system's limit can be written. A
  * target that is a symbolic link is written through to the file it names;
  * an existing target whose permission bits forbid writing is left alone.
  * Returns 1 when the whole file was written, 0 otherwise. The record is not
  * changed and stays the caller's. */
 PIXKIT_API int SaveDib(const TDibImage *dib, const char *path, int format, void *owner);
+
+/* Why a load or a save failed. */
+enum {
+  PIXKIT_REASON_NONE = 0,           /* no failure */
+  PIXKIT_REASON_NOT_FOUND = 1,      /* the file, or a folder on its path, does not exist */
+  PIXKIT_REASON_NO_PERMISSION = 2,  /* access refused, a read-only disk, or a write-protected target */
+  PIXKIT_REASON_NOT_REGULAR = 3,    /* a folder, named pipe, device or the like, not a file */
+  PIXKIT_REASON_UNKNOWN_FORMAT = 4, /* load: the content is in no format the library reads */
+  PIXKIT_REASON_DAMAGED = 5,        /* load: the content is damaged or cut short */
+  PIXKIT_REASON_TOO_LARGE = 6,      /* over the size limits, out of memory, or too large for the format */
+  PIXKIT_REASON_DISK_FULL = 7,      /* save: no space left on the disk, or the quota is used up */
+  PIXKIT_REASON_NAME_TOO_LONG = 8,  /* the path or one of its names is too long */
+  PIXKIT_REASON_IO_ERROR = 9,       /* any other error the system reported while reading or writing */
+  PIXKIT_REASON_CHANGED = 10,       /* load: the file became shorter while it was read */
+  PIXKIT_REASON_NO_PICTURE = 11,    /* save: the record holds no picture, or the format code is unknown */
+  PIXKIT_REASON_ENCODER = 12        /* save: the format's encoder failed for another reason */
+};
+
+/* OpenDib, and in addition stores why the load failed in *reason
+ * (PIXKIT_REASON_*, PIXKIT_REASON_NONE on success) when reason is not NULL.
+ * Opening does not wait: a named pipe or device is refused as
+ * PIXKIT_REASON_NOT_REGULAR. */
+PIXKIT_API TDibImage OpenDibEx(const char *path, int reserved, void *owner, int *reason);
+
+/* SaveDib, and in addition stores why the save failed in *reason
+ * (PIXKIT_REASON_*, PIXKIT_REASON_NONE on success) when reason is not NULL. */
+PIXKIT_API int SaveDibEx(const TDibImage *dib, const char *path, int format, void *owner, int *reason);
 
 /* Quality (1..100, clamped) of later JPEG writes. The default is 75. */
 PIXKIT_API void SetJPEGQual(int quality);
@@ -148,7 +181,9 @@ PIXKIT_API TDibImage newdib(int width, int height, int bit_count,
                             const PixkitBitmapInfo *palette_source, int palette_count);
 
 /* Releases the storage and palette handle of a record made by this library.
- * Records whose Storage is NULL are ignored. */
+ * Records whose Storage is NULL are ignored, and so is a record released
+ * before or any copy of a released record: a second deldib is harmless and
+ * reads nothing of the released storage. */
 PIXKIT_API void deldib(const TDibImage *dib);
 
 /* Pixel (x, y), (0, 0) the top-left pixel: the palette index for 1, 4 and

@@ -1,7 +1,4 @@
 // OpenDib, SaveDib and the settings around them.
-#include <fcntl.h>
-#include <sys/mman.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -12,6 +9,7 @@
 #include "core/progress.h"
 #include "core/record_storage.h"
 #include "core/safe_save.h"
+#include "core/source_file.h"
 
 using namespace pixkit;
 
@@ -19,48 +17,53 @@ namespace {
 
 std::atomic<int> g_jpeg_quality{75};
 
-// The whole file, mapped read-only for the duration of one load.
-class MappedFile {
- public:
-  explicit MappedFile(const char* path) {
-    const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return;
-    struct stat st;
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
-      void* p = ::mmap(nullptr, size_t(st.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
-      if (p != MAP_FAILED) {
-        data_ = static_cast<const uint8_t*>(p);
-        size_ = size_t(st.st_size);
-      }
-    }
-    ::close(fd);
-  }
-  ~MappedFile() {
-    if (data_) ::munmap(const_cast<uint8_t*>(data_), size_);
-  }
-  MappedFile(const MappedFile&) = delete;
-  MappedFile& operator=(const MappedFile&) = delete;
+// Why a decoder refused the content. The size checks of the limits and of
+// the pixel allocation, and the readers that check a size of their own,
+// all say so in their texts; anything else a decoder refuses is damage.
+int reason_of_decode_error(const char* text) {
+  const std::string t = text;
+  for (const char* mark : {"over the limit", "too large", "out of memory", "memory size out of range"})
+    if (t.find(mark) != std::string::npos) return PIXKIT_REASON_TOO_LARGE;
+  return PIXKIT_REASON_DAMAGED;
+}
 
-  bool ok() const { return data_ != nullptr; }
-  ByteSpan bytes() const { return ByteSpan(data_, size_); }
+// Closes the descriptor it holds at the end of a load, whatever happens.
+class SourceDescriptor {
+ public:
+  explicit SourceDescriptor(int fd) : fd_(fd) {}
+  ~SourceDescriptor() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  SourceDescriptor(const SourceDescriptor&) = delete;
+  SourceDescriptor& operator=(const SourceDescriptor&) = delete;
+  int fd() const { return fd_; }
 
  private:
-  const uint8_t* data_ = nullptr;
-  size_t size_ = 0;
+  int fd_;
 };
 
 Result<Picture> decode_any(ByteSpan file) {
   switch (sniff_format(file)) {
-    case FileFormat::Bmp: return decode_bmp(file);
-    case FileFormat::Gif: return decode_gif(file);
-    case FileFormat::Ilbm: return decode_ilbm(file);
-    case FileFormat::Jpeg: return decode_jpeg(file);
-    case FileFormat::Pcx: return decode_pcx(file);
-    case FileFormat::Tga: return decode_tga(file);
-    case FileFormat::Tiff: return decode_tiff(file);
-    case FileFormat::Jp2: return decode_jp2(file);
-    case FileFormat::Png: return decode_png(file);
-    case FileFormat::Unknown: break;
+    case FileFormat::Bmp:
+      return decode_bmp(file);
+    case FileFormat::Gif:
+      return decode_gif(file);
+    case FileFormat::Ilbm:
+      return decode_ilbm(file);
+    case FileFormat::Jpeg:
+      return decode_jpeg(file);
+    case FileFormat::Pcx:
+      return decode_pcx(file);
+    case FileFormat::Tga:
+      return decode_tga(file);
+    case FileFormat::Tiff:
+      return decode_tiff(file);
+    case FileFormat::Jp2:
+      return decode_jp2(file);
+    case FileFormat::Png:
+      return decode_png(file);
+    case FileFormat::Unknown:
+      break;
   }
   return fail("unknown file format");
 }
@@ -68,19 +71,82 @@ Result<Picture> decode_any(ByteSpan file) {
 Status encode_as(int format, const PictureView& view, OutputFile& out) {
   switch (format) {
     case PIXKIT_FORMAT_BMP:
-    case PIXKIT_FORMAT_DIB: return encode_bmp(view, out);
-    case PIXKIT_FORMAT_RLE: return encode_rle_bmp(view, out);
-    case PIXKIT_FORMAT_GIF: return encode_gif(view, out);
+    case PIXKIT_FORMAT_DIB:
+      return encode_bmp(view, out);
+    case PIXKIT_FORMAT_RLE:
+      return encode_rle_bmp(view, out);
+    case PIXKIT_FORMAT_GIF:
+      return encode_gif(view, out);
     case PIXKIT_FORMAT_IFF:
-    case PIXKIT_FORMAT_LBM: return encode_ilbm(view, out);
+    case PIXKIT_FORMAT_LBM:
+      return encode_ilbm(view, out);
     case PIXKIT_FORMAT_JIF:
-    case PIXKIT_FORMAT_JPG: return encode_jpeg(view, out, g_jpeg_quality.load());
-    case PIXKIT_FORMAT_PCX: return encode_pcx(view, out);
-    case PIXKIT_FORMAT_TGA: return encode_tga(view, out);
-    case PIXKIT_FORMAT_TIF: return encode_tiff(view, out);
-    case PIXKIT_FORMAT_JP2: return encode_jp2(view, out);
-    default: return fail("unknown format code");
+    case PIXKIT_FORMAT_JPG:
+      return encode_jpeg(view, out, g_jpeg_quality.load());
+    case PIXKIT_FORMAT_PCX:
+      return encode_pcx(view, out);
+    case PIXKIT_FORMAT_TGA:
+      return encode_tga(view, out);
+    case PIXKIT_FORMAT_TIF:
+      return encode_tiff(view, out);
+    case PIXKIT_FORMAT_JP2:
+      return encode_jp2(view, out);
+    default:
+      return fail("unknown format code");
   }
+}
+
+TDibImage open_dib(const char* path, void* owner, int& reason) {
+  if (!path) {
+    reason = PIXKIT_REASON_NOT_FOUND;
+    return empty_record();
+  }
+  ProgressScope progress(owner);
+  std::vector<uint8_t> bytes;
+  {
+    uint64_t size = 0;
+    SourceDescriptor source(open_source_file(path, size, reason));
+    if (source.fd() < 0 || !read_source_file(source.fd(), size, bytes, reason)) return empty_record();
+  }
+  report_progress(0, 1);
+  const ByteSpan file(bytes.data(), bytes.size());
+  if (sniff_format(file) == FileFormat::Unknown) {
+    reason = PIXKIT_REASON_UNKNOWN_FORMAT;
+    return empty_record();
+  }
+  auto picture = decode_any(file);
+  if (!picture) {
+    reason = reason_of_decode_error(picture.error());
+    return empty_record();
+  }
+  TDibImage dib = record_from_picture(std::move(picture.value()));
+  if (!dib.Bits) {
+    reason = PIXKIT_REASON_TOO_LARGE;
+    return dib;
+  }
+  report_progress(1, 1);
+  return dib;
+}
+
+int save_dib(const TDibImage* dib, const char* path, int format, void* owner, int& reason) {
+  std::vector<Rgb> palette;
+  Metadata metadata;
+  if (!path) {
+    reason = PIXKIT_REASON_NOT_FOUND;
+    return 0;
+  }
+  auto view = view_of_record(dib, palette, metadata);
+  if (!view || format < PIXKIT_FORMAT_BMP || format > PIXKIT_FORMAT_JP2) {
+    reason = PIXKIT_REASON_NO_PICTURE;
+    return 0;
+  }
+  ProgressScope progress(owner);
+  report_progress(0, 1);
+  Status status = save_atomically(
+      path, [&](OutputFile& out) { return encode_as(format, view.value(), out); }, &reason);
+  if (!status.ok()) return 0;
+  report_progress(1, 1);
+  return 1;
 }
 
 }  // namespace
@@ -97,37 +163,40 @@ TDibImage open_dib_from_memory(ByteSpan file) {
 
 extern "C" {
 
-PIXKIT_API TDibImage OpenDib(const char* path, int /*reserved*/, void* owner) {
+PIXKIT_API TDibImage OpenDibEx(const char* path, int /*reserved*/, void* owner, int* reason) {
+  int why = PIXKIT_REASON_NONE;
+  TDibImage dib;
   try {
-    if (!path) return empty_record();
-    ProgressScope progress(owner);
-    MappedFile file(path);
-    if (!file.ok()) return empty_record();
-    report_progress(0, 1);
-    TDibImage dib = open_dib_from_memory(file.bytes());
-    if (dib.Bits) report_progress(1, 1);
-    return dib;
+    dib = open_dib(path, owner, why);
   } catch (...) {
-    return empty_record();
+    // Only a failed allocation throws here.
+    dib = empty_record();
+    why = PIXKIT_REASON_TOO_LARGE;
   }
+  if (reason) *reason = dib.Bits ? PIXKIT_REASON_NONE : why;
+  return dib;
+}
+
+PIXKIT_API TDibImage OpenDib(const char* path, int reserved, void* owner) {
+  return OpenDibEx(path, reserved, owner, nullptr);
+}
+
+PIXKIT_API int SaveDibEx(const TDibImage* dib, const char* path, int format, void* owner, int* reason) {
+  int why = PIXKIT_REASON_NONE;
+  int written = 0;
+  try {
+    written = save_dib(dib, path, format, owner, why);
+  } catch (...) {
+    written = 0;
+    why = PIXKIT_REASON_TOO_LARGE;
+  }
+  if (reason)
+    *reason = written ? PIXKIT_REASON_NONE : why == PIXKIT_REASON_NONE ? PIXKIT_REASON_IO_ERROR : why;
+  return written;
 }
 
 PIXKIT_API int SaveDib(const TDibImage* dib, const char* path, int format, void* owner) {
-  try {
-    if (!path) return 0;
-    std::vector<Rgb> palette;
-    Metadata metadata;
-    auto view = view_of_record(dib, palette, metadata);
-    if (!view) return 0;
-    if (format < PIXKIT_FORMAT_BMP || format > PIXKIT_FORMAT_JP2) return 0;
-    ProgressScope progress(owner);
-    report_progress(0, 1);
-    Status status = save_atomically(path, [&](OutputFile& out) { return encode_as(format, view.value(), out); });
-    if (status.ok()) report_progress(1, 1);
-    return status.ok() ? 1 : 0;
-  } catch (...) {
-    return 0;
-  }
+  return SaveDibEx(dib, path, format, owner, nullptr);
 }
 
 PIXKIT_API void SetJPEGQual(int quality) {
@@ -135,7 +204,9 @@ PIXKIT_API void SetJPEGQual(int quality) {
 }
 
 PIXKIT_API const char* GetDIBOpenFilter(void) {
-  return "Alle Bilddateien|*.bmp;*.dib;*.rle;*.gif;*.iff;*.lbm;*.jpg;*.jif;*.jpeg;*.pcx;*.tga;*.tif;*.tiff;*.jp2;*.j2k;*.png"
+  return "Alle "
+         "Bilddateien|*.bmp;*.dib;*.rle;*.gif;*.iff;*.lbm;*.jpg;*.jif;*.jpeg;*.pcx;*.tga;*.tif;*.tiff;*.jp2;*"
+         ".j2k;*.png"
          "|Windows-Bitmap (*.bmp, *.dib, *.rle)|*.bmp;*.dib;*.rle"
          "|CompuServe GIF (*.gif)|*.gif"
          "|Interchange File Format (*.iff, *.lbm)|*.iff;*.lbm"

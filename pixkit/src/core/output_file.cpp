@@ -9,18 +9,19 @@ namespace pixkit {
 namespace {
 constexpr size_t kBufferSize = 1 << 16;
 
-bool write_all(int fd, const uint8_t* p, size_t n) {
+// 0 when every byte was written, else the errno of the failure.
+int write_all(int fd, const uint8_t* p, size_t n) {
   while (n > 0) {
     ssize_t w = ::write(fd, p, n);
     if (w < 0) {
       if (errno == EINTR) continue;
-      return false;
+      return errno != 0 ? errno : EIO;
     }
-    if (w == 0) return false;
+    if (w == 0) return ENOSPC;
     p += w;
     n -= size_t(w);
   }
-  return true;
+  return 0;
 }
 }  // namespace
 
@@ -32,7 +33,7 @@ OutputFile::~OutputFile() = default;
 
 void OutputFile::flush() {
   if (buffer_.empty()) return;
-  if (!failed_ && !write_all(fd_, buffer_.data(), buffer_.size())) failed_ = true;
+  if (!failed_) note_error(write_all(fd_, buffer_.data(), buffer_.size()));
   written_ += buffer_.size();
   buffer_.clear();
 }
@@ -42,7 +43,7 @@ void OutputFile::write(const void* data, size_t count) {
   const uint8_t* p = static_cast<const uint8_t*>(data);
   if (count >= kBufferSize) {
     flush();
-    if (!failed_ && !write_all(fd_, p, count)) failed_ = true;
+    if (!failed_) note_error(write_all(fd_, p, count));
     written_ += count;
     return;
   }
@@ -88,7 +89,7 @@ void OutputFile::patch(uint64_t offset, const void* data, size_t count) {
     ssize_t w = ::pwrite(fd_, p, count, off_t(offset));
     if (w < 0 && errno == EINTR) continue;
     if (w <= 0) {
-      failed_ = true;
+      note_error(w < 0 && errno != 0 ? errno : EIO);
       return;
     }
     p += w;
@@ -100,6 +101,12 @@ void OutputFile::patch(uint64_t offset, const void* data, size_t count) {
 void OutputFile::patch_be32(uint64_t offset, uint32_t v) {
   uint8_t b[4] = {uint8_t(v >> 24), uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)};
   patch(offset, b, 4);
+}
+
+void OutputFile::note_error(int error_number) {
+  if (error_number == 0) return;
+  if (!failed_) error_number_ = error_number;
+  failed_ = true;
 }
 
 Status OutputFile::finish() {

@@ -41,15 +41,20 @@ class OutputFile {
   Status finish();
   bool failed() const { return failed_; }
   void mark_failed() { failed_ = true; }
+  // The errno of the first write the system refused; 0 when none was, also
+  // when an encoder marked the file failed for a reason of its own.
+  int error_number() const { return error_number_; }
 
  private:
   void flush();
+  void note_error(int error_number);
 
   int fd_;
   std::string path_;
   std::vector<uint8_t> buffer_;
   uint64_t written_ = 0;
   bool failed_ = false;
+  int error_number_ = 0;
 };
 
 }  // namespace pixkit

@@ -4,6 +4,7 @@
 
 #include "checked_size.h"
 #include "limits.h"
+#include "live_storage.h"
 #include "record_storage.h"
 
 namespace pixkit {
@@ -53,6 +54,12 @@ TDibImage record_from_picture(Picture&& picture) {
 
   dib.Info = &storage->info;
   dib.Storage = storage;
+  try {
+    register_storage(dib, storage);
+  } catch (...) {
+    delete storage;
+    return empty_record();
+  }
   dib.Bits = storage->pixels.data();
   dib.RowBytes = row_bytes;
   if (bit_count <= 8) fill_palette_copies(dib, palette, bit_count);
@@ -60,10 +67,8 @@ TDibImage record_from_picture(Picture&& picture) {
 }
 
 const DibStorage* storage_of(const TDibImage* dib) {
-  if (!dib || !dib->Storage || !dib->Info || !dib->Bits) return nullptr;
-  const auto* storage = static_cast<const DibStorage*>(dib->Storage);
-  if (storage->tag != kStorageTag) return nullptr;
-  return storage;
+  if (!dib || !dib->Info || !dib->Bits) return nullptr;
+  return live_storage_of(dib);
 }
 
 Result<PictureView> view_of_record(const TDibImage* dib, std::vector<Rgb>& palette_buffer,
@@ -132,10 +137,10 @@ PIXKIT_API TDibImage newdib(int width, int height, int bit_count, const PixkitBi
 }
 
 PIXKIT_API void deldib(const TDibImage* dib) {
-  if (!dib || !dib->Storage) return;
-  auto* storage = static_cast<DibStorage*>(dib->Storage);
-  if (storage->tag != kStorageTag) return;
-  storage->tag = 0;
+  // The registry answers before anything the record points at is touched:
+  // a record released before (or a copy of one) is not in it any more.
+  DibStorage* storage = unregister_storage(dib);
+  if (!storage) return;
   if (dib->PaletteHandle) DeletePalette(dib->PaletteHandle);
   delete storage;
 }

@@ -11,10 +11,9 @@
 
 namespace pixkit {
 
-inline constexpr uint32_t kStorageTag = 0x53444b50;  // marks storage this library made
-
+// Which storages are still live is kept in live_storage.h, never in the
+// storage itself, so that a released one is never read.
 struct DibStorage {
-  uint32_t tag = kStorageTag;
   PixkitBitmapInfo info{};
   PixelBuffer pixels;
   Metadata metadata;
