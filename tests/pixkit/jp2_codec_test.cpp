@@ -145,4 +145,31 @@ TEST(Jp2GreyAlpha, TwoComponentsGiveGreyWithAlpha) {
   EXPECT_EQ(pixels_of(loaded.dib), expected);
 }
 
+// Written with OpenJPEG, alpha as the first component, and given a channel
+// definition box by hand that names it as the opacity.
+TEST(Jp2GreyAlpha, ChannelDefinitionDecidesWhichComponentIsAlpha) {
+  Record loaded{
+      OpenDib((std::string(STEMPORA_TEST_DATA) + "/jp2/good/alpha_first_by_channel_definition.jp2").c_str(),
+              0, nullptr)};
+  ASSERT_EQ(loaded.bits(), 32);
+  EXPECT_EQ(pixels_of(loaded.dib), (Rgba{3, 1, 4, {10, 10, 10, 255, 20, 20, 20, 128, 30, 30, 30, 0}}));
+}
+
+// sYCC with both chroma components subsampled 2 x 2, written with OpenJPEG
+// by a small generator: Y 76, Cb 85, Cr 255 (red) in the top-left 2 x 2
+// block, Y, Cb and Cr 128 (mid grey) elsewhere.
+TEST(Jp2Subsampling, ChromaHalvedBothWaysIsStretchedAndConverted) {
+  Record loaded{
+      OpenDib((std::string(STEMPORA_TEST_DATA) + "/jp2/good/ycc_4_2_0_4x4.jp2").c_str(), 0, nullptr)};
+  ASSERT_EQ(loaded.bits(), 24);
+  Rgba expected{4, 4, 3, {}};
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 4; ++x) {
+      const bool red = x < 2 && y < 2;
+      expected.pixels.insert(expected.pixels.end(),
+                             {uint8_t(red ? 254 : 128), uint8_t(red ? 0 : 128), uint8_t(red ? 0 : 128)});
+    }
+  EXPECT_EQ(pixels_of(loaded.dib), expected);
+}
+
 }  // namespace
