@@ -164,6 +164,21 @@ TEST(BmpReader, AlphaMaskInAVFiveHeaderKeepsAlphaWhereverItSits) {
 }
 
 // Hand-made files in tests/data/bmp/good.
+TEST(BmpReader, UncompressedVFiveHeaderTakesAlphaOnlyFromItsAlphaMask) {
+  Info with_mask = info(2, 1, 32);
+  with_mask.size = 124;
+  with_mask.masks = {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000};
+  Info without_mask = with_mask;
+  without_mask.masks = {0x00FF0000, 0x0000FF00, 0x000000FF, 0};
+  const Bytes pixels = {1, 2, 3, 64, 4, 5, 6, 255};
+  Owned alpha(open_bytes(bmp_file(info_header(with_mask), pixels)));
+  Owned padding(open_bytes(bmp_file(info_header(without_mask), pixels)));
+  ASSERT_NE(alpha.dib.Bits, nullptr);
+  ASSERT_NE(padding.dib.Bits, nullptr);
+  EXPECT_EQ(testsupport::pixels_of(alpha.dib), (testsupport::Rgba{2, 1, 4, {3, 2, 1, 64, 6, 5, 4, 255}}));
+  EXPECT_EQ(testsupport::pixels_of(padding.dib), (testsupport::Rgba{2, 1, 3, {3, 2, 1, 6, 5, 4}}));
+}
+
 namespace {
 std::string bmp_file_path(const std::string& name) {
   return std::string(STEMPORA_TEST_DATA) + "/bmp/good/" + name;
