@@ -163,6 +163,7 @@ Result<Picture> read_direct_colour(TIFF* tif, const TiffLayout& l, bool grey) {
   return picture;
 }
 
+// Releases what TIFFRGBAImageBegin set up, whichever way the read ends.
 struct RgbaImageEnder {
   TIFFRGBAImage* image;
   ~RgbaImageEnder() { TIFFRGBAImageEnd(image); }
