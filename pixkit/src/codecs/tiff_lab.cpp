@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "../core/progress.h"
 
@@ -26,19 +27,36 @@ double lab_f_inverse(double t) {
   return t > delta ? t * t * t : 3 * delta * delta * (t - 4.0 / 29.0);
 }
 
-uint8_t srgb_byte(double linear) {
-  linear = std::clamp(linear, 0.0, 1.0);
-  const double v = linear <= 0.0031308 ? 12.92 * linear : 1.055 * std::pow(linear, 1 / 2.4) - 0.055;
-  return uint8_t(std::lround(v * 255));
-}
+// sRGB's transfer curve, sampled finely enough that every step of the
+// table moves the result by well under one: built once per picture, as a
+// local, because the power function per sample would dominate the decode.
+class SrgbCurve {
+ public:
+  static constexpr int kSteps = 65535;
 
-void lab_to_bgr(const Lab& c, uint8_t* bgr) {
+  SrgbCurve() : bytes_(kSteps + 1) {
+    for (int i = 0; i <= kSteps; ++i) {
+      const double linear = double(i) / kSteps;
+      const double v = linear <= 0.0031308 ? 12.92 * linear : 1.055 * std::pow(linear, 1 / 2.4) - 0.055;
+      bytes_[size_t(i)] = uint8_t(std::lround(v * 255));
+    }
+  }
+
+  uint8_t byte(double linear) const {
+    return bytes_[size_t(std::lround(std::clamp(linear, 0.0, 1.0) * kSteps))];
+  }
+
+ private:
+  std::vector<uint8_t> bytes_;
+};
+
+void lab_to_bgr(const Lab& c, const SrgbCurve& curve, uint8_t* bgr) {
   const double fy = (c.l + 16) / 116;
   const double xyz[3] = {kWhiteX * lab_f_inverse(fy + c.a / 500), kWhiteY * lab_f_inverse(fy),
                          kWhiteZ * lab_f_inverse(fy - c.b / 200)};
   for (int channel = 0; channel < 3; ++channel) {
     const double* m = kXyzD50ToLinearSrgb[channel];
-    bgr[2 - channel] = srgb_byte(m[0] * xyz[0] + m[1] * xyz[1] + m[2] * xyz[2]);
+    bgr[2 - channel] = curve.byte(m[0] * xyz[0] + m[1] * xyz[1] + m[2] * xyz[2]);
   }
 }
 
@@ -69,6 +87,7 @@ Result<Picture> read_cie_lab(TiffRowSource& rows, const TiffLayout& l) {
   auto picture = Picture::create(int32_t(l.width), int32_t(l.height), alpha ? 32 : 24, false);
   if (!picture) return picture.as_error();
   const double top = l.bits == 8 ? 255.0 : 65535.0;
+  const SrgbCurve curve;
   for (uint32_t y = 0; y < l.height; ++y) {
     PIXKIT_TRY(rows.load_row(y));
     const uint8_t* src = rows.plane(0);
@@ -76,7 +95,7 @@ Result<Picture> read_cie_lab(TiffRowSource& rows, const TiffLayout& l) {
     for (uint32_t x = 0; x < l.width; ++x) {
       const uint64_t first = uint64_t(x) * l.samples;
       uint8_t* px = dst + size_t(x) * channels;
-      lab_to_bgr(stored_lab(src, first, l.bits, icc, grey), px);
+      lab_to_bgr(stored_lab(src, first, l.bits, icc, grey), curve, px);
       // Alpha is taken as straight; premultiplied L*a*b* has no agreed meaning.
       if (alpha) px[3] = uint8_t(std::lround(tiff_sample(src, l.bits, first + colour_samples) * 255 / top));
     }
