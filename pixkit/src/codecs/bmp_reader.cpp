@@ -1,7 +1,8 @@
-// BMP and DIB reader: uncompressed 1, 2, 4, 8, 16, 24 and 32 bits, bit masks, RLE8 and RLE4,
-// top-down and bottom-up. Palette pictures leave at 1, 4 or 8 bits by their
-// colour count; 5-5-5 pictures stay 16 bits, other 16-bit layouts become 24;
-// 32 bits stay 32 only with a real alpha channel.
+// BMP and DIB reader: uncompressed 1, 2, 4, 8, 16, 24 and 32 bits, bit
+// masks, RLE8 and RLE4, top-down and bottom-up. Palette pictures leave at 1,
+// 4 or 8 bits by their colour count; 5-5-5 pictures stay 16 bits, other
+// 16-bit layouts become 24; 32 bits stay 32 only with an alpha mask and an
+// alpha that is not zero everywhere.
 #include <bit>
 #include <cstring>
 
