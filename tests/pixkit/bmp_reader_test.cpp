@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <string>
 #include <vector>
 
 #include "core/record_storage.h"
@@ -151,20 +152,64 @@ TEST(BmpReader, ThirtyTwoBitsWithZeroFourthBytesHaveNoAlpha) {
   EXPECT_EQ(testsupport::pixels_of(d.dib), (testsupport::Rgba{2, 1, 3, {3, 2, 1, 6, 5, 4}}));
 }
 
-TEST(BmpReader, ThirtyTwoBitsKeepARealAlpha) {
-  const Bytes pixels = {1, 2, 3, 0, 4, 5, 6, 128};
-  Owned rgb(open_bytes(bmp_file(info_header(info(2, 1, 32)), pixels)));
-  // A V5 header with an alpha mask in the top byte, alpha in the low byte.
+TEST(BmpReader, AlphaMaskInAVFiveHeaderKeepsAlphaWhereverItSits) {
+  // A V5 header with red in the top byte, alpha in the low byte.
   Info v5_info = info(2, 1, 32, 3);
   v5_info.size = 124;
   v5_info.masks = {0xFF000000, 0x00FF0000, 0x0000FF00, 0x000000FF};
   Owned v5(open_bytes(bmp_file(info_header(v5_info), {0, 1, 2, 3, 128, 4, 5, 6})));
-  const testsupport::Rgba expected{2, 1, 4, {3, 2, 1, 0, 6, 5, 4, 128}};
-  for (const Owned* d : {&rgb, &v5}) {
-    ASSERT_NE(d->dib.Bits, nullptr);
-    EXPECT_EQ(d->dib.Info->bmiHeader.biBitCount, 32);
-    EXPECT_EQ(testsupport::pixels_of(d->dib), expected);
-  }
+  ASSERT_NE(v5.dib.Bits, nullptr);
+  EXPECT_EQ(v5.dib.Info->bmiHeader.biBitCount, 32);
+  EXPECT_EQ(testsupport::pixels_of(v5.dib), (testsupport::Rgba{2, 1, 4, {3, 2, 1, 0, 6, 5, 4, 128}}));
+}
+
+// Hand-made files in tests/data/bmp/good.
+TEST(BmpReader, UncompressedVFiveHeaderTakesAlphaOnlyFromItsAlphaMask) {
+  Info with_mask = info(2, 1, 32);
+  with_mask.size = 124;
+  with_mask.masks = {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000};
+  Info without_mask = with_mask;
+  without_mask.masks = {0x00FF0000, 0x0000FF00, 0x000000FF, 0};
+  const Bytes pixels = {1, 2, 3, 64, 4, 5, 6, 255};
+  Owned alpha(open_bytes(bmp_file(info_header(with_mask), pixels)));
+  Owned padding(open_bytes(bmp_file(info_header(without_mask), pixels)));
+  ASSERT_NE(alpha.dib.Bits, nullptr);
+  ASSERT_NE(padding.dib.Bits, nullptr);
+  EXPECT_EQ(testsupport::pixels_of(alpha.dib), (testsupport::Rgba{2, 1, 4, {3, 2, 1, 64, 6, 5, 4, 255}}));
+  EXPECT_EQ(testsupport::pixels_of(padding.dib), (testsupport::Rgba{2, 1, 3, {3, 2, 1, 6, 5, 4}}));
+}
+
+namespace {
+std::string bmp_file_path(const std::string& name) {
+  return std::string(STEMPORA_TEST_DATA) + "/bmp/good/" + name;
+}
+}  // namespace
+
+TEST(BmpReader, FourthByteOfPlainThirtyTwoBitsIsPaddingNotAlpha) {
+  // 40-byte header, no masks; fourth bytes 0x80, 0xFF, 0x00.
+  Owned d(OpenDib(bmp_file_path("thirty-two-bit-fourth-byte-padding.bmp").c_str(), 0, nullptr));
+  ASSERT_NE(d.dib.Bits, nullptr);
+  EXPECT_EQ(d.dib.Info->bmiHeader.biBitCount, 24);
+  EXPECT_EQ(testsupport::pixels_of(d.dib),
+            (testsupport::Rgba{3, 1, 3, {30, 20, 10, 60, 50, 40, 90, 80, 70}}));
+}
+
+TEST(BmpReader, FourthMaskAfterAFortyByteHeaderIsAlpha) {
+  // Masks red 0xFF000000, green 0x00FF0000, blue 0x0000FF00, alpha 0x000000FF.
+  Owned d(OpenDib(bmp_file_path("bitfields-alpha-in-low-byte.bmp").c_str(), 0, nullptr));
+  ASSERT_NE(d.dib.Bits, nullptr);
+  EXPECT_EQ(d.dib.Info->bmiHeader.biBitCount, 32);
+  EXPECT_EQ(testsupport::pixels_of(d.dib),
+            (testsupport::Rgba{3, 1, 4, {10, 20, 30, 64, 40, 50, 60, 255, 70, 80, 90, 0}}));
+}
+
+TEST(BmpReader, TwoBitsPerPixelReadAsFourColours) {
+  // Palette black, red, green, blue; rows 0 1 2 3 0 over 3 2 1 0 1.
+  Owned d(OpenDib(bmp_file_path("two-bit-four-colours.bmp").c_str(), 0, nullptr));
+  ASSERT_NE(d.dib.Bits, nullptr);
+  EXPECT_EQ(d.dib.Info->bmiHeader.biBitCount, 4);
+  EXPECT_EQ(indices_of(d.dib), (std::vector<uint32_t>{0, 1, 2, 3, 0, 3, 2, 1, 0, 1}));
+  EXPECT_EQ(testsupport::pixels_of(d.dib).pixels[3], 255);  // index 1 is red
 }
 
 TEST(BmpReader, ColourCountDecidesTheBitCountHandedOver) {

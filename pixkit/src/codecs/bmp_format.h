@@ -48,14 +48,14 @@ struct BmpHeader {
   int32_t width = 0;   // 1 .. limits
   int32_t height = 0;  // 1 .. limits, the sign moved to top_down
   bool top_down = false;
-  int bit_count = 0;  // 1, 4, 8, 16, 24, 32
+  int bit_count = 0;  // 1, 2, 4, 8, 16, 24, 32
   uint32_t compression = kBiRgb;
   int32_t x_pixels_per_meter = 0;
   int32_t y_pixels_per_meter = 0;
   uint32_t pixel_offset = 0;  // from the start of the file, inside it
   BmpMasks masks;             // for 16 and 32 bits
   bool has_masks = false;     // masks came from the file (bitfields)
-  std::vector<Rgb> palette;   // 1 .. 2^bit_count entries for 1, 4, 8 bits
+  std::vector<Rgb> palette;   // 1 .. 2^bit_count entries for 1, 2, 4, 8 bits
 };
 
 // Reads and validates the file header, the info header, the masks and the

@@ -89,6 +89,7 @@ Status validate_info_header(const RawInfoHeader& raw, BmpHeader& header) {
 
   switch (raw.bit_count) {
     case 1:
+    case 2:  // not in the original format, but Windows CE wrote it and viewers read it
     case 4:
     case 8:
     case 16:
@@ -142,19 +143,27 @@ Status validate_masks(const BmpMasks& m, int bit_count) {
   return {};
 }
 
-Status read_masks(ByteReader& file, const RawInfoHeader& raw, BmpHeader& header) {
+Status read_masks(ByteReader& file, const RawInfoHeader& raw, uint32_t pixel_offset, BmpHeader& header) {
   if (header.bit_count != 16 && header.bit_count != 32) return {};
   if (header.compression == kBiRgb) {
     // Uncompressed 16 bits are 5-5-5; 32 bits are blue, green, red and a
-    // fourth byte that may or may not be alpha (the reader decides).
+    // fourth byte of padding. Only a header with an alpha mask field
+    // (56 bytes and more) can say that this byte is alpha; other writers
+    // leave whatever was in memory there.
     header.masks = header.bit_count == 16 ? BmpMasks{0x7C00, 0x03E0, 0x001F, 0}
-                                          : BmpMasks{0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000};
+                                          : BmpMasks{0x00FF0000, 0x0000FF00, 0x000000FF, 0};
+    if (header.bit_count == 32 && raw.size >= kV3HeaderSize && !is_os2_v2(raw.size) &&
+        raw.masks.alpha == 0xFF000000)
+      header.masks.alpha = raw.masks.alpha;
     return {};
   }
   if (raw.size >= kV2HeaderSize) {
     header.masks = raw.masks;
   } else {
-    // A 40-byte header keeps its masks right after it.
+    // A 40-byte header keeps its masks right after it. Writers of 32-bit
+    // pictures with alpha put a fourth (alpha) mask there too, with
+    // BI_BITFIELDS as well as BI_ALPHABITFIELDS; the pixel offset shows
+    // whether it is there.
     auto red = file.le32(), green = file.le32(), blue = file.le32();
     if (!red || !green || !blue) return fail("bmp: truncated bit masks");
     header.masks = BmpMasks{*red, *green, *blue, 0};
@@ -162,6 +171,11 @@ Status read_masks(ByteReader& file, const RawInfoHeader& raw, BmpHeader& header)
       auto alpha = file.le32();
       if (!alpha) return fail("bmp: truncated bit masks");
       header.masks.alpha = *alpha;
+    } else if (header.bit_count == 32 && pixel_offset >= file.position() + 4) {
+      // Anything else in that place (a stray colour table) is not a mask.
+      BmpMasks with_alpha = header.masks;
+      with_alpha.alpha = file.le32().value_or(0);
+      if (with_alpha.alpha != 0 && validate_masks(with_alpha, 32).ok()) header.masks = with_alpha;
     }
   }
   header.has_masks = true;
@@ -203,7 +217,7 @@ Result<BmpHeader> read_bmp_header(ByteSpan file) {
   if (!raw) return raw.as_error();
   BmpHeader header;
   PIXKIT_TRY(validate_info_header(*raw, header));
-  PIXKIT_TRY(read_masks(r, *raw, header));
+  PIXKIT_TRY(read_masks(r, *raw, *offset, header));
 
   header.pixel_offset = *offset;
   if (header.pixel_offset < r.position()) return fail("bmp: pixel offset inside the headers");

@@ -1,7 +1,8 @@
-// BMP and DIB reader: uncompressed 1 to 32 bits, bit masks, RLE8 and RLE4,
-// top-down and bottom-up. Palette pictures leave at 1, 4 or 8 bits by their
-// colour count; 5-5-5 pictures stay 16 bits, other 16-bit layouts become 24;
-// 32 bits stay 32 only with a real alpha channel.
+// BMP and DIB reader: uncompressed 1, 2, 4, 8, 16, 24 and 32 bits, bit
+// masks, RLE8 and RLE4, top-down and bottom-up. Palette pictures leave at 1,
+// 4 or 8 bits by their colour count; 5-5-5 pictures stay 16 bits, other
+// 16-bit layouts become 24; 32 bits stay 32 only with an alpha mask and an
+// alpha that is not zero everywhere.
 #include <bit>
 #include <cstring>
 
@@ -77,6 +78,9 @@ Result<Picture> decode_indexed(const StoredRows& rows, const BmpHeader& header) 
         break;
       case 4:
         for (int32_t x = 0; x < w; ++x) dst[x] = (src[size_t(x) >> 1] >> ((x & 1) ? 0 : 4)) & 15;
+        break;
+      case 2:
+        for (int32_t x = 0; x < w; ++x) dst[x] = (src[size_t(x) >> 2] >> (6 - 2 * (x & 3))) & 3;
         break;
       default:
         for (int32_t x = 0; x < w; ++x) dst[x] = (src[size_t(x) >> 3] >> (7 - (x & 7))) & 1;
@@ -155,6 +159,7 @@ Result<Picture> decode_pixels(ByteSpan file, const BmpHeader& header) {
   if (!rows) return rows.as_error();
   switch (header.bit_count) {
     case 1:
+    case 2:
     case 4:
     case 8:
       return decode_indexed(*rows, header);

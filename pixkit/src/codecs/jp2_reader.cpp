@@ -91,12 +91,33 @@ class ComponentReader {
 
 uint8_t clamp_byte(int v) { return uint8_t(std::clamp(v, 0, 255)); }
 
-// sYCC (full range, offset chroma) to RGB, in 8 bits.
+// sYCC (full range, offset chroma) to RGB, in 8 bits; each term is rounded
+// before it is added or taken away, so neutral chroma keeps grey grey.
 void ycc_to_rgb(uint8_t y, uint8_t cb, uint8_t cr, uint8_t& r, uint8_t& g, uint8_t& b) {
   const int c = cb - 128, d = cr - 128;
   r = clamp_byte(y + ((91881 * d + 32768) >> 16));
-  g = clamp_byte(y - ((22554 * c + 46802 * d - 32768) >> 16));
+  g = clamp_byte(y - ((22554 * c + 46802 * d + 32768) >> 16));
   b = clamp_byte(y + ((116130 * c + 32768) >> 16));
+}
+
+// Which components hold colour and which the alpha. OpenJPEG marks the
+// opacity channel a JP2 channel definition box names, wherever it stands;
+// without such a mark the last of two or four components is alpha.
+struct ComponentRoles {
+  OPJ_UINT32 colour[3] = {0, 0, 0};
+  OPJ_UINT32 colour_count = 0;
+  int alpha = -1;
+};
+
+ComponentRoles assign_roles(const opj_image_t* image) {
+  ComponentRoles roles;
+  const OPJ_UINT32 n = image->numcomps;
+  for (OPJ_UINT32 c = 0; c < n && roles.alpha < 0; ++c)
+    if (image->comps[c].alpha) roles.alpha = int(c);
+  if (roles.alpha < 0 && (n == 2 || n == 4)) roles.alpha = int(n - 1);
+  for (OPJ_UINT32 c = 0; c < n && roles.colour_count < 3; ++c)
+    if (int(c) != roles.alpha) roles.colour[roles.colour_count++] = c;
+  return roles;
 }
 
 Result<Picture> convert_image(const opj_image_t* image) {
@@ -104,19 +125,25 @@ Result<Picture> convert_image(const opj_image_t* image) {
   if (!geometry) return geometry.as_error();
   const Geometry g = geometry.value();
   const OPJ_UINT32 n = image->numcomps;
-  const bool colour = n >= 3;
-  const bool alpha = n == 2 || n == 4;
+  const ComponentRoles roles = assign_roles(image);
+  if (roles.colour_count == 0) return fail("jp2: no colour component");
+  const bool colour = roles.colour_count >= 3;
+  const bool alpha = roles.alpha >= 0;
+  const opj_image_comp_t& luma = image->comps[roles.colour[0]];
+  const opj_image_comp_t& blue_difference = image->comps[roles.colour[1]];
   // OpenJPEG leaves YCbCr to the caller; subsampled chroma without a stated
   // colour space is YCbCr in practice.
-  const bool ycc =
-      colour && (image->color_space == OPJ_CLRSPC_SYCC ||
-                 (image->color_space == OPJ_CLRSPC_UNSPECIFIED &&
-                  (image->comps[1].dx > image->comps[0].dx || image->comps[1].dy > image->comps[0].dy)));
+  const bool ycc = colour && (image->color_space == OPJ_CLRSPC_SYCC ||
+                              (image->color_space == OPJ_CLRSPC_UNSPECIFIED &&
+                               (blue_difference.dx > luma.dx || blue_difference.dy > luma.dy)));
   std::vector<ComponentReader> comps;
   for (OPJ_UINT32 c = 0; c < n; ++c) {
     comps.emplace_back(image->comps[0], image->comps[c]);
     if (!comps.back().usable()) return fail("jp2: component not decoded");
   }
+  const ComponentReader& first = comps[roles.colour[0]];
+  const ComponentReader& second = comps[roles.colour[1]];
+  const ComponentReader& third = comps[roles.colour[2]];
   auto picture = Picture::create(g.width, g.height, alpha ? 32 : 24, false);
   if (!picture) return picture.as_error();
   const int channels = alpha ? 4 : 3;
@@ -126,17 +153,17 @@ Result<Picture> convert_image(const opj_image_t* image) {
       uint8_t* px = dst + size_t(x) * channels;
       uint8_t r, gr, b;
       if (colour) {
-        r = comps[0].at(uint32_t(x), uint32_t(y));
-        gr = comps[1].at(uint32_t(x), uint32_t(y));
-        b = comps[2].at(uint32_t(x), uint32_t(y));
+        r = first.at(uint32_t(x), uint32_t(y));
+        gr = second.at(uint32_t(x), uint32_t(y));
+        b = third.at(uint32_t(x), uint32_t(y));
         if (ycc) ycc_to_rgb(r, gr, b, r, gr, b);
       } else {
-        r = gr = b = comps[0].at(uint32_t(x), uint32_t(y));
+        r = gr = b = first.at(uint32_t(x), uint32_t(y));
       }
       px[0] = b;
       px[1] = gr;
       px[2] = r;
-      if (alpha) px[3] = comps[n - 1].at(uint32_t(x), uint32_t(y));
+      if (alpha) px[3] = comps[size_t(roles.alpha)].at(uint32_t(x), uint32_t(y));
     }
     if (y % 64 == 0) report_progress(uint64_t(g.height + y), uint64_t(2 * g.height));
   }

@@ -1,5 +1,6 @@
-// Turning a decoded photo upright according to its EXIF orientation, so the
-// picture the program stamps is the one the user sees.
+// Turning a decoded picture upright according to its orientation tag, so the
+// picture the program stamps is the one the user sees. JPEG (EXIF) and TIFF
+// share the tag and its values, and both readers turn through here.
 #pragma once
 
 #include "../core/picture.h"
@@ -7,9 +8,11 @@
 
 namespace pixkit {
 
-// orientation is the EXIF value 1..8 (how the stored rows are to be shown);
-// 2..4 mirror or flip in place, 5..8 swap width and height. The picture is
-// 24 bits per pixel. Other values return the picture unchanged.
+// orientation is the EXIF/TIFF value 1..8 (how the stored rows are to be
+// shown); 2..4 mirror or flip in place, 5..8 swap width and height (and the
+// resolution with them). Any bit count; pictures of 1 and 4 bits leave
+// repacked as finish_indexed packs them. Other values return the picture
+// unchanged.
 Result<Picture> turn_upright(Picture picture, int orientation);
 
 }  // namespace pixkit

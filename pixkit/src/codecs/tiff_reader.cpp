@@ -1,14 +1,18 @@
 // TIFF through libtiff: the first directory of the file. Palette, bilevel,
-// grey and RGB(A) pictures with plain unsigned samples and top-left
-// orientation are converted here; everything else libtiff can read goes
-// through its RGBA interface.
+// grey and RGB(A) pictures with plain unsigned samples and CIE L*a*b* are
+// converted here; everything else libtiff can read goes through its RGBA
+// interface. Every path reads the rows as stored and leaves the turn to the
+// orientation tag to turn_upright, the same turn JPEG's EXIF tag gets.
 #include <tiffio.h>
 
 #include <algorithm>
+#include <optional>
 
 #include "../core/limits.h"
 #include "../core/progress.h"
 #include "codecs.h"
+#include "jpeg_orientation.h"
+#include "tiff_lab.h"
 #include "tiff_memory_io.h"
 #include "tiff_rows.h"
 
@@ -25,6 +29,8 @@ uint8_t to_8_bits(uint32_t v, uint16_t bits) {
       return uint8_t(v);
     case 16:
       return uint8_t((v + 128) / 257);
+    case 32:
+      return uint8_t((uint64_t(v) * 255 + 0x7FFFFFFFu) / 0xFFFFFFFFu);
     default:
       return uint8_t(v * 255 / ((1u << bits) - 1));
   }
@@ -157,17 +163,30 @@ Result<Picture> read_direct_colour(TIFF* tif, const TiffLayout& l, bool grey) {
   return picture;
 }
 
-// libtiff's RGBA interface: YCbCr, CMYK, CIE Lab, odd orientations and
-// everything else it knows. It hands over premultiplied alpha.
+// Releases what TIFFRGBAImageBegin set up, whichever way the read ends.
+struct RgbaImageEnder {
+  TIFFRGBAImage* image;
+  ~RgbaImageEnder() { TIFFRGBAImageEnd(image); }
+};
+
+// libtiff's RGBA interface: YCbCr, CMYK, odd bit depths and everything else
+// it knows. It hands over premultiplied alpha. Its own handling of the
+// orientation tag only flips (it never transposes), so it is told the rows
+// are stored top-left and the caller turns the picture.
 Result<Picture> read_through_rgba(TIFF* tif, const TiffLayout& l) {
   char message[1024];
-  if (!TIFFRGBAImageOK(tif, message)) return fail("tiff: photometric or sample layout not supported");
+  TIFFRGBAImage image{};
+  if (!TIFFRGBAImageOK(tif, message) || !TIFFRGBAImageBegin(&image, tif, 1, message))
+    return fail("tiff: photometric or sample layout not supported");
+  RgbaImageEnder ender{&image};
+  image.orientation = ORIENTATION_TOPLEFT;
+  // Bottom-left matches the bottom-up rows.
+  image.req_orientation = ORIENTATION_BOTLEFT;
   auto raster = Picture::create(int32_t(l.width), int32_t(l.height), 32, false);
   if (!raster) return raster.as_error();
   // 32-bit rows have no padding, so the picture is exactly the raster
-  // libtiff wants; bottom-left orientation matches the bottom-up rows.
-  if (!TIFFReadRGBAImageOriented(tif, l.width, l.height, reinterpret_cast<uint32_t*>(raster->bits()),
-                                 ORIENTATION_BOTLEFT, 1))
+  // libtiff wants.
+  if (!TIFFRGBAImageGet(&image, reinterpret_cast<uint32_t*>(raster->bits()), l.width, l.height))
     return fail("tiff: picture data damaged");
   report_progress(l.height / 2, l.height);
   const bool alpha = l.extra_samples > 0 && is_alpha(l.alpha);
@@ -219,24 +238,78 @@ Result<Picture> read_pixels(TIFF* tif) {
   const TiffLayout& l = layout.value();
   PIXKIT_TRY(check_dimensions(l.width, l.height));
 
-  const bool plain = l.sample_format == SAMPLEFORMAT_UINT && l.orientation == ORIENTATION_TOPLEFT &&
+  const bool plain = l.sample_format == SAMPLEFORMAT_UINT &&
                      (l.planar == PLANARCONFIG_CONTIG || l.planar == PLANARCONFIG_SEPARATE);
   const bool grey = l.photometric == PHOTOMETRIC_MINISBLACK || l.photometric == PHOTOMETRIC_MINISWHITE;
   if (plain && l.photometric == PHOTOMETRIC_PALETTE && l.samples == 1 &&
       (l.bits == 1 || l.bits == 2 || l.bits == 4 || l.bits == 8))
     return read_palette(tif, l);
   if (plain && grey && l.bits == 1 && l.samples == 1) return read_bilevel(tif, l);
-  if (plain && grey && (l.bits == 2 || l.bits == 4 || l.bits == 8 || l.bits == 16))
+  if (plain && grey && (l.bits == 2 || l.bits == 4 || l.bits == 8 || l.bits == 16 || l.bits == 32))
     return read_direct_colour(tif, l, true);
-  if (plain && l.photometric == PHOTOMETRIC_RGB && l.samples >= 3 && (l.bits == 8 || l.bits == 16))
+  if (plain && l.photometric == PHOTOMETRIC_RGB && l.samples >= 3 &&
+      (l.bits == 8 || l.bits == 16 || l.bits == 32))
     return read_direct_colour(tif, l, false);
+  if ((l.photometric == PHOTOMETRIC_CIELAB || l.photometric == PHOTOMETRIC_ICCLAB) &&
+      (l.bits == 8 || l.bits == 16) && l.planar == PLANARCONFIG_CONTIG &&
+      (l.samples == 1 || l.samples >= 3)) {
+    auto rows = TiffRowSource::create(tif, l);
+    if (!rows) return rows.as_error();
+    return read_cie_lab(*rows, l);
+  }
   return read_through_rgba(tif, l);
 }
 
-Result<Picture> read_first_directory(TIFF* tif) {
+// How many values the first directory's entry for tag holds, as the file
+// says; libtiff trims a count that disagrees with its own reckoning and
+// keeps that to itself.
+std::optional<uint64_t> stored_value_count(TIFF* tif, ByteSpan file, uint16_t tag) {
+  const bool big_endian = TIFFIsBigEndian(tif) != 0, big_tiff = TIFFIsBigTIFF(tif) != 0;
+  ByteReader r(file);
+  auto u16 = [&]() { return big_endian ? r.be16() : r.le16(); };
+  auto u32 = [&]() { return big_endian ? r.be32() : r.le32(); };
+  auto u64 = [&]() -> std::optional<uint64_t> {
+    auto a = u32(), b = u32();
+    if (!a || !b) return std::nullopt;
+    return big_endian ? (uint64_t(*a) << 32 | *b) : (uint64_t(*b) << 32 | *a);
+  };
+  const uint64_t directory = TIFFCurrentDirOffset(tif);
+  if (directory > file.size() || !r.seek(size_t(directory))) return std::nullopt;
+  auto entries = big_tiff ? u64() : std::optional<uint64_t>(u16());
+  if (!entries) return std::nullopt;
+  for (uint64_t i = 0; i < *entries; ++i) {
+    auto entry_tag = u16(), type = u16();
+    auto count = big_tiff ? u64() : std::optional<uint64_t>(u32());
+    if (!entry_tag || !type || !count || !r.skip(big_tiff ? 8 : 4)) return std::nullopt;
+    if (*entry_tag == tag) return count;
+  }
+  return std::nullopt;
+}
+
+// RowsPerStrip past the height means one strip per plane. A file that
+// nevertheless lists several strips was written with another strip height
+// than it states; libtiff would keep the first strip and stretch its byte
+// count over the picture, which reads the rest of the file as pixels.
+Status check_rows_per_strip(TIFF* tif, ByteSpan file) {
+  if (TIFFIsTiled(tif)) return {};
+  uint32_t rows_per_strip = 0, height = 0;
+  if (!TIFFGetField(tif, TIFFTAG_ROWSPERSTRIP, &rows_per_strip) ||
+      !TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &height) || rows_per_strip <= height)
+    return {};
+  const auto listed = stored_value_count(tif, file, TIFFTAG_STRIPOFFSETS);
+  if (!listed || *listed != uint64_t(TIFFNumberOfStrips(tif)))
+    return fail("tiff: strips listed do not match rows per strip");
+  return {};
+}
+
+Result<Picture> read_first_directory(TIFF* tif, ByteSpan file) {
+  PIXKIT_TRY(check_rows_per_strip(tif, file));
   auto picture = read_pixels(tif);
-  if (picture) read_resolution(tif, picture->metadata);
-  return picture;
+  if (!picture) return picture;
+  read_resolution(tif, picture->metadata);
+  uint16_t orientation = ORIENTATION_TOPLEFT;
+  TIFFGetFieldDefaulted(tif, TIFFTAG_ORIENTATION, &orientation);
+  return turn_upright(std::move(picture.value()), orientation);
 }
 
 }  // namespace
@@ -246,7 +319,7 @@ Result<Picture> decode_tiff(ByteSpan file) {
   memory.input = file;
   TiffCloser tif{open_tiff_in_memory(memory, "r")};
   if (!tif.tif) return fail("tiff: not a readable TIFF file");
-  return read_first_directory(tif.tif);
+  return read_first_directory(tif.tif, file);
 }
 
 }  // namespace pixkit

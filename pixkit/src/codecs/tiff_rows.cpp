@@ -33,7 +33,6 @@ Result<TiffLayout> read_tiff_layout(TIFF* tif) {
   TIFFGetFieldDefaulted(tif, TIFFTAG_BITSPERSAMPLE, &l.bits);
   TIFFGetFieldDefaulted(tif, TIFFTAG_PLANARCONFIG, &l.planar);
   TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLEFORMAT, &l.sample_format);
-  TIFFGetFieldDefaulted(tif, TIFFTAG_ORIENTATION, &l.orientation);
   if (!TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &l.photometric)) l.photometric = 0xFFFF;
   uint16_t extra_count = 0;
   uint16_t* extra_kinds = nullptr;

@@ -20,7 +20,6 @@ struct TiffLayout {
   uint16_t photometric = 0xFFFF;  // 0xFFFF when the tag is missing
   uint16_t planar = PLANARCONFIG_CONTIG;
   uint16_t sample_format = SAMPLEFORMAT_UINT;
-  uint16_t orientation = ORIENTATION_TOPLEFT;
   uint16_t alpha = EXTRASAMPLE_UNSPECIFIED;  // kind of the first extra sample
   uint16_t extra_samples = 0;
   bool tiled = false;
@@ -57,13 +56,18 @@ class TiffRowSource {
   std::vector<uint8_t> tile_;
 };
 
-// Sample index of a row of packed samples of bits 1, 2, 4, 8 or 16; 16-bit
-// samples are in host order (libtiff swaps them).
+// Sample index of a row of packed samples of bits 1, 2, 4, 8, 16 or 32;
+// 16- and 32-bit samples are in host order (libtiff swaps them).
 inline uint32_t tiff_sample(const uint8_t* row, uint16_t bits, uint64_t index) {
   if (bits == 8) return row[index];
   if (bits == 16) {
     uint16_t v;
     __builtin_memcpy(&v, row + 2 * index, 2);
+    return v;
+  }
+  if (bits == 32) {
+    uint32_t v;
+    __builtin_memcpy(&v, row + 4 * index, 4);
     return v;
   }
   const uint64_t bit = index * bits;
