@@ -18,24 +18,6 @@
 
 namespace {
 
-// Splits on CR LF, LF or CR; an empty last piece is not a line.
-std::vector<std::string> split_memo_text(const std::string& text) {
-  std::vector<std::string> lines;
-  std::string line;
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c == '\r' || c == '\n') {
-      lines.push_back(line);
-      line.clear();
-      if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    } else {
-      line += c;
-    }
-  }
-  if (!line.empty()) lines.push_back(line);
-  return lines;
-}
-
 bool read_margin(SettingsInput& file, double& margin) {
   double value;
   if (!file.f64(value) || !std::isfinite(value)) return false;
@@ -79,9 +61,7 @@ bool read_fields(SettingsInput& file, const std::string& path, SettingsFileConte
     content.sources.push_back(std::move(source));
   }
   if (!read_margin(file, content.text_margin) || !read_margin(file, content.picture_margin)) return false;
-  std::string text;
-  if (!ReadSettingString(file, text)) return false;
-  content.text_lines = split_memo_text(text);
+  if (!ReadSettingString(file, content.text)) return false;
 
   uint8_t radio[4];
   if (!file.bytes(radio, 4)) return false;

@@ -18,22 +18,13 @@
 
 namespace {
 
-std::string join_memo_lines(const std::vector<std::string>& lines) {
-  std::string text;
-  for (size_t i = 0; i < lines.size(); ++i) {
-    if (i > 0) text += "\r\n";
-    text += lines[i];
-  }
-  return text;
-}
-
 void write_fields(SettingsOutput& file, const SettingsFileContent& content,
                   const SettingsProgress& progress) {
   file.i32(int32_t(content.sources.size()));
   for (const std::string& source : content.sources) WriteSettingString(file, source);
   file.f64(content.text_margin);
   file.f64(content.picture_margin);
-  WriteSettingString(file, join_memo_lines(content.text_lines));
+  WriteSettingString(file, content.text);
   file.u8(content.text_on ? 1 : 0);
   file.u8(content.text_off ? 1 : 0);
   file.u8(content.picture_on ? 1 : 0);

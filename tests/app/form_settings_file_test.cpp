@@ -148,3 +148,50 @@ TEST_F(MainFormSettingsFile, ContentMayLeaveBothRadioButtonsOfAPairUnselected) {
   form->text.AddNoTextCheck->setChecked(true);
   EXPECT_FALSE(form->text.AddTextCheck->isChecked());
 }
+
+namespace {
+
+std::vector<char> FileBytes(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return {};
+  const QByteArray bytes = file.readAll();
+  return std::vector<char>(bytes.begin(), bytes.end());
+}
+
+}  // namespace
+
+TEST_F(MainFormSettingsFile, TextComesBackFromTheWindowByteForByte) {
+  const QString again_path = folder.filePath(QStringLiteral("wieder.stx"));
+  for (const std::string text :
+       {"A\r\n\r\n", "\r\n\r\nA", "A\r\n\r\n\r\nB", "A\nB\n\n", "A\r\nB\nC\rD\r\n", ""}) {
+    SettingsFileContent content = ContentFromForm(*form);
+    content.text = text;
+    ASSERT_TRUE(WriteSettingsFile(QFile::encodeName(job_path).toStdString(), content).ok);
+    settings_open_answer = job_path;
+    form->OpenBtnClick();
+    settings_save_answer = again_path;
+    form->SaveBtnClick();
+    ASSERT_TRUE(messages.empty());
+    EXPECT_EQ(FileBytes(again_path), FileBytes(job_path)) << text;
+  }
+}
+
+TEST_F(MainFormSettingsFile, TypedTextEndingInAnEmptyLineIsStoredWithIt) {
+  form->text.Memo1->setPlainText(QStringLiteral("A\n\n"));
+  settings_save_answer = job_path;
+  form->SaveBtnClick();
+  SettingsReadResult read = ReadSettingsFile(QFile::encodeName(job_path).toStdString());
+  ASSERT_TRUE(read.ok());
+  EXPECT_EQ(read.content.text, "A\r\n\r\n");
+  deldib(&read.content.watermark);
+
+  // An edit after opening stores the memo's text with CR LF.
+  settings_open_answer = job_path;
+  form->OpenBtnClick();
+  form->text.Memo1->setPlainText(QStringLiteral("B\n"));
+  form->SaveBtnClick();
+  read = ReadSettingsFile(QFile::encodeName(job_path).toStdString());
+  ASSERT_TRUE(read.ok());
+  EXPECT_EQ(read.content.text, "B\r\n");
+  deldib(&read.content.watermark);
+}

@@ -45,7 +45,7 @@ void write_stamping_job(const std::string& path, const std::vector<std::string>&
   content.picture_transparency = 40;
   content.text_on = add_text;
   content.text_off = !add_text;
-  content.text_lines = {"Stempora", "ÄÖÜ é"};
+  content.text = "Stempora\r\nÄÖÜ é";
   content.text_position = 4;
   content.text_margin = 0;
   content.text_transparency = 0;

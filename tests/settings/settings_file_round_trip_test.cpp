@@ -37,7 +37,7 @@ TEST(SettingsFile, RoundTripRestoresEveryField) {
   content.sources = {"/fotos/b.jpg", "/fotos/Ärger.tga", "/fotos/b.jpg"};
   content.text_margin = -7;
   content.picture_margin = 123456;
-  content.text_lines = {"Erste Zeile", "", "Dritte €"};
+  content.text = "Erste Zeile\r\n\r\nDritte €\r\n\r\n";
   content.text_on = false;
   content.text_off = true;
   content.picture_on = true;
@@ -70,7 +70,7 @@ TEST(SettingsFile, RoundTripRestoresEveryField) {
   EXPECT_EQ(back.sources, content.sources);
   EXPECT_EQ(back.text_margin, -7);
   EXPECT_EQ(back.picture_margin, 123456);
-  EXPECT_EQ(back.text_lines, content.text_lines);
+  EXPECT_EQ(back.text, content.text);
   EXPECT_FALSE(back.text_on);
   EXPECT_TRUE(back.text_off);
   EXPECT_TRUE(back.picture_on);
@@ -158,14 +158,21 @@ TEST(SettingsFile, RadioBytesAssignedInOrderMayLeaveBothOff) {
   }
 }
 
-TEST(SettingsFile, MemoSplitsOnCrLfLfOrCrAndDropsEmptyLastPiece) {
+TEST(SettingsFile, TextWithEmptyLinesAndMixedBreaksIsWrittenBackByteForByte) {
   const uint8_t radio[4] = {1, 0, 0, 1};
   const int32_t numbers[5] = {75, 50, 4, 9, 75};
-  SettingsReadResult read =
-      read_bytes_as_file(job_prefix(20, 20, "a\r\nb\nc\rd\r\n\r\n", radio, numbers).bytes());
-  ASSERT_TRUE(read.ok());
-  EXPECT_EQ(read.content.text_lines, (std::vector<std::string>{"a", "b", "c", "d", ""}));
-  deldib(&read.content.watermark);
+  for (const std::string text :
+       {"a\r\n\r\n", "\r\n\r\na", "a\r\n\r\n\r\nb", "a\nb\n\n", "a\r\nb\nc\rd\r\n\r\n"}) {
+    const Bytes stored = job_prefix(20, 20, text, radio, numbers);
+    SettingsReadResult read = read_bytes_as_file(stored.bytes());
+    ASSERT_TRUE(read.ok());
+    EXPECT_EQ(read.content.text, text);
+    ScratchFolder folder;
+    read.content.font.reset();  // the stored job has none
+    ASSERT_TRUE(WriteSettingsFile(folder.file("back.stx"), read.content).ok);
+    EXPECT_EQ(read_file(folder.file("back.stx")), stored.bytes()) << text;
+    deldib(&read.content.watermark);
+  }
 }
 
 TEST(SettingsFile, RelativeSourcesAreTakenFromTheFilesFolder) {
@@ -198,7 +205,7 @@ TEST(SettingsFile, ReadOnlyFileOpens) {
 TEST(SettingsFile, JobTakesEveryValueFromTheContent) {
   SettingsFileContent content;
   content.sources = {"/a.bmp"};
-  content.text_lines = {"eins", "zwei"};
+  content.text = "eins\r\nzwei\r\n\r\n";
   content.text_margin = 5;
   content.picture_margin = 1e300;
   content.text_on = false;
@@ -211,7 +218,7 @@ TEST(SettingsFile, JobTakesEveryValueFromTheContent) {
   content.out_dir = "X";
   const WatermarkJob job = JobFromSettings(content);
   EXPECT_EQ(job.sources, content.sources);
-  EXPECT_EQ(job.text.text, "eins\nzwei");
+  EXPECT_EQ(job.text.text, content.text);
   EXPECT_EQ(job.text.margin, 5);
   EXPECT_EQ(job.picture.margin, int64_t(1e12));
   EXPECT_FALSE(job.add_text);

@@ -21,10 +21,13 @@
 
 // Every field of a settings file, as the window's controls hold them.
 struct SettingsFileContent {
-  std::vector<std::string> sources;     // ListBox1, in order; UTF-8
-  double text_margin = 20;              // RandEd (whole number after reading)
-  double picture_margin = 20;           // RandEd2 (whole number after reading)
-  std::vector<std::string> text_lines;  // Memo1's lines; stored joined by CR LF
+  std::vector<std::string> sources;  // ListBox1, in order; UTF-8
+  double text_margin = 20;           // RandEd (whole number after reading)
+  double picture_margin = 20;        // RandEd2 (whole number after reading)
+  // Memo1's whole text as the file stores it, line breaks included (the
+  // writer's are CR LF; a file may hold lone LF or CR too). It stays one
+  // string all the way to the text pass, which alone splits it into lines.
+  std::string text;
   // Radio pairs. The writer stores each button's state. After reading, at
   // most one button of a pair is selected; both may be unselected.
   bool text_on = true;                    // AddTextCheck
