@@ -17,6 +17,23 @@ namespace {
 std::string PathBytes(const QString& path) { return QFile::encodeName(path).toStdString(); }
 QString PathText(const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }
 
+// A list entry shows its path as text; a name whose bytes are not UTF-8
+// cannot come back from that text, so the entry also carries the bytes as
+// stored, and those are what the run opens and a settings file keeps.
+constexpr int kStoredPathRole = Qt::UserRole + 1;
+
+void AppendStoredSource(QListWidget* list, const std::string& stored) {
+  const QString shown = PathText(stored);
+  AppendSourceEntry(list, shown);
+  if (PathBytes(shown) != stored)
+    list->item(list->count() - 1)->setData(kStoredPathRole, QByteArray::fromStdString(stored));
+}
+
+std::string SourceBytes(const QListWidgetItem* item) {
+  const QVariant stored = item->data(kStoredPathRole);
+  return stored.isValid() ? stored.toByteArray().toStdString() : PathBytes(item->text());
+}
+
 // The memo shows every line break as one of its own paragraph ends: CR LF,
 // LF and CR all come back from it as LF (and a no-break space as a plain
 // one). So the text as it was stored rides along on the memo, with what the
@@ -61,7 +78,8 @@ SettingsFileContent ContentFromForm(const TMainForm& form) {
   SettingsFileContent content;
   const QListWidget* list = form.sources.ListBox1;
   content.sources.reserve(size_t(list->count()));
-  for (int i = 0; i < list->count(); ++i) content.sources.push_back(PathBytes(list->item(i)->text()));
+  for (int i = 0; i < list->count(); ++i) content.sources.push_back(SourceBytes(list->item(i)));
+  content.sources_folder = form.SourcesFolder;
   content.text_margin = form.text.RandEd->Value();
   content.picture_margin = form.picture.RandEd2->Value();
   content.text = MemoText(form.text.Memo1);
@@ -87,7 +105,8 @@ SettingsFileContent ContentFromForm(const TMainForm& form) {
 void ApplyContentToForm(TMainForm& form, SettingsFileContent&& content) {
   QListWidget* list = form.sources.ListBox1;
   list->clear();
-  for (const std::string& source : content.sources) AppendSourceEntry(list, PathText(source));
+  for (const std::string& source : content.sources) AppendStoredSource(list, source);
+  form.SourcesFolder = content.sources_folder;
   form.text.RandEd->SetValue(content.text_margin);
   form.picture.RandEd2->SetValue(content.picture_margin);
   SetMemoText(form.text.Memo1, content.text);

@@ -4,6 +4,7 @@
 #include <new>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "image/depth_down.h"
 #include "image/depth_up.h"
@@ -85,12 +86,18 @@ void stamp_one_source(const WatermarkJob& job, const LogSink& log, const std::st
 BatchOutcome RunBatch(const WatermarkJob& job, const LogSink& log) {
   BatchOutcome outcome;
   try {
-    if (WouldOverwriteSources(job.sources, job.out_dir)) {
+    // The list keeps its paths as stored; relative ones are opened from
+    // the settings file's folder, and the log names what was opened.
+    std::vector<std::string> sources;
+    sources.reserve(job.sources.size());
+    for (const std::string& listed : job.sources)
+      sources.push_back(OpenedSourcePath(listed, job.sources_folder));
+    if (WouldOverwriteSources(sources, job.out_dir)) {
       outcome.refused = true;
       return outcome;
     }
     SetJPEGQual(job.jpeg_quality);
-    for (const std::string& source : job.sources) {
+    for (const std::string& source : sources) {
       const int row = SourceExtensionRow(source);
       if (row == 0) continue;  // passed over silently: no folder, no line
       ++outcome.sources_recognised;

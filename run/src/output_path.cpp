@@ -20,6 +20,12 @@ bool same_ignoring_case(const std::string& a, const char* b) {
 
 }  // namespace
 
+std::string OpenedSourcePath(const std::string& source, const std::string& sources_folder) {
+  if (source.empty() || source.front() == '/' || sources_folder.empty()) return source;
+  if (sources_folder.back() == '/') return sources_folder + source;
+  return sources_folder + "/" + source;
+}
+
 std::string FileNamePart(const std::string& source) {
   const size_t slash = source.rfind('/');
   return slash == std::string::npos ? source : source.substr(slash + 1);

@@ -15,6 +15,7 @@ int64_t MarginPixels(double value) {
 WatermarkJob JobFromSettings(const SettingsFileContent& content, void* owner) {
   WatermarkJob job;
   job.sources = content.sources;
+  job.sources_folder = content.sources_folder;
   job.jpeg_quality = content.jpeg_quality;
   job.out_dir = content.out_dir;
   job.add_picture = content.picture_on;

@@ -53,11 +53,10 @@ bool read_fields(SettingsInput& file, const std::string& path, SettingsFileConte
                  const SettingsProgress& progress) {
   int32_t count;
   if (!file.i32(count) || count < 0 || uint64_t(count) * 4 > file.remaining()) return false;
-  const std::string folder = settings_folder(path);
+  content.sources_folder = settings_folder(path);
   for (int32_t i = 0; i < count; ++i) {
     std::string source;
-    if (!ReadSettingString(file, source)) return false;
-    if (!source.empty() && source.front() != '/') source = folder + "/" + source;
+    if (!ReadSettingPath(file, content.sources_folder, source)) return false;
     content.sources.push_back(std::move(source));
   }
   if (!read_margin(file, content.text_margin) || !read_margin(file, content.picture_margin)) return false;
@@ -78,9 +77,10 @@ bool read_fields(SettingsInput& file, const std::string& path, SettingsFileConte
   content.picture_position = ListItemIndex(numbers[3], kPicturePositionCount);
   content.jpeg_quality = LimitJpegQuality(numbers[4]);
 
-  for (std::string* folder_text : {&content.out_dir, &content.sources_dialog_dir, &content.picture_dialog_dir,
+  if (!ReadSettingString(file, content.out_dir)) return false;
+  for (std::string* folder_path : {&content.sources_dialog_dir, &content.picture_dialog_dir,
                                    &content.open_settings_dialog_dir, &content.save_settings_dialog_dir}) {
-    if (!ReadSettingString(file, *folder_text)) return false;
+    if (!ReadSettingPath(file, content.sources_folder, *folder_path)) return false;
   }
 
   content.watermark = ReadPictureRows(file, progress);

@@ -9,6 +9,7 @@
 #include <QRadioButton>
 #include <QSlider>
 #include <QTemporaryDir>
+#include <cstdio>
 
 #include "form_content.h"
 #include "form_fixture.h"
@@ -194,4 +195,40 @@ TEST_F(MainFormSettingsFile, TypedTextEndingInAnEmptyLineIsStoredWithIt) {
   ASSERT_TRUE(read.ok());
   EXPECT_EQ(read.content.text, "B\r\n");
   deldib(&read.content.watermark);
+}
+
+TEST_F(MainFormSettingsFile, SourcePathsComeBackFromTheWindowByteForByte) {
+  const std::string latin1 = QFile::encodeName(folder.path()).toStdString() + "/b\xE4r.bmp";
+  std::FILE* made = std::fopen(latin1.c_str(), "wb");  // a Latin-1 name on this disk
+  ASSERT_NE(made, nullptr);
+  std::fclose(made);
+  SettingsFileContent content = ContentFromForm(*form);
+  content.sources = {"bilder/x.bmp", "C:\\Fotos\\x.jpg", "/fotos/y.tga", "..\\oben.bmp", latin1};
+  ASSERT_TRUE(WriteSettingsFile(QFile::encodeName(job_path).toStdString(), content).ok);
+  settings_open_answer = job_path;
+  form->OpenBtnClick();
+  EXPECT_EQ(ListEntries()[1], QStringLiteral("C:\\Fotos\\x.jpg"));
+  const QString again_path = folder.filePath(QStringLiteral("wieder.stx"));
+  settings_save_answer = again_path;
+  form->SaveBtnClick();
+  ASSERT_TRUE(messages.empty());
+  EXPECT_EQ(FileBytes(again_path), FileBytes(job_path));
+}
+
+TEST_F(MainFormSettingsFile, RunOpensRelativeSourcesFromTheSettingsFilesFolder) {
+  ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("bilder")));
+  TDibImage picture = newdib(3, 2, 24, nullptr, 0);
+  const QString source = folder.filePath(QStringLiteral("bilder/a.bmp"));
+  ASSERT_EQ(SaveDib(&picture, QFile::encodeName(source).constData(), PIXKIT_FORMAT_BMP, nullptr), 1);
+  deldib(&picture);
+  SettingsFileContent content = ContentFromForm(*form);
+  content.sources = {"bilder/a.bmp"};
+  content.text_on = false;
+  content.text_off = true;
+  ASSERT_TRUE(WriteSettingsFile(QFile::encodeName(job_path).toStdString(), content).ok);
+  settings_open_answer = job_path;
+  form->OpenBtnClick();
+  EXPECT_EQ(ListEntries(), QStringList{"bilder/a.bmp"});
+  form->AddPDFBtnClick();
+  EXPECT_TRUE(QFile::exists(folder.filePath(QStringLiteral("bilder/Wasserzeichen/a.bmp"))));
 }

@@ -38,3 +38,10 @@ TEST(OutputPath, EmptyNameMeansTheSourceFolderAndBareNamesTheCurrentOne) {
   EXPECT_EQ(SourceFolder("a.bmp"), "");
   EXPECT_EQ(FileNamePart("/x/y/z.tga"), "z.tga");
 }
+
+TEST(OutputPath, RelativeSourcesAreOpenedFromTheSettingsFilesFolder) {
+  EXPECT_EQ(OpenedSourcePath("bilder/a.bmp", "/auftrag"), "/auftrag/bilder/a.bmp");
+  EXPECT_EQ(OpenedSourcePath("a.bmp", "/"), "/a.bmp");
+  EXPECT_EQ(OpenedSourcePath("/fotos/a.bmp", "/auftrag"), "/fotos/a.bmp");
+  EXPECT_EQ(OpenedSourcePath("a.bmp", ""), "a.bmp");  // no settings file: the current folder
+}

@@ -175,19 +175,48 @@ TEST(SettingsFile, TextWithEmptyLinesAndMixedBreaksIsWrittenBackByteForByte) {
   }
 }
 
-TEST(SettingsFile, RelativeSourcesAreTakenFromTheFilesFolder) {
-  ScratchFolder folder;
+Bytes job_with_sources(const std::vector<std::string>& sources, const std::string& dialog_dir = "") {
   Bytes b;
-  b.i32(3).string("bilder/x.bmp").string("/abs/y.tga").string("");
+  b.i32(int32_t(sources.size()));
+  for (const std::string& source : sources) b.string(source);
   b.f64(20).f64(20).string("").u8(1).u8(0).u8(0).u8(1);
   b.i32(75).i32(50).i32(4).i32(9).i32(75);
-  b.string("W").string("").string("").string("").string("");
+  b.string("W").string(dialog_dir).string("").string("").string("");
   picture_header(b, 1, 1).zeros(4);
-  write_file(folder.file("rel.stx"), b.bytes());
+  return b;
+}
+
+TEST(SettingsFile, PathsAreKeptAsStoredAndWrittenBackByteForByte) {
+  ScratchFolder folder;
+  const std::vector<std::string> stored = {"bilder/x.bmp", "/abs/y.tga", "C:\\Fotos\\x.jpg",
+                                           "..\\oben.bmp", "./da.bmp",   ""};
+  const Bytes bytes = job_with_sources(stored, "D:\\Quellen");
+  write_file(folder.file("rel.stx"), bytes.bytes());
   SettingsReadResult read = ReadSettingsFile(folder.file("rel.stx"));
   ASSERT_TRUE(read.ok());
+  EXPECT_EQ(read.content.sources, stored);
+  EXPECT_EQ(read.content.sources_dialog_dir, "D:\\Quellen");
+  EXPECT_EQ(read.content.sources_folder, folder.path().string());
+  ASSERT_TRUE(WriteSettingsFile(folder.file("wieder.stx"), read.content).ok);
+  EXPECT_EQ(read_file(folder.file("wieder.stx")), bytes.bytes());
+  // The run opens a relative source from the settings file's folder.
+  EXPECT_EQ(JobFromSettings(read.content).sources_folder, folder.path().string());
+  deldib(&read.content.watermark);
+}
+
+TEST(SettingsFile, NonUtf8NameOfAnExistingFileIsKeptAsItIs) {
+  ScratchFolder folder;
+  const std::string latin1 = "b\xE4r.bmp";  // "bär.bmp" in Latin-1
+  write_file(folder.file(latin1), {1});
+  write_file(folder.file("b\xC3\xA4r.bmp"), {2});  // its UTF-8 twin, not to be taken instead
+  const std::vector<std::string> stored = {folder.file(latin1), latin1,
+                                           folder.file("\xF6"
+                                                       "de.bmp")};
+  write_file(folder.file("job.stx"), job_with_sources(stored).bytes());
+  SettingsReadResult read = ReadSettingsFile(folder.file("job.stx"));
+  ASSERT_TRUE(read.ok());
   EXPECT_EQ(read.content.sources,
-            (std::vector<std::string>{folder.path().string() + "/bilder/x.bmp", "/abs/y.tga", ""}));
+            (std::vector<std::string>{folder.file(latin1), latin1, folder.file("\xC3\xB6") + "de.bmp"}));
   deldib(&read.content.watermark);
 }
 

@@ -14,6 +14,12 @@ extern const char* const SourceExtensions[kSourceExtensionCount];
 // the file name has no extension or one that is not in the table.
 int SourceExtensionRow(const std::string& source);
 
+// The path the run opens for a listed source: a relative one is taken from
+// sources_folder (the folder of the settings file it was stored in), an
+// absolute one, or any when sources_folder is empty, as it stands. The
+// list itself keeps every path as stored.
+std::string OpenedSourcePath(const std::string& source, const std::string& sources_folder);
+
 // The file-name part of a path (after its last "/").
 std::string FileNamePart(const std::string& source);
 
