@@ -35,7 +35,24 @@ bool read_setting_bytes(SettingsInput& file, std::string& bytes) {
 bool ReadSettingString(SettingsInput& file, std::string& text) {
   std::string bytes;
   if (!read_setting_bytes(file, bytes)) return false;
-  text = DecodeSettingBytes(bytes);
+  if (IsValidUtf8(bytes)) {
+    text = std::move(bytes);
+    return true;
+  }
+  // Windows-1252 bytes take more room as UTF-8. Holding the bytes and the
+  // converted text side by side would need three times a huge text's size
+  // at its worst; instead the bytes are dropped, read again into the end of
+  // the text's own storage and converted where they lie.
+  const size_t byte_count = bytes.size();
+  const size_t length = Windows1252Utf8Length(bytes);
+  std::string().swap(bytes);  // frees the storage; assigning an empty string would keep it
+  if (!file.rewind(byte_count)) return false;
+  std::string converted(length, '\0');
+  const size_t offset = length - byte_count;
+  if (!file.bytes(converted.data() + offset, byte_count)) return false;
+  // The bytes read again are checked too: the file may have changed since.
+  if (!Windows1252ToUtf8InPlace(converted, offset)) return false;
+  text = std::move(converted);
   return true;
 }
 

@@ -1,7 +1,10 @@
 #include "settings_io.h"
 
+#include <sys/types.h>
+
 #include <cerrno>
 #include <cstring>
+#include <limits>
 
 void SettingsOutput::bytes(const void* data, size_t size) {
   if (error_number_ != 0 || size == 0) return;
@@ -27,6 +30,13 @@ bool SettingsInput::bytes(void* data, size_t size) {
   if (size > remaining_) return false;
   if (size != 0 && std::fread(data, 1, size, file_) != size) return false;
   remaining_ -= size;
+  return true;
+}
+
+bool SettingsInput::rewind(size_t size) {
+  if (size > uint64_t(std::numeric_limits<off_t>::max())) return false;
+  if (::fseeko(file_, -off_t(size), SEEK_CUR) != 0) return false;
+  remaining_ += size;
   return true;
 }
 

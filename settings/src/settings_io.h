@@ -35,6 +35,9 @@ class SettingsInput {
   [[nodiscard]] bool i32(int32_t& value);
   [[nodiscard]] bool f64(double& value);
 
+  // Steps back over the last size bytes read, to read them again.
+  [[nodiscard]] bool rewind(size_t size);
+
   uint64_t remaining() const { return remaining_; }
   bool at_end() const { return remaining_ == 0; }
 
