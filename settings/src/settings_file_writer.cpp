@@ -12,6 +12,7 @@
 #include "font_record.h"
 #include "io_error_text.h"
 #include "picture_rows.h"
+#include "save_target_mode.h"
 #include "setting_strings.h"
 #include "settings/settings_file.h"
 #include "settings_io.h"
@@ -67,14 +68,24 @@ SettingsWriteResult WriteSettingsFile(const std::string& path, const SettingsFil
     return failure(path, "Es ist kein Wasserzeichenbild vorhanden");
   }
   const std::string target = write_target(path);
+  struct stat existing;
+  const bool exists = ::stat(target.c_str(), &existing) == 0;
+  if (!exists && errno != ENOENT) return failure(path, IoErrorText(errno));
+  const SaveTargetDecision decision =
+      DecideSaveTarget(exists ? &existing : nullptr, CurrentProcessIdentity());
+  if (decision.refused) return failure(path, "Die Datei ist schreibgeschützt");
+
   std::string temp_path = target + ".XXXXXX";
   const int fd = ::mkstemp(temp_path.data());
   if (fd < 0) return failure(path, IoErrorText(errno));
-
-  // mkstemp makes the file private; a settings file gets the usual mode.
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  ::fchmod(fd, 0666 & ~mask);
+  // mkstemp makes the file private: a replaced file keeps its own bits, a
+  // new one gets the usual mode.
+  if (::fchmod(fd, decision.mode) != 0) {
+    const int error_number = errno;
+    ::close(fd);
+    ::unlink(temp_path.c_str());
+    return failure(path, IoErrorText(error_number));
+  }
 
   std::FILE* file = ::fdopen(fd, "wb");
   if (file == nullptr) {
