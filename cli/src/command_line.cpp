@@ -6,7 +6,7 @@ const char kBatchUsage[] =
     "Aufruf: stempora-batch [--jobs N] AUFTRAG.stx\n"
     "\n"
     "Versieht alle Quelldateien einer Einstellungsdatei (.stx) mit dem Wasserzeichen,\n"
-    "genau wie der Knopf \"Wasszeichen hinzufügen...\" im Fenster, und schreibt sie in\n"
+    "genau wie der Knopf \"Wasserzeichen hinzufügen...\" im Fenster, und schreibt sie in\n"
     "das Unterverzeichnis neben jeder Quelldatei. Jede Protokollzeile erscheint auf\n"
     "der Standardausgabe, sobald sie entsteht.\n"
     "\n"

@@ -50,7 +50,10 @@ int run_job_file(int& argc, char** argv, const std::string& path) {
   deldib(&content.watermark);
 
   if (outcome.refused) {
-    std::fprintf(stderr, "%s\n", kOverwriteRefusedMessage);
+    std::fprintf(stderr,
+                 "Die Zieldateien würden Quelldateien überschreiben. Bitte einen anderen Namen für das "
+                 "Unterverzeichnis wählen.\nZuerst betroffen: %s\n",
+                 outcome.overwritten_source.c_str());
     return kJobNotRun;
   }
   if (outcome.aborted) {

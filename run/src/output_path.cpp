@@ -41,6 +41,10 @@ int SourceExtensionRow(const std::string& source) {
   for (int row = 1; row <= kSourceExtensionCount; ++row) {
     if (same_ignoring_case(extension, SourceExtensions[row - 1])) return row;
   }
+  // The longer spellings of two extensions in the table: same formats,
+  // and the file keeps its name.
+  if (same_ignoring_case(extension, ".jpeg")) return kJpegRow;
+  if (same_ignoring_case(extension, ".tiff")) return kTiffRow;
   return 0;
 }
 
@@ -55,9 +59,16 @@ std::string OutputFolder(const std::string& source, const std::string& out_dir) 
   // turning it into the root folder.
   std::string folder = SourceFolder(source);
   if (folder.empty()) folder = "./";
-  std::string name = out_dir;
-  std::replace(name.begin(), name.end(), '\\', '/');
-  folder += name;
+  // The name is a subfolder whatever separators it starts or ends with;
+  // a run of separators is one, so no path shows a doubled "/".
+  for (const char c : out_dir) {
+    const bool separator = c == '/' || c == '\\';
+    if (!separator) {
+      folder += c;
+    } else if (folder.back() != '/') {
+      folder += '/';
+    }
+  }
   if (folder.back() != '/') folder += '/';
   return folder;
 }

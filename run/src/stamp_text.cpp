@@ -36,10 +36,6 @@ Area intersect(const Area& a, const Area& b) {
   return Area{std::max(a.x0, b.x0), std::max(a.y0, b.y0), std::min(a.x1, b.x1), std::min(a.y1, b.y1)};
 }
 
-bool is_24bit_picture(const TDibImage& image) {
-  return image.Info && image.Bits && DibBitCount(image) == 24 && DibWidth(image) > 0 && DibHeight(image) > 0;
-}
-
 // Everything a line can paint: its opaque background cell and its glyphs.
 Area line_area(const QFontMetrics& metrics, const QString& line, int64_t left, int64_t top, int64_t advance,
                int64_t height, int64_t ascent) {
@@ -56,7 +52,7 @@ Area line_area(const QFontMetrics& metrics, const QString& line, int64_t left, i
 }  // namespace
 
 void StampText(TDibImage& image, const TextStampSettings& settings) {
-  if (!is_24bit_picture(image)) return;
+  if (!DibHoldsPixels(image, 24)) return;
   // Fonts need the Qt application object; the caller owns it.
   if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return;
   const int32_t width = DibWidth(image);

@@ -43,7 +43,7 @@ bool SettingsInput::rewind(size_t size) {
 bool SettingsInput::i32(int32_t& value) {
   uint8_t le[4];
   if (!bytes(le, 4)) return false;
-  value = int32_t(uint32_t(le[0]) | uint32_t(le[1]) << 8 | uint32_t(le[2]) << 16 | uint32_t(le[3]) << 24);
+  value = LittleEndianI32(le);
   return true;
 }
 

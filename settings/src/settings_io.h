@@ -7,6 +7,11 @@
 #include <cstdint>
 #include <cstdio>
 
+// A signed 32-bit little-endian field at p.
+inline int32_t LittleEndianI32(const uint8_t* p) {
+  return int32_t(uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24);
+}
+
 class SettingsOutput {
  public:
   explicit SettingsOutput(std::FILE* file) : file_(file) {}
