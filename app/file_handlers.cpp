@@ -10,6 +10,13 @@
 namespace {
 const QString kErrorCaption = QStringLiteral("Fehler");
 
+// Why a run stopped half-way, for the error box.
+QString AbortText(const BatchOutcome& outcome) {
+  if (outcome.out_of_memory) return QStringLiteral("Nicht genügend Arbeitsspeicher");
+  if (outcome.abort_reason.empty()) return QStringLiteral("Unbekannter Fehler");
+  return QString::fromStdString(outcome.abort_reason);
+}
+
 QString OverwriteRefusedMessage(const std::string& source) {
   return QStringLiteral(
              "Die Zieldateien würden Quelldateien überschreiben. Bitte einen anderen Namen für das "
@@ -45,7 +52,7 @@ void TMainForm::AddPDFBtnClick() {
     return;
   }
   // An error that stopped the run is shown like any error escaping a handler.
-  if (outcome.aborted) ReportHandlerError(this, QString::fromStdString(outcome.abort_reason));
+  if (outcome.aborted) ReportHandlerError(this, AbortText(outcome));
 }
 
 void TMainForm::SaveBtnClick() {

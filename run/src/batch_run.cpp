@@ -116,13 +116,12 @@ BatchOutcome RunBatch(const WatermarkJob& job, const LogSink& log) {
     log("Fertig...");
   } catch (const std::bad_alloc&) {
     outcome.aborted = true;
-    outcome.abort_reason = "Nicht genügend Arbeitsspeicher";
+    outcome.out_of_memory = true;
   } catch (const std::exception& error) {
     outcome.aborted = true;
     outcome.abort_reason = error.what();
   } catch (...) {
     outcome.aborted = true;
-    outcome.abort_reason = "Unbekannter Fehler";
   }
   return outcome;
 }

@@ -21,7 +21,8 @@ struct BatchOutcome {
   // An error escaped a step (for instance out of memory). The run stopped
   // at that source; files already written stay, "Fertig..." was not sent.
   bool aborted = false;
-  std::string abort_reason;    // the error's own text when aborted
+  bool out_of_memory = false;  // aborted for want of memory
+  std::string abort_reason;    // the error's own text when it has one
   int sources_recognised = 0;  // entries whose extension is in SourceExtensions
   int sources_skipped = 0;     // entries of any other type, logged as passed over
   int sources_written = 0;     // saved successfully
