@@ -10,6 +10,20 @@
 namespace {
 const QString kErrorCaption = QStringLiteral("Fehler");
 
+// Why a run stopped half-way, for the error box.
+QString AbortText(const BatchOutcome& outcome) {
+  if (outcome.out_of_memory) return QStringLiteral("Nicht genügend Arbeitsspeicher");
+  if (outcome.abort_reason.empty()) return QStringLiteral("Unbekannter Fehler");
+  return QString::fromStdString(outcome.abort_reason);
+}
+
+QString OverwriteRefusedMessage(const std::string& source) {
+  return QStringLiteral(
+             "Die Zieldateien würden Quelldateien überschreiben. Bitte einen anderen Namen für das "
+             "Unterverzeichnis wählen.\nZuerst betroffen: %1")
+      .arg(QFile::decodeName(QByteArray::fromStdString(source)));
+}
+
 // Runs a settings-file operation. When an error escapes it half-way (the
 // progress receiver may throw), the bar is emptied as the operation's own
 // last progress step would have done, and the error goes on to the
@@ -34,12 +48,11 @@ void TMainForm::AddPDFBtnClick() {
   const BatchOutcome outcome =
       RunBatch(job, [this](const std::string& line) { AppendLog(QString::fromStdString(line)); });
   if (outcome.refused) {
-    dialogs_.show_message(this, QString::fromUtf8(kOverwriteRefusedCaption),
-                          QString::fromUtf8(kOverwriteRefusedMessage));
+    dialogs_.show_message(this, kErrorCaption, OverwriteRefusedMessage(outcome.overwritten_source));
     return;
   }
   // An error that stopped the run is shown like any error escaping a handler.
-  if (outcome.aborted) ReportHandlerError(this, QString::fromStdString(outcome.abort_reason));
+  if (outcome.aborted) ReportHandlerError(this, AbortText(outcome));
 }
 
 void TMainForm::SaveBtnClick() {

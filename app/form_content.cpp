@@ -7,6 +7,7 @@
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QSlider>
+#include <QVariant>
 
 #include "main_form.h"
 #include "rx_spin_edit.h"
@@ -16,15 +17,46 @@ namespace {
 std::string PathBytes(const QString& path) { return QFile::encodeName(path).toStdString(); }
 QString PathText(const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }
 
-// The memo's lines: an empty last line does not count, as in a memo that
-// ends with a line break.
-std::vector<std::string> MemoLinesOf(const QPlainTextEdit* memo) {
-  QStringList lines = memo->toPlainText().split(QLatin1Char('\n'));
-  if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
-  std::vector<std::string> result;
-  result.reserve(size_t(lines.size()));
-  for (const QString& line : lines) result.push_back(line.toStdString());
-  return result;
+// A list entry shows its path as text; a name whose bytes are not UTF-8
+// cannot come back from that text, so the entry also carries the bytes as
+// stored, and those are what the run opens and a settings file keeps.
+constexpr int kStoredPathRole = Qt::UserRole + 1;
+
+void AppendStoredSource(QListWidget* list, const std::string& stored) {
+  const QString shown = PathText(stored);
+  AppendSourceEntry(list, shown);
+  if (PathBytes(shown) != stored)
+    list->item(list->count() - 1)->setData(kStoredPathRole, QByteArray::fromStdString(stored));
+}
+
+std::string SourceBytes(const QListWidgetItem* item) {
+  const QVariant stored = item->data(kStoredPathRole);
+  return stored.isValid() ? stored.toByteArray().toStdString() : PathBytes(item->text());
+}
+
+// The memo shows every line break as one of its own paragraph ends: CR LF,
+// LF and CR all come back from it as LF (and a no-break space as a plain
+// one). So the text as it was stored rides along on the memo, with what the
+// memo showed for it: a job opened and saved again keeps its text byte for
+// byte while the text is not edited. An edited text is stored with CR LF,
+// the file's own separator; a break at its end stays a break.
+constexpr char kStoredTextProperty[] = "stemporaStoredText";
+constexpr char kShownTextProperty[] = "stemporaShownText";
+
+void SetMemoText(QPlainTextEdit* memo, const std::string& text) {
+  memo->setPlainText(QString::fromStdString(text));
+  memo->setProperty(kStoredTextProperty, QByteArray::fromStdString(text));
+  memo->setProperty(kShownTextProperty, memo->toPlainText());
+}
+
+std::string MemoText(const QPlainTextEdit* memo) {
+  const QString shown = memo->toPlainText();
+  const QVariant stored = memo->property(kStoredTextProperty);
+  if (stored.isValid() && memo->property(kShownTextProperty).toString() == shown)
+    return stored.toByteArray().toStdString();
+  QString text = shown;
+  text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+  return text.toStdString();
 }
 
 // Selecting a radio button deselects its partner; deselecting touches only
@@ -46,10 +78,11 @@ SettingsFileContent ContentFromForm(const TMainForm& form) {
   SettingsFileContent content;
   const QListWidget* list = form.sources.ListBox1;
   content.sources.reserve(size_t(list->count()));
-  for (int i = 0; i < list->count(); ++i) content.sources.push_back(PathBytes(list->item(i)->text()));
+  for (int i = 0; i < list->count(); ++i) content.sources.push_back(SourceBytes(list->item(i)));
+  content.sources_folder = form.SourcesFolder;
   content.text_margin = form.text.RandEd->Value();
   content.picture_margin = form.picture.RandEd2->Value();
-  content.text_lines = MemoLinesOf(form.text.Memo1);
+  content.text = MemoText(form.text.Memo1);
   content.text_on = form.text.AddTextCheck->isChecked();
   content.text_off = form.text.AddNoTextCheck->isChecked();
   content.picture_on = form.picture.AddPicCheck->isChecked();
@@ -72,12 +105,11 @@ SettingsFileContent ContentFromForm(const TMainForm& form) {
 void ApplyContentToForm(TMainForm& form, SettingsFileContent&& content) {
   QListWidget* list = form.sources.ListBox1;
   list->clear();
-  for (const std::string& source : content.sources) AppendSourceEntry(list, PathText(source));
+  for (const std::string& source : content.sources) AppendStoredSource(list, source);
+  form.SourcesFolder = content.sources_folder;
   form.text.RandEd->SetValue(content.text_margin);
   form.picture.RandEd2->SetValue(content.picture_margin);
-  QStringList lines;
-  for (const std::string& line : content.text_lines) lines << QString::fromStdString(line);
-  form.text.Memo1->setPlainText(lines.join(QLatin1Char('\n')));
+  SetMemoText(form.text.Memo1, content.text);
   AssignRadio(form.text.AddTextCheck, content.text_on);
   AssignRadio(form.text.AddNoTextCheck, content.text_off);
   AssignRadio(form.picture.AddPicCheck, content.picture_on);

@@ -6,6 +6,7 @@
 #include <QMainWindow>
 #include <QStringList>
 #include <cstdint>
+#include <string>
 
 #include "form_dialogs.h"
 #include "picture_page.h"
@@ -57,6 +58,9 @@ class TMainForm : public QMainWindow {
   QString OpenDialog2Dir;
   QString OpenDialog3Dir;
   QString SaveDialog1Dir;
+  // The folder of the settings file last opened: a relative source in the
+  // list, kept as the file stores it, is opened from there by the run.
+  std::string SourcesFolder;
   // OpenDialog1's filter, from the imaging library.
   QStringList OpenDialog1Filter;
 

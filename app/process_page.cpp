@@ -33,8 +33,7 @@ ProcessPage BuildProcessPage(QWidget* parent) {
   auto* strip = new QWidget(frame.client);
   strip->setFixedHeight(kStartStripHeight);
   layout->addWidget(strip);
-  // The caption's spelling is the one users know from earlier versions.
-  page.GoBtn = new TBitBtnXP(QStringLiteral("Wasszeichen hinzufügen..."), TBitBtnKind::kCustom, strip);
+  page.GoBtn = new TBitBtnXP(QStringLiteral("Wasserzeichen hinzufügen..."), TBitBtnKind::kCustom, strip);
   page.GoBtn->setObjectName(QStringLiteral("GoBtn"));
   page.GoBtn->SetGlyph(MakeGlyph(GlyphId::kGo));
   page.GoBtn->setGeometry(8, 8, 209, 25);

@@ -88,7 +88,7 @@ int main(int argc, char** argv) {
   }
   SettingsFileContent content;
   content.sources = {"strand.bmp", "wiese.tga", "nacht.bmp", "liesmich.txt"};
-  content.text_lines = {"Stempora", "Beispiel"};
+  content.text = "Stempora\r\nBeispiel";
   content.text_transparency = 40;
   content.text_position = 4;
   content.text_margin = 10;

@@ -10,7 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   netpbm imagemagick
-  xvfb xauth fonts-dejavu-core fonts-liberation fontconfig
+  xvfb xauth fonts-dejavu-core fonts-liberation fontconfig libfontconfig-dev
   util-linux
 )
 

@@ -53,11 +53,17 @@ int run_job_file(int& argc, char** argv, const std::string& path) {
   deldib(&content.watermark);
 
   if (outcome.refused) {
-    std::fprintf(stderr, "%s\n", kOverwriteRefusedMessage);
+    std::fprintf(stderr,
+                 "Die Zieldateien würden Quelldateien überschreiben. Bitte einen anderen Namen für das "
+                 "Unterverzeichnis wählen.\nZuerst betroffen: %s\n",
+                 outcome.overwritten_source.c_str());
     return kJobNotRun;
   }
   if (outcome.aborted) {
-    std::fprintf(stderr, "Fehler: Der Lauf wurde abgebrochen: %s\n", outcome.abort_reason.c_str());
+    const std::string reason = outcome.out_of_memory          ? "Nicht genügend Arbeitsspeicher"
+                               : outcome.abort_reason.empty() ? "Unbekannter Fehler"
+                                                              : outcome.abort_reason;
+    std::fprintf(stderr, "Fehler: Der Lauf wurde abgebrochen: %s\n", reason.c_str());
     return kSourcesFailed;
   }
   return outcome.sources_failed > 0 ? kSourcesFailed : kAllWritten;

@@ -9,11 +9,6 @@
 
 namespace {
 
-bool holds_pixels_at(const TDibImage& image, int bits) {
-  return image.Info && image.Bits && DibBitCount(image) == bits && DibWidth(image) > 0 &&
-         DibHeight(image) > 0;
-}
-
 // Same order as every depth change: make, check, fill, release, replace.
 // fill(source_row, target_row, width) works on one image row.
 template <typename FillRow>
@@ -31,7 +26,7 @@ bool replace_with_depth(TDibImage& image, int bits, FillRow fill) {
 
 AlphaPlane SetAlphaAside(TDibImage& image) {
   AlphaPlane plane;
-  if (!holds_pixels_at(image, 32)) return plane;
+  if (!DibHoldsPixels(image, 32)) return plane;
   const int32_t width = DibWidth(image);
   const int32_t height = DibHeight(image);
   std::vector<uint8_t> alpha;
@@ -58,7 +53,7 @@ AlphaPlane SetAlphaAside(TDibImage& image) {
 }
 
 void RestoreAlpha(TDibImage& image, const AlphaPlane& plane) {
-  if (plane.empty() || !holds_pixels_at(image, 24)) return;
+  if (plane.empty() || !DibHoldsPixels(image, 24)) return;
   if (plane.width != DibWidth(image) || plane.height != DibHeight(image)) return;
   if (plane.alpha.size() != size_t(plane.width) * size_t(plane.height)) return;
   replace_with_depth(image, 32, [&](int32_t y, const uint8_t* in, uint8_t* out, int32_t w) {
@@ -75,7 +70,7 @@ void RestoreAlpha(TDibImage& image, const AlphaPlane& plane) {
 // Colours of 32-bit records are not premultiplied: a pixel shows
 // colour * alpha + background * (1 - alpha), rounded to the nearest byte.
 void FlattenOverWhite(TDibImage& image) {
-  if (!holds_pixels_at(image, 32)) return;
+  if (!DibHoldsPixels(image, 32)) return;
   replace_with_depth(image, 24, [](int32_t, const uint8_t* in, uint8_t* out, int32_t w) {
     for (int32_t x = 0; x < w; ++x) {
       const unsigned a = in[4 * x + 3];

@@ -6,6 +6,11 @@ int32_t DibHeight(const TDibImage& image) { return image.Info ? image.Info->bmiH
 
 int DibBitCount(const TDibImage& image) { return image.Info ? image.Info->bmiHeader.biBitCount : 0; }
 
+bool DibHoldsPixels(const TDibImage& image, int bit_count) {
+  return image.Info && image.Bits && DibBitCount(image) == bit_count && DibWidth(image) > 0 &&
+         DibHeight(image) > 0;
+}
+
 uint64_t DibColorCount(const TDibImage& image) {
   uint64_t count = 1;
   const int bits = DibBitCount(image);

@@ -2,8 +2,11 @@
 // at a time, in list order.
 #include <filesystem>
 #include <new>
+#include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "image/depth_down.h"
 #include "image/depth_up.h"
@@ -40,10 +43,6 @@ void create_output_folder(const std::string& folder) {
 
 void stamp_one_source(const WatermarkJob& job, const LogSink& log, const std::string& source, int row,
                       BatchOutcome& outcome) {
-  const std::string folder = OutputFolder(source, job.out_dir);
-  const std::string output = folder + FileNamePart(source);
-  create_output_folder(folder);
-
   int reason = PIXKIT_REASON_NONE;
   TDibImage record = OpenDibEx(source.c_str(), 0, job.owner, &reason);
   RecordRelease release(record);
@@ -53,6 +52,11 @@ void stamp_one_source(const WatermarkJob& job, const LogSink& log, const std::st
     ++outcome.sources_failed;
     return;
   }
+  // Only a source that loaded gets its folder: a job listing files that
+  // are gone leaves no empty folders behind.
+  const std::string folder = OutputFolder(source, job.out_dir);
+  const std::string output = folder + FileNamePart(source);
+  create_output_folder(folder);
 
   // The passes address every pixel as three bytes: palette and 16-bit
   // pictures are promoted, and a 32-bit picture keeps its alpha aside.
@@ -89,27 +93,39 @@ void stamp_one_source(const WatermarkJob& job, const LogSink& log, const std::st
 BatchOutcome RunBatch(const WatermarkJob& job, const LogSink& log) {
   BatchOutcome outcome;
   try {
-    if (WouldOverwriteSources(job.sources, job.out_dir)) {
+    // The list keeps its paths as stored; relative ones are opened from
+    // the settings file's folder, and the log names what was opened.
+    std::vector<std::string> sources;
+    sources.reserve(job.sources.size());
+    for (const std::string& listed : job.sources)
+      sources.push_back(OpenedSourcePath(listed, job.sources_folder));
+    if (std::optional<std::string> overwritten = FirstOverwrittenSource(sources, job.out_dir)) {
       outcome.refused = true;
+      outcome.overwritten_source = std::move(*overwritten);
       return outcome;
     }
     SetJPEGQual(job.jpeg_quality);
-    for (const std::string& source : job.sources) {
+    for (const std::string& source : sources) {
       const int row = SourceExtensionRow(source);
-      if (row == 0) continue;  // passed over silently: no folder, no line
+      if (row == 0) {
+        // Passed over, but said so: the file dialog offers more types than
+        // the run writes. No folder is made for it.
+        log(LogPathText(source) + " übersprungen: dieser Dateityp wird nicht bearbeitet");
+        ++outcome.sources_skipped;
+        continue;
+      }
       ++outcome.sources_recognised;
       stamp_one_source(job, log, source, row, outcome);
     }
     log("Fertig...");
   } catch (const std::bad_alloc&) {
     outcome.aborted = true;
-    outcome.abort_reason = "Nicht genügend Arbeitsspeicher";
+    outcome.out_of_memory = true;
   } catch (const std::exception& error) {
     outcome.aborted = true;
     outcome.abort_reason = error.what();
   } catch (...) {
     outcome.aborted = true;
-    outcome.abort_reason = "Unbekannter Fehler";
   }
   return outcome;
 }

@@ -20,6 +20,12 @@ bool same_ignoring_case(const std::string& a, const char* b) {
 
 }  // namespace
 
+std::string OpenedSourcePath(const std::string& source, const std::string& sources_folder) {
+  if (source.empty() || source.front() == '/' || sources_folder.empty()) return source;
+  if (sources_folder.back() == '/') return sources_folder + source;
+  return sources_folder + "/" + source;
+}
+
 std::string FileNamePart(const std::string& source) {
   const size_t slash = source.rfind('/');
   return slash == std::string::npos ? source : source.substr(slash + 1);
@@ -35,6 +41,10 @@ int SourceExtensionRow(const std::string& source) {
   for (int row = 1; row <= kSourceExtensionCount; ++row) {
     if (same_ignoring_case(extension, SourceExtensions[row - 1])) return row;
   }
+  // The longer spellings of two extensions in the table: same formats,
+  // and the file keeps its name.
+  if (same_ignoring_case(extension, ".jpeg")) return kJpegRow;
+  if (same_ignoring_case(extension, ".tiff")) return kTiffRow;
   return 0;
 }
 
@@ -49,9 +59,16 @@ std::string OutputFolder(const std::string& source, const std::string& out_dir) 
   // turning it into the root folder.
   std::string folder = SourceFolder(source);
   if (folder.empty()) folder = "./";
-  std::string name = out_dir;
-  std::replace(name.begin(), name.end(), '\\', '/');
-  folder += name;
+  // The name is a subfolder whatever separators it starts or ends with;
+  // a run of separators is one, so no path shows a doubled "/".
+  for (const char c : out_dir) {
+    const bool separator = c == '/' || c == '\\';
+    if (!separator) {
+      folder += c;
+    } else if (folder.back() != '/') {
+      folder += '/';
+    }
+  }
   if (folder.back() != '/') folder += '/';
   return folder;
 }

@@ -6,7 +6,8 @@
 #include <sys/stat.h>
 
 #include <filesystem>
-#include <set>
+#include <map>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -46,33 +47,43 @@ std::string resolved_path(const std::string& path) {
   return current.string();
 }
 
+// The listed sources by the path the system resolves them to and, for
+// files that exist, by device and inode; each names the source as listed.
 struct FileIdentities {
-  std::set<std::string> paths;
-  std::set<std::pair<dev_t, ino_t>> inodes;
+  std::map<std::string, std::string> paths;
+  std::map<std::pair<dev_t, ino_t>, std::string> inodes;
 };
 
 void add_identity(FileIdentities& ids, const std::string& path) {
   const std::string resolved = resolved_path(path);
-  ids.paths.insert(resolved);
+  ids.paths.emplace(resolved, path);
   struct stat st;
-  if (::stat(resolved.c_str(), &st) == 0) ids.inodes.insert({st.st_dev, st.st_ino});
+  if (::stat(resolved.c_str(), &st) == 0) ids.inodes.emplace(std::make_pair(st.st_dev, st.st_ino), path);
 }
 
-bool matches(const FileIdentities& ids, const std::string& path) {
+// The listed source that path would replace, or nullptr.
+const std::string* source_at(const FileIdentities& ids, const std::string& path) {
   const std::string resolved = resolved_path(path);
-  if (ids.paths.count(resolved)) return true;
+  if (const auto found = ids.paths.find(resolved); found != ids.paths.end()) return &found->second;
   struct stat st;
-  return ::stat(resolved.c_str(), &st) == 0 && ids.inodes.count({st.st_dev, st.st_ino});
+  if (::stat(resolved.c_str(), &st) != 0) return nullptr;
+  const auto found = ids.inodes.find({st.st_dev, st.st_ino});
+  return found != ids.inodes.end() ? &found->second : nullptr;
 }
 
 }  // namespace
 
-bool WouldOverwriteSources(const std::vector<std::string>& sources, const std::string& out_dir) {
+std::optional<std::string> FirstOverwrittenSource(const std::vector<std::string>& sources,
+                                                  const std::string& out_dir) {
   FileIdentities listed;
   for (const std::string& source : sources) add_identity(listed, source);
   for (const std::string& source : sources) {
     if (SourceExtensionRow(source) == 0) continue;  // never written
-    if (matches(listed, OutputPath(source, out_dir))) return true;
+    if (const std::string* overwritten = source_at(listed, OutputPath(source, out_dir))) return *overwritten;
   }
-  return false;
+  return std::nullopt;
+}
+
+bool WouldOverwriteSources(const std::vector<std::string>& sources, const std::string& out_dir) {
+  return FirstOverwrittenSource(sources, out_dir).has_value();
 }

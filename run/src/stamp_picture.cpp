@@ -21,10 +21,6 @@ namespace {
 
 constexpr int32_t kNotCovered = -1;
 
-bool is_24bit_picture(const TDibImage& image) {
-  return image.Info && image.Bits && DibBitCount(image) == 24 && DibWidth(image) > 0 && DibHeight(image) > 0;
-}
-
 // Watermark coordinate of each image coordinate 0..extent-1, or kNotCovered.
 std::vector<int32_t> map_axis(int32_t extent, int64_t start, double scale, int32_t source_extent) {
   std::vector<int32_t> map(size_t(extent), kNotCovered);
@@ -61,7 +57,7 @@ void blend_row(uint8_t* out, const uint16_t* stamp_times_u, size_t count, unsign
 }  // namespace
 
 void StampPicture(TDibImage& image, const TDibImage& watermark, const PictureStampSettings& settings) {
-  if (!is_24bit_picture(image) || !is_24bit_picture(watermark)) return;
+  if (!DibHoldsPixels(image, 24) || !DibHoldsPixels(watermark, 24)) return;
   const int32_t width = DibWidth(image);
   const int32_t height = DibHeight(image);
   const int32_t wm_width = DibWidth(watermark);

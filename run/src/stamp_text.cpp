@@ -1,10 +1,12 @@
 // The text pass: the lines drawn in black on a white mask, and the font
 // colour blended into the image wherever the mask came out exactly black.
+// The glyphs are drawn without antialiasing, so each glyph pixel is exactly
+// black and thin or diagonal strokes are stamped whole.
 //
 // The mask covers only where glyphs can land: the union of every line's
 // drawn bounding rectangle (which takes in overhangs, accents and
 // descenders), widened by a few pixels for underline, strike-out and
-// antialiased edges, and clipped to the image. Lines are drawn into it at the
+// hinting, and clipped to the image. Lines are drawn into it at the
 // same whole-pixel offsets as into a mask of the image's full size, so the
 // glyphs rasterise identically and the black pixels are the same.
 #include "run/stamp_text.h"
@@ -36,10 +38,6 @@ Area intersect(const Area& a, const Area& b) {
   return Area{std::max(a.x0, b.x0), std::max(a.y0, b.y0), std::min(a.x1, b.x1), std::min(a.y1, b.y1)};
 }
 
-bool is_24bit_picture(const TDibImage& image) {
-  return image.Info && image.Bits && DibBitCount(image) == 24 && DibWidth(image) > 0 && DibHeight(image) > 0;
-}
-
 // Everything a line can paint: its opaque background cell and its glyphs.
 Area line_area(const QFontMetrics& metrics, const QString& line, int64_t left, int64_t top, int64_t advance,
                int64_t height, int64_t ascent) {
@@ -56,7 +54,7 @@ Area line_area(const QFontMetrics& metrics, const QString& line, int64_t left, i
 }  // namespace
 
 void StampText(TDibImage& image, const TextStampSettings& settings) {
-  if (!is_24bit_picture(image)) return;
+  if (!DibHoldsPixels(image, 24)) return;
   // Fonts need the Qt application object; the caller owns it.
   if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return;
   const int32_t width = DibWidth(image);
@@ -65,8 +63,7 @@ void StampText(TDibImage& image, const TextStampSettings& settings) {
   if (layout.lines.empty() || !layout.place.valid) return;
 
   const QFont font = MakeTextQFont(settings.font);
-  QImage device(1, 1, QImage::Format_RGB32);
-  const QFontMetrics metrics(font, &device);
+  const QFontMetrics metrics = TextFontMetrics(font);
   const int64_t line_height = layout.line_height;
 
   std::vector<QString> lines;
@@ -87,6 +84,8 @@ void StampText(TDibImage& image, const TextStampSettings& settings) {
   mask.fill(0xFFFFFFFFu);
   {
     QPainter painter(&mask);
+    // The font already asks for no antialiasing; the painter is told too.
+    painter.setRenderHint(QPainter::TextAntialiasing, false);
     painter.setFont(font);
     painter.setPen(Qt::black);
     for (size_t i = 0; i < lines.size(); ++i) {
@@ -112,7 +111,8 @@ void StampText(TDibImage& image, const TextStampSettings& settings) {
     const auto* m = reinterpret_cast<const uint32_t*>(mask.constScanLine(my));
     uint8_t* row = DibRow(image, int32_t(mask_area.y0 + my)) + 3 * mask_area.x0;
     for (int mx = 0; mx < mask.width(); ++mx) {
-      // Only exactly black is text; grey antialiased edges are not.
+      // Only exactly black is text. Drawn without antialiasing, every glyph
+      // pixel is.
       if ((m[mx] & 0xFFFFFFu) != 0) continue;
       uint8_t* p = row + 3 * mx;
       p[0] = uint8_t((p[0] * t + blue_u) / 100);

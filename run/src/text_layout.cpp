@@ -1,6 +1,5 @@
 // Measuring and placing the text block.
 #include <QFontMetrics>
-#include <QImage>
 #include <QString>
 #include <algorithm>
 
@@ -10,9 +9,7 @@ TextBlockLayout LayOutTextBlock(const TextStampSettings& settings, int64_t image
                                 int64_t image_height) {
   TextBlockLayout layout;
   layout.lines = MemoLines(settings.text);
-  // Measure on an image, the device the text is drawn on.
-  QImage device(1, 1, QImage::Format_RGB32);
-  const QFontMetrics metrics(MakeTextQFont(settings.font), &device);
+  const QFontMetrics metrics = TextFontMetrics(MakeTextQFont(settings.font));
   layout.line_height = metrics.height();
   layout.ascent = metrics.ascent();
   for (std::string& line : layout.lines) {

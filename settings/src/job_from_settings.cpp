@@ -15,6 +15,7 @@ int64_t MarginPixels(double value) {
 WatermarkJob JobFromSettings(const SettingsFileContent& content, void* owner) {
   WatermarkJob job;
   job.sources = content.sources;
+  job.sources_folder = content.sources_folder;
   job.jpeg_quality = content.jpeg_quality;
   job.out_dir = content.out_dir;
   job.add_picture = content.picture_on;
@@ -22,10 +23,7 @@ WatermarkJob JobFromSettings(const SettingsFileContent& content, void* owner) {
   job.picture.position = content.picture_position;
   job.picture.margin = MarginPixels(content.picture_margin);
   job.picture.transparency = content.picture_transparency;
-  for (size_t i = 0; i < content.text_lines.size(); ++i) {
-    if (i > 0) job.text.text += '\n';
-    job.text.text += content.text_lines[i];
-  }
+  job.text.text = content.text;
   if (content.font) job.text.font = *content.font;
   job.text.position = content.text_position;
   job.text.margin = MarginPixels(content.text_margin);

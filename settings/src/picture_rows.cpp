@@ -4,10 +4,6 @@
 
 namespace {
 
-int32_t le_i32(const uint8_t* p) {
-  return int32_t(uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24);
-}
-
 void send(const SettingsProgress& progress, int percent) {
   if (progress) progress(percent);
 }
@@ -30,8 +26,8 @@ TDibImage ReadPictureRows(SettingsInput& file, const SettingsProgress& progress)
   TDibImage none{};
   uint8_t header[kPictureHeaderBytes];
   if (!file.bytes(header, sizeof header)) return none;
-  const int32_t width = le_i32(header + 4);
-  const int32_t height = le_i32(header + 8);
+  const int32_t width = LittleEndianI32(header + 4);
+  const int32_t height = LittleEndianI32(header + 8);
   const int bit_count = header[14] | header[15] << 8;
   // The picture watermark is always 24 bits; no colour table is stored.
   if (bit_count != 24 || width < 1 || height < 1) return none;

@@ -18,24 +18,6 @@
 
 namespace {
 
-// Splits on CR LF, LF or CR; an empty last piece is not a line.
-std::vector<std::string> split_memo_text(const std::string& text) {
-  std::vector<std::string> lines;
-  std::string line;
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c == '\r' || c == '\n') {
-      lines.push_back(line);
-      line.clear();
-      if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    } else {
-      line += c;
-    }
-  }
-  if (!line.empty()) lines.push_back(line);
-  return lines;
-}
-
 bool read_margin(SettingsInput& file, double& margin) {
   double value;
   if (!file.f64(value) || !std::isfinite(value)) return false;
@@ -71,17 +53,14 @@ bool read_fields(SettingsInput& file, const std::string& path, SettingsFileConte
                  const SettingsProgress& progress) {
   int32_t count;
   if (!file.i32(count) || count < 0 || uint64_t(count) * 4 > file.remaining()) return false;
-  const std::string folder = settings_folder(path);
+  content.sources_folder = settings_folder(path);
   for (int32_t i = 0; i < count; ++i) {
     std::string source;
-    if (!ReadSettingString(file, source)) return false;
-    if (!source.empty() && source.front() != '/') source = folder + "/" + source;
+    if (!ReadSettingPath(file, content.sources_folder, source)) return false;
     content.sources.push_back(std::move(source));
   }
   if (!read_margin(file, content.text_margin) || !read_margin(file, content.picture_margin)) return false;
-  std::string text;
-  if (!ReadSettingString(file, text)) return false;
-  content.text_lines = split_memo_text(text);
+  if (!ReadSettingString(file, content.text)) return false;
 
   uint8_t radio[4];
   if (!file.bytes(radio, 4)) return false;
@@ -98,9 +77,10 @@ bool read_fields(SettingsInput& file, const std::string& path, SettingsFileConte
   content.picture_position = ListItemIndex(numbers[3], kPicturePositionCount);
   content.jpeg_quality = LimitJpegQuality(numbers[4]);
 
-  for (std::string* folder_text : {&content.out_dir, &content.sources_dialog_dir, &content.picture_dialog_dir,
+  if (!ReadSettingString(file, content.out_dir)) return false;
+  for (std::string* folder_path : {&content.sources_dialog_dir, &content.picture_dialog_dir,
                                    &content.open_settings_dialog_dir, &content.save_settings_dialog_dir}) {
-    if (!ReadSettingString(file, *folder_text)) return false;
+    if (!ReadSettingPath(file, content.sources_folder, *folder_path)) return false;
   }
 
   content.watermark = ReadPictureRows(file, progress);

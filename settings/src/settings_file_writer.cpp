@@ -12,20 +12,12 @@
 #include "font_record.h"
 #include "io_error_text.h"
 #include "picture_rows.h"
+#include "save_target_mode.h"
 #include "setting_strings.h"
 #include "settings/settings_file.h"
 #include "settings_io.h"
 
 namespace {
-
-std::string join_memo_lines(const std::vector<std::string>& lines) {
-  std::string text;
-  for (size_t i = 0; i < lines.size(); ++i) {
-    if (i > 0) text += "\r\n";
-    text += lines[i];
-  }
-  return text;
-}
 
 void write_fields(SettingsOutput& file, const SettingsFileContent& content,
                   const SettingsProgress& progress) {
@@ -33,7 +25,7 @@ void write_fields(SettingsOutput& file, const SettingsFileContent& content,
   for (const std::string& source : content.sources) WriteSettingString(file, source);
   file.f64(content.text_margin);
   file.f64(content.picture_margin);
-  WriteSettingString(file, join_memo_lines(content.text_lines));
+  WriteSettingString(file, content.text);
   file.u8(content.text_on ? 1 : 0);
   file.u8(content.text_off ? 1 : 0);
   file.u8(content.picture_on ? 1 : 0);
@@ -76,14 +68,24 @@ SettingsWriteResult WriteSettingsFile(const std::string& path, const SettingsFil
     return failure(path, "Es ist kein Wasserzeichenbild vorhanden");
   }
   const std::string target = write_target(path);
+  struct stat existing;
+  const bool exists = ::stat(target.c_str(), &existing) == 0;
+  if (!exists && errno != ENOENT) return failure(path, IoErrorText(errno));
+  const SaveTargetDecision decision =
+      DecideSaveTarget(exists ? &existing : nullptr, CurrentProcessIdentity());
+  if (decision.refused) return failure(path, "Die Datei ist schreibgeschützt");
+
   std::string temp_path = target + ".XXXXXX";
   const int fd = ::mkstemp(temp_path.data());
   if (fd < 0) return failure(path, IoErrorText(errno));
-
-  // mkstemp makes the file private; a settings file gets the usual mode.
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  ::fchmod(fd, 0666 & ~mask);
+  // mkstemp makes the file private: a replaced file keeps its own bits, a
+  // new one gets the usual mode.
+  if (::fchmod(fd, decision.mode) != 0) {
+    const int error_number = errno;
+    ::close(fd);
+    ::unlink(temp_path.c_str());
+    return failure(path, IoErrorText(error_number));
+  }
 
   std::FILE* file = ::fdopen(fd, "wb");
   if (file == nullptr) {

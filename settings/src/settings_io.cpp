@@ -1,7 +1,10 @@
 #include "settings_io.h"
 
+#include <sys/types.h>
+
 #include <cerrno>
 #include <cstring>
+#include <limits>
 
 void SettingsOutput::bytes(const void* data, size_t size) {
   if (error_number_ != 0 || size == 0) return;
@@ -30,10 +33,17 @@ bool SettingsInput::bytes(void* data, size_t size) {
   return true;
 }
 
+bool SettingsInput::rewind(size_t size) {
+  if (size > uint64_t(std::numeric_limits<off_t>::max())) return false;
+  if (::fseeko(file_, -off_t(size), SEEK_CUR) != 0) return false;
+  remaining_ += size;
+  return true;
+}
+
 bool SettingsInput::i32(int32_t& value) {
   uint8_t le[4];
   if (!bytes(le, 4)) return false;
-  value = int32_t(uint32_t(le[0]) | uint32_t(le[1]) << 8 | uint32_t(le[2]) << 16 | uint32_t(le[3]) << 24);
+  value = LittleEndianI32(le);
   return true;
 }
 

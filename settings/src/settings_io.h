@@ -7,6 +7,11 @@
 #include <cstdint>
 #include <cstdio>
 
+// A signed 32-bit little-endian field at p.
+inline int32_t LittleEndianI32(const uint8_t* p) {
+  return int32_t(uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24);
+}
+
 class SettingsOutput {
  public:
   explicit SettingsOutput(std::FILE* file) : file_(file) {}
@@ -34,6 +39,9 @@ class SettingsInput {
   [[nodiscard]] bool u8(uint8_t& value) { return bytes(&value, 1); }
   [[nodiscard]] bool i32(int32_t& value);
   [[nodiscard]] bool f64(double& value);
+
+  // Steps back over the last size bytes read, to read them again.
+  [[nodiscard]] bool rewind(size_t size);
 
   uint64_t remaining() const { return remaining_; }
   bool at_end() const { return remaining_ == 0; }

@@ -27,6 +27,13 @@ void append_utf8(std::string& out, uint32_t cp) {
 
 bool is_continuation(unsigned char c) { return (c & 0xC0) == 0x80; }
 
+size_t utf8_length(uint32_t cp) { return cp < 0x80 ? 1 : cp < 0x800 ? 2 : 3; }
+
+uint32_t windows1252_code_point(unsigned char c) {
+  if (c >= 0x80 && c < 0xA0) return kHighControls[c - 0x80];
+  return c;  // ASCII and the Latin-1 range: code point = byte
+}
+
 }  // namespace
 
 bool IsValidUtf8(std::string_view bytes) {
@@ -66,24 +73,44 @@ bool IsValidUtf8(std::string_view bytes) {
   return true;
 }
 
+size_t Windows1252Utf8Length(std::string_view bytes) {
+  size_t length = 0;
+  for (const char ch : bytes) length += utf8_length(windows1252_code_point(static_cast<unsigned char>(ch)));
+  return length;
+}
+
 std::string Windows1252ToUtf8(std::string_view bytes) {
   std::string out;
-  out.reserve(bytes.size() * 2);
-  for (const char ch : bytes) {
-    const unsigned char c = ch;
-    if (c < 0x80) {
-      out += ch;
-    } else if (c < 0xA0) {
-      append_utf8(out, kHighControls[c - 0x80]);
-    } else {
-      append_utf8(out, c);  // Latin-1 range: code point = byte
-    }
-  }
+  out.reserve(Windows1252Utf8Length(bytes));
+  for (const char ch : bytes) append_utf8(out, windows1252_code_point(static_cast<unsigned char>(ch)));
   return out;
 }
 
-std::string DecodeSettingBytes(std::string_view bytes) {
-  if (IsValidUtf8(bytes)) return std::string(bytes);
+bool Windows1252ToUtf8InPlace(std::string& buffer, size_t offset) {
+  // Every byte becomes one to three bytes. When the buffer's size is the
+  // bytes' UTF-8 length, the text written so far never reaches the bytes
+  // still to be read; the check holds that up whatever the bytes are.
+  size_t out = 0;
+  for (size_t in = offset; in < buffer.size(); ++in) {
+    const uint32_t cp = windows1252_code_point(static_cast<unsigned char>(buffer[in]));
+    const size_t length = utf8_length(cp);
+    if (out + length > in + 1) return false;
+    if (length == 1) {
+      buffer[out++] = char(cp);
+    } else if (length == 2) {
+      buffer[out++] = char(0xC0 | (cp >> 6));
+      buffer[out++] = char(0x80 | (cp & 0x3F));
+    } else {
+      buffer[out++] = char(0xE0 | (cp >> 12));
+      buffer[out++] = char(0x80 | ((cp >> 6) & 0x3F));
+      buffer[out++] = char(0x80 | (cp & 0x3F));
+    }
+  }
+  return out == buffer.size();
+}
+
+std::string DecodeSettingBytes(std::string bytes) {
+  if (IsValidUtf8(bytes)) return bytes;
   return Windows1252ToUtf8(bytes);
 }
 

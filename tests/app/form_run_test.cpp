@@ -34,10 +34,13 @@ TEST_F(MainFormRun, EmptyListLogsOnlyFertig) {
 
 TEST_F(MainFormRun, RecognisedSourceIsLoggedAndWrittenIntoSubfolder) {
   const QString source = MakeSource(QStringLiteral("bild.bmp"));
-  AddEntries({source, folder.filePath(QStringLiteral("anders.png"))});
+  const QString other = folder.filePath(QStringLiteral("anders.png"));
+  AddEntries({source, other});
   form->AddPDFBtnClick();
   const QString output = folder.filePath(QStringLiteral("Wasserzeichen/bild.bmp"));
-  EXPECT_EQ(LogLines(), (QStringList{source + " geladen...", output + " geschrieben...", "Fertig..."}));
+  EXPECT_EQ(LogLines(),
+            (QStringList{source + " geladen...", output + " geschrieben...",
+                         other + " übersprungen: dieser Dateityp wird nicht bearbeitet", "Fertig..."}));
   EXPECT_TRUE(QFile::exists(output));
   EXPECT_EQ(ListEntries().size(), 2);  // the run leaves the list alone
 }
@@ -56,7 +59,9 @@ TEST_F(MainFormRun, RunThatWouldOverwriteSourcesIsRefused) {
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_EQ(messages[0].caption, QStringLiteral("Fehler"));
   EXPECT_EQ(messages[0].text, QStringLiteral("Die Zieldateien würden Quelldateien überschreiben. Bitte "
-                                             "einen anderen Namen für das Unterverzeichnis wählen."));
+                                             "einen anderen Namen für das Unterverzeichnis wählen.\n"
+                                             "Zuerst betroffen: %1")
+                                  .arg(source));
   EXPECT_TRUE(form->process.Memo2->toPlainText().isEmpty());
 }
 

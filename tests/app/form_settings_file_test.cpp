@@ -9,6 +9,7 @@
 #include <QRadioButton>
 #include <QSlider>
 #include <QTemporaryDir>
+#include <cstdio>
 
 #include "form_content.h"
 #include "form_fixture.h"
@@ -147,4 +148,87 @@ TEST_F(MainFormSettingsFile, ContentMayLeaveBothRadioButtonsOfAPairUnselected) {
   form->text.AddTextCheck->setChecked(true);
   form->text.AddNoTextCheck->setChecked(true);
   EXPECT_FALSE(form->text.AddTextCheck->isChecked());
+}
+
+namespace {
+
+std::vector<char> FileBytes(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return {};
+  const QByteArray bytes = file.readAll();
+  return std::vector<char>(bytes.begin(), bytes.end());
+}
+
+}  // namespace
+
+TEST_F(MainFormSettingsFile, TextComesBackFromTheWindowByteForByte) {
+  const QString again_path = folder.filePath(QStringLiteral("wieder.stx"));
+  for (const std::string text :
+       {"A\r\n\r\n", "\r\n\r\nA", "A\r\n\r\n\r\nB", "A\nB\n\n", "A\r\nB\nC\rD\r\n", ""}) {
+    SettingsFileContent content = ContentFromForm(*form);
+    content.text = text;
+    ASSERT_TRUE(WriteSettingsFile(QFile::encodeName(job_path).toStdString(), content).ok);
+    settings_open_answer = job_path;
+    form->OpenBtnClick();
+    settings_save_answer = again_path;
+    form->SaveBtnClick();
+    ASSERT_TRUE(messages.empty());
+    EXPECT_EQ(FileBytes(again_path), FileBytes(job_path)) << text;
+  }
+}
+
+TEST_F(MainFormSettingsFile, TypedTextEndingInAnEmptyLineIsStoredWithIt) {
+  form->text.Memo1->setPlainText(QStringLiteral("A\n\n"));
+  settings_save_answer = job_path;
+  form->SaveBtnClick();
+  SettingsReadResult read = ReadSettingsFile(QFile::encodeName(job_path).toStdString());
+  ASSERT_TRUE(read.ok());
+  EXPECT_EQ(read.content.text, "A\r\n\r\n");
+  deldib(&read.content.watermark);
+
+  // An edit after opening stores the memo's text with CR LF.
+  settings_open_answer = job_path;
+  form->OpenBtnClick();
+  form->text.Memo1->setPlainText(QStringLiteral("B\n"));
+  form->SaveBtnClick();
+  read = ReadSettingsFile(QFile::encodeName(job_path).toStdString());
+  ASSERT_TRUE(read.ok());
+  EXPECT_EQ(read.content.text, "B\r\n");
+  deldib(&read.content.watermark);
+}
+
+TEST_F(MainFormSettingsFile, SourcePathsComeBackFromTheWindowByteForByte) {
+  const std::string latin1 = QFile::encodeName(folder.path()).toStdString() + "/b\xE4r.bmp";
+  std::FILE* made = std::fopen(latin1.c_str(), "wb");  // a Latin-1 name on this disk
+  ASSERT_NE(made, nullptr);
+  std::fclose(made);
+  SettingsFileContent content = ContentFromForm(*form);
+  content.sources = {"bilder/x.bmp", "C:\\Fotos\\x.jpg", "/fotos/y.tga", "..\\oben.bmp", latin1};
+  ASSERT_TRUE(WriteSettingsFile(QFile::encodeName(job_path).toStdString(), content).ok);
+  settings_open_answer = job_path;
+  form->OpenBtnClick();
+  EXPECT_EQ(ListEntries()[1], QStringLiteral("C:\\Fotos\\x.jpg"));
+  const QString again_path = folder.filePath(QStringLiteral("wieder.stx"));
+  settings_save_answer = again_path;
+  form->SaveBtnClick();
+  ASSERT_TRUE(messages.empty());
+  EXPECT_EQ(FileBytes(again_path), FileBytes(job_path));
+}
+
+TEST_F(MainFormSettingsFile, RunOpensRelativeSourcesFromTheSettingsFilesFolder) {
+  ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("bilder")));
+  TDibImage picture = newdib(3, 2, 24, nullptr, 0);
+  const QString source = folder.filePath(QStringLiteral("bilder/a.bmp"));
+  ASSERT_EQ(SaveDib(&picture, QFile::encodeName(source).constData(), PIXKIT_FORMAT_BMP, nullptr), 1);
+  deldib(&picture);
+  SettingsFileContent content = ContentFromForm(*form);
+  content.sources = {"bilder/a.bmp"};
+  content.text_on = false;
+  content.text_off = true;
+  ASSERT_TRUE(WriteSettingsFile(QFile::encodeName(job_path).toStdString(), content).ok);
+  settings_open_answer = job_path;
+  form->OpenBtnClick();
+  EXPECT_EQ(ListEntries(), QStringList{"bilder/a.bmp"});
+  form->AddPDFBtnClick();
+  EXPECT_TRUE(QFile::exists(folder.filePath(QStringLiteral("bilder/Wasserzeichen/a.bmp"))));
 }

@@ -80,7 +80,7 @@ TEST_F(MainForm, PicturePageDefaults) {
 }
 
 TEST_F(MainForm, ProcessPageDefaults) {
-  EXPECT_EQ(form->process.GoBtn->text(), QStringLiteral("Wasszeichen hinzufügen..."));
+  EXPECT_EQ(form->process.GoBtn->text(), QStringLiteral("Wasserzeichen hinzufügen..."));
   EXPECT_EQ(form->process.GroupBox2->title(), QStringLiteral("Zieldateien"));
   EXPECT_EQ(form->process.OutDirEd->text(), QStringLiteral("Wasserzeichen"));
   EXPECT_EQ(form->process.jpeged->Value(), 75.0);

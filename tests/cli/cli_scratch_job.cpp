@@ -32,7 +32,7 @@ void write_job(const std::string& path, const std::vector<std::string>& sources,
   content.out_dir = out_dir;
   content.text_on = add_text;
   content.text_off = !add_text;
-  content.text_lines = {"Probe"};
+  content.text = "Probe";
   content.watermark = newdib(8, 4, 24, nullptr, 0);
   content.font = TextFont{};
   const SettingsWriteResult written = WriteSettingsFile(path, content);

@@ -32,6 +32,8 @@ TEST(StemporaBatch, HelpExplainsItself) {
   EXPECT_EQ(run.exit_code, 0);
   EXPECT_NE(run.out.find("Aufruf: stempora-batch [--jobs N] AUFTRAG.stx"), std::string::npos);
   EXPECT_NE(run.out.find("Rückgabewert"), std::string::npos);
+  EXPECT_NE(run.out.find("\"Wasserzeichen hinzufügen...\""), std::string::npos);
+  EXPECT_NE(run.out.find("Ein relativer Quellpfad wird erst beim Lauf geöffnet"), std::string::npos);
 }
 
 TEST(StemporaBatch, BadArgumentsExitTwoWithUsage) {

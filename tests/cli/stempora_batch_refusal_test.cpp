@@ -19,14 +19,16 @@ size_t count_entries(const fs::path& folder) {
   return count;
 }
 
-// Runs the job and checks the refusal: exit 2, the message, no log, the
-// source's bytes and the folder's entries unchanged.
-void expect_refused(const ScratchFolder& folder, const std::string& source) {
+// Runs the job and checks the refusal: exit 2, the message naming the
+// source as listed, no log, the source's bytes and the folder's entries
+// unchanged.
+void expect_refused(const ScratchFolder& folder, const std::string& source, std::string listed = "") {
+  if (listed.empty()) listed = source;
   const std::string before = read_text(source);
   const size_t entries = count_entries(folder.path());
   const BatchRun run = run_batch({"job.stx"}, folder.path());
   EXPECT_EQ(run.exit_code, 2);
-  EXPECT_EQ(run.err, kRefusal);
+  EXPECT_EQ(run.err, kRefusal + ("Zuerst betroffen: " + listed + "\n"));
   EXPECT_EQ(run.out, "");
   EXPECT_EQ(read_text(source), before);
   EXPECT_EQ(count_entries(folder.path()), entries);
@@ -76,7 +78,7 @@ TEST(StemporaBatch, SourceListedThroughALinkIsRefused) {
   write_bmp(folder.file("echt/W/a.bmp"));
   fs::create_directory_symlink(folder.path() / "echt", folder.path() / "verweis");
   write_job(folder.file("job.stx"), {folder.file("echt/a.bmp"), folder.file("verweis/W/a.bmp")}, "W");
-  expect_refused(folder, folder.file("echt/W/a.bmp"));
+  expect_refused(folder, folder.file("echt/W/a.bmp"), folder.file("verweis/W/a.bmp"));
 }
 
 TEST(StemporaBatch, LinkBehindAFolderStillToBeCreatedIsRefused) {

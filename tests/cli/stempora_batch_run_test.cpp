@@ -13,8 +13,8 @@ TEST(StemporaBatch, ExtensionsMatchIgnoringCaseAndOthersArePassedOver) {
   ScratchFolder folder;
   const std::vector<std::string> recognised = {folder.file("ja/a.JPG"), folder.file("ja/b.Tif"),
                                                folder.file("ja/c.bmp")};
-  const std::vector<std::string> passed_over = {folder.file("nein1/d.jpeg"), folder.file("nein2/e.png"),
-                                                folder.file("nein3/f.tiff"), folder.file("nein4/ohnepunkt")};
+  const std::vector<std::string> passed_over = {folder.file("nein1/d.j2k"), folder.file("nein2/e.png"),
+                                                folder.file("nein3/f.webp"), folder.file("nein4/ohnepunkt")};
   std::vector<std::string> sources;
   for (const std::string& path : recognised) write_bmp(path), sources.push_back(path);
   for (const std::string& path : passed_over) write_bmp(path), sources.push_back(path);
@@ -28,6 +28,8 @@ TEST(StemporaBatch, ExtensionsMatchIgnoringCaseAndOthersArePassedOver) {
     expected.push_back(folder.path().string() + "/ja/Wasserzeichen/" + fs::path(path).filename().string() +
                        " geschrieben...");
   }
+  for (const std::string& path : passed_over)
+    expected.push_back(path + " übersprungen: dieser Dateityp wird nicht bearbeitet");
   expected.push_back("Fertig...");
   EXPECT_EQ(run.lines(), expected);
   for (const std::string& path : recognised) {

@@ -103,5 +103,16 @@ TEST(OverwriteGuard, HardLinkToASourceIsRefused) {
 
 TEST(OverwriteGuard, UnrecognisedSourcesAreNeverOutputs) {
   ScratchFolder folder;
-  EXPECT_FALSE(WouldOverwriteSources({folder.file("a.png"), folder.file("b.jpeg")}, ""));
+  EXPECT_FALSE(WouldOverwriteSources({folder.file("a.png"), folder.file("b.webp")}, ""));
+}
+
+TEST(OverwriteGuard, NamesTheFirstSourceThatWouldBeReplaced) {
+  ScratchFolder folder;
+  touch(folder.file("a.tga"));
+  touch(folder.file("b.bmp"));
+  fs::create_directory(folder.path() / "W");
+  touch(folder.file("W/b.bmp"));
+  EXPECT_EQ(FirstOverwrittenSource({folder.file("a.tga"), folder.file("b.bmp"), folder.file("W/b.bmp")}, "W"),
+            folder.file("W/b.bmp"));
+  EXPECT_EQ(FirstOverwrittenSource({folder.file("a.tga")}, "W"), std::nullopt);
 }

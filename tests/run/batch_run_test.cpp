@@ -172,3 +172,72 @@ TEST(Batch, PictureWatermarkChangesTheOutput) {
   EXPECT_EQ(getpixel(&out, 0, 0), 0xFFFFFFu);
   deldib(&out);
 }
+
+TEST(Batch, OtherFileTypesAreLoggedAsPassedOverAndGetNoFolder) {
+  ScratchFolder folder;
+  ASSERT_TRUE(write_picture(folder.file("a.png"), 24, PIXKIT_FORMAT_BMP));
+  Logged log;
+  const BatchOutcome outcome = RunBatch(plain_job({folder.file("a.png"), folder.file("ohne")}), log.sink());
+  EXPECT_EQ(log.lines, (std::vector<std::string>{
+                           folder.file("a.png") + " übersprungen: dieser Dateityp wird nicht bearbeitet",
+                           folder.file("ohne") + " übersprungen: dieser Dateityp wird nicht bearbeitet",
+                           "Fertig...",
+                       }));
+  EXPECT_EQ(outcome.sources_skipped, 2);
+  EXPECT_EQ(outcome.sources_failed, 0);
+  EXPECT_FALSE(fs::exists(folder.file("Wasserzeichen")));
+}
+
+TEST(Batch, LongSpellingsJpegAndTiffAreWrittenInTheirFormatsUnderTheirNames) {
+  ScratchFolder folder;
+  ASSERT_TRUE(write_picture(folder.file("a.JPEG"), 24, PIXKIT_FORMAT_JPG));
+  ASSERT_TRUE(write_picture(folder.file("b.tiff"), 24, PIXKIT_FORMAT_TIF));
+  Logged log;
+  const BatchOutcome outcome =
+      RunBatch(plain_job({folder.file("a.JPEG"), folder.file("b.tiff")}), log.sink());
+  EXPECT_EQ(outcome.sources_written, 2);
+  for (const char* name : {"a.JPEG", "b.tiff"}) {
+    TDibImage out = OpenDib(folder.file(std::string("Wasserzeichen/") + name).c_str(), 0, nullptr);
+    EXPECT_NE(out.Bits, nullptr) << name;
+    deldib(&out);
+  }
+  std::ifstream jpeg(folder.file("Wasserzeichen/a.JPEG"), std::ios::binary);
+  EXPECT_EQ(jpeg.get(), 0xFF);  // a JPEG stream starts FF D8
+  EXPECT_EQ(jpeg.get(), 0xD8);
+  std::ifstream tiff(folder.file("Wasserzeichen/b.tiff"), std::ios::binary);
+  const int order = tiff.get();
+  EXPECT_TRUE(order == 'I' || order == 'M');  // "II" or "MM"
+}
+
+TEST(Batch, MissingSourcesLeaveNoFoldersBehind) {
+  ScratchFolder folder;
+  Logged log;
+  WatermarkJob job = plain_job({folder.file("fehlt.bmp"), folder.file("gibt/es/nicht/a.tga")});
+  job.out_dir = "Neu/Tief";
+  const BatchOutcome outcome = RunBatch(job, log.sink());
+  EXPECT_EQ(outcome.sources_failed, 2);
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator()), 0);
+}
+
+TEST(Batch, SubfolderNameWithOuterSlashesLogsNoDoubledSlash) {
+  ScratchFolder folder;
+  ASSERT_TRUE(write_picture(folder.file("a.bmp"), 24, PIXKIT_FORMAT_BMP));
+  WatermarkJob job = plain_job({folder.file("a.bmp")});
+  job.out_dir = "/W//X/";
+  Logged log;
+  RunBatch(job, log.sink());
+  ASSERT_EQ(log.lines.size(), 3u);
+  EXPECT_EQ(log.lines[1], folder.file("W/X/a.bmp") + " geschrieben...");
+  EXPECT_TRUE(fs::exists(folder.file("W/X/a.bmp")));
+}
+
+TEST(Batch, RefusalNamesTheSourceThatWouldBeOverwritten) {
+  ScratchFolder folder;
+  ASSERT_TRUE(write_picture(folder.file("a.bmp"), 24, PIXKIT_FORMAT_BMP));
+  WatermarkJob job = plain_job({folder.file("a.bmp")});
+  job.out_dir = "/";
+  Logged log;
+  const BatchOutcome outcome = RunBatch(job, log.sink());
+  EXPECT_TRUE(outcome.refused);
+  EXPECT_EQ(outcome.overwritten_source, folder.file("a.bmp"));
+}

@@ -20,6 +20,7 @@ TEST(MemoLines, EmptyLinesBeforeTheLastCount) {
 TEST(MemoLines, SplitsOnCrLfLfAndCr) {
   EXPECT_EQ(MemoLines("a\r\nb\rc\nd"), (Lines{"a", "b", "c", "d"}));
   EXPECT_EQ(MemoLines("a\r\n"), Lines{"a"});
+  EXPECT_EQ(MemoLines("a\r\n\r\n"), (Lines{"a", ""}));
   EXPECT_EQ(MemoLines("a\n\r"), (Lines{"a", ""}));  // LF then CR: two breaks
   EXPECT_EQ(MemoLines("a\r\r\nb"), (Lines{"a", "", "b"}));
 }

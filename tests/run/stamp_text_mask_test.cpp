@@ -111,13 +111,13 @@ TEST_F(StampTextMaskTest, ItalicAccentedCapitalsMatchTheFullMaskEverywhere) {
       }
     }
   }
-  // The block is taller than the image and cut off, but plenty is drawn;
-  // the antialiased edges are there and were left alone.
+  // The block is taller than the image and cut off, but plenty is drawn,
+  // and drawn without antialiasing: no mask pixel is grey.
   EXPECT_GT(total_black, 1000);
-  EXPECT_GT(total_grey, 1000);
+  EXPECT_EQ(total_grey, 0);
 }
 
-TEST_F(StampTextMaskTest, GreyGlyphEdgesAreNotStamped) {
+TEST_F(StampTextMaskTest, GlyphPixelsAreStampedWholeInThePureColour) {
   TextStampSettings s;
   s.text = "Wasserzeichen\nogl";
   s.font.name = "Liberation Sans";
@@ -141,7 +141,54 @@ TEST_F(StampTextMaskTest, GreyGlyphEdgesAreNotStamped) {
       red += (m == 0);
     }
   }
-  EXPECT_GT(grey, 50);
-  EXPECT_GT(red, 50);
+  EXPECT_EQ(grey, 0);
+  EXPECT_GT(red, 300);
+  deldib(&d);
+}
+
+// The start settings' text on a white picture: the stamp takes in the
+// pixels that the same face covers when drawn with antialiasing, its thin
+// and diagonal strokes included, where a smoothed mask kept little more
+// than a third of them (only its exactly black pixels count).
+TEST_F(StampTextMaskTest, StartSettingsStampTheGlyphsWhole) {
+  TextStampSettings s;  // "Arial Black" -19, "Zentriert", margin 20, transparency 75
+  s.text = "Wasserzeichen 2024";
+  const int w = 320, h = 60;
+  TDibImage d = newdib(w, h, 24, nullptr, 0);
+  std::memset(d.Bits, 0xFF, size_t(d.RowBytes) * h);
+  StampText(d, s);
+
+  // The same face, size and place, drawn the usual smoothed way.
+  QFont smooth = MakeTextQFont(s.font);
+  smooth.setStyleStrategy(QFont::PreferAntialias);
+  QImage drawn(w, h, QImage::Format_RGB32);
+  drawn.fill(0xFFFFFFFFu);
+  const TextBlockLayout layout = LayOutTextBlock(s, w, h);
+  ASSERT_TRUE(layout.place.valid);
+  {
+    QPainter painter(&drawn);
+    painter.setFont(smooth);
+    painter.setPen(Qt::black);
+    painter.drawText(QPoint(int(layout.place.left), int(layout.place.top + layout.ascent)),
+                     QString::fromStdString(s.text));
+  }
+  int glyph_pixels = 0, dark_pixels = 0, stamped = 0, dark_stamped = 0;
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      const int coverage = 255 - qGray(drawn.pixel(x, y));
+      const bool is_stamped = getpixel(&d, x, y) != 0xFFFFFFu;
+      glyph_pixels += coverage > 0;
+      dark_pixels += coverage >= 192;
+      stamped += is_stamped;
+      dark_stamped += coverage >= 192 && is_stamped;
+    }
+  }
+  ASSERT_GT(glyph_pixels, 300);
+  // Smoothed edges reach a little further than the glyphs' own pixels; of
+  // the pixels that are at least three quarters covered, hardly any is
+  // missing (the hinting of whole-pixel glyphs shifts a stroke edge here
+  // and there).
+  EXPECT_GE(stamped * 100, glyph_pixels * 65) << stamped << " of " << glyph_pixels;
+  EXPECT_GE(dark_stamped * 100, dark_pixels * 90) << dark_stamped << " of " << dark_pixels;
   deldib(&d);
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QImage>
@@ -157,4 +158,25 @@ TEST_F(StampTextTest, NonTwentyFourBitRecordsAreLeftAlone) {
   TDibImage empty;
   std::memset(&empty, 0, sizeof empty);
   StampText(empty, text_settings("Text", 0, 0, 0));
+}
+
+TEST_F(StampTextTest, MissingBlackFaceIsReplacedByAHeavyOne) {
+  const TextFont start;  // "Arial Black"
+  const QFontInfo chosen(MakeTextQFont(start));
+  if (chosen.family() == QStringLiteral("Arial Black")) GTEST_SKIP() << "the face is installed";
+  EXPECT_GE(chosen.weight(), int(QFont::Bold)) << chosen.family().toStdString();
+  EXPECT_FALSE(chosen.italic());
+
+  TextFont named = start;
+  named.name = "Gibtsnicht Light";
+  EXPECT_LT(QFontInfo(MakeTextQFont(named)).weight(), int(QFont::Normal));
+  named.style = kFontBold;  // the style bits apply on top
+  EXPECT_GE(QFontInfo(MakeTextQFont(named)).weight(), int(QFont::Bold));
+  named.name = "Gibtsnicht Condensed";
+  named.style = 0;
+  TextFont wide = named;
+  wide.name = "Gibtsnicht";
+  QImage device(1, 1, QImage::Format_RGB32);
+  EXPECT_LT(QFontMetrics(MakeTextQFont(named), &device).horizontalAdvance("Wasserzeichen"),
+            QFontMetrics(MakeTextQFont(wide), &device).horizontalAdvance("Wasserzeichen"));
 }

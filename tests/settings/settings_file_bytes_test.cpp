@@ -28,7 +28,7 @@ TEST(SettingsFile, WorkedExampleIsWrittenByteForByte) {
   content.sources = {"/p/a.bmp"};
   content.text_margin = 20;
   content.picture_margin = 12;
-  content.text_lines = {"Hi", "du"};
+  content.text = "Hi\r\ndu";
   content.out_dir = "W";
   content.save_settings_dialog_dir = "/s";
   content.watermark = newdib(1, 1, 24, nullptr, 0);
@@ -88,7 +88,7 @@ TEST(SettingsFile, EmptyJobWithStartPictureAndFontIs192135Bytes) {
   SettingsReadResult read = ReadSettingsFile(folder.file("leer.stx"));
   ASSERT_TRUE(read.ok()) << read.message;
   EXPECT_TRUE(read.content.sources.empty());
-  EXPECT_TRUE(read.content.text_lines.empty());
+  EXPECT_TRUE(read.content.text.empty());
   EXPECT_EQ(read.content.font->name, "Arial Black");
   EXPECT_EQ(read.content.font->height, -19);
   deldib(&read.content.watermark);

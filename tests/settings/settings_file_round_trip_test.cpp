@@ -37,7 +37,7 @@ TEST(SettingsFile, RoundTripRestoresEveryField) {
   content.sources = {"/fotos/b.jpg", "/fotos/Ärger.tga", "/fotos/b.jpg"};
   content.text_margin = -7;
   content.picture_margin = 123456;
-  content.text_lines = {"Erste Zeile", "", "Dritte €"};
+  content.text = "Erste Zeile\r\n\r\nDritte €\r\n\r\n";
   content.text_on = false;
   content.text_off = true;
   content.picture_on = true;
@@ -70,7 +70,7 @@ TEST(SettingsFile, RoundTripRestoresEveryField) {
   EXPECT_EQ(back.sources, content.sources);
   EXPECT_EQ(back.text_margin, -7);
   EXPECT_EQ(back.picture_margin, 123456);
-  EXPECT_EQ(back.text_lines, content.text_lines);
+  EXPECT_EQ(back.text, content.text);
   EXPECT_FALSE(back.text_on);
   EXPECT_TRUE(back.text_off);
   EXPECT_TRUE(back.picture_on);
@@ -158,29 +158,65 @@ TEST(SettingsFile, RadioBytesAssignedInOrderMayLeaveBothOff) {
   }
 }
 
-TEST(SettingsFile, MemoSplitsOnCrLfLfOrCrAndDropsEmptyLastPiece) {
+TEST(SettingsFile, TextWithEmptyLinesAndMixedBreaksIsWrittenBackByteForByte) {
   const uint8_t radio[4] = {1, 0, 0, 1};
   const int32_t numbers[5] = {75, 50, 4, 9, 75};
-  SettingsReadResult read =
-      read_bytes_as_file(job_prefix(20, 20, "a\r\nb\nc\rd\r\n\r\n", radio, numbers).bytes());
+  for (const std::string text :
+       {"a\r\n\r\n", "\r\n\r\na", "a\r\n\r\n\r\nb", "a\nb\n\n", "a\r\nb\nc\rd\r\n\r\n"}) {
+    const Bytes stored = job_prefix(20, 20, text, radio, numbers);
+    SettingsReadResult read = read_bytes_as_file(stored.bytes());
+    ASSERT_TRUE(read.ok());
+    EXPECT_EQ(read.content.text, text);
+    ScratchFolder folder;
+    read.content.font.reset();  // the stored job has none
+    ASSERT_TRUE(WriteSettingsFile(folder.file("back.stx"), read.content).ok);
+    EXPECT_EQ(read_file(folder.file("back.stx")), stored.bytes()) << text;
+    deldib(&read.content.watermark);
+  }
+}
+
+Bytes job_with_sources(const std::vector<std::string>& sources, const std::string& dialog_dir = "") {
+  Bytes b;
+  b.i32(int32_t(sources.size()));
+  for (const std::string& source : sources) b.string(source);
+  b.f64(20).f64(20).string("").u8(1).u8(0).u8(0).u8(1);
+  b.i32(75).i32(50).i32(4).i32(9).i32(75);
+  b.string("W").string(dialog_dir).string("").string("").string("");
+  picture_header(b, 1, 1).zeros(4);
+  return b;
+}
+
+TEST(SettingsFile, PathsAreKeptAsStoredAndWrittenBackByteForByte) {
+  ScratchFolder folder;
+  const std::vector<std::string> stored = {"bilder/x.bmp", "/abs/y.tga", "C:\\Fotos\\x.jpg",
+                                           "..\\oben.bmp", "./da.bmp",   ""};
+  const Bytes bytes = job_with_sources(stored, "D:\\Quellen");
+  write_file(folder.file("rel.stx"), bytes.bytes());
+  SettingsReadResult read = ReadSettingsFile(folder.file("rel.stx"));
   ASSERT_TRUE(read.ok());
-  EXPECT_EQ(read.content.text_lines, (std::vector<std::string>{"a", "b", "c", "d", ""}));
+  EXPECT_EQ(read.content.sources, stored);
+  EXPECT_EQ(read.content.sources_dialog_dir, "D:\\Quellen");
+  EXPECT_EQ(read.content.sources_folder, folder.path().string());
+  ASSERT_TRUE(WriteSettingsFile(folder.file("wieder.stx"), read.content).ok);
+  EXPECT_EQ(read_file(folder.file("wieder.stx")), bytes.bytes());
+  // The run opens a relative source from the settings file's folder.
+  EXPECT_EQ(JobFromSettings(read.content).sources_folder, folder.path().string());
   deldib(&read.content.watermark);
 }
 
-TEST(SettingsFile, RelativeSourcesAreTakenFromTheFilesFolder) {
+TEST(SettingsFile, NonUtf8NameOfAnExistingFileIsKeptAsItIs) {
   ScratchFolder folder;
-  Bytes b;
-  b.i32(3).string("bilder/x.bmp").string("/abs/y.tga").string("");
-  b.f64(20).f64(20).string("").u8(1).u8(0).u8(0).u8(1);
-  b.i32(75).i32(50).i32(4).i32(9).i32(75);
-  b.string("W").string("").string("").string("").string("");
-  picture_header(b, 1, 1).zeros(4);
-  write_file(folder.file("rel.stx"), b.bytes());
-  SettingsReadResult read = ReadSettingsFile(folder.file("rel.stx"));
+  const std::string latin1 = "b\xE4r.bmp";  // "bär.bmp" in Latin-1
+  write_file(folder.file(latin1), {1});
+  write_file(folder.file("b\xC3\xA4r.bmp"), {2});  // its UTF-8 twin, not to be taken instead
+  const std::vector<std::string> stored = {folder.file(latin1), latin1,
+                                           folder.file("\xF6"
+                                                       "de.bmp")};
+  write_file(folder.file("job.stx"), job_with_sources(stored).bytes());
+  SettingsReadResult read = ReadSettingsFile(folder.file("job.stx"));
   ASSERT_TRUE(read.ok());
   EXPECT_EQ(read.content.sources,
-            (std::vector<std::string>{folder.path().string() + "/bilder/x.bmp", "/abs/y.tga", ""}));
+            (std::vector<std::string>{folder.file(latin1), latin1, folder.file("\xC3\xB6") + "de.bmp"}));
   deldib(&read.content.watermark);
 }
 
@@ -198,7 +234,7 @@ TEST(SettingsFile, ReadOnlyFileOpens) {
 TEST(SettingsFile, JobTakesEveryValueFromTheContent) {
   SettingsFileContent content;
   content.sources = {"/a.bmp"};
-  content.text_lines = {"eins", "zwei"};
+  content.text = "eins\r\nzwei\r\n\r\n";
   content.text_margin = 5;
   content.picture_margin = 1e300;
   content.text_on = false;
@@ -211,7 +247,7 @@ TEST(SettingsFile, JobTakesEveryValueFromTheContent) {
   content.out_dir = "X";
   const WatermarkJob job = JobFromSettings(content);
   EXPECT_EQ(job.sources, content.sources);
-  EXPECT_EQ(job.text.text, "eins\nzwei");
+  EXPECT_EQ(job.text.text, content.text);
   EXPECT_EQ(job.text.margin, 5);
   EXPECT_EQ(job.picture.margin, int64_t(1e12));
   EXPECT_FALSE(job.add_text);

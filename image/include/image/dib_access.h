@@ -8,6 +8,9 @@
 int32_t DibWidth(const TDibImage& image);
 int32_t DibHeight(const TDibImage& image);
 int DibBitCount(const TDibImage& image);
+// True when the record holds pixels (header and Bits) of a picture at least
+// one pixel wide and high at this bit count.
+bool DibHoldsPixels(const TDibImage& image, int bit_count);
 // 2 to the power of the bit count, by doubling; saturates at 2^32 so a
 // 32-bit image does not overflow.
 uint64_t DibColorCount(const TDibImage& image);

@@ -7,36 +7,38 @@
 // the run, exactly once, also when a step throws.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "run/job.h"
 
-// Shown (caption "Fehler") or printed when a run is refused because an
-// output file would replace a listed source.
-inline constexpr char kOverwriteRefusedCaption[] = "Fehler";
-inline constexpr char kOverwriteRefusedMessage[] =
-    "Die Zieldateien würden Quelldateien überschreiben. Bitte einen anderen Namen für das "
-    "Unterverzeichnis wählen.";
-
 struct BatchOutcome {
   // The run did not start: an output path would land on a listed source.
   // Nothing was created, loaded or written and no log line was sent.
   bool refused = false;
+  std::string overwritten_source;  // when refused: the first source an output would replace
   // An error escaped a step (for instance out of memory). The run stopped
   // at that source; files already written stay, "Fertig..." was not sent.
   bool aborted = false;
-  std::string abort_reason;    // the error's own text when aborted
+  bool out_of_memory = false;  // aborted for want of memory
+  std::string abort_reason;    // the error's own text when it has one
   int sources_recognised = 0;  // entries whose extension is in SourceExtensions
+  int sources_skipped = 0;     // entries of any other type, logged as passed over
   int sources_written = 0;     // saved successfully
   int sources_failed = 0;      // could not be loaded, or could not be saved
 };
 
 // Runs the job. Log lines are handed to log in the order they happen:
 // "<source> geladen..." (or the load error line), "<output> geschrieben..."
-// (or the save error line), and "Fertig..." at the end. Never throws.
+// (or the save error line), "<source> übersprungen: dieser Dateityp wird
+// nicht bearbeitet" for a file type the run does not handle, and
+// "Fertig..." at the end. Never throws.
 BatchOutcome RunBatch(const WatermarkJob& job, const LogSink& log);
 
-// True when RunBatch would refuse these sources with this output subfolder
-// name; lets a front end warn before it starts.
+// The first source (as given) that an output would replace with this
+// output subfolder name, when RunBatch would refuse them; lets a front end
+// warn before it starts.
+std::optional<std::string> FirstOverwrittenSource(const std::vector<std::string>& sources,
+                                                  const std::string& out_dir);
 bool WouldOverwriteSources(const std::vector<std::string>& sources, const std::string& out_dir);

@@ -12,8 +12,11 @@
 #include "run/stamp_text.h"
 
 struct WatermarkJob {
-  std::vector<std::string> sources;  // paths as listed
-  int jpeg_quality = 75;             // 1..100
+  std::vector<std::string> sources;  // paths as listed (as stored)
+  // Where relative sources are opened from: the folder of the settings
+  // file they came from. Empty: the current folder.
+  std::string sources_folder;
+  int jpeg_quality = 75;  // 1..100
   std::string out_dir = "Wasserzeichen";
   bool add_picture = false;
   bool add_text = true;

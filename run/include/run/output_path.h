@@ -10,9 +10,19 @@
 inline constexpr int kSourceExtensionCount = 12;
 extern const char* const SourceExtensions[kSourceExtensionCount];
 
+inline constexpr int kJpegRow = 6;   // ".jpg"
+inline constexpr int kTiffRow = 11;  // ".tif"
+
 // The row (1..12) of the source's extension in SourceExtensions, 0 when
-// the file name has no extension or one that is not in the table.
+// the file name has no extension or one that is not in the table. ".jpeg"
+// and ".tiff" take the rows of ".jpg" and ".tif".
 int SourceExtensionRow(const std::string& source);
+
+// The path the run opens for a listed source: a relative one is taken from
+// sources_folder (the folder of the settings file it was stored in), an
+// absolute one, or any when sources_folder is empty, as it stands. The
+// list itself keeps every path as stored.
+std::string OpenedSourcePath(const std::string& source, const std::string& sources_folder);
 
 // The file-name part of a path (after its last "/").
 std::string FileNamePart(const std::string& source);
@@ -23,8 +33,9 @@ std::string SourceFolder(const std::string& source);
 
 // Source folder (or "./" for a bare file name) + out_dir + "/": the
 // folder the output goes to. A backslash in out_dir separates folder
-// levels like "/", so jobs made on other systems keep working; no
-// separator is doubled at the end.
+// levels like "/", so jobs made on other systems keep working. out_dir is
+// a subfolder even when it starts with a separator; no separator is
+// doubled anywhere in the part that out_dir adds.
 std::string OutputFolder(const std::string& source, const std::string& out_dir);
 
 // OutputFolder + the source's file name, name and extension unchanged.

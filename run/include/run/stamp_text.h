@@ -10,7 +10,9 @@
 #include "run/text_font.h"
 
 struct TextStampSettings {
-  std::string text;  // the memo's text, lines separated by line breaks (UTF-8)
+  // The memo's whole text (UTF-8) as the memo or the settings file holds it;
+  // MemoLines is the one place that splits it into lines.
+  std::string text;
   TextFont font;
   int position = 4;       // placement index 0..8
   int64_t margin = 20;    // pixels

@@ -6,6 +6,7 @@
 #include <string>
 
 class QFont;
+class QFontMetrics;
 
 enum TextFontStyle : uint8_t {
   kFontBold = 1,
@@ -37,14 +38,23 @@ struct TextFont {
 
 // The Qt font that renders the watermark text, for the run and for any
 // preview, so that both give the same pixels whatever the desktop's font
-// settings: greyscale antialiasing, no subpixel rendering, full hinting.
+// settings: no antialiasing (every glyph pixel fully black on the mask),
+// full hinting.
+//
+// Face: a face the system has is used as named. For a missing one,
+// fontconfig picks the substitute from a pattern that keeps what the name
+// says: "Black" or "Heavy" asks for the heaviest weight, "Bold" for bold,
+// "Light" or "Thin" for light, "Narrow" or "Condensed" for a condensed
+// width; the record's style bits apply on top (bold at least bold).
 //
 // Height: a negative height is the character height without internal
 // leading, which is Qt's pixel size (the em height). A positive height is the
 // cell height (ascent + descent); the pixel size is scaled so that the
 // measured height comes out at it. Height 0 takes the point size at the
 // font's pixels per inch. Pixel sizes are held to 1..32768.
-// The charset is kept in the settings only: Qt picks glyphs by script, and a
-// face the system lacks falls back through fontconfig.
+// The charset is kept in the settings only: Qt picks glyphs by script.
 // Needs a QGuiApplication.
 QFont MakeTextQFont(const TextFont& font);
+
+// The font's metrics on the device the text is drawn on (a 32-bit image).
+QFontMetrics TextFontMetrics(const QFont& font);

@@ -21,10 +21,13 @@
 
 // Every field of a settings file, as the window's controls hold them.
 struct SettingsFileContent {
-  std::vector<std::string> sources;     // ListBox1, in order; UTF-8
-  double text_margin = 20;              // RandEd (whole number after reading)
-  double picture_margin = 20;           // RandEd2 (whole number after reading)
-  std::vector<std::string> text_lines;  // Memo1's lines; stored joined by CR LF
+  std::vector<std::string> sources;  // ListBox1, in order, each as stored
+  double text_margin = 20;           // RandEd (whole number after reading)
+  double picture_margin = 20;        // RandEd2 (whole number after reading)
+  // Memo1's whole text as the file stores it, line breaks included (the
+  // writer's are CR LF; a file may hold lone LF or CR too). It stays one
+  // string all the way to the text pass, which alone splits it into lines.
+  std::string text;
   // Radio pairs. The writer stores each button's state. After reading, at
   // most one button of a pair is selected; both may be unselected.
   bool text_on = true;                    // AddTextCheck
@@ -45,6 +48,10 @@ struct SettingsFileContent {
   // The text font. Missing when the file ends right after the picture rows
   // (the window then keeps its font); the writer leaves it out when empty.
   std::optional<TextFont> font;
+  // Not stored: the folder of the settings file the content was read from,
+  // which a relative source is meant from (the run opens it from there).
+  // Empty for a content that came from no file.
+  std::string sources_folder;
 };
 
 // Called with 0, then a rising percentage while the picture rows are
@@ -83,8 +90,9 @@ SettingsWriteResult WriteSettingsFile(const std::string& path, const SettingsFil
 // Reads a whole settings file (read access only). Values pass through the
 // controls' limits: margins rounded to whole numbers with halves to even,
 // jpeg quality limited to 1..100, transparencies to 0..100, an item index
-// outside its list becomes -1. Relative source paths are made absolute
-// against the settings file's folder. On failure nothing needs releasing.
+// outside its list becomes -1. Source paths are kept as stored, relative ones
+// too; sources_folder is the settings file's folder. On failure nothing
+// needs releasing.
 SettingsReadResult ReadSettingsFile(const std::string& path, const SettingsProgress& progress = {});
 
 // A margin control's value as the placement arithmetic takes it: truncated
