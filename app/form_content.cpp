@@ -9,6 +9,8 @@
 #include <QSlider>
 
 #include "main_form.h"
+#include "page_controls.h"
+#include "paint_box.h"
 #include "rx_spin_edit.h"
 
 namespace {
@@ -25,19 +27,6 @@ std::vector<std::string> MemoLinesOf(const QPlainTextEdit* memo) {
   result.reserve(size_t(lines.size()));
   for (const QString& line : lines) result.push_back(line.toStdString());
   return result;
-}
-
-// Selecting a radio button deselects its partner; deselecting touches only
-// the button itself, so both of a pair may end up unselected. Qt refuses to
-// uncheck an auto-exclusive button, hence the switch around it.
-void AssignRadio(QRadioButton* button, bool checked) {
-  if (checked) {
-    button->setChecked(true);
-    return;
-  }
-  button->setAutoExclusive(false);
-  button->setChecked(false);
-  button->setAutoExclusive(true);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // Saves a picture of each page of the main window and of the information
-// dialog, for looking at the layout: page_shots <folder>.
+// dialog, for looking at the layout: page_shots <folder> [picture]. With a
+// picture, page 3 is also shown with it loaded as the watermark.
 #include <QApplication>
 #include <QDir>
 #include <QTabWidget>
@@ -11,7 +12,12 @@
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
   const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::tempPath();
-  TMainForm form;
+  const QString picture = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
+  FormDialogs dialogs = FormDialogs::Standard();
+  dialogs.choose_picture_files = [&](QWidget*, const QString&, const QStringList&) {
+    return QStringList{picture};
+  };
+  TMainForm form(dialogs);
   form.show();
   application.processEvents();
   for (int page = 0; page < form.PageControl1->count(); ++page) {
@@ -22,6 +28,12 @@ int main(int argc, char** argv) {
   form.SetProStatus(60);
   application.processEvents();
   form.grab().save(QStringLiteral("%1/progress60.png").arg(folder));
+  if (!picture.isEmpty()) {
+    form.PageControl1->setCurrentIndex(2);
+    form.OpenPicBtnClick();
+    for (int i = 0; i < 3; ++i) application.processEvents();
+    form.grab().save(QStringLiteral("%1/page3-picture.png").arg(folder));
+  }
   TAboutBox about(&form);
   about.show();
   application.processEvents();
