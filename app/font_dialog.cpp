@@ -74,6 +74,7 @@ TFontDialog::TFontDialog(const TextFont& font, QWidget* parent) : QDialog(parent
   fonts_ = new QFontDialog(this);
   fonts_->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
   fonts_->setWindowFlags(Qt::Widget);
+  fonts_->setSizeGripEnabled(false);  // the outer dialog has the window's edge
   fonts_->setCurrentFont(DialogFontOf(font));
   shown_family_ = fonts_->currentFont().family();
   layout->addWidget(fonts_);

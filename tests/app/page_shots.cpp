@@ -3,10 +3,13 @@
 // picture, page 3 is also shown with it loaded as the watermark.
 #include <QApplication>
 #include <QDir>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTimer>
 
 #include "about_box.h"
+#include "font_dialog.h"
 #include "main_form.h"
 
 int main(int argc, char** argv) {
@@ -33,7 +36,18 @@ int main(int argc, char** argv) {
     form.OpenPicBtnClick();
     for (int i = 0; i < 3; ++i) application.processEvents();
     form.grab().save(QStringLiteral("%1/page3-picture.png").arg(folder));
+    // Scrolled to the picture's bottom-right corner: shown at full size.
+    QScrollArea* box = form.picture.ScrollBox1;
+    box->horizontalScrollBar()->setValue(box->horizontalScrollBar()->maximum());
+    box->verticalScrollBar()->setValue(box->verticalScrollBar()->maximum());
+    for (int i = 0; i < 3; ++i) application.processEvents();
+    form.grab().save(QStringLiteral("%1/page3-picture-end.png").arg(folder));
   }
+  TFontDialog font_dialog(form.Font, &form);
+  font_dialog.show();
+  application.processEvents();
+  font_dialog.grab().save(QStringLiteral("%1/font.png").arg(folder));
+  font_dialog.hide();
   TAboutBox about(&form);
   about.show();
   application.processEvents();
