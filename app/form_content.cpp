@@ -10,6 +10,8 @@
 #include <QVariant>
 
 #include "main_form.h"
+#include "page_controls.h"
+#include "paint_box.h"
 #include "rx_spin_edit.h"
 
 namespace {
@@ -57,19 +59,6 @@ std::string MemoText(const QPlainTextEdit* memo) {
   QString text = shown;
   text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
   return text.toStdString();
-}
-
-// Selecting a radio button deselects its partner; deselecting touches only
-// the button itself, so both of a pair may end up unselected. Qt refuses to
-// uncheck an auto-exclusive button, hence the switch around it.
-void AssignRadio(QRadioButton* button, bool checked) {
-  if (checked) {
-    button->setChecked(true);
-    return;
-  }
-  button->setAutoExclusive(false);
-  button->setChecked(false);
-  button->setAutoExclusive(true);
 }
 
 }  // namespace

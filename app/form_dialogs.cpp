@@ -3,6 +3,8 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
+#include "font_dialog.h"
+
 namespace {
 
 QStringList ChooseSourceFiles(QWidget* parent, const QString& initial_dir, const QStringList& filters) {
@@ -47,6 +49,8 @@ FormDialogs FormDialogs::Standard() {
   dialogs.choose_settings_to_open = [](QWidget* parent, const QString& dir) {
     return ChooseSettingsFile(parent, dir, false);
   };
+  dialogs.choose_picture_files = ChooseSourceFiles;  // same options: read-only hidden, several, sizeable
+  dialogs.choose_font = ChooseTextFont;
   dialogs.show_message = ShowMessage;
   return dialogs;
 }

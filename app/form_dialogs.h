@@ -5,6 +5,9 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
+
+#include "run/text_font.h"
 
 class QWidget;
 
@@ -17,6 +20,12 @@ struct FormDialogs {
   // extension ".stx"). Return an empty path when cancelled.
   std::function<QString(QWidget* parent, const QString& initial_dir)> choose_settings_to_save;
   std::function<QString(QWidget* parent, const QString& initial_dir)> choose_settings_to_open;
+  // The picture watermark's dialog (several files may be chosen; the
+  // handler takes the first). Returns none when cancelled.
+  std::function<QStringList(QWidget* parent, const QString& initial_dir, const QStringList& filters)>
+      choose_picture_files;
+  // FontDialog1 on the given font; nothing when cancelled.
+  std::function<std::optional<TextFont>(QWidget* parent, const TextFont& font)> choose_font;
   // A message box with an OK button.
   std::function<void(QWidget* parent, const QString& caption, const QString& text)> show_message;
 

@@ -1,5 +1,6 @@
 #include "main_form.h"
 
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QEvent>
 #include <QGuiApplication>
@@ -19,6 +20,7 @@
 #include "glyphs.h"
 #include "handler_guard.h"
 #include "open_filter.h"
+#include "paint_box.h"
 
 namespace {
 
@@ -105,6 +107,8 @@ TMainForm::TMainForm(FormDialogs dialogs, QWidget* parent)
 }
 
 TMainForm::~TMainForm() {
+  // A window destroyed without being closed saves here, once.
+  if (!FormStorage1.Saved()) RunGuarded(this, [this] { FormStorage1.SaveFormPlacement(true); });
   SetDibProgressHandler(this, nullptr);
   deldib(&WatermarkDib);  // FormDestroy
   WatermarkDib = TDibImage{};
@@ -187,6 +191,9 @@ void TMainForm::ConnectHandlers() {
   connect(text.NewFontBtn, &QPushButton::clicked, this, Guarded(this, &TMainForm::NewFontBtnClick));
   connect(picture.OpenPicBtn, &QPushButton::clicked, this, Guarded(this, &TMainForm::OpenPicBtnClick));
   connect(process.GoBtn, &QPushButton::clicked, this, Guarded(this, &TMainForm::AddPDFBtnClick));
+  picture.PaintBox2->OnPaint = [this](QPainter& canvas) {
+    RunGuarded(this, [&] { PaintBox2Paint(canvas); });
+  };
   connect(wwwBtn, &QToolButton::clicked, this, Guarded(this, &TMainForm::wwwBtnClick));
   connect(AboutBtn, &QPushButton::clicked, this, Guarded(this, &TMainForm::AboutBtnClick));
   connect(QuitBtn, &QPushButton::clicked, this, Guarded(this, &TMainForm::QuitBtnClick));
@@ -204,6 +211,13 @@ void TMainForm::showEvent(QShowEvent* event) {
     outer.moveCenter(screen->availableGeometry().center());
     move(outer.topLeft());
   }
+  // The stored placement, when there is one, replaces the centred one.
+  RunGuarded(this, [this] { FormStorage1.RestoreFormPlacement(); });
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+  QMainWindow::closeEvent(event);
+  if (event->isAccepted()) RunGuarded(this, [this] { FormStorage1.SaveFormPlacement(false); });
 }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
@@ -230,9 +244,3 @@ void TMainForm::AboutBtnClick() {
 }
 
 void TMainForm::wwwBtnClick() { OpenMakerWebSite(); }
-
-// Later work fills these in: the reset, the font dialog and the picture
-// loader. The buttons exist and do nothing until then.
-void TMainForm::NewBtnClick() {}
-void TMainForm::NewFontBtnClick() {}
-void TMainForm::OpenPicBtnClick() {}

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "form_dialogs.h"
+#include "form_storage.h"
 #include "picture_page.h"
 #include "pixkit/pixkit.h"
 #include "process_page.h"
@@ -64,6 +65,9 @@ class TMainForm : public QMainWindow {
   // OpenDialog1's filter, from the imaging library.
   QStringList OpenDialog1Filter;
 
+  // Keeps the stored settings and the placement between runs.
+  TFormStorage FormStorage1{*this};
+
   // Progress state of the status bar.
   int32_t ProStatus = 0;
   TRect ProPanelRect;
@@ -80,6 +84,7 @@ class TMainForm : public QMainWindow {
   void AboutBtnClick();
   void wwwBtnClick();
   void QuitBtnClick();
+  void PaintBox2Paint(QPainter& canvas);
 
   // The progress message: any code that shows progress calls WMUser on the
   // window's thread with the percentage. From another thread the call is
@@ -95,6 +100,7 @@ class TMainForm : public QMainWindow {
 
  protected:
   void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:

@@ -54,3 +54,15 @@ QRadioButton* MakeRadio(QWidget* parent, const char* name, const QString& captio
   radio->setGeometry(at.x(), at.y(), radio->sizeHint().width(), 17);
   return radio;
 }
+
+void AssignRadio(QRadioButton* button, bool checked) {
+  if (checked) {
+    button->setChecked(true);
+    return;
+  }
+  // Qt refuses to uncheck an auto-exclusive button, hence the switch
+  // around it.
+  button->setAutoExclusive(false);
+  button->setChecked(false);
+  button->setAutoExclusive(true);
+}

@@ -21,3 +21,6 @@ QComboBox* MakePlacementList(QWidget* parent, const char* name, QPoint at, int c
 QSlider* MakeTransparencyBar(QWidget* parent, const char* name, QPoint at, int value);
 // A radio button 17 pixels high, so a pair 16 pixels apart does not overlap.
 QRadioButton* MakeRadio(QWidget* parent, const char* name, const QString& caption, QPoint at);
+// Selecting a radio button deselects its partner; deselecting touches only
+// the button itself, so both of a pair may end up unselected.
+void AssignRadio(QRadioButton* button, bool checked);

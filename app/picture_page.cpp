@@ -11,6 +11,7 @@
 #include "glyphs.h"
 #include "page_controls.h"
 #include "page_frame.h"
+#include "paint_box.h"
 #include "rx_spin_edit.h"
 
 namespace {
@@ -66,7 +67,7 @@ PicturePage BuildPicturePage(QWidget* parent) {
   page.ScrollBox1->setPalette(workspace);
   page.ScrollBox1->setBackgroundRole(QPalette::Window);
   page.ScrollBox1->setAutoFillBackground(true);
-  page.PaintBox2 = new QWidget();
+  page.PaintBox2 = new TPaintBox();
   page.PaintBox2->setObjectName(QStringLiteral("PaintBox2"));
   page.PaintBox2->resize(105, 105);
   page.ScrollBox1->setWidget(page.PaintBox2);

@@ -2,6 +2,8 @@
 // button and the preview area.
 #pragma once
 
+#include "paint_box.h"
+
 class QComboBox;
 class QRadioButton;
 class QScrollArea;
@@ -19,7 +21,7 @@ struct PicturePage {
   QRadioButton* NoPicChecked = nullptr;
   TBitBtnXP* OpenPicBtn = nullptr;
   QScrollArea* ScrollBox1 = nullptr;
-  QWidget* PaintBox2 = nullptr;
+  TPaintBox* PaintBox2 = nullptr;
 };
 
 PicturePage BuildPicturePage(QWidget* parent);

@@ -15,6 +15,20 @@ int32_t FontHeightFromSize(int32_t size, int32_t pixels_per_inch) {
   return int32_t(height);
 }
 
+int32_t FontSizeFromHeight(int32_t height, int32_t pixels_per_inch) {
+  if (pixels_per_inch == 0) return 0;
+  const int64_t product = -int64_t(height) * 72;
+  const int64_t divisor = pixels_per_inch;
+  const bool negative = (product < 0) != (divisor < 0);
+  const int64_t a = product < 0 ? -product : product;
+  const int64_t b = divisor < 0 ? -divisor : divisor;
+  const int64_t rounded = (a * 2 + b) / (b * 2);  // half away from zero
+  const int64_t size = negative ? -rounded : rounded;
+  if (size > std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
+  if (size < std::numeric_limits<int32_t>::min()) return std::numeric_limits<int32_t>::min();
+  return int32_t(size);
+}
+
 void WriteSettingFont(SettingsOutput& file, const TextFont& font) {
   const std::string name = CutUtf8(font.name, 255);
   file.u8(font.charset);

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "run/text_font.h"
+#include "settings/font_size.h"
 #include "settings_io.h"
 
 inline constexpr size_t kFontRecordFixedBytes = 16;
@@ -15,7 +16,3 @@ inline constexpr size_t kFontRecordFixedBytes = 16;
 void WriteSettingFont(SettingsOutput& file, const TextFont& font);
 // False when the file ends inside the record; font is then unchanged.
 [[nodiscard]] bool ReadSettingFont(SettingsInput& file, TextFont& font);
-
-// Character height from size and pixels per inch, as the platform's font
-// sets it: -(size * ppi / 72) rounded half away from zero.
-int32_t FontHeightFromSize(int32_t size, int32_t pixels_per_inch);

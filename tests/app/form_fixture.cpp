@@ -14,15 +14,33 @@ FormDialogs FormFixture::ScriptedDialogs() {
   };
   dialogs.choose_settings_to_save = [this](QWidget*, const QString&) { return settings_save_answer; };
   dialogs.choose_settings_to_open = [this](QWidget*, const QString&) { return settings_open_answer; };
+  dialogs.choose_picture_files = [this](QWidget*, const QString&, const QStringList& filters) {
+    picture_dialog_filters = filters;
+    if (picture_answers.empty()) return QStringList();
+    QStringList answer = picture_answers.front();
+    picture_answers.pop_front();
+    return answer;
+  };
+  dialogs.choose_font = [this](QWidget*, const TextFont& font) {
+    font_dialog_start = font;
+    return font_answer;
+  };
   dialogs.show_message = [this](QWidget*, const QString& caption, const QString& text) {
     messages.push_back({caption, text});
   };
   return dialogs;
 }
 
-void FormFixture::SetUp() { form = std::make_unique<TMainForm>(ScriptedDialogs()); }
+void FormFixture::SetUp() {
+  config_home = std::make_unique<QTemporaryDir>();
+  qputenv("XDG_CONFIG_HOME", config_home->path().toLocal8Bit());
+  form = std::make_unique<TMainForm>(ScriptedDialogs());
+}
 
-void FormFixture::TearDown() { form.reset(); }
+void FormFixture::TearDown() {
+  form.reset();
+  config_home.reset();
+}
 
 void FormFixture::ShowActive() {
   form->show();

@@ -6,8 +6,10 @@
 
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <deque>
 #include <memory>
+#include <optional>
 
 #include "main_form.h"
 
@@ -32,9 +34,16 @@ class FormFixture : public ::testing::Test {
   void SelectEntries(std::initializer_list<int> indices);
   void AddEntries(const QStringList& paths);
 
+  // Each test's windows keep their state in a configuration folder of
+  // their own ($XDG_CONFIG_HOME), made before the window.
+  std::unique_ptr<QTemporaryDir> config_home;
   std::unique_ptr<TMainForm> form;
   std::deque<QStringList> source_answers;  // one per AddBtnClick; empty: cancelled
   int source_dialog_calls = 0;
+  std::deque<QStringList> picture_answers;  // one per OpenPicBtnClick; empty: cancelled
+  QStringList picture_dialog_filters;       // the filters the last picture dialog got
+  std::optional<TextFont> font_answer;      // nothing: the font dialog is cancelled
+  std::optional<TextFont> font_dialog_start;
   QString settings_save_answer;
   QString settings_open_answer;
   std::vector<ShownMessage> messages;

@@ -1,17 +1,26 @@
 // Saves a picture of each page of the main window and of the information
-// dialog, for looking at the layout: page_shots <folder>.
+// dialog, for looking at the layout: page_shots <folder> [picture]. With a
+// picture, page 3 is also shown with it loaded as the watermark.
 #include <QApplication>
 #include <QDir>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTimer>
 
 #include "about_box.h"
+#include "font_dialog.h"
 #include "main_form.h"
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
   const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::tempPath();
-  TMainForm form;
+  const QString picture = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
+  FormDialogs dialogs = FormDialogs::Standard();
+  dialogs.choose_picture_files = [&](QWidget*, const QString&, const QStringList&) {
+    return QStringList{picture};
+  };
+  TMainForm form(dialogs);
   form.show();
   application.processEvents();
   for (int page = 0; page < form.PageControl1->count(); ++page) {
@@ -22,6 +31,23 @@ int main(int argc, char** argv) {
   form.SetProStatus(60);
   application.processEvents();
   form.grab().save(QStringLiteral("%1/progress60.png").arg(folder));
+  if (!picture.isEmpty()) {
+    form.PageControl1->setCurrentIndex(2);
+    form.OpenPicBtnClick();
+    for (int i = 0; i < 3; ++i) application.processEvents();
+    form.grab().save(QStringLiteral("%1/page3-picture.png").arg(folder));
+    // Scrolled to the picture's bottom-right corner: shown at full size.
+    QScrollArea* box = form.picture.ScrollBox1;
+    box->horizontalScrollBar()->setValue(box->horizontalScrollBar()->maximum());
+    box->verticalScrollBar()->setValue(box->verticalScrollBar()->maximum());
+    for (int i = 0; i < 3; ++i) application.processEvents();
+    form.grab().save(QStringLiteral("%1/page3-picture-end.png").arg(folder));
+  }
+  TFontDialog font_dialog(form.Font, &form);
+  font_dialog.show();
+  application.processEvents();
+  font_dialog.grab().save(QStringLiteral("%1/font.png").arg(folder));
+  font_dialog.hide();
   TAboutBox about(&form);
   about.show();
   application.processEvents();

@@ -1,0 +1,140 @@
+#include "form_storage.h"
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QFile>
+#include <QGuiApplication>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QScreen>
+#include <QSlider>
+
+#include "handler_guard.h"
+#include "main_form.h"
+#include "page_controls.h"
+#include "rx_spin_edit.h"
+
+namespace {
+
+std::string PathBytes(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+// A drop-down list takes a stored text by selecting the entry with exactly
+// that text; without one it keeps its selection.
+void SelectItemText(QComboBox* list, const std::string& text) {
+  const int index = list->findText(QString::fromStdString(text), Qt::MatchExactly | Qt::MatchCaseSensitive);
+  if (index >= 0) list->setCurrentIndex(index);
+}
+
+}  // namespace
+
+TFormStorage::TFormStorage(TMainForm& form)
+    : form_(form),
+      ini_file_name_(QFile::decodeName(
+          QByteArray::fromStdString(FormStatePath(PathBytes(QCoreApplication::applicationFilePath()))))) {}
+
+ScreenMetrics TFormStorage::CurrentScreen() const {
+  ScreenMetrics metrics;
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    metrics.width = screen->geometry().width();
+    metrics.height = screen->geometry().height();
+    metrics.pixels_per_inch = qRound(screen->logicalDotsPerInch());
+  }
+  return metrics;
+}
+
+StoredFormValues TFormStorage::ValuesFromForm() const {
+  StoredFormValues values;
+  values.font = form_.Font;
+  values.memo_text = form_.text.Memo1->toPlainText().toStdString();
+  values.text_margin = form_.text.RandEd->Value();
+  values.picture_margin = form_.picture.RandEd2->Value();
+  values.text_position = form_.text.Position1->currentText().toStdString();
+  values.picture_position = form_.picture.Position2->currentText().toStdString();
+  values.text_transparency = form_.text.TrackBar1->value();
+  values.picture_transparency = form_.picture.TrackBar2->value();
+  values.jpeg_quality = form_.process.jpeged->Value();
+  values.add_text = form_.text.AddTextCheck->isChecked();
+  values.add_picture = form_.picture.AddPicCheck->isChecked();
+  return values;
+}
+
+void TFormStorage::ApplyValuesToForm(const StoredFormValues& values) {
+  form_.Font = values.font;
+  const QString memo = QString::fromStdString(values.memo_text);
+  if (memo != form_.text.Memo1->toPlainText()) form_.text.Memo1->setPlainText(memo);
+  form_.text.RandEd->SetValue(values.text_margin);
+  form_.picture.RandEd2->SetValue(values.picture_margin);
+  SelectItemText(form_.text.Position1, values.text_position);
+  SelectItemText(form_.picture.Position2, values.picture_position);
+  form_.text.TrackBar1->setValue(values.text_transparency);  // the bar holds it to 0..100
+  form_.picture.TrackBar2->setValue(values.picture_transparency);
+  form_.process.jpeged->SetValue(values.jpeg_quality);
+  // Only a change is assigned: "False" deselects the button and leaves its
+  // partner, "True" selects it; an unchanged state touches neither.
+  if (values.add_text != form_.text.AddTextCheck->isChecked())
+    AssignRadio(form_.text.AddTextCheck, values.add_text);
+  if (values.add_picture != form_.picture.AddPicCheck->isChecked())
+    AssignRadio(form_.picture.AddPicCheck, values.add_picture);
+}
+
+void TFormStorage::RestoreFormPlacement() {
+  if (ini_file_name_.isEmpty()) return;
+  const std::optional<ProfileFile> profile = LoadProfileFile(PathBytes(ini_file_name_));
+  if (!profile) return;
+  restored_ = true;
+  const ScreenMetrics screen = CurrentScreen();
+  const RestoredPlacement placement = ReadFormPlacement(*profile, screen);
+  if (!placement.restore) return;
+  if (placement.normal) {
+    const WindowRect& r = *placement.normal;
+    // The stored rectangle is the outer one; the frame is known once shown.
+    const QSize frame = form_.frameGeometry().size() - form_.geometry().size();
+    form_.move(r.left, r.top);
+    form_.resize(QSize(r.right - r.left, r.bottom - r.top) - frame);
+  }
+  switch (placement.show_cmd) {
+    case 2:
+    case 6:
+    case 7:
+      form_.setWindowState(form_.windowState() | Qt::WindowMinimized);
+      break;
+    case 3:
+      form_.setWindowState(form_.windowState() | Qt::WindowMaximized);
+      break;
+    default:
+      break;
+  }
+  StoredFormValues values = ValuesFromForm();
+  RestoreFormValues(*profile, values);
+  ApplyValuesToForm(values);
+}
+
+void TFormStorage::SaveFormPlacement(bool destroying) {
+  if (!restored_) return;
+  saved_ = true;
+  const std::string path = PathBytes(ini_file_name_);
+  // Keys of the file that are not written again stay: start from it.
+  std::optional<ProfileFile> profile = LoadProfileFile(path);
+  if (!profile) profile = ProfileFile();
+
+  FormPlacement placement;
+  const Qt::WindowStates state = form_.windowState();
+  if (state & Qt::WindowMinimized) {
+    placement.show_cmd = 2;
+    if (state & Qt::WindowMaximized) placement.flags = 2;  // restores to maximised
+  } else if (state & Qt::WindowMaximized) {
+    placement.show_cmd = 3;
+  }
+  const QRect frame = form_.frameGeometry();
+  const QRect client = form_.geometry();
+  QRect normal = form_.normalGeometry();
+  if (!normal.isValid()) normal = client;
+  const QRect outer = normal.adjusted(frame.left() - client.left(), frame.top() - client.top(),
+                                      frame.right() - client.right(), frame.bottom() - client.bottom());
+  placement.normal =
+      WindowRect{outer.left(), outer.top(), outer.left() + outer.width(), outer.top() + outer.height()};
+  placement.destroying = destroying;
+  SaveFormState(*profile, placement, CurrentScreen(), ValuesFromForm());
+  if (!SaveProfileFile(path, *profile))
+    ReportHandlerError(&form_, QStringLiteral("nach %1 kann nicht geschrieben werden").arg(ini_file_name_));
+}

@@ -1,0 +1,14 @@
+// Loading a picture file as the picture watermark.
+#pragma once
+
+#include <string>
+
+#include "pixkit/pixkit.h"
+
+// The picture at path as a 24-bit record, or a record without Bits when
+// the file cannot be loaded or not be brought to 24 bits (nothing then
+// needs releasing). Palette and 16-bit pictures are promoted; a 32-bit
+// picture is composed over white first, so a logo with transparency shows
+// its shape on white. The caller owns the record and releases it with
+// deldib. owner is handed to the library's progress handler.
+TDibImage LoadWatermarkPicture(const std::string& path, void* owner);

@@ -1,0 +1,201 @@
+// The form-state store through the real window: start, close and read the
+// INI file; write one by hand, start, and look at the controls.
+#include <sys/stat.h>
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QScreen>
+#include <QSlider>
+#include <QTest>
+#include <fstream>
+
+#include "form_content.h"
+#include "form_fixture.h"
+#include "handler_guard.h"
+#include "rx_spin_edit.h"
+
+namespace {
+
+std::string ReadText(const QString& path) {
+  std::ifstream in(QFile::encodeName(path).toStdString(), std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteText(const QString& path, const std::string& text) {
+  QDir().mkpath(QFileInfo(path).path());
+  std::ofstream(QFile::encodeName(path).toStdString(), std::ios::binary) << text;
+}
+
+std::string ExpectedFile(const char* name) {
+  std::ifstream in(std::string(STEMPORA_TEST_DATA) + "/ini/" + name, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+class FormStorage : public FormFixture {
+ protected:
+  QString IniPath() const { return form->FormStorage1.IniFileName(); }
+  // A second start of the program: a new window that reads the file.
+  void Restart() {
+    form.reset();
+    form = std::make_unique<TMainForm>(ScriptedDialogs());
+    ShowActive();
+  }
+  void TearDown() override {
+    SetHandlerErrorReporter({});
+    FormFixture::TearDown();
+  }
+};
+
+}  // namespace
+
+TEST_F(FormStorage, TheFileIsNamedAfterTheProgramInTheConfigurationFolder) {
+  EXPECT_EQ(IniPath(), config_home->path() + QStringLiteral("/stempora/app_tests.INI"));
+}
+
+// The expected files hold the placement on the offscreen platform's
+// 800 x 800 screen at 96 pixels per inch.
+TEST_F(FormStorage, CloseFromDefaultsWritesTheExpectedFile) {
+  ASSERT_EQ(QGuiApplication::primaryScreen()->geometry().size(), QSize(800, 800));
+  ShowActive();
+  EXPECT_TRUE(form->close());
+  EXPECT_EQ(ReadText(IniPath()), ExpectedFile("defaults.INI"));
+}
+
+TEST_F(FormStorage, CloseAfterChangesWritesTheExpectedFile) {
+  ShowActive();
+  form->text.Memo1->setPlainText(QStringLiteral("Erste Zeile\n\n  Dritte Zeile  \n"));
+  form->text.RandEd->SetValue(33);
+  form->picture.RandEd2->SetValue(-5);
+  form->text.Position1->setCurrentIndex(8);
+  form->picture.Position2->setCurrentIndex(10);
+  form->text.TrackBar1->setValue(10);
+  form->picture.TrackBar2->setValue(90);
+  form->process.jpeged->SetValue(90);
+  form->text.AddNoTextCheck->setChecked(true);
+  form->picture.AddPicCheck->setChecked(true);
+  form->Font.name = "Courier New";
+  form->Font.style = kFontBold | kFontItalic;
+  form->Font.size = 12;
+  form->Font.height = -16;
+  form->Font.pitch = kPitchFixed;
+  form->Font.color = 0x0000FF;
+  EXPECT_TRUE(form->close());
+  EXPECT_EQ(ReadText(IniPath()), ExpectedFile("changed.INI"));
+  // A second close writes the same file again.
+  Restart();
+  EXPECT_TRUE(form->close());
+  EXPECT_EQ(ReadText(IniPath()), ExpectedFile("changed.INI"));
+}
+
+TEST_F(FormStorage, AHandWrittenFileIsRestoredAndBrokenValuesBehave) {
+  WriteText(IniPath(),
+            "; kept\r\n[TMainForm]\r\nRandEd_Value = 12.5\r\nRandEd2_Value=abc\r\nTrackBar1_Position=abc\r\n"
+            "TrackBar2_Position=150\r\njpeged_Value=150\r\nPosition1_Text=Oben Links\r\n"
+            "Position2_Text=Nirgends\r\naddpiccheck_checked=true\r\nFontDialog1_FontName= Courier \r\n"
+            "FontDialog1_FontPitch=fpWide\r\nFontDialog1_FontStyle=[fsUnderline]\r\n"
+            "FontDialog1_FontColor=255\r\nUnknown=1\r\n\r\n[TMainForm.Memo1_Lines]\r\nCount=2\r\n"
+            "Item0=Hallo\r\nItem1=Welt\r\n\r\n[Fremd]\r\nx=y\r\n");
+  Restart();
+  EXPECT_EQ(form->text.RandEd->Value(), 12.0);  // halves to the even neighbour
+  EXPECT_EQ(form->picture.RandEd2->Value(), 20.0);
+  EXPECT_EQ(form->text.TrackBar1->value(), 0);
+  EXPECT_EQ(form->picture.TrackBar2->value(), 100);
+  EXPECT_EQ(form->process.jpeged->Value(), 100.0);
+  EXPECT_EQ(form->text.Position1->currentText(), QStringLiteral("Oben Links"));
+  EXPECT_EQ(form->picture.Position2->currentText(), QStringLiteral("Eingepasst"));
+  EXPECT_TRUE(form->picture.AddPicCheck->isChecked());
+  EXPECT_FALSE(form->picture.NoPicChecked->isChecked());
+  EXPECT_EQ(form->Font.name, "Courier");
+  EXPECT_EQ(form->Font.pitch, kPitchDefault);
+  EXPECT_EQ(form->Font.style, kFontUnderline);
+  EXPECT_EQ(form->Font.color, 255);
+  EXPECT_EQ(form->text.Memo1->toPlainText(), QStringLiteral("Hallo\nWelt"));
+
+  EXPECT_TRUE(form->close());
+  const std::string saved = ReadText(IniPath());
+  // Line ends, comments, unknown keys and other sections stay.
+  EXPECT_EQ(saved.rfind("; kept\r\n[TMainForm]\r\n", 0), 0u) << saved;
+  EXPECT_NE(saved.find("Unknown=1\r\n"), std::string::npos);
+  EXPECT_NE(saved.find("[Fremd]\r\nx=y\r\n"), std::string::npos);
+  EXPECT_NE(saved.find("RandEd_Value=12\r\n"), std::string::npos);
+}
+
+TEST_F(FormStorage, TheStoredPlacementForThisScreenSizeWins) {
+  const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
+  WriteText(IniPath(), QStringLiteral("[TMainForm]\nPixelsPerInch=%1\nNormPos=1,2,301,202\n"
+                                      "NormPos(%2x%3)=20,30,660,530\n")
+                           .arg(qRound(QGuiApplication::primaryScreen()->logicalDotsPerInch()))
+                           .arg(screen.width())
+                           .arg(screen.height())
+                           .toStdString());
+  Restart();
+  EXPECT_EQ(form->frameGeometry(), QRect(20, 30, 640, 500));
+}
+
+TEST_F(FormStorage, AFileWrittenAt120DpiLeavesTheWindowCentredButRestoresValues) {
+  ShowActive();
+  const QRect centred = form->frameGeometry();
+  EXPECT_TRUE(form->close());
+  WriteText(IniPath(), "[TMainForm]\nPixelsPerInch=120\nNormPos=10,10,500,400\nRandEd_Value=7\n");
+  Restart();
+  EXPECT_EQ(form->frameGeometry(), centred);
+  EXPECT_EQ(form->text.RandEd->Value(), 7.0);
+}
+
+TEST_F(FormStorage, AnEmptyMemoErasesItsSection) {
+  WriteText(IniPath(), "[TMainForm]\nRandEd_Value=20\n\n[TMainForm.Memo1_Lines]\nCount=1\nItem0=alt\n");
+  Restart();
+  EXPECT_EQ(form->text.Memo1->toPlainText(), QStringLiteral("alt"));
+  form->text.Memo1->clear();
+  EXPECT_TRUE(form->close());
+  EXPECT_EQ(ReadText(IniPath()).find("Memo1_Lines"), std::string::npos);
+  Restart();
+  EXPECT_TRUE(form->text.Memo1->toPlainText().isEmpty());
+}
+
+TEST_F(FormStorage, FalseForAddTextLeavesNeitherTextButtonSelected) {
+  ShowActive();
+  form->text.AddNoTextCheck->setChecked(true);
+  EXPECT_TRUE(form->close());
+  EXPECT_NE(ReadText(IniPath()).find("AddTextCheck_Checked=False\n"), std::string::npos);
+  Restart();
+  EXPECT_FALSE(form->text.AddTextCheck->isChecked());
+  EXPECT_FALSE(form->text.AddNoTextCheck->isChecked());
+  const SettingsFileContent content = ContentFromForm(*form);
+  EXPECT_FALSE(JobFromSettings(content).add_text);
+}
+
+TEST_F(FormStorage, AFileThatCannotBeWrittenIsReportedAndTheProgramGoesOn) {
+  std::vector<QString> reported;
+  SetHandlerErrorReporter([&](QWidget*, const QString& text) { reported.push_back(text); });
+  WriteText(IniPath(), "[TMainForm]\nRandEd_Value=5\n");
+  ASSERT_EQ(::chmod(QFile::encodeName(IniPath()).constData(), 0444), 0);
+  Restart();
+  form->text.RandEd->SetValue(6);
+  EXPECT_TRUE(form->close());
+  ASSERT_EQ(reported.size(), 1u);
+  EXPECT_EQ(reported[0], QStringLiteral("nach %1 kann nicht geschrieben werden").arg(IniPath()));
+  EXPECT_EQ(ReadText(IniPath()), "[TMainForm]\nRandEd_Value=5\n");
+}
+
+TEST_F(FormStorage, AWindowThatWasNeverShownWritesNothing) {
+  form.reset();
+  EXPECT_FALSE(QFile::exists(QStringLiteral("%1/stempora/app_tests.INI").arg(config_home->path())));
+}
+
+TEST_F(FormStorage, AMissingConfigurationFolderLeavesTheDefaultsAndTheSaveIsReported) {
+  // A file where the folder should be: nothing can be read or written.
+  WriteText(config_home->path() + QStringLiteral("/stempora"), "not a folder");
+  std::vector<QString> reported;
+  SetHandlerErrorReporter([&](QWidget*, const QString& text) { reported.push_back(text); });
+  Restart();
+  EXPECT_EQ(form->text.RandEd->Value(), 20.0);
+  EXPECT_TRUE(form->close());
+  ASSERT_EQ(reported.size(), 1u);
+  EXPECT_EQ(reported[0], QStringLiteral("nach %1 kann nicht geschrieben werden").arg(IniPath()));
+}
