@@ -19,6 +19,7 @@
 #include "glyphs.h"
 #include "handler_guard.h"
 #include "open_filter.h"
+#include "source_drop.h"
 
 namespace {
 
@@ -58,6 +59,7 @@ TMainForm::TMainForm(FormDialogs dialogs, QWidget* parent)
   setWindowTitle(QString::fromUtf8(kMainFormCaption));
   setFont(WindowFont());
   resize(kMainFormSize);
+  setMinimumSize(kMainFormMinimumSize);
 
   auto* central = new QWidget(this);
   auto* layout = new QVBoxLayout(central);
@@ -101,6 +103,7 @@ TMainForm::TMainForm(FormDialogs dialogs, QWidget* parent)
   process.Memo2->installEventFilter(this);
 
   ConnectHandlers();
+  InstallSourceDrop(*this);
   FormCreate();
 }
 
