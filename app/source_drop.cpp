@@ -4,6 +4,7 @@
 #include <QEvent>
 #include <QListWidget>
 #include <QMimeData>
+#include <QTimer>
 #include <QUrl>
 
 #include "main_form.h"
@@ -59,7 +60,10 @@ class SourceDropFilter : public QObject {
         }
         drop->setDropAction(OfferedAction(SourceDropAction(drop->mimeData()), drop->possibleActions()));
         drop->accept();
-        OpenPathsInForm(form_, opened);
+        // Opened once the drop has returned: a job that fails shows a
+        // message box, and the file manager that started the drag must not
+        // wait for the user to close it.
+        QTimer::singleShot(0, &form_, [form = &form_, opened] { OpenPathsInForm(*form, opened); });
         return true;
       }
       default:

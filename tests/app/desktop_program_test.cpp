@@ -110,6 +110,7 @@ TEST_F(DesktopProgram, DropOfTwoFilesAndAFolderAddsThemInOrder) {
                   Qt::NoModifier);
   QApplication::sendEvent(target, &drop);
   EXPECT_TRUE(drop.isAccepted());
+  QApplication::processEvents();
   EXPECT_EQ(ListEntries(), (QStringList{QStringLiteral("/schon/da.jpg"), Path(QStringLiteral("z.bmp")),
                                         Path(QStringLiteral("a.jpg")), Path(QStringLiteral("ordner/B.TIF")),
                                         Path(QStringLiteral("ordner/c.gif"))}));
