@@ -6,7 +6,7 @@ FUZZ_DIR ?= build-fuzz
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 15
 
-.PHONY: deps build run test test-release test-asan fuzz-smoke bench clean
+.PHONY: deps build run test test-release test-asan fuzz-smoke bench package clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -31,6 +31,10 @@ test-asan: deps
 
 fuzz-smoke: deps
 	@bash scripts/fuzz-smoke.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
+
+# The Debian package of the Release build, in $(BUILD_DIR).
+package: build
+	cmake --build $(BUILD_DIR) --target package
 
 bench: build
 	cmake --build $(BUILD_DIR) --target benchmarks

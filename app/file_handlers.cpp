@@ -69,6 +69,10 @@ void TMainForm::SaveBtnClick() {
 void TMainForm::OpenBtnClick() {
   const QString path = dialogs_.choose_settings_to_open(this, OpenDialog3Dir);
   if (path.isEmpty()) return;
+  OpenSettingsFile(path);
+}
+
+void TMainForm::OpenSettingsFile(const QString& path) {
   // The whole file is parsed first; a damaged one changes nothing.
   SettingsReadResult result = WithProgressBarEmptiedOnError(*this, [&] {
     return ReadSettingsFile(QFile::encodeName(path).toStdString(), [this](int percent) { WMUser(percent); });

@@ -34,7 +34,10 @@ QString ChooseSettingsFile(QWidget* parent, const QString& initial_dir, bool sav
 }
 
 void ShowMessage(QWidget* parent, const QString& caption, const QString& text) {
-  QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, parent);
+  // Boxes captioned "Fehler" report a failed action; the others warn.
+  const QMessageBox::Icon icon =
+      caption == QStringLiteral("Fehler") ? QMessageBox::Critical : QMessageBox::Warning;
+  QMessageBox box(icon, caption, text, QMessageBox::Ok, parent);
   box.exec();
 }
 

@@ -21,6 +21,7 @@
 #include "handler_guard.h"
 #include "open_filter.h"
 #include "paint_box.h"
+#include "source_drop.h"
 
 namespace {
 
@@ -60,6 +61,7 @@ TMainForm::TMainForm(FormDialogs dialogs, QWidget* parent)
   setWindowTitle(QString::fromUtf8(kMainFormCaption));
   setFont(WindowFont());
   resize(kMainFormSize);
+  setMinimumSize(kMainFormMinimumSize);
 
   auto* central = new QWidget(this);
   auto* layout = new QVBoxLayout(central);
@@ -103,6 +105,7 @@ TMainForm::TMainForm(FormDialogs dialogs, QWidget* parent)
   process.Memo2->installEventFilter(this);
 
   ConnectHandlers();
+  InstallSourceDrop(*this);
   FormCreate();
 }
 

@@ -25,6 +25,10 @@ class TBitBtnXP;
 
 inline constexpr const char* kMainFormCaption = "Velmora Stempora 1.0";
 inline constexpr QSize kMainFormSize(622, 489);  // outer size, frame included
+// The smallest client area in which every control of every page is in
+// view: the side picture's height and the widths of page 2's memo and
+// page 4's group box set it (measured by the window tests).
+inline constexpr QSize kMainFormMinimumSize(607, 441);
 
 class TMainForm : public QMainWindow {
   Q_OBJECT
@@ -85,6 +89,9 @@ class TMainForm : public QMainWindow {
   void wwwBtnClick();
   void QuitBtnClick();
   void PaintBox2Paint(QPainter& canvas);
+  // What OpenBtnClick does once the file is chosen; also opens a job
+  // given on the command line or dropped on the window.
+  void OpenSettingsFile(const QString& path);
 
   // The progress message: any code that shows progress calls WMUser on the
   // window's thread with the percentage. From another thread the call is

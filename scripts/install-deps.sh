@@ -1,5 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the window need.
+# The window loads Qt's own German texts (qt6-translations-l10n); the
+# install and package tests check their files with the freedesktop, AppStream,
+# man and Debian tools.
 # Only what is missing is installed, so a second run costs a few dpkg queries.
 set -euo pipefail
 
@@ -12,6 +15,9 @@ packages=(
   netpbm imagemagick
   xvfb xauth fonts-dejavu-core fonts-liberation fontconfig libfontconfig-dev
   util-linux
+  qt6-translations-l10n
+  desktop-file-utils appstream shared-mime-info man-db groff-base
+  librsvg2-bin lintian dpkg-dev fakeroot file
 )
 
 missing=()

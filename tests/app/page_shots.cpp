@@ -5,15 +5,19 @@
 #include <QDir>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QFileDialog>
+#include <QIcon>
 #include <QTabWidget>
 #include <QTimer>
 
 #include "about_box.h"
 #include "font_dialog.h"
+#include "desktop_setup.h"
 #include "main_form.h"
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
+  SetUpDesktopProgram(application);
   const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::tempPath();
   const QString picture = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
   FormDialogs dialogs = FormDialogs::Standard();
@@ -52,5 +56,12 @@ int main(int argc, char** argv) {
   about.show();
   application.processEvents();
   about.grab().save(QStringLiteral("%1/about.png").arg(folder));
+  // The settings dialog as the window shows it: Qt's own, in German.
+  QFileDialog dialog(&form);
+  dialog.setNameFilter(QStringLiteral("Einstellungen (*.stx)"));
+  dialog.show();
+  application.processEvents();
+  dialog.grab().save(QStringLiteral("%1/file_dialog.png").arg(folder));
+  QApplication::windowIcon().pixmap(256).save(QStringLiteral("%1/window_icon.png").arg(folder));
   return 0;
 }
