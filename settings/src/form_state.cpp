@@ -9,6 +9,7 @@
 #include <limits>
 
 #include "font_record.h"
+#include "settings/profile_file.h"
 #include "text_encoding.h"
 
 namespace {
@@ -16,23 +17,9 @@ namespace {
 constexpr const char* kFontStyleNames[] = {"fsBold", "fsItalic", "fsUnderline", "fsStrikeOut"};
 constexpr const char* kPitchNames[] = {"fpDefault", "fpVariable", "fpFixed"};
 
-std::string trimmed(std::string_view text) {
-  const size_t first = text.find_first_not_of(" \t");
-  if (first == std::string_view::npos) return {};
-  const size_t last = text.find_last_not_of(" \t");
-  return std::string(text.substr(first, last - first + 1));
-}
+std::string trimmed(std::string_view text) { return std::string(TrimProfileBlanks(text)); }
 
-bool same_text(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x = char(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = char(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return true;
-}
+bool same_text(std::string_view a, std::string_view b) { return SameProfileName(a, b); }
 
 // Values come back as this system's text; a file written where the 8-bit
 // code page is Windows-1252 reads too.

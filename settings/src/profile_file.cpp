@@ -9,18 +9,15 @@
 #include <fstream>
 #include <iterator>
 
-namespace {
-
-constexpr std::string_view kBlanks = " \t";
-
-std::string_view trim(std::string_view text) {
+std::string_view TrimProfileBlanks(std::string_view text) {
+  constexpr std::string_view kBlanks = " \t";
   const size_t first = text.find_first_not_of(kBlanks);
   if (first == std::string_view::npos) return {};
   const size_t last = text.find_last_not_of(kBlanks);
   return text.substr(first, last - first + 1);
 }
 
-bool same_name(std::string_view a, std::string_view b) {
+bool SameProfileName(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {
     char x = a[i], y = b[i];
@@ -30,6 +27,11 @@ bool same_name(std::string_view a, std::string_view b) {
   }
   return true;
 }
+
+namespace {
+
+std::string_view trim(std::string_view text) { return TrimProfileBlanks(text); }
+bool same_name(std::string_view a, std::string_view b) { return SameProfileName(a, b); }
 
 // "[name]" gives name; the closing bracket may be missing, as the platform
 // allows.

@@ -49,6 +49,11 @@ class ProfileFile {
 // for a missing file; it fails (nothing) only when the file exists and
 // cannot be read.
 std::optional<ProfileFile> LoadProfileFile(const std::string& path);
+
+// Blanks and tabs around a name or value, as the profile functions drop them.
+std::string_view TrimProfileBlanks(std::string_view text);
+// Names compare without regard to the case of ASCII letters.
+bool SameProfileName(std::string_view a, std::string_view b);
 // Writes through a temporary file beside path that replaces it only when
 // complete; the folders on the way are made. The old file's permission
 // bits are kept. False when the file cannot be written.
