@@ -82,6 +82,9 @@ void diffuse_rows(const TDibImage& source, const TDibImage& target, PixkitNeares
     const PixkitPaletteEntry& e = target.LogPalette.palPalEntry[i];
     chosen[i] = ErrorSlot{int16_t(e.peBlue), int16_t(e.peGreen), int16_t(e.peRed), 0};
   }
+  // Without a finder (no memory for one) every pixel asks the palette.
+  PixkitNearestCells cells{};
+  const bool has_cells = GetNearestCells(finder, &cells) != 0;
   bool right_to_left = false;
 
   for (int32_t y = 0; y < height; ++y) {
@@ -111,10 +114,11 @@ void diffuse_rows(const TDibImage& source, const TDibImage& target, PixkitNeares
       const uint8_t* pixel = in + 3 * int64_t(x);
       const ErrorSlot source_levels{int16_t(pixel[0]), int16_t(pixel[1]), int16_t(pixel[2]), 0};
       const ErrorSlot v = clamp_levels(incoming_error(incoming) + source_levels);
-      const uint32_t colour = uint32_t(v[2]) | (uint32_t(v[1]) << 8) | (uint32_t(v[0]) << 16);
-      const unsigned i = (finder ? FindNearestPaletteIndex(finder, colour)
-                                 : GetNearestPaletteIndex(target.PaletteHandle, colour)) &
-                         255u;
+      const unsigned i =
+          (has_cells ? PixkitFindNearestInCells(&cells, finder, v[2], v[1], v[0])
+                     : GetNearestPaletteIndex(target.PaletteHandle, uint32_t(v[2]) | (uint32_t(v[1]) << 8) |
+                                                                        (uint32_t(v[0]) << 16))) &
+          255u;
       put_index<Bits>(out, x, i);
 
       const ErrorSlot e = v - chosen[i];

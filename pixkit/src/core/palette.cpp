@@ -147,16 +147,16 @@ inline void channel_reach(int e, int lo, int side, int& nearest, int& farthest) 
 
 struct PixkitNearestFinder {
   const PixkitPalette* palette = nullptr;
-  // One word per fine cell, the 64 fine cells of a coarse cell side by side
-  // so that the colours near one another, as neighbouring pixels have them,
-  // share cache lines. A word holds four palette indices in ascending order,
-  // a shorter list repeating its last index: a lookup then always tries four
-  // entries and never branches on the length. A repeat cannot change the
-  // answer, being the same distance and index. As no list descends, a low
-  // byte above the high byte marks the two other kinds of word:
-  // kNotMade, and kLongList in the low byte with the offset into long_lists
-  // in the upper three bytes (a byte with the length less one precedes the
-  // list there).
+  // One word per fine cell, laid out as pixkit.h describes for callers that
+  // read the table themselves: the 64 fine cells of a coarse cell side by
+  // side, so that colours near one another, as neighbouring pixels have
+  // them, share cache lines, and four indices per word, a shorter list
+  // repeating its last index, so that a lookup always tries four entries and
+  // never branches on the length (a repeat is the same distance and index and
+  // cannot change the answer). As no list descends, a low byte above the high
+  // byte marks the two other kinds of word: kNotMade, and kLongList in the
+  // low byte with the offset into long_lists in the upper three bytes (a byte
+  // with the length less one precedes the list there).
   static constexpr uint32_t kNotMade = 1;
   static constexpr uint32_t kLongList = 255;
   static constexpr size_t kMaxLongOffset = size_t(255) << 16;  // keeps the high byte below 255
@@ -165,10 +165,10 @@ struct PixkitNearestFinder {
   std::vector<uint8_t> scratch;
   std::vector<int> nearest_scratch;
 
+  std::array<uint8_t, 1024> colours{};  // red, green, blue, 0 per entry
+
   static size_t fine_cell_of(int r, int g, int b) {
-    const size_t fine =
-        size_t((((r >> kFineShift) & 3) * 4 + ((g >> kFineShift) & 3)) * 4 + ((b >> kFineShift) & 3));
-    return coarse_cell_of(r, g, b) * 64 + fine;
+    return PixkitNearestCellOf(uint32_t(r), uint32_t(g), uint32_t(b));
   }
 
   static bool is_list(uint32_t word) { return (word & 255u) <= (word >> 24); }
@@ -236,26 +236,15 @@ struct PixkitNearestFinder {
     return true;
   }
 
-  uint32_t nearest_of_four(uint32_t word, int r, int g, int b) const {
-    uint32_t best = ~0u;
-    for (int k = 0; k < 4; ++k) {
-      const uint32_t i = (word >> (8 * k)) & 255u;
-      const pixkit::Rgb& e = palette->entries[i];
-      const int dr = r - e.r, dg = g - e.g, db = b - e.b;
-      best = std::min(best, (uint32_t(dr * dr + dg * dg + db * db) << 8) | i);
-    }
-    return best & 255u;
-  }
-
   uint32_t nearest(int r, int g, int b) {
     const size_t cell = fine_cell_of(r, g, b);
     uint32_t word = cells[cell];
     if (is_list(word)) [[likely]]
-      return nearest_of_four(word, r, g, b);
+      return PixkitNearestOfFour(colours.data(), word, r, g, b);
     if (word == kNotMade) {
       if (!make_fine_cell(cell, r, g, b)) return nearest_among_candidates(*palette, r, g, b);
       word = cells[cell];
-      if (is_list(word)) return nearest_of_four(word, r, g, b);
+      if (is_list(word)) return PixkitNearestOfFour(colours.data(), word, r, g, b);
     }
     const uint8_t* list = long_lists.data() + (word >> 8);
     return nearest_in_list(*palette, list + 1, list + 2 + list[0], r, g, b);
@@ -298,6 +287,11 @@ PIXKIT_API PixkitNearestFinderHandle CreateNearestFinder(PixkitPaletteHandle pal
     std::call_once(palette->table_made, make_candidate_table, std::ref(*palette));
     auto* finder = new PixkitNearestFinder;
     finder->palette = palette;
+    for (size_t i = 0; i < palette->entries.size(); ++i) {
+      finder->colours[4 * i] = palette->entries[i].r;
+      finder->colours[4 * i + 1] = palette->entries[i].g;
+      finder->colours[4 * i + 2] = palette->entries[i].b;
+    }
     return finder;
   } catch (...) {
     return nullptr;
@@ -312,6 +306,13 @@ PIXKIT_API uint32_t FindNearestPaletteIndex(PixkitNearestFinderHandle finder, ui
   } catch (...) {
     return nearest_among_candidates(*finder->palette, r, g, b);  // no room to keep the fine cell
   }
+}
+
+PIXKIT_API int GetNearestCells(PixkitNearestFinderHandle finder, PixkitNearestCells* cells) {
+  if (!finder || !cells) return 0;
+  cells->words = finder->cells.data();
+  cells->colours = finder->colours.data();
+  return 1;
 }
 
 PIXKIT_API void DeleteNearestFinder(PixkitNearestFinderHandle finder) { delete finder; }
