@@ -13,6 +13,7 @@
 #include "image/dither_to_palette.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <vector>
 
@@ -50,10 +51,11 @@ inline ErrorSlot incoming_error(ErrorSlot accumulator) {
   return (t + ((t >> 15) & 15)) >> 4;
 }
 
-// Each lane kept to 0...255; the comparisons give all-ones lanes where true.
+// Each lane kept to 0...255.
 inline ErrorSlot clamp_levels(ErrorSlot v) {
-  v &= ~(v < 0);
-  return (v | (v > 255)) & 255;
+  const ErrorSlot zero{0, 0, 0, 0}, top{255, 255, 255, 255};
+  v = v < zero ? zero : v;
+  return v > top ? top : v;
 }
 
 // The palette's nearest-colour finder for the length of one call.
@@ -114,10 +116,14 @@ void diffuse_rows(const TDibImage& source, const TDibImage& target, PixkitNeares
       const uint8_t* pixel = in + 3 * int64_t(x);
       const ErrorSlot source_levels{int16_t(pixel[0]), int16_t(pixel[1]), int16_t(pixel[2]), 0};
       const ErrorSlot v = clamp_levels(incoming_error(incoming) + source_levels);
+      // One move out of the vector register, then the levels by shifts.
+      const uint64_t levels = std::bit_cast<uint64_t>(v);
+      const int blue = int(levels & 255u), green = int((levels >> 16) & 255u),
+                red = int((levels >> 32) & 255u);
       const unsigned i =
-          (has_cells ? PixkitFindNearestInCells(&cells, finder, v[2], v[1], v[0])
-                     : GetNearestPaletteIndex(target.PaletteHandle, uint32_t(v[2]) | (uint32_t(v[1]) << 8) |
-                                                                        (uint32_t(v[0]) << 16))) &
+          (has_cells ? PixkitFindNearestInCells(&cells, finder, red, green, blue)
+                     : GetNearestPaletteIndex(target.PaletteHandle, uint32_t(red) | (uint32_t(green) << 8) |
+                                                                        (uint32_t(blue) << 16))) &
           255u;
       put_index<Bits>(out, x, i);
 

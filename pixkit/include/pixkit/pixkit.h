@@ -219,8 +219,7 @@ PIXKIT_API void DeleteNearestFinder(PixkitNearestFinderHandle finder);
 
 /* A finder's cell table, for a loop that cannot afford a call per colour.
  * The colour cube is cut into 64 x 64 x 64 cells of 4 levels a side,
- * numbered so that the 64 cells of each 16-level block lie side by side
- * (PixkitNearestCellOf). A word holds the indices of the entries that can be
+ * numbered by red, then green, then blue (PixkitNearestCellOf). A word holds the indices of the entries that can be
  * nearest inside its cell, in its four bytes, ascending, a shorter list
  * repeating its last index. A word whose low byte exceeds its high byte
  * holds no such list (not worked out yet, or too long): ask
@@ -235,8 +234,7 @@ typedef struct PixkitNearestCells {
 PIXKIT_API int GetNearestCells(PixkitNearestFinderHandle finder, PixkitNearestCells *cells);
 
 static inline uint32_t PixkitNearestCellOf(uint32_t r, uint32_t g, uint32_t b) {
-  return ((((r >> 4) * 16 + (g >> 4)) * 16 + (b >> 4)) << 6) |
-         ((((r >> 2) & 3) * 4 + ((g >> 2) & 3)) * 4 + ((b >> 2) & 3));
+  return ((r & 0xFCu) << 10) | ((g & 0xFCu) << 4) | (b >> 2);
 }
 
 /* The nearest of the four entries of a list word to (r, g, b), 0..255 each.

@@ -148,9 +148,7 @@ inline void channel_reach(int e, int lo, int side, int& nearest, int& farthest) 
 struct PixkitNearestFinder {
   const PixkitPalette* palette = nullptr;
   // One word per fine cell, laid out as pixkit.h describes for callers that
-  // read the table themselves: the 64 fine cells of a coarse cell side by
-  // side, so that colours near one another, as neighbouring pixels have
-  // them, share cache lines, and four indices per word, a shorter list
+  // read the table themselves: four indices per word, a shorter list
   // repeating its last index, so that a lookup always tries four entries and
   // never branches on the length (a repeat is the same distance and index and
   // cannot change the answer). As no list descends, a low byte above the high
