@@ -116,10 +116,18 @@ void diffuse_rows(const TDibImage& source, const TDibImage& target, PixkitNeares
       const uint8_t* pixel = in + 3 * int64_t(x);
       const ErrorSlot source_levels{int16_t(pixel[0]), int16_t(pixel[1]), int16_t(pixel[2]), 0};
       const ErrorSlot v = clamp_levels(incoming_error(incoming) + source_levels);
-      // One move out of the vector register, then the levels by shifts.
-      const uint64_t levels = std::bit_cast<uint64_t>(v);
-      const int blue = int(levels & 255u), green = int((levels >> 16) & 255u),
-                red = int((levels >> 32) & 255u);
+      int blue = 0, green = 0, red = 0;
+      if constexpr (std::endian::native == std::endian::little) {
+        // One move out of the vector register, then the levels by shifts.
+        const uint64_t levels = std::bit_cast<uint64_t>(v);
+        blue = int(levels & 255u);
+        green = int((levels >> 16) & 255u);
+        red = int((levels >> 32) & 255u);
+      } else {
+        blue = v[0];
+        green = v[1];
+        red = v[2];
+      }
       const unsigned i =
           (has_cells ? PixkitFindNearestInCells(&cells, finder, red, green, blue)
                      : GetNearestPaletteIndex(target.PaletteHandle, uint32_t(red) | (uint32_t(green) << 8) |
