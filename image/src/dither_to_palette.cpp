@@ -13,6 +13,7 @@
 #include "image/dither_to_palette.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <vector>
 
@@ -20,72 +21,73 @@
 
 namespace {
 
-struct ErrorSlot {
-  int16_t channel[3];  // blue, green, red, in sixteenths
-};
+// One slot: the blue, green and red accumulators and an unused fourth lane,
+// so that a slot is one 8-byte word and the three channels are worked on at
+// once with the compiler's vector extension.
+typedef int16_t ErrorSlot __attribute__((vector_size(8)));
 
 // Writes palette index i into pixel x of a packed row, as setpixel would:
 // the leftmost pixel in the high bits of its byte.
-void put_index(uint8_t* row, int bits, int32_t x, unsigned i) {
-  switch (bits) {
-    case 8:
-      row[x] = uint8_t(i);
-      break;
-    case 4: {
-      const int shift = (x & 1) ? 0 : 4;
-      uint8_t& b = row[x >> 1];
-      b = uint8_t((b & ~(15u << shift)) | ((i & 15u) << shift));
-      break;
-    }
-    default: {
-      const int shift = 7 - (x & 7);
-      uint8_t& b = row[x >> 3];
-      b = uint8_t((b & ~(1u << shift)) | ((i & 1u) << shift));
-      break;
-    }
+template <int Bits>
+inline void put_index(uint8_t* row, int32_t x, unsigned i) {
+  if constexpr (Bits == 8) {
+    row[x] = uint8_t(i);
+  } else if constexpr (Bits == 4) {
+    const int shift = (x & 1) ? 0 : 4;
+    uint8_t& b = row[x >> 1];
+    b = uint8_t((b & ~(15u << shift)) | ((i & 15u) << shift));
+  } else {
+    const int shift = 7 - (x & 7);
+    uint8_t& b = row[x >> 3];
+    b = uint8_t((b & ~(1u << shift)) | ((i & 1u) << shift));
   }
 }
 
-// (accumulator + 8) / 16 truncates toward zero: -24 gives -1, -9 gives 0,
-// 8 gives 1.
-inline int incoming_error(int16_t accumulator) { return (int(accumulator) + 8) / 16; }
+// (accumulator + 8) / 16 truncating toward zero, lane by lane: -24 gives
+// -1, -9 gives 0, 8 gives 1. Adding 15 before the arithmetic shift makes the
+// shift round negative values toward zero as the division does.
+inline ErrorSlot incoming_error(ErrorSlot accumulator) {
+  const ErrorSlot t = accumulator + 8;
+  return (t + ((t >> 15) & 15)) >> 4;
+}
 
-inline int16_t add16(int16_t a, int b) { return int16_t(int(a) + b); }
+// Each lane kept to 0...255.
+inline ErrorSlot clamp_levels(ErrorSlot v) {
+  const ErrorSlot zero{0, 0, 0, 0}, top{255, 255, 255, 255};
+  v = v < zero ? zero : v;
+  return v > top ? top : v;
+}
 
 // The palette's nearest-colour finder for the length of one call.
 class CallFinder {
  public:
-  explicit CallFinder(PixkitPaletteHandle palette)
-      : finder_(CreateNearestFinder(palette)), palette_(palette) {}
+  explicit CallFinder(PixkitPaletteHandle palette) : finder_(CreateNearestFinder(palette)) {}
   ~CallFinder() { DeleteNearestFinder(finder_); }
   CallFinder(const CallFinder&) = delete;
   CallFinder& operator=(const CallFinder&) = delete;
-  unsigned index_of(uint32_t colour) const {
-    return (finder_ ? FindNearestPaletteIndex(finder_, colour) : GetNearestPaletteIndex(palette_, colour)) &
-           255u;
-  }
+  PixkitNearestFinderHandle get() const { return finder_; }
 
  private:
   PixkitNearestFinderHandle finder_;
-  PixkitPaletteHandle palette_;
 };
 
-}  // namespace
-
-void DitherToPalette(const TDibImage& source, const TDibImage& target) {
-  if (!source.Bits || !target.Bits || !source.Info || !target.Info) return;
-  if (DibBitCount(source) != 24) return;
-  const int bits = DibBitCount(target);
-  if (bits != 1 && bits != 4 && bits != 8) return;
+template <int Bits>
+void diffuse_rows(const TDibImage& source, const TDibImage& target, PixkitNearestFinderHandle finder) {
   const int32_t width = DibWidth(source);
   const int32_t height = DibHeight(source);
-  if (width != DibWidth(target) || height != DibHeight(target) || width < 1 || height < 1) return;
-
-  std::vector<ErrorSlot> a(size_t(width) + 2, ErrorSlot{{0, 0, 0}});
-  std::vector<ErrorSlot> b(size_t(width) + 2, ErrorSlot{{0, 0, 0}});
-  const PixkitPaletteEntry* entries = target.LogPalette.palPalEntry;
+  // Every accumulator stays within 16 * 255 = 4080, so the sums never wrap.
+  std::vector<ErrorSlot> a(size_t(width) + 2, ErrorSlot{0, 0, 0, 0});
+  std::vector<ErrorSlot> b(size_t(width) + 2, ErrorSlot{0, 0, 0, 0});
+  // The target's LogPalette colours in the slot's lane order.
+  ErrorSlot chosen[256];
+  for (int i = 0; i < 256; ++i) {
+    const PixkitPaletteEntry& e = target.LogPalette.palPalEntry[i];
+    chosen[i] = ErrorSlot{int16_t(e.peBlue), int16_t(e.peGreen), int16_t(e.peRed), 0};
+  }
+  // Without a finder (no memory for one) every pixel asks the palette.
+  PixkitNearestCells cells{};
+  const bool has_cells = GetNearestCells(finder, &cells) != 0;
   bool right_to_left = false;
-  const CallFinder nearest(target.PaletteHandle);
 
   for (int32_t y = 0; y < height; ++y) {
     int32_t x = 0;
@@ -102,26 +104,59 @@ void DitherToPalette(const TDibImage& source, const TDibImage& target) {
       next = &b[size_t(width)];
     }
     right_to_left = !right_to_left;
-    *next = ErrorSlot{{0, 0, 0}};
+    *next = ErrorSlot{0, 0, 0, 0};
 
     const uint8_t* in = DibRow(source, y);
     uint8_t* out = DibRow(target, y);
+    // The current pixel's accumulators, carried in a register: the 7/16
+    // share goes straight into the next pixel's slot value, which no later
+    // step reads from memory (the buffer's next use assigns before it adds).
+    ErrorSlot incoming = *cur;
     for (int32_t n = 0; n < width; ++n, x += step, ++cur, --next) {
       const uint8_t* pixel = in + 3 * int64_t(x);
-      int v[3];
-      for (int c = 0; c < 3; ++c) v[c] = std::clamp(incoming_error(cur->channel[c]) + pixel[c], 0, 255);
-      const uint32_t colour = uint32_t(v[2]) | (uint32_t(v[1]) << 8) | (uint32_t(v[0]) << 16);
-      const unsigned i = nearest.index_of(colour);
-      put_index(out, bits, x, i);
-
-      const PixkitPaletteEntry& chosen = entries[i];
-      const int e[3] = {v[0] - chosen.peBlue, v[1] - chosen.peGreen, v[2] - chosen.peRed};
-      for (int c = 0; c < 3; ++c) {
-        next[-1].channel[c] = int16_t(e[c]);
-        next[1].channel[c] = add16(next[1].channel[c], 3 * e[c]);
-        next[0].channel[c] = add16(next[0].channel[c], 5 * e[c]);
-        cur[1].channel[c] = add16(cur[1].channel[c], 7 * e[c]);
+      const ErrorSlot source_levels{int16_t(pixel[0]), int16_t(pixel[1]), int16_t(pixel[2]), 0};
+      const ErrorSlot v = clamp_levels(incoming_error(incoming) + source_levels);
+      int blue = 0, green = 0, red = 0;
+      if constexpr (std::endian::native == std::endian::little) {
+        // One move out of the vector register, then the levels by shifts.
+        const uint64_t levels = std::bit_cast<uint64_t>(v);
+        blue = int(levels & 255u);
+        green = int((levels >> 16) & 255u);
+        red = int((levels >> 32) & 255u);
+      } else {
+        blue = v[0];
+        green = v[1];
+        red = v[2];
       }
+      const unsigned i =
+          (has_cells ? PixkitFindNearestInCells(&cells, finder, red, green, blue)
+                     : GetNearestPaletteIndex(target.PaletteHandle, uint32_t(red) | (uint32_t(green) << 8) |
+                                                                        (uint32_t(blue) << 16))) &
+          255u;
+      put_index<Bits>(out, x, i);
+
+      const ErrorSlot e = v - chosen[i];
+      next[-1] = e;
+      next[1] += 3 * e;
+      next[0] += 5 * e;
+      incoming = cur[1] + 7 * e;
     }
   }
+}
+
+}  // namespace
+
+void DitherToPalette(const TDibImage& source, const TDibImage& target) {
+  if (!source.Bits || !target.Bits || !source.Info || !target.Info) return;
+  if (DibBitCount(source) != 24) return;
+  const int bits = DibBitCount(target);
+  if (bits != 1 && bits != 4 && bits != 8) return;
+  const int32_t width = DibWidth(source);
+  const int32_t height = DibHeight(source);
+  if (width != DibWidth(target) || height != DibHeight(target) || width < 1 || height < 1) return;
+
+  const CallFinder finder(target.PaletteHandle);
+  if (bits == 8) diffuse_rows<8>(source, target, finder.get());
+  if (bits == 4) diffuse_rows<4>(source, target, finder.get());
+  if (bits == 1) diffuse_rows<1>(source, target, finder.get());
 }

@@ -85,3 +85,30 @@ TEST(NearestPalette, FinderAgreesWithTheQueryOnLatticeAndRepeatedColours) {
   EXPECT_EQ(CreateNearestFinder(nullptr), nullptr);
   EXPECT_EQ(FindNearestPaletteIndex(nullptr, 0), 0u);
 }
+
+TEST(NearestPalette, CellTableReadInlineAgreesWithThePlainSearch) {
+  // Few distinct lattice colours, many repeats: cells with long lists, with
+  // padded short lists and not yet made ones all occur.
+  std::mt19937 rng(5);
+  PixkitLogPalette log{};
+  log.palNumEntries = 256;
+  for (int i = 0; i < 256; ++i)
+    log.palPalEntry[i] = PixkitPaletteEntry{uint8_t((rng() % 6) * 48), uint8_t((rng() % 6) * 48),
+                                            uint8_t((rng() % 6) * 48), 0};
+  PixkitPaletteHandle h = CreatePalette(&log);
+  PixkitNearestFinderHandle finder = CreateNearestFinder(h);
+  PixkitNearestCells cells{};
+  ASSERT_EQ(GetNearestCells(finder, &cells), 1);
+  for (int pass = 0; pass < 2; ++pass) {
+    std::mt19937 colours(9);  // the same colours again once their cells are made
+    for (int i = 0; i < 100000; ++i) {
+      const uint32_t c = colours() & 0xFFFFFF;
+      ASSERT_EQ(PixkitFindNearestInCells(&cells, finder, int(c & 255), int((c >> 8) & 255), int(c >> 16)),
+                plain_nearest(log, c))
+          << std::hex << c;
+    }
+  }
+  DeleteNearestFinder(finder);
+  DeletePalette(h);
+  EXPECT_EQ(GetNearestCells(nullptr, &cells), 0);
+}

@@ -217,6 +217,51 @@ PIXKIT_API PixkitNearestFinderHandle CreateNearestFinder(PixkitPaletteHandle pal
 PIXKIT_API uint32_t FindNearestPaletteIndex(PixkitNearestFinderHandle finder, uint32_t colour);
 PIXKIT_API void DeleteNearestFinder(PixkitNearestFinderHandle finder);
 
+/* A finder's cell table, for a loop that cannot afford a call per colour.
+ * The colour cube is cut into 64 x 64 x 64 cells of 4 levels a side,
+ * numbered by red, then green, then blue (PixkitNearestCellOf). A word holds the indices of the entries that can be
+ * nearest inside its cell, in its four bytes, ascending, a shorter list
+ * repeating its last index. A word whose low byte exceeds its high byte
+ * holds no such list (not worked out yet, or too long): ask
+ * FindNearestPaletteIndex, which may fill the word in. colours holds every
+ * palette entry as red, green, blue and a zero byte. Both pointers stay
+ * valid until DeleteNearestFinder and are read only by the finder's thread.
+ * GetNearestCells returns 0 and leaves cells alone for a NULL finder. */
+typedef struct PixkitNearestCells {
+  const uint32_t *words;  /* 262144 words */
+  const uint8_t *colours; /* 256 x 4 bytes */
+} PixkitNearestCells;
+PIXKIT_API int GetNearestCells(PixkitNearestFinderHandle finder, PixkitNearestCells *cells);
+
+static inline uint32_t PixkitNearestCellOf(uint32_t r, uint32_t g, uint32_t b) {
+  return ((r & 0xFCu) << 10) | ((g & 0xFCu) << 4) | (b >> 2);
+}
+
+/* The nearest of the four entries of a list word to (r, g, b), 0..255 each.
+ * Distance and index form one key, so the smallest key is the smallest
+ * distance and, among equals, the lowest index. */
+static inline uint32_t PixkitNearestOfFour(const uint8_t *colours, uint32_t word, int r, int g, int b) {
+  uint32_t keys[4];
+  for (int k = 0; k < 4; ++k) {
+    const uint32_t i = (word >> (8 * k)) & 255u;
+    const uint8_t *e = colours + 4 * i;
+    const int dr = r - e[0], dg = g - e[1], db = b - e[2];
+    keys[k] = ((uint32_t)(dr * dr + dg * dg + db * db) << 8) | i;
+  }
+  const uint32_t low = keys[0] < keys[1] ? keys[0] : keys[1];
+  const uint32_t high = keys[2] < keys[3] ? keys[2] : keys[3];
+  return (low < high ? low : high) & 255u;
+}
+
+/* What FindNearestPaletteIndex gives for (r, g, b), 0..255 each, without a
+ * call when the cell's list is made. */
+static inline uint32_t PixkitFindNearestInCells(const PixkitNearestCells *cells,
+                                                PixkitNearestFinderHandle finder, int r, int g, int b) {
+  const uint32_t word = cells->words[PixkitNearestCellOf((uint32_t)r, (uint32_t)g, (uint32_t)b)];
+  if ((word & 255u) <= (word >> 24)) return PixkitNearestOfFour(cells->colours, word, r, g, b);
+  return FindNearestPaletteIndex(finder, (uint32_t)r | ((uint32_t)g << 8) | ((uint32_t)b << 16));
+}
+
 /* Called with the owner and a percentage 0..100 while a picture of that
  * owner is loaded or saved. Register NULL to stop. */
 typedef void (*PixkitProgressFn)(void *owner, int percent);

@@ -147,15 +147,56 @@ inline void channel_reach(int e, int lo, int side, int& nearest, int& farthest) 
 
 struct PixkitNearestFinder {
   const PixkitPalette* palette = nullptr;
-  // One word per fine cell. Low byte 0: not made yet. 1 to 3: that many
-  // palette indices follow in the word's upper bytes (most cells of real
-  // pictures need no more). kLongList: the upper 24 bits are an offset into
-  // long_lists, where a byte holding the length less one precedes the list.
-  static constexpr uint32_t kLongList = 4;
-  std::vector<uint32_t> cells = std::vector<uint32_t>(kFineCells, 0);
+  // One word per fine cell, laid out as pixkit.h describes for callers that
+  // read the table themselves: four indices per word, a shorter list
+  // repeating its last index, so that a lookup always tries four entries and
+  // never branches on the length (a repeat is the same distance and index and
+  // cannot change the answer). As no list descends, a low byte above the high
+  // byte marks the two other kinds of word: kNotMade, and kLongList in the
+  // low byte with the offset into long_lists in the upper three bytes (a byte
+  // with the length less one precedes the list there).
+  static constexpr uint32_t kNotMade = 1;
+  static constexpr uint32_t kLongList = 255;
+  static constexpr size_t kMaxLongOffset = size_t(255) << 16;  // keeps the high byte below 255
+  std::vector<uint32_t> cells = std::vector<uint32_t>(kFineCells, kNotMade);
   std::vector<uint8_t> long_lists;
   std::vector<uint8_t> scratch;
   std::vector<int> nearest_scratch;
+
+  std::array<uint8_t, 1024> colours{};  // red, green, blue, 0 per entry
+
+  static size_t fine_cell_of(int r, int g, int b) {
+    return PixkitNearestCellOf(uint32_t(r), uint32_t(g), uint32_t(b));
+  }
+
+  static bool is_list(uint32_t word) { return (word & 255u) <= (word >> 24); }
+
+  // Removes from scratch every entry that another entry beats throughout the
+  // fine cell at (lr, lg, lb): nearer everywhere, or as near somewhere and of
+  // a lower index. The difference of two squared distances is linear in each
+  // channel, so its largest value over the cell is at a corner, channel by
+  // channel. Beating is transitive, so the entry that wins at any colour of
+  // the cell is never removed, whichever entries remain to beat the others.
+  void drop_beaten_candidates(int lr, int lg, int lb) {
+    if (scratch.size() <= 1) return;
+    const auto widest_gain = [](int lo, int i, int j) {
+      const int hi = lo + kFineSide - 1;
+      return std::max(square(lo - i) - square(lo - j), square(hi - i) - square(hi - j));
+    };
+    size_t kept = 0;
+    for (size_t jj = 0; jj < scratch.size(); ++jj) {
+      const pixkit::Rgb& j = palette->entries[scratch[jj]];
+      bool beaten = false;
+      for (size_t ii = 0; ii < scratch.size() && !beaten; ++ii) {
+        if (ii == jj) continue;
+        const pixkit::Rgb& i = palette->entries[scratch[ii]];
+        const int most = widest_gain(lr, i.r, j.r) + widest_gain(lg, i.g, j.g) + widest_gain(lb, i.b, j.b);
+        beaten = most < 0 || (most == 0 && ii < jj);
+      }
+      if (!beaten) scratch[kept++] = scratch[jj];
+    }
+    scratch.resize(kept);
+  }
 
   // Makes the fine cell's list from its coarse cell's list; false when it
   // would not fit (the coarse list then answers for it).
@@ -178,14 +219,15 @@ struct PixkitNearestFinder {
     scratch.clear();
     for (const uint8_t* c = list; c != end; ++c)
       if (nearest_scratch[size_t(c - list)] <= bound) scratch.push_back(*c);
-    if (scratch.size() <= 3) {
-      uint32_t word = uint32_t(scratch.size());
-      for (size_t i = 0; i < scratch.size(); ++i) word |= uint32_t(scratch[i]) << (8 * (i + 1));
+    drop_beaten_candidates(lr, lg, lb);
+    if (scratch.size() <= 4) {
+      uint32_t word = 0;
+      for (size_t i = 0; i < 4; ++i) word |= uint32_t(scratch[std::min(i, scratch.size() - 1)]) << (8 * i);
       cells[cell] = word;
       return true;
     }
     const size_t offset = long_lists.size();
-    if (offset + scratch.size() + 1 >= (size_t(1) << 24)) return false;
+    if (offset >= kMaxLongOffset) return false;
     long_lists.push_back(uint8_t(scratch.size() - 1));
     long_lists.insert(long_lists.end(), scratch.begin(), scratch.end());
     cells[cell] = uint32_t(offset << 8) | kLongList;
@@ -193,15 +235,14 @@ struct PixkitNearestFinder {
   }
 
   uint32_t nearest(int r, int g, int b) {
-    const size_t cell = size_t((((r >> kFineShift) * kFinePerChannel) + (g >> kFineShift)) * kFinePerChannel +
-                               (b >> kFineShift));
-    if (cells[cell] == 0 && !make_fine_cell(cell, r, g, b))
-      return nearest_among_candidates(*palette, r, g, b);
-    const uint32_t word = cells[cell];
-    const uint32_t tag = word & 255u;
-    if (tag < kLongList) {
-      uint8_t inline_list[3] = {uint8_t(word >> 8), uint8_t(word >> 16), uint8_t(word >> 24)};
-      return nearest_in_list(*palette, inline_list, inline_list + tag, r, g, b);
+    const size_t cell = fine_cell_of(r, g, b);
+    uint32_t word = cells[cell];
+    if (is_list(word)) [[likely]]
+      return PixkitNearestOfFour(colours.data(), word, r, g, b);
+    if (word == kNotMade) {
+      if (!make_fine_cell(cell, r, g, b)) return nearest_among_candidates(*palette, r, g, b);
+      word = cells[cell];
+      if (is_list(word)) return PixkitNearestOfFour(colours.data(), word, r, g, b);
     }
     const uint8_t* list = long_lists.data() + (word >> 8);
     return nearest_in_list(*palette, list + 1, list + 2 + list[0], r, g, b);
@@ -244,6 +285,11 @@ PIXKIT_API PixkitNearestFinderHandle CreateNearestFinder(PixkitPaletteHandle pal
     std::call_once(palette->table_made, make_candidate_table, std::ref(*palette));
     auto* finder = new PixkitNearestFinder;
     finder->palette = palette;
+    for (size_t i = 0; i < palette->entries.size(); ++i) {
+      finder->colours[4 * i] = palette->entries[i].r;
+      finder->colours[4 * i + 1] = palette->entries[i].g;
+      finder->colours[4 * i + 2] = palette->entries[i].b;
+    }
     return finder;
   } catch (...) {
     return nullptr;
@@ -258,6 +304,13 @@ PIXKIT_API uint32_t FindNearestPaletteIndex(PixkitNearestFinderHandle finder, ui
   } catch (...) {
     return nearest_among_candidates(*finder->palette, r, g, b);  // no room to keep the fine cell
   }
+}
+
+PIXKIT_API int GetNearestCells(PixkitNearestFinderHandle finder, PixkitNearestCells* cells) {
+  if (!finder || !cells) return 0;
+  cells->words = finder->cells.data();
+  cells->colours = finder->colours.data();
+  return 1;
 }
 
 PIXKIT_API void DeleteNearestFinder(PixkitNearestFinderHandle finder) { delete finder; }
