@@ -25,6 +25,7 @@
 #include "opened_paths.h"
 #include "rx_spin_edit.h"
 #include "source_drop.h"
+#include "window_arguments.h"
 
 namespace {
 
@@ -196,4 +197,12 @@ TEST_F(DesktopProgram, MinimumSizeKeepsEveryControlInView) {
           << control->geometry().bottom() << " in " << parent->width() << "x" << parent->height();
     }
   }
+}
+
+TEST(WindowArguments, HelpIsAnOptionAndADoubleDashEndsTheOptions) {
+  const WindowArguments help = ParseWindowArguments({"a.jpg", "--help"});
+  EXPECT_TRUE(help.show_help);
+  const WindowArguments files = ParseWindowArguments({"a.jpg", "--", "--help", "-h"});
+  EXPECT_FALSE(files.show_help);
+  EXPECT_EQ(files.paths, (QStringList{"a.jpg", "--help", "-h"}));
 }
