@@ -127,7 +127,7 @@ void draw_through_qt(QPainter& painter, const QRect& dest, const TDibImage& imag
 int32_t ScaleRows24(const DibRowSink& sink, int32_t dest_x, int32_t dest_y, int32_t dest_width,
                     int32_t dest_height, const TDibImage& image, int32_t src_x, int32_t rows_above,
                     int32_t src_width, int32_t src_height) {
-  if (!has_pixels(image) || DibBitCount(image) != 24) return 0;
+  if (!DibHoldsPixels(image, 24)) return 0;
   return scale_rows<3>(sink, dest_x, dest_y, dest_width, dest_height, image, src_x, rows_above, src_width,
                        src_height);
 }
@@ -135,7 +135,7 @@ int32_t ScaleRows24(const DibRowSink& sink, int32_t dest_x, int32_t dest_y, int3
 int32_t ScaleRows8(const DibRowSink& sink, int32_t dest_x, int32_t dest_y, int32_t dest_width,
                    int32_t dest_height, const TDibImage& image, int32_t src_x, int32_t rows_above,
                    int32_t src_width, int32_t src_height) {
-  if (!has_pixels(image) || DibBitCount(image) != 8) return 0;
+  if (!DibHoldsPixels(image, 8)) return 0;
   return scale_rows<1>(sink, dest_x, dest_y, dest_width, dest_height, image, src_x, rows_above, src_width,
                        src_height);
 }

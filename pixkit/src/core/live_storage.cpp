@@ -39,25 +39,34 @@ void register_storage(TDibImage& dib, DibStorage* storage) {
   dib.LibraryReserved1 = reinterpret_cast<void*>(r.last_serial);
 }
 
+namespace {
+
+// The registry's entry for the record's storage, when that storage is still
+// the one the record was made with. Call with the registry's mutex held.
+auto live_entry_of(Registry& r, const TDibImage& dib) {
+  const auto entry = r.serial_of.find(static_cast<const DibStorage*>(dib.Storage));
+  if (entry != r.serial_of.end() && entry->second != serial_in(dib)) return r.serial_of.end();
+  return entry;
+}
+
+}  // namespace
+
 DibStorage* live_storage_of(const TDibImage* dib) {
   if (!dib || !dib->Storage) return nullptr;
-  auto* storage = static_cast<DibStorage*>(dib->Storage);
   Registry& r = registry();
   std::lock_guard<std::mutex> lock(r.mutex);
-  const auto entry = r.serial_of.find(storage);
-  if (entry == r.serial_of.end() || entry->second != serial_in(*dib)) return nullptr;
-  return storage;
+  if (live_entry_of(r, *dib) == r.serial_of.end()) return nullptr;
+  return static_cast<DibStorage*>(dib->Storage);
 }
 
 DibStorage* unregister_storage(const TDibImage* dib) {
   if (!dib || !dib->Storage) return nullptr;
-  auto* storage = static_cast<DibStorage*>(dib->Storage);
   Registry& r = registry();
   std::lock_guard<std::mutex> lock(r.mutex);
-  const auto entry = r.serial_of.find(storage);
-  if (entry == r.serial_of.end() || entry->second != serial_in(*dib)) return nullptr;
+  const auto entry = live_entry_of(r, *dib);
+  if (entry == r.serial_of.end()) return nullptr;
   r.serial_of.erase(entry);
-  return storage;
+  return static_cast<DibStorage*>(dib->Storage);
 }
 
 }  // namespace pixkit
