@@ -45,8 +45,10 @@ void TMainForm::AddPDFBtnClick() {
   // Every setting is read once here and holds for the whole run.
   const SettingsFileContent settings = ContentFromForm(*this);
   const WatermarkJob job = JobFromSettings(settings, this);
-  const BatchOutcome outcome =
-      RunBatch(job, [this](const std::string& line) { AppendLog(QString::fromStdString(line)); });
+  BatchControl control;
+  control.workers = 1;  // on the window's thread, which the library's progress reaches
+  const BatchOutcome outcome = RunBatch(
+      job, [this](const std::string& line) { AppendLog(QString::fromStdString(line)); }, control);
   if (outcome.refused) {
     dialogs_.show_message(this, kErrorCaption, OverwriteRefusedMessage(outcome.overwritten_source));
     return;

@@ -1,10 +1,16 @@
-// The batch loop: load, promote, stamp, reduce, save, release; one source
-// at a time, in list order.
+// The batch loop: load, promote, stamp, reduce, save, release, for each
+// source on one of several workers; the log comes out in list order.
+#include <sched.h>
+
+#include <algorithm>
 #include <filesystem>
+#include <mutex>
 #include <new>
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <system_error>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -41,83 +47,347 @@ void create_output_folder(const std::string& folder) {
   std::filesystem::create_directories(path, ignored);
 }
 
-void stamp_one_source(const WatermarkJob& job, const LogSink& log, const std::string& source, int row,
-                      BatchOutcome& outcome) {
-  int reason = PIXKIT_REASON_NONE;
-  TDibImage record = OpenDibEx(source.c_str(), 0, job.owner, &reason);
-  RecordRelease release(record);
-  if (record.Bits == nullptr) {
-    log("Fehler: Die Datei " + LogPathText(source) + " konnte nicht geladen werden! (" +
-        LoadFailureText(reason) + ")");
-    ++outcome.sources_failed;
-    return;
-  }
-  // Only a source that loaded gets its folder: a job listing files that
-  // are gone leaves no empty folders behind.
-  const std::string folder = OutputFolder(source, job.out_dir);
-  const std::string output = folder + FileNamePart(source);
-  create_output_folder(folder);
+// One listed entry of the run's shard.
+struct Entry {
+  std::string source;  // as opened
+  int row = 0;         // SourceExtensionRow; 0: passed over
+};
 
-  // The passes address every pixel as three bytes: palette and 16-bit
-  // pictures are promoted, and a 32-bit picture keeps its alpha aside.
-  const int bit_count = DibBitCount(record);
-  AlphaPlane alpha;
-  if (bit_count == 32) {
-    alpha = SetAlphaAside(record);
-  } else if (bit_count != 24) {
-    DepthUpTo(record, 24);
-  }
-  log(LogPathText(source) + " geladen...");
+// Hands each entry's lines on in list order: the lines of the entry at
+// the front go straight out, those of later entries wait until every
+// earlier entry is done.
+class OrderedLog {
+ public:
+  OrderedLog(const LogSink& sink, size_t entries) : sink_(sink), slots_(entries) {}
 
-  if (job.add_picture && job.watermark != nullptr) StampPicture(record, *job.watermark, job.picture);
-  if (job.add_text) StampText(record, job.text);
-
-  if (bit_count == 32) {
-    RestoreAlpha(record, alpha);
-  } else if (bit_count != 24) {
-    DepthDownTo(record, bit_count);
+  void line(size_t entry, std::string text) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (entry == front_)
+      sink_(text);
+    else
+      slots_[entry].waiting.push_back(std::move(text));
   }
 
-  if (SaveDibEx(&record, output.c_str(), row + 2, job.owner, &reason) == 1) {
-    log(LogPathText(output) + " geschrieben...");
-    ++outcome.sources_written;
-  } else {
-    log("Fehler: Die Datei " + LogPathText(output) + " konnte nicht geschrieben werden! (" +
-        SaveFailureText(reason) + ")");
-    ++outcome.sources_failed;
+  void done(size_t entry) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    slots_[entry].done = true;
+    while (front_ < slots_.size()) {
+      Slot& slot = slots_[front_];
+      for (const std::string& text : slot.waiting) sink_(text);
+      std::vector<std::string>().swap(slot.waiting);
+      if (!slot.done) break;
+      ++front_;
+    }
   }
+
+  // After every worker has stopped.
+  void last_line(const std::string& text) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    sink_(text);
+  }
+
+ private:
+  struct Slot {
+    std::vector<std::string> waiting;
+    bool done = false;
+  };
+  const LogSink& sink_;
+  std::mutex mutex_;
+  std::vector<Slot> slots_;
+  size_t front_ = 0;
+};
+
+class Run;
+
+// The library's progress of the source a worker has in hand.
+struct WorkerProgress {
+  Run* run = nullptr;
+  int load_percent = 0;  // written and read under the run's progress lock
+  int save_percent = 0;
+  bool saving = false;
+  bool busy = false;
+};
+
+class Run {
+ public:
+  Run(const WatermarkJob& job, const LogSink& sink, const BatchControl& control, std::vector<Entry> entries)
+      : job_(job), control_(control), entries_(std::move(entries)), log_(sink, entries_.size()) {
+    for (const Entry& entry : entries_)
+      if (entry.row != 0) ++progress_.total;
+  }
+
+  // Runs the entries on the given number of workers.
+  void work(int workers) {
+    workers = std::max(1, std::min<int>(workers, int(entries_.size())));
+    workers_ = std::vector<WorkerProgress>(size_t(workers));
+    for (WorkerProgress& p : workers_) p.run = this;
+    if (workers == 1) {
+      worker(workers_[0]);
+      return;
+    }
+    std::vector<std::thread> threads;
+    threads.reserve(size_t(workers));
+    try {
+      for (int w = 0; w < workers; ++w) threads.emplace_back([this, w] { worker(workers_[size_t(w)]); });
+    } catch (const std::system_error&) {
+      // Fewer threads than asked for: those that started share the list,
+      // and with none this thread works through it.
+    }
+    if (threads.empty()) worker(workers_[0]);
+    for (std::thread& thread : threads) thread.join();
+  }
+
+  BatchOutcome finish() {
+    if (!outcome_.aborted) {
+      outcome_.cancelled = next_ < entries_.size();
+      log_.last_line(outcome_.cancelled ? "Abgebrochen..." : "Fertig...");
+    }
+    return outcome_;
+  }
+
+  static void library_progress(void* owner, int percent) {
+    auto* worker = static_cast<WorkerProgress*>(owner);
+    worker->run->worker_progress(*worker, percent);
+  }
+
+ private:
+  // The next entry to work on, or none when the list is through, the run
+  // was cancelled or an error stopped it.
+  std::optional<size_t> take_entry() {
+    std::lock_guard<std::mutex> lock(hand_out_mutex_);
+    if (stopped_ || next_ >= entries_.size()) return std::nullopt;
+    if (control_.cancel && control_.cancel->load()) {
+      stopped_ = true;
+      return std::nullopt;
+    }
+    return next_++;
+  }
+
+  void worker(WorkerProgress& progress) {
+    while (std::optional<size_t> index = take_entry()) {
+      const Entry& entry = entries_[*index];
+      if (entry.row == 0) {
+        // Passed over, but said so: the file dialog offers more types than
+        // the run writes. No folder is made for it.
+        log_.line(*index, LogPathText(entry.source) + " übersprungen: dieser Dateityp wird nicht bearbeitet");
+        count([](BatchOutcome& o) { ++o.sources_skipped; });
+        log_.done(*index);
+        continue;
+      }
+      begin_source(progress);
+      // An error that escapes a step stops the run; the source counts
+      // neither as written nor as failed.
+      std::optional<bool> written;
+      try {
+        written = stamp_one_source(*index, entry, progress);
+      } catch (const std::bad_alloc&) {
+        stop_with_error(*index, true, std::string());
+      } catch (const std::exception& error) {
+        stop_with_error(*index, false, error.what());
+      } catch (...) {
+        stop_with_error(*index, false, std::string());
+      }
+      end_source(progress, written);
+      log_.done(*index);
+    }
+  }
+
+  bool stamp_one_source(size_t index, const Entry& entry, WorkerProgress& progress) {
+    PixkitCallOptions call{};
+    call.jpeg_quality = job_.jpeg_quality;
+    if (control_.progress) {
+      call.progress = &Run::library_progress;
+      call.progress_owner = &progress;
+    } else {
+      call.progress_owner = job_.owner;  // the handler registered for it
+    }
+    const std::string& source = entry.source;
+    int reason = PIXKIT_REASON_NONE;
+    TDibImage record = OpenDibWith(source.c_str(), &call, &reason);
+    RecordRelease release(record);
+    if (record.Bits == nullptr) {
+      log_.line(index, "Fehler: Die Datei " + LogPathText(source) + " konnte nicht geladen werden! (" +
+                           LoadFailureText(reason) + ")");
+      return false;
+    }
+    // Only a source that loaded gets its folder: a job listing files that
+    // are gone leaves no empty folders behind.
+    const std::string folder = OutputFolder(source, job_.out_dir);
+    const std::string output = folder + FileNamePart(source);
+    create_output_folder(folder);
+
+    // The passes address every pixel as three bytes: palette and 16-bit
+    // pictures are promoted, and a 32-bit picture keeps its alpha aside.
+    const int bit_count = DibBitCount(record);
+    AlphaPlane alpha;
+    if (bit_count == 32) {
+      alpha = SetAlphaAside(record);
+    } else if (bit_count != 24) {
+      DepthUpTo(record, 24);
+    }
+    log_.line(index, LogPathText(source) + " geladen...");
+
+    if (job_.add_picture && job_.watermark != nullptr) StampPicture(record, *job_.watermark, job_.picture);
+    if (job_.add_text) StampText(record, job_.text);
+
+    if (bit_count == 32) {
+      RestoreAlpha(record, alpha);
+    } else if (bit_count != 24) {
+      DepthDownTo(record, bit_count);
+    }
+
+    if (control_.progress) {
+      std::lock_guard<std::mutex> lock(progress_mutex_);
+      progress.saving = true;
+    }
+    if (SaveDibWith(&record, output.c_str(), entry.row + 2, &call, &reason) == 1) {
+      log_.line(index, LogPathText(output) + " geschrieben...");
+      return true;
+    }
+    log_.line(index, "Fehler: Die Datei " + LogPathText(output) + " konnte nicht geschrieben werden! (" +
+                         SaveFailureText(reason) + ")");
+    return false;
+  }
+
+  template <class Change>
+  void count(Change change) {
+    std::lock_guard<std::mutex> lock(outcome_mutex_);
+    change(outcome_);
+  }
+
+  // The first error in list order is the one reported; the run hands out
+  // nothing more.
+  void stop_with_error(size_t index, bool out_of_memory, const std::string& reason) {
+    {
+      std::lock_guard<std::mutex> lock(hand_out_mutex_);
+      stopped_ = true;
+    }
+    std::lock_guard<std::mutex> lock(outcome_mutex_);
+    if (outcome_.aborted && index > aborted_at_) return;
+    outcome_.aborted = true;
+    aborted_at_ = index;
+    outcome_.out_of_memory = out_of_memory;
+    outcome_.abort_reason = reason;
+  }
+
+  void begin_source(WorkerProgress& progress) {
+    count([](BatchOutcome& o) { ++o.sources_recognised; });
+    if (!control_.progress) return;
+    std::lock_guard<std::mutex> lock(progress_mutex_);
+    progress = WorkerProgress{this, 0, 0, false, true};
+    ++progress_.started;
+    report();
+  }
+
+  void end_source(WorkerProgress& progress, std::optional<bool> written) {
+    if (written) count([ok = *written](BatchOutcome& o) { ++(ok ? o.sources_written : o.sources_failed); });
+    if (!control_.progress) return;
+    std::lock_guard<std::mutex> lock(progress_mutex_);
+    progress.busy = false;
+    ++progress_.finished;
+    report();
+  }
+
+  void worker_progress(WorkerProgress& worker, int percent) {
+    std::lock_guard<std::mutex> lock(progress_mutex_);
+    (worker.saving ? worker.save_percent : worker.load_percent) = std::clamp(percent, 0, 100);
+    report();
+  }
+
+  // Under the progress lock.
+  void report() {
+    if (progress_.total <= 0) return;
+    double in_flight = 0;
+    for (const WorkerProgress& w : workers_)
+      if (w.busy) in_flight += (w.load_percent + w.save_percent) / 200.0;
+    const double fraction = std::min(1.0, (progress_.finished + in_flight) / progress_.total);
+    progress_.fraction = std::max(progress_.fraction, fraction);
+    control_.progress(progress_);
+  }
+
+  const WatermarkJob& job_;
+  const BatchControl& control_;
+  const std::vector<Entry> entries_;
+  OrderedLog log_;
+
+  std::mutex hand_out_mutex_;
+  size_t next_ = 0;
+  bool stopped_ = false;
+
+  std::mutex outcome_mutex_;
+  BatchOutcome outcome_;
+  size_t aborted_at_ = 0;
+
+  std::mutex progress_mutex_;
+  BatchProgress progress_;
+  std::vector<WorkerProgress> workers_;
+};
+
+std::vector<std::string> opened_sources(const WatermarkJob& job) {
+  // The list keeps its paths as stored; relative ones are opened from the
+  // settings file's folder, and the log names what was opened.
+  std::vector<std::string> sources;
+  sources.reserve(job.sources.size());
+  for (const std::string& listed : job.sources)
+    sources.push_back(OpenedSourcePath(listed, job.sources_folder));
+  return sources;
+}
+
+bool valid_shard(const BatchControl& control) {
+  return control.shard_count >= 1 && control.shard_index >= 0 && control.shard_index < control.shard_count;
+}
+
+// The entries of the control's shard, in list order.
+std::vector<Entry> shard_entries(std::vector<std::string>& sources, const BatchControl& control) {
+  std::vector<Entry> entries;
+  const size_t step = size_t(control.shard_count);
+  for (size_t i = size_t(control.shard_index); i < sources.size(); i += step) {
+    const int row = SourceExtensionRow(sources[i]);
+    entries.push_back(Entry{std::move(sources[i]), row});
+  }
+  return entries;
 }
 
 }  // namespace
 
-BatchOutcome RunBatch(const WatermarkJob& job, const LogSink& log) {
+int DefaultWorkerCount() {
+  cpu_set_t set;
+  CPU_ZERO(&set);
+  if (sched_getaffinity(0, sizeof set, &set) == 0) {
+    const int count = CPU_COUNT(&set);
+    if (count > 0) return count;
+  }
+  return std::max(1u, std::thread::hardware_concurrency());
+}
+
+BatchPlan PlanBatch(const WatermarkJob& job, const BatchControl& control) {
+  BatchPlan plan;
+  std::vector<std::string> sources = opened_sources(job);
+  if (std::optional<std::string> overwritten = FirstOverwrittenSource(sources, job.out_dir)) {
+    plan.refused = true;
+    plan.overwritten_source = std::move(*overwritten);
+    return plan;
+  }
+  if (!valid_shard(control)) return plan;
+  for (Entry& entry : shard_entries(sources, control))
+    plan.entries.push_back(
+        PlannedSource{entry.source, entry.row == 0 ? std::string() : OutputPath(entry.source, job.out_dir)});
+  return plan;
+}
+
+BatchOutcome RunBatch(const WatermarkJob& job, const LogSink& log, const BatchControl& control) {
   BatchOutcome outcome;
   try {
-    // The list keeps its paths as stored; relative ones are opened from
-    // the settings file's folder, and the log names what was opened.
-    std::vector<std::string> sources;
-    sources.reserve(job.sources.size());
-    for (const std::string& listed : job.sources)
-      sources.push_back(OpenedSourcePath(listed, job.sources_folder));
+    std::vector<std::string> sources = opened_sources(job);
     if (std::optional<std::string> overwritten = FirstOverwrittenSource(sources, job.out_dir)) {
       outcome.refused = true;
       outcome.overwritten_source = std::move(*overwritten);
       return outcome;
     }
-    SetJPEGQual(job.jpeg_quality);
-    for (const std::string& source : sources) {
-      const int row = SourceExtensionRow(source);
-      if (row == 0) {
-        // Passed over, but said so: the file dialog offers more types than
-        // the run writes. No folder is made for it.
-        log(LogPathText(source) + " übersprungen: dieser Dateityp wird nicht bearbeitet");
-        ++outcome.sources_skipped;
-        continue;
-      }
-      ++outcome.sources_recognised;
-      stamp_one_source(job, log, source, row, outcome);
-    }
-    log("Fertig...");
+    if (!valid_shard(control)) throw std::invalid_argument("invalid shard");
+    Run run(job, log, control, shard_entries(sources, control));
+    run.work(control.workers > 0 ? control.workers : DefaultWorkerCount());
+    return run.finish();
   } catch (const std::bad_alloc&) {
     outcome.aborted = true;
     outcome.out_of_memory = true;

@@ -163,8 +163,10 @@ PIXKIT_API TDibImage OpenDibEx(const char *path, int reserved, void *owner, int 
  * (PIXKIT_REASON_*, PIXKIT_REASON_NONE on success) when reason is not NULL. */
 PIXKIT_API int SaveDibEx(const TDibImage *dib, const char *path, int format, void *owner, int *reason);
 
-/* Quality (1..100, clamped) of later JPEG writes. The default is 75. */
+/* Quality (1..100, clamped) of later JPEG writes that do not name their
+ * own. The default is 75. GetJPEGQual gives the value in force. */
 PIXKIT_API void SetJPEGQual(int quality);
+PIXKIT_API int GetJPEGQual(void);
 
 /* File-dialog filter of every readable format, "description|patterns|...",
  * zero-terminated, owned by the library and valid for its lifetime. */
@@ -266,6 +268,22 @@ static inline uint32_t PixkitFindNearestInCells(const PixkitNearestCells *cells,
  * owner is loaded or saved. Register NULL to stop. */
 typedef void (*PixkitProgressFn)(void *owner, int percent);
 PIXKIT_API void SetDibProgressHandler(void *owner, PixkitProgressFn handler);
+
+/* What one OpenDibWith or SaveDibWith call uses in place of the library's
+ * settings, so that several threads can load and save with their own
+ * values at once. Zero every field for the library's settings. */
+typedef struct PixkitCallOptions {
+  int jpeg_quality;           /* 1..100 (clamped); 0: the value SetJPEGQual set */
+  PixkitProgressFn progress;  /* called on the calling thread with progress_owner;
+                                 NULL: the handler registered for progress_owner */
+  void *progress_owner;
+} PixkitCallOptions;
+
+/* OpenDibEx and SaveDibEx with per-call options (NULL: the library's
+ * settings, no progress). */
+PIXKIT_API TDibImage OpenDibWith(const char *path, const PixkitCallOptions *options, int *reason);
+PIXKIT_API int SaveDibWith(const TDibImage *dib, const char *path, int format, const PixkitCallOptions *options,
+                           int *reason);
 
 /* Largest picture any reader accepts, checked before allocating. Defaults:
  * 32768 pixels a side, 250 million pixels. Meant for tests and fuzzing;

@@ -68,7 +68,7 @@ Result<Picture> decode_any(ByteSpan file) {
   return fail("unknown file format");
 }
 
-Status encode_as(int format, const PictureView& view, OutputFile& out) {
+Status encode_as(int format, const PictureView& view, OutputFile& out, int jpeg_quality) {
   switch (format) {
     case PIXKIT_FORMAT_BMP:
     case PIXKIT_FORMAT_DIB:
@@ -82,7 +82,7 @@ Status encode_as(int format, const PictureView& view, OutputFile& out) {
       return encode_ilbm(view, out);
     case PIXKIT_FORMAT_JIF:
     case PIXKIT_FORMAT_JPG:
-      return encode_jpeg(view, out, g_jpeg_quality.load());
+      return encode_jpeg(view, out, jpeg_quality);
     case PIXKIT_FORMAT_PCX:
       return encode_pcx(view, out);
     case PIXKIT_FORMAT_TGA:
@@ -96,12 +96,27 @@ Status encode_as(int format, const PictureView& view, OutputFile& out) {
   }
 }
 
-TDibImage open_dib(const char* path, void* owner, int& reason) {
+int clamped_quality(int quality) { return quality < 1 ? 1 : quality > 100 ? 100 : quality; }
+
+// The options of one call, with the library's settings filled in.
+PixkitCallOptions options_of_call(const PixkitCallOptions* options, void* owner) {
+  PixkitCallOptions call{};
+  call.jpeg_quality = g_jpeg_quality.load();
+  call.progress_owner = owner;
+  if (options) {
+    if (options->jpeg_quality != 0) call.jpeg_quality = clamped_quality(options->jpeg_quality);
+    call.progress = options->progress;
+    call.progress_owner = options->progress_owner;
+  }
+  return call;
+}
+
+TDibImage open_dib(const char* path, const PixkitCallOptions& call, int& reason) {
   if (!path) {
     reason = PIXKIT_REASON_NOT_FOUND;
     return empty_record();
   }
-  ProgressScope progress(owner);
+  ProgressScope progress(call.progress_owner, call.progress);
   std::vector<uint8_t> bytes;
   {
     uint64_t size = 0;
@@ -128,7 +143,7 @@ TDibImage open_dib(const char* path, void* owner, int& reason) {
   return dib;
 }
 
-int save_dib(const TDibImage* dib, const char* path, int format, void* owner, int& reason) {
+int save_dib(const TDibImage* dib, const char* path, int format, const PixkitCallOptions& call, int& reason) {
   std::vector<Rgb> palette;
   Metadata metadata;
   if (!path) {
@@ -140,10 +155,11 @@ int save_dib(const TDibImage* dib, const char* path, int format, void* owner, in
     reason = PIXKIT_REASON_NO_PICTURE;
     return 0;
   }
-  ProgressScope progress(owner);
+  ProgressScope progress(call.progress_owner, call.progress);
   report_progress(0, 1);
   Status status = save_atomically(
-      path, [&](OutputFile& out) { return encode_as(format, view.value(), out); }, &reason);
+      path, [&](OutputFile& out) { return encode_as(format, view.value(), out, call.jpeg_quality); },
+      &reason);
   if (!status.ok()) return 0;
   report_progress(1, 1);
   return 1;
@@ -163,11 +179,11 @@ TDibImage open_dib_from_memory(ByteSpan file) {
 
 extern "C" {
 
-PIXKIT_API TDibImage OpenDibEx(const char* path, int /*reserved*/, void* owner, int* reason) {
+PIXKIT_API TDibImage OpenDibWith(const char* path, const PixkitCallOptions* options, int* reason) {
   int why = PIXKIT_REASON_NONE;
   TDibImage dib;
   try {
-    dib = open_dib(path, owner, why);
+    dib = open_dib(path, options_of_call(options, nullptr), why);
   } catch (...) {
     // Only a failed allocation throws here.
     dib = empty_record();
@@ -177,15 +193,21 @@ PIXKIT_API TDibImage OpenDibEx(const char* path, int /*reserved*/, void* owner, 
   return dib;
 }
 
+PIXKIT_API TDibImage OpenDibEx(const char* path, int /*reserved*/, void* owner, int* reason) {
+  const PixkitCallOptions call = options_of_call(nullptr, owner);
+  return OpenDibWith(path, &call, reason);
+}
+
 PIXKIT_API TDibImage OpenDib(const char* path, int reserved, void* owner) {
   return OpenDibEx(path, reserved, owner, nullptr);
 }
 
-PIXKIT_API int SaveDibEx(const TDibImage* dib, const char* path, int format, void* owner, int* reason) {
+PIXKIT_API int SaveDibWith(const TDibImage* dib, const char* path, int format,
+                           const PixkitCallOptions* options, int* reason) {
   int why = PIXKIT_REASON_NONE;
   int written = 0;
   try {
-    written = save_dib(dib, path, format, owner, why);
+    written = save_dib(dib, path, format, options_of_call(options, nullptr), why);
   } catch (...) {
     written = 0;
     why = PIXKIT_REASON_TOO_LARGE;
@@ -195,13 +217,18 @@ PIXKIT_API int SaveDibEx(const TDibImage* dib, const char* path, int format, voi
   return written;
 }
 
+PIXKIT_API int SaveDibEx(const TDibImage* dib, const char* path, int format, void* owner, int* reason) {
+  const PixkitCallOptions call = options_of_call(nullptr, owner);
+  return SaveDibWith(dib, path, format, &call, reason);
+}
+
 PIXKIT_API int SaveDib(const TDibImage* dib, const char* path, int format, void* owner) {
   return SaveDibEx(dib, path, format, owner, nullptr);
 }
 
-PIXKIT_API void SetJPEGQual(int quality) {
-  g_jpeg_quality.store(quality < 1 ? 1 : quality > 100 ? 100 : quality);
-}
+PIXKIT_API void SetJPEGQual(int quality) { g_jpeg_quality.store(clamped_quality(quality)); }
+
+PIXKIT_API int GetJPEGQual(void) { return g_jpeg_quality.load(); }
 
 PIXKIT_API const char* GetDIBOpenFilter(void) {
   return "Alle "

@@ -26,6 +26,12 @@ ProgressScope::ProgressScope(void* owner) {
   t_current.handler = it->second;
 }
 
+ProgressScope::ProgressScope(void* owner, void (*handler)(void*, int)) : ProgressScope(owner) {
+  if (!handler) return;
+  t_current.owner = owner;
+  t_current.handler = handler;
+}
+
 ProgressScope::~ProgressScope() { t_current = CurrentProgress{}; }
 
 void report_progress(uint64_t done, uint64_t total) {

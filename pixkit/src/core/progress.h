@@ -8,7 +8,11 @@ namespace pixkit {
 // Set for the duration of one OpenDib or SaveDib on this thread.
 class ProgressScope {
  public:
+  // The handler registered for owner, if any.
   explicit ProgressScope(void* owner);
+  // handler itself, called with owner; a null handler falls back to the
+  // registered one.
+  ProgressScope(void* owner, void (*handler)(void*, int));
   ~ProgressScope();
   ProgressScope(const ProgressScope&) = delete;
   ProgressScope& operator=(const ProgressScope&) = delete;
