@@ -4,11 +4,13 @@
 #include <cstdint>
 
 #include "pixkit/pixkit.h"
+#include "run/watermark_extras.h"
 
 struct PictureStampSettings {
   int position = 9;       // placement index 0..10
   int64_t margin = 20;    // pixels
   int transparency = 50;  // 0..100; values outside are taken as the nearest end
+  PictureExtras extras;   // all off: the plain pass
 };
 
 // image and watermark are 24-bit records; anything else is left alone, as is

@@ -8,6 +8,7 @@
 #include "pixkit/pixkit.h"
 #include "run/placement.h"
 #include "run/text_font.h"
+#include "run/watermark_extras.h"
 
 struct TextStampSettings {
   // The memo's whole text (UTF-8) as the memo or the settings file holds it;
@@ -17,6 +18,7 @@ struct TextStampSettings {
   int position = 4;       // placement index 0..8
   int64_t margin = 20;    // pixels
   int transparency = 75;  // 0..100; values outside are taken as the nearest end
+  TextExtras extras;      // all off: the plain pass
 };
 
 // The memo's lines as the memo reports them: lines end at CR LF, LF or CR; an
