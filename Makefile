@@ -3,10 +3,11 @@
 BUILD_DIR ?= build
 ASAN_DIR ?= build-asan
 FUZZ_DIR ?= build-fuzz
+TSAN_DIR ?= build-tsan
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 15
 
-.PHONY: deps build run test test-release test-asan fuzz-smoke bench package clean
+.PHONY: deps build run test test-release test-asan test-tsan fuzz-smoke bench package clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -18,7 +19,7 @@ build: deps
 run: build
 	@bash scripts/start.sh $(BUILD_DIR)
 
-test: test-release test-asan fuzz-smoke
+test: test-release test-asan test-tsan fuzz-smoke
 
 test-release: build
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
@@ -28,6 +29,14 @@ test-asan: deps
 	cmake --build $(ASAN_DIR) -j $(JOBS)
 	cd $(ASAN_DIR) && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --output-on-failure -j $(JOBS)
+
+# The batch run and its passes under ThreadSanitizer: several workers share
+# one job, the library and Qt's font machinery.
+test-tsan: deps
+	cmake -S . -B $(TSAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSTEMPORA_TSAN=ON -DSTEMPORA_GUI=OFF $(CMAKE_FLAGS)
+	cmake --build $(TSAN_DIR) -j $(JOBS) --target run_tests
+	cd $(TSAN_DIR) && QT_QPA_PLATFORM=offscreen TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$(CURDIR)/tests/tsan.supp" \
+	  ./bin/run_tests --gtest_filter='Batch*:*Stamp*'
 
 fuzz-smoke: deps
 	@bash scripts/fuzz-smoke.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
@@ -41,4 +50,4 @@ bench: build
 	@bash bench/run-benchmarks.sh $(BUILD_DIR)
 
 clean:
-	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR)
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(TSAN_DIR) $(FUZZ_DIR)
