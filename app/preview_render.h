@@ -1,0 +1,48 @@
+// The picture the preview shows: one source stamped with the window's
+// current settings, exactly as the run would stamp it, as a QImage. Made on
+// a worker thread; the loaded source is kept between renders so that a
+// changed setting costs only the stamping.
+#pragma once
+
+#include <QImage>
+#include <memory>
+#include <string>
+
+#include "run/job.h"
+
+// A picture record owned by a shared pointer, released with it.
+struct SharedDib {
+  TDibImage dib{};
+  SharedDib() = default;
+  explicit SharedDib(TDibImage record) : dib(record) {}
+  ~SharedDib() { deldib(&dib); }
+  SharedDib(const SharedDib&) = delete;
+  SharedDib& operator=(const SharedDib&) = delete;
+};
+
+// A copy of a 24-bit record the caller may release at once; null without
+// pixels or memory.
+std::shared_ptr<const SharedDib> CopyWatermark(const TDibImage& record);
+
+// One render's input: the job as the run would get it (its watermark
+// points into `watermark`, which keeps it alive) and the source to show.
+struct PreviewRequest {
+  WatermarkJob job;
+  std::shared_ptr<const SharedDib> watermark;
+  std::string source;  // as opened
+  int list_position = 1;
+};
+
+// The source as loaded and brought to 24 bits, kept across renders.
+struct PreviewSource {
+  std::string path;
+  std::shared_ptr<const SharedDib> picture;  // null: it could not be loaded
+  std::string error;                         // why, in German
+};
+
+// Loads request.source unless `cached` already holds it.
+PreviewSource LoadPreviewSource(const std::string& path, const PreviewSource& cached);
+
+// The source stamped as the run stamps it; null for a source that could not
+// be loaded.
+QImage RenderPreview(const PreviewRequest& request, const PreviewSource& source);

@@ -1,0 +1,148 @@
+#include "preview_window.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QResizeEvent>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <thread>
+
+TPreviewForm::TPreviewForm(RequestFor request_for, QWidget* parent)
+    : QWidget(parent, Qt::Window), request_for_(std::move(request_for)) {
+  setObjectName(QStringLiteral("PreviewForm"));
+  setWindowTitle(QStringLiteral("Vorschau"));
+  resize(720, 560);
+
+  SourceBox = new QComboBox(this);
+  SourceBox->setObjectName(QStringLiteral("SourceBox"));
+  SourceBox->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  SourceBox->setMinimumContentsLength(30);
+  FullSizeCheck = new QCheckBox(QStringLiteral("100 %"), this);
+  FullSizeCheck->setObjectName(QStringLiteral("FullSizeCheck"));
+  StateLabel = new QLabel(this);
+  StateLabel->setObjectName(QStringLiteral("StateLabel"));
+  ScrollBox = new QScrollArea(this);
+  ScrollBox->setObjectName(QStringLiteral("ScrollBox"));
+  ScrollBox->setAlignment(Qt::AlignCenter);
+  ScrollBox->setBackgroundRole(QPalette::Dark);
+  PictureLabel = new QLabel;
+  PictureLabel->setObjectName(QStringLiteral("PictureLabel"));
+  PictureLabel->setAlignment(Qt::AlignCenter);
+  ScrollBox->setWidget(PictureLabel);
+  ScrollBox->setWidgetResizable(false);
+
+  auto* top = new QHBoxLayout;
+  top->addWidget(new QLabel(QStringLiteral("Bild:"), this));
+  top->addWidget(SourceBox, 1);
+  top->addWidget(FullSizeCheck);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(top);
+  layout->addWidget(ScrollBox, 1);
+  layout->addWidget(StateLabel);
+
+  settle_ = new QTimer(this);
+  settle_->setSingleShot(true);
+  settle_->setInterval(kSettleMs);
+  connect(settle_, &QTimer::timeout, this, &TPreviewForm::start_render);
+  connect(SourceBox, &QComboBox::currentIndexChanged, this, [this] { SettingsChanged(); });
+  connect(FullSizeCheck, &QCheckBox::toggled, this, [this] { show_image(); });
+}
+
+TPreviewForm::~TPreviewForm() {
+  // The worker stamps with Qt's fonts: it must end before the window does.
+  if (worker_.joinable()) worker_.join();
+}
+
+void TPreviewForm::SetSources(const QStringList& sources, int selected) {
+  if (sources != sources_) {
+    sources_ = sources;
+    const QSignalBlocker block(SourceBox);
+    SourceBox->clear();
+    for (const QString& source : sources) SourceBox->addItem(QFileInfo(source).fileName(), source);
+  }
+  if (selected >= 0 && selected < sources.size()) {
+    const QSignalBlocker block(SourceBox);
+    SourceBox->setCurrentIndex(selected);
+  }
+  SettingsChanged();
+}
+
+void TPreviewForm::SettingsChanged() { settle_->start(); }
+
+void TPreviewForm::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  SettingsChanged();
+}
+
+void TPreviewForm::start_render() {
+  if (!isVisible()) return;  // rendered again when shown
+  if (rendering_) {
+    again_ = true;  // the newest settings are read when this render ends
+    return;
+  }
+  const int index = SourceBox->currentIndex();
+  if (index < 0) {
+    shown_ = QImage();
+    PictureLabel->clear();
+    StateLabel->setText(QStringLiteral("Keine Quelldatei in der Liste"));
+    return;
+  }
+  PreviewRequest request = request_for_(index);
+  if (worker_.joinable()) worker_.join();  // finished: it has reported
+  rendering_ = true;
+  again_ = false;
+  const quint64 generation = ++generation_;
+  StateLabel->setText(QStringLiteral("Wird berechnet..."));
+  worker_ = std::thread([this, generation, request = std::move(request)] {
+    // Only this worker touches the cache while it runs.
+    cache_ = LoadPreviewSource(request.source, cache_);
+    QImage image = RenderPreview(request, cache_);
+    QString error = QString::fromStdString(cache_.error);
+    // Dropped by Qt when the window is gone by the time it is delivered.
+    QMetaObject::invokeMethod(
+        this, [this, generation, image = std::move(image), error] { render_done(generation, image, error); },
+        Qt::QueuedConnection);
+  });
+}
+
+void TPreviewForm::render_done(quint64 generation, QImage image, QString error) {
+  rendering_ = false;
+  if (generation == generation_) {
+    shown_ = std::move(image);
+    ++renders_finished_;
+    StateLabel->setText(
+        error.isEmpty() ? QStringLiteral("%1 x %2 Pixel").arg(shown_.width()).arg(shown_.height()) : error);
+    show_image();
+  }
+  if (again_) start_render();
+}
+
+void TPreviewForm::show_image() {
+  if (shown_.isNull()) {
+    PictureLabel->clear();
+    PictureLabel->resize(ScrollBox->viewport()->size());
+    return;
+  }
+  QPixmap pixmap;
+  if (FullSizeCheck->isChecked()) {
+    pixmap = QPixmap::fromImage(shown_);
+  } else {
+    const QSize room = ScrollBox->viewport()->size();
+    pixmap = QPixmap::fromImage(shown_.size().boundedTo(room) == shown_.size()
+                                    ? shown_
+                                    : shown_.scaled(room, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+  }
+  PictureLabel->setPixmap(pixmap);
+  PictureLabel->resize(
+      pixmap.size().expandedTo(FullSizeCheck->isChecked() ? QSize() : ScrollBox->viewport()->size()));
+}
+
+void TPreviewForm::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  if (!FullSizeCheck->isChecked()) show_image();
+}
