@@ -20,6 +20,7 @@ struct TileOptions {
   double gap_x = 0;  // between neighbouring marks
   double gap_y = 0;
   bool gap_in_percent = false;  // of the image width (gap_x) and height (gap_y)
+  bool operator==(const TileOptions&) const = default;
 };
 
 struct PictureExtras {
@@ -30,6 +31,7 @@ struct PictureExtras {
   double margin_percent = 2;
   double angle = 0;  // degrees, counter-clockwise, around the mark's centre
   TileOptions tile;
+  bool operator==(const PictureExtras&) const = default;
   bool any() const {
     return keep_alpha || relative != RelativeTo::kNone || margin_in_percent || angle != 0 || tile.enabled;
   }
@@ -52,6 +54,7 @@ struct TextExtras {
   int shadow_transparency = 50;  // 0..100
   bool smooth = false;           // blend by glyph coverage
   bool variables = false;        // replace {Datei}, {Datum}, ... per source
+  bool operator==(const TextExtras&) const = default;
   bool any() const {
     return relative != RelativeTo::kNone || margin_in_percent || angle != 0 || tile.enabled || outline ||
            shadow || smooth || variables;

@@ -1,0 +1,66 @@
+// "Erweitert...": the dialogs with the text's and the picture's further
+// options. Each edits a copy; the caller takes value() when accepted.
+#pragma once
+
+#include <QDialog>
+
+#include "run/watermark_extras.h"
+
+class QCheckBox;
+class QComboBox;
+class QDoubleSpinBox;
+class QSpinBox;
+class QPushButton;
+class QGroupBox;
+
+// The grid options both dialogs share.
+struct TileControls {
+  QGroupBox* group = nullptr;  // checkable: tiling on
+  QDoubleSpinBox* gap_x = nullptr;
+  QDoubleSpinBox* gap_y = nullptr;
+  QCheckBox* in_percent = nullptr;
+};
+
+class TTextExtrasDialog : public QDialog {
+  Q_OBJECT
+ public:
+  explicit TTextExtrasDialog(const TextExtras& extras, QWidget* parent = nullptr);
+  TextExtras value() const;
+
+  QCheckBox* RelativeCheck = nullptr;
+  QDoubleSpinBox* RelativePercent = nullptr;
+  QCheckBox* MarginPercentCheck = nullptr;
+  QDoubleSpinBox* MarginPercent = nullptr;
+  QDoubleSpinBox* Angle = nullptr;
+  TileControls Tile;
+  QGroupBox* OutlineGroup = nullptr;
+  QSpinBox* OutlineWidth = nullptr;
+  QPushButton* OutlineColour = nullptr;
+  QGroupBox* ShadowGroup = nullptr;
+  QSpinBox* ShadowDx = nullptr;
+  QSpinBox* ShadowDy = nullptr;
+  QSpinBox* ShadowBlur = nullptr;
+  QPushButton* ShadowColour = nullptr;
+  QSpinBox* ShadowTransparency = nullptr;
+  QCheckBox* SmoothCheck = nullptr;
+  QCheckBox* VariablesCheck = nullptr;
+
+ private:
+  int32_t outline_colour_ = 0;
+  int32_t shadow_colour_ = 0;
+};
+
+class TPictureExtrasDialog : public QDialog {
+  Q_OBJECT
+ public:
+  explicit TPictureExtrasDialog(const PictureExtras& extras, QWidget* parent = nullptr);
+  PictureExtras value() const;
+
+  QCheckBox* AlphaCheck = nullptr;
+  QComboBox* RelativeBox = nullptr;  // Eigene Größe / Bildbreite / kürzere Seite
+  QDoubleSpinBox* RelativePercent = nullptr;
+  QCheckBox* MarginPercentCheck = nullptr;
+  QDoubleSpinBox* MarginPercent = nullptr;
+  QDoubleSpinBox* Angle = nullptr;
+  TileControls Tile;
+};

@@ -1,0 +1,51 @@
+// The option dialogs give back what they were opened with, and every
+// control reaches its field.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QGroupBox>
+#include <QSpinBox>
+
+#include "extras_dialogs.h"
+
+TEST(ExtrasDialogs, OpenedWithOptionsTheyGiveThemBackAndControlsReachTheirFields) {
+  TextExtras text;
+  text.relative = RelativeTo::kImageHeight;
+  text.relative_percent = 7.5;
+  text.angle = 30;
+  text.tile = TileOptions{true, 12, 34, true};
+  text.outline = true;
+  text.outline_width = 3;
+  text.outline_color = 0x123456;
+  text.shadow = true;
+  text.shadow_dx = -4;
+  text.shadow_dy = 5;
+  text.shadow_blur = 6;
+  text.shadow_color = 0x654321;
+  text.shadow_transparency = 40;
+  text.smooth = true;
+  text.variables = true;
+  TTextExtrasDialog text_dialog(text);
+  EXPECT_EQ(text_dialog.value(), text);
+  EXPECT_EQ(TTextExtrasDialog(TextExtras{}).value(), TextExtras{});
+  text_dialog.ShadowGroup->setChecked(false);
+  text_dialog.Angle->setValue(-15);
+  EXPECT_FALSE(text_dialog.value().shadow);
+  EXPECT_EQ(text_dialog.value().angle, -15);
+
+  PictureExtras picture;
+  picture.keep_alpha = true;
+  picture.relative = RelativeTo::kShorterSide;
+  picture.relative_percent = 25;
+  picture.margin_in_percent = true;
+  picture.margin_percent = 3;
+  picture.angle = 90;
+  picture.tile = TileOptions{true, 5, 6, false};
+  TPictureExtrasDialog picture_dialog(picture);
+  EXPECT_EQ(picture_dialog.value(), picture);
+  EXPECT_EQ(TPictureExtrasDialog(PictureExtras{}).value(), PictureExtras{});
+  picture_dialog.RelativeBox->setCurrentIndex(1);
+  EXPECT_EQ(picture_dialog.value().relative, RelativeTo::kImageWidth);
+}
