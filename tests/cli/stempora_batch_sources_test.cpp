@@ -45,17 +45,15 @@ TEST(StemporaBatchSources, SourcesAfterTheJobFileReplaceItsListAndOpenFromTheCur
       run_batch({"auftrag/job.stx", "fotos/b.bmp", "fotos/c d.bmp"}, folder.path()));
 }
 
-TEST(StemporaBatchSources, SourceListFileTakesOnePathPerLineAndSkipsEmptyLines) {
-  JobAndOtherPictures folder;
-  std::ofstream(folder.file("liste.txt"), std::ios::binary) << "fotos/b.bmp\r\n\r\n\nfotos/c d.bmp";
-  folder.expect_only_other_pictures_written(
-      run_batch({"--sources-from", "liste.txt", "auftrag/job.stx"}, folder.path()));
-}
-
-TEST(StemporaBatchSources, SourceListFromStandardInput) {
-  JobAndOtherPictures folder;
-  folder.expect_only_other_pictures_written(
-      run_batch({"--sources-from=-", "auftrag/job.stx"}, folder.path(), "fotos/b.bmp\nfotos/c d.bmp\n"));
+TEST(StemporaBatchSources, SourceListFromAFileOrStandardInputTakesOnePathPerLine) {
+  const std::string list = "fotos/b.bmp\r\n\r\n\nfotos/c d.bmp";
+  JobAndOtherPictures from_file;
+  std::ofstream(from_file.file("liste.txt"), std::ios::binary) << list;
+  from_file.expect_only_other_pictures_written(
+      run_batch({"--sources-from", "liste.txt", "auftrag/job.stx"}, from_file.path()));
+  JobAndOtherPictures from_input;
+  from_input.expect_only_other_pictures_written(
+      run_batch({"--sources-from=-", "auftrag/job.stx"}, from_input.path(), list));
 }
 
 TEST(StemporaBatchSources, UnusableSourceListExitsTwoAndWritesNothing) {
