@@ -1,35 +1,115 @@
 #include "command_line.h"
 
 #include <charconv>
+#include <string_view>
 
 const char kBatchUsage[] =
-    "Aufruf: stempora-batch [--jobs N] AUFTRAG.stx\n"
+    "Aufruf: stempora-batch [OPTIONEN] AUFTRAG.stx [QUELLDATEI...]\n"
     "\n"
     "Versieht alle Quelldateien einer Einstellungsdatei (.stx) mit dem Wasserzeichen,\n"
     "genau wie der Knopf \"Wasserzeichen hinzufügen...\" im Fenster, und schreibt sie in\n"
     "das Unterverzeichnis neben jeder Quelldatei. Jede Protokollzeile erscheint auf\n"
-    "der Standardausgabe, sobald sie entsteht.\n"
+    "der Standardausgabe in der Reihenfolge der Liste, sobald sie feststeht.\n"
     "\n"
     "Die Quellpfade bleiben in der Einstellungsdatei so, wie sie gespeichert sind.\n"
     "Ein relativer Quellpfad wird erst beim Lauf geöffnet, und zwar vom Ordner der\n"
     "Einstellungsdatei aus, nicht vom aktuellen Verzeichnis aus.\n"
+    "Quelldateien nach der Einstellungsdatei (oder aus --sources-from) ersetzen die\n"
+    "Liste des Auftrags; sie werden vom aktuellen Verzeichnis aus geöffnet.\n"
     "\n"
     "Optionen:\n"
-    "  --jobs N    Anzahl gleichzeitig bearbeiteter Dateien (zur Zeit ohne Wirkung)\n"
-    "  --help      diese Hilfe anzeigen\n"
+    "  --jobs N              Anzahl gleichzeitig bearbeiteter Dateien (Vorgabe: so viele\n"
+    "                        wie Prozessorkerne nutzbar sind); 1 bearbeitet eine nach\n"
+    "                        der anderen\n"
+    "  --sources-from DATEI  Quelldateien aus DATEI lesen, ein Pfad je Zeile, leere\n"
+    "                        Zeilen zählen nicht (- liest die Standardeingabe)\n"
+    "  --out-dir NAME        Name des Unterverzeichnisses statt dem des Auftrags\n"
+    "  --quality N           JPEG-Qualität 1 bis 100 statt der des Auftrags\n"
+    "  --shard K/N           nur die Quelldateien an den Stellen K, K+N, K+2N, ... der\n"
+    "                        Liste bearbeiten (1 <= K <= N); die N Teile zusammen\n"
+    "                        schreiben genau, was der ganze Auftrag schreibt\n"
+    "  --dry-run             nichts laden oder schreiben, nur je Quelldatei eine Zeile\n"
+    "                        \"QUELLE -> ZIEL\" ausgeben (übersprungene wie im Protokoll)\n"
+    "  --quiet               nur Fehlerzeilen des Protokolls ausgeben\n"
+    "  --help                diese Hilfe anzeigen\n"
+    "  --                    alles Weitere sind Dateinamen, auch wenn sie mit - beginnen\n"
+    "\n"
+    "Ist die Standardfehlerausgabe ein Terminal, zeigt dort eine Zeile den Fortschritt\n"
+    "(\"12/200 Dateien fertig, 6 %\"). Strg+C (SIGINT) oder SIGTERM brechen den Lauf ab:\n"
+    "begonnene Dateien werden fertig geschrieben, keine weitere wird begonnen, und das\n"
+    "Protokoll endet mit \"Abgebrochen...\".\n"
     "\n"
     "Rückgabewert:\n"
-    "  0  alle erkannten Quelldateien wurden geschrieben\n"
-    "  1  mindestens eine Quelldatei konnte nicht geladen oder geschrieben werden\n"
-    "  2  die Einstellungsdatei ist nicht lesbar oder beschädigt, oder der Lauf wurde\n"
-    "     abgelehnt, weil Quelldateien überschrieben würden\n";
+    "  0    alle erkannten Quelldateien wurden geschrieben\n"
+    "  1    mindestens eine Quelldatei konnte nicht geladen oder geschrieben werden\n"
+    "  2    die Einstellungsdatei oder die Liste der Quelldateien ist nicht lesbar oder\n"
+    "       beschädigt, oder der Lauf wurde abgelehnt, weil Quelldateien überschrieben\n"
+    "       würden\n"
+    "  130  durch SIGINT abgebrochen\n"
+    "  143  durch SIGTERM abgebrochen\n";
 
 namespace {
 
-bool parse_jobs(const std::string& text, int& jobs) {
+bool parse_number(std::string_view text, int& number) {
   const char* end = text.data() + text.size();
-  auto [rest, error] = std::from_chars(text.data(), end, jobs);
-  return error == std::errc() && rest == end && jobs >= 1;
+  auto [rest, error] = std::from_chars(text.data(), end, number);
+  return !text.empty() && error == std::errc() && rest == end;
+}
+
+// "K/N" with 1 <= K <= N, stored as the 0-based index K - 1 and the count N.
+bool parse_shard(std::string_view text, int& index, int& count) {
+  const size_t slash = text.find('/');
+  if (slash == std::string_view::npos) return false;
+  int k = 0;
+  int n = 0;
+  if (!parse_number(text.substr(0, slash), k) || !parse_number(text.substr(slash + 1), n)) return false;
+  if (k < 1 || n < k) return false;
+  index = k - 1;
+  count = n;
+  return true;
+}
+
+struct ValueOption {
+  std::string_view name;
+  const char* expects;  // for the error message: "--jobs erwartet <expects>"
+};
+
+constexpr ValueOption kValueOptions[] = {
+    {"--jobs", "eine Zahl ab 1"},       {"--sources-from", "eine Datei (- für die Standardeingabe)"},
+    {"--out-dir", "einen Namen"},       {"--quality", "eine Zahl von 1 bis 100"},
+    {"--shard", "K/N mit 1 <= K <= N"},
+};
+
+// The option that takes a value named by argument ("--jobs" or
+// "--jobs=4"), or none.
+const ValueOption* value_option(std::string_view argument) {
+  for (const ValueOption& option : kValueOptions) {
+    if (argument == option.name) return &option;
+    if (argument.size() > option.name.size() && argument.substr(0, option.name.size()) == option.name &&
+        argument[option.name.size()] == '=')
+      return &option;
+  }
+  return nullptr;
+}
+
+// Stores the option's value in line; false when the option does not take it.
+bool store_value(std::string_view name, const std::string& value, BatchCommandLine& line) {
+  if (name == "--jobs") return parse_number(value, line.jobs) && line.jobs >= 1;
+  if (name == "--quality") {
+    int quality = 0;
+    if (!parse_number(value, quality) || quality < 1 || quality > 100) return false;
+    line.quality = quality;
+    return true;
+  }
+  if (name == "--shard") return parse_shard(value, line.shard_index, line.shard_count);
+  if (name == "--out-dir") {
+    // An empty name is taken: the overwrite guard refuses it with its own
+    // message, as it does for the job's name.
+    line.out_dir = value;
+    return true;
+  }
+  line.sources_from = value;
+  return !value.empty();
 }
 
 }  // namespace
@@ -39,37 +119,48 @@ BatchCommandLine ParseBatchCommandLine(const std::vector<std::string>& arguments
   bool options_done = false;
   for (size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
-    if (!options_done && (argument == "--help" || argument == "-h")) {
+    const bool is_option = !options_done && argument.size() > 1 && argument[0] == '-';
+    if (!is_option) {
+      if (line.job_file.empty())
+        line.job_file = argument;
+      else
+        line.sources.push_back(argument);
+      continue;
+    }
+    if (argument == "--help" || argument == "-h") {
       line.show_help = true;
       return line;
     }
-    if (!options_done && argument == "--") {
+    if (argument == "--") {
       options_done = true;
-    } else if (!options_done && (argument == "--jobs" || argument.rfind("--jobs=", 0) == 0)) {
+    } else if (argument == "--dry-run") {
+      line.dry_run = true;
+    } else if (argument == "--quiet") {
+      line.quiet = true;
+    } else if (const ValueOption* option = value_option(argument)) {
       std::string value;
-      if (argument == "--jobs") {
-        if (i + 1 >= arguments.size()) {
-          line.error = "--jobs erwartet eine Zahl";
-          return line;
-        }
+      if (argument.size() > option->name.size()) {
+        value = argument.substr(option->name.size() + 1);
+      } else if (i + 1 < arguments.size()) {
         value = arguments[++i];
       } else {
-        value = argument.substr(7);
-      }
-      if (!parse_jobs(value, line.jobs)) {
-        line.error = "--jobs erwartet eine Zahl ab 1, nicht \"" + value + "\"";
+        line.error = std::string(option->name) + " erwartet " + option->expects;
         return line;
       }
-    } else if (!options_done && argument.size() > 1 && argument[0] == '-') {
-      line.error = "Unbekannte Option " + argument;
-      return line;
-    } else if (line.job_file.empty()) {
-      line.job_file = argument;
+      if (!store_value(option->name, value, line)) {
+        line.error = std::string(option->name) + " erwartet " + option->expects + ", nicht \"" + value + "\"";
+        return line;
+      }
     } else {
-      line.error = "Nur eine Einstellungsdatei erwartet";
+      line.error = "Unbekannte Option " + argument;
       return line;
     }
   }
-  if (line.job_file.empty()) line.error = "Keine Einstellungsdatei angegeben";
+  if (line.job_file.empty()) {
+    line.error = "Keine Einstellungsdatei angegeben";
+  } else if (line.sources_from && !line.sources.empty()) {
+    line.error =
+        "Quelldateien entweder nach der Einstellungsdatei oder mit --sources-from angeben, nicht beides";
+  }
   return line;
 }

@@ -1,5 +1,7 @@
 // stempora-batch: runs the job stored in a settings file exactly as the
 // window's start button would, without a window.
+#include <unistd.h>
+
 #include <QGuiApplication>
 #include <QtGlobal>
 #include <csignal>
@@ -9,15 +11,24 @@
 #include <string>
 #include <vector>
 
+#include "batch_console.h"
+#include "cancel_signals.h"
 #include "command_line.h"
 #include "run/batch.h"
+#include "run/log_text.h"
 #include "settings/settings_file.h"
+#include "source_list.h"
 
 namespace {
 
 constexpr int kAllWritten = 0;
 constexpr int kSourcesFailed = 1;
 constexpr int kJobNotRun = 2;
+constexpr int kCancelledBase = 128;  // + the signal's number, as shells report it
+
+constexpr char kRefusal[] =
+    "Die Zieldateien würden Quelldateien überschreiben. Bitte einen anderen Namen für das "
+    "Unterverzeichnis wählen.\nZuerst betroffen: ";
 
 // Qt's own notes (a missing runtime folder and the like) are no business
 // of someone running a job; stderr carries only our messages and Qt's
@@ -26,37 +37,71 @@ void print_only_qt_errors(QtMsgType type, const QMessageLogContext&, const QStri
   if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "%s\n", qPrintable(message));
 }
 
-int run_job_file(int& argc, char** argv, const std::string& path) {
-  SettingsReadResult read = ReadSettingsFile(path);
-  if (!read.ok()) {
-    std::fprintf(stderr, "%s\n", read.message.c_str());
+// The job as the command line changes it. False (with the message
+// printed) when the list of sources could not be read.
+bool apply_command_line(const BatchCommandLine& line, WatermarkJob& job) {
+  // Sources named here are meant from where the command is typed, not
+  // from the settings file's folder.
+  if (!line.sources.empty()) {
+    job.sources = line.sources;
+    job.sources_folder.clear();
+  } else if (line.sources_from) {
+    SourceListRead read = ReadSourceList(*line.sources_from);
+    if (!read.error.empty()) {
+      std::fprintf(stderr, "%s\n", read.error.c_str());
+      return false;
+    }
+    job.sources = std::move(read.sources);
+    job.sources_folder.clear();
+  }
+  if (line.out_dir) job.out_dir = *line.out_dir;
+  if (line.quality) job.jpeg_quality = *line.quality;
+  return true;
+}
+
+int print_plan(const WatermarkJob& job, const BatchControl& control, bool quiet) {
+  const BatchPlan plan = PlanBatch(job, control);
+  if (plan.refused) {
+    std::fprintf(stderr, "%s%s\n", kRefusal, plan.overwritten_source.c_str());
     return kJobNotRun;
   }
-  SettingsFileContent& content = read.content;
-  const WatermarkJob job = JobFromSettings(content);
+  if (quiet) return kAllWritten;
+  for (const PlannedSource& entry : plan.entries) {
+    // The same path texts as the run's log, so a plan reads like the log
+    // it announces.
+    const std::string line =
+        entry.output.empty()
+            ? LogPathText(entry.source) + " übersprungen: dieser Dateityp wird nicht bearbeitet"
+            : LogPathText(entry.source) + " -> " + LogPathText(entry.output);
+    std::fputs(line.c_str(), stdout);
+    std::fputc('\n', stdout);
+  }
+  std::fflush(stdout);
+  return kAllWritten;
+}
 
+int run(int& argc, char** argv, const WatermarkJob& job, BatchControl control, bool quiet) {
   // The text pass draws with QPainter, which needs a GUI application
-  // object; without a display the offscreen platform serves.
+  // object made on this thread; without a display the offscreen platform
+  // serves.
   std::unique_ptr<QGuiApplication> application;
   if (job.add_text) {
     if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
     qInstallMessageHandler(print_only_qt_errors);
     application = std::make_unique<QGuiApplication>(argc, argv);
   }
-  // Write errors of the log (a closed pipe, a full disk) are not the
-  // pictures' failures: the exit status says only what the pictures did.
-  const BatchOutcome outcome = RunBatch(job, [](const std::string& line) {
-    std::fputs(line.c_str(), stdout);
-    std::fputc('\n', stdout);
-    std::fflush(stdout);
-  });
-  deldib(&content.watermark);
+  InstallCancelSignals();
+  control.cancel = CancelFlag();
+
+  BatchConsole console(quiet, isatty(STDERR_FILENO) == 1);
+  if (console.shows_progress())
+    control.progress = [&console](const BatchProgress& progress) { console.progress(progress); };
+  const BatchOutcome outcome = RunBatch(
+      job, [&console](const std::string& line) { console.log_line(line); }, control);
+  console.finish();
 
   if (outcome.refused) {
-    std::fprintf(stderr,
-                 "Die Zieldateien würden Quelldateien überschreiben. Bitte einen anderen Namen für das "
-                 "Unterverzeichnis wählen.\nZuerst betroffen: %s\n",
-                 outcome.overwritten_source.c_str());
+    std::fprintf(stderr, "%s%s\n", kRefusal, outcome.overwritten_source.c_str());
     return kJobNotRun;
   }
   if (outcome.aborted) {
@@ -66,7 +111,30 @@ int run_job_file(int& argc, char** argv, const std::string& path) {
     std::fprintf(stderr, "Fehler: Der Lauf wurde abgebrochen: %s\n", reason.c_str());
     return kSourcesFailed;
   }
+  // A signal after the last source was handed out cancels nothing: the
+  // log ends with "Fertig..." and the status says what the pictures did.
+  if (outcome.cancelled) return kCancelledBase + CancelSignal();
   return outcome.sources_failed > 0 ? kSourcesFailed : kAllWritten;
+}
+
+int run_job_file(int& argc, char** argv, const BatchCommandLine& line) {
+  SettingsReadResult read = ReadSettingsFile(line.job_file);
+  if (!read.ok()) {
+    std::fprintf(stderr, "%s\n", read.message.c_str());
+    return kJobNotRun;
+  }
+  SettingsFileContent& content = read.content;
+  WatermarkJob job = JobFromSettings(content);
+  int status = kJobNotRun;
+  if (apply_command_line(line, job)) {
+    BatchControl control;
+    control.workers = line.jobs;
+    control.shard_index = line.shard_index;
+    control.shard_count = line.shard_count;
+    status = line.dry_run ? print_plan(job, control, line.quiet) : run(argc, argv, job, control, line.quiet);
+  }
+  deldib(&content.watermark);
+  return status;
 }
 
 }  // namespace
@@ -86,5 +154,5 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "stempora-batch: %s\n\n%s", line.error.c_str(), kBatchUsage);
     return kJobNotRun;
   }
-  return run_job_file(argc, argv, line.job_file);
+  return run_job_file(argc, argv, line);
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,9 @@ struct ScratchFolder : testsupport::TempDir {
 
 // Writes a 4 x 3 24-bit picture as BMP, whatever the name's extension.
 void write_bmp(const std::string& path);
+// Writes a width x height picture of a colour pattern with the bit count
+// (24, or 8 with a grey palette) in the format (PIXKIT_FORMAT_*).
+void write_picture(const std::string& path, int width, int height, int bits, int format);
 std::string read_text(const std::string& path);
 
 // A job over the sources with both watermarks off, written to path.
@@ -36,6 +40,12 @@ struct BatchRun {
 
 // Runs stempora-batch with the arguments (each quoted) from folder, with
 // QT_QPA_PLATFORM unset so the program has to choose its platform itself.
-BatchRun run_batch(const std::vector<std::string>& arguments, const fs::path& folder);
+// input is what the program reads on standard input.
+BatchRun run_batch(const std::vector<std::string>& arguments, const fs::path& folder,
+                   const std::string& input = "");
+
+// Every regular file below folder, by its path relative to folder, with
+// its bytes.
+std::map<std::string, std::string> files_below(const fs::path& folder);
 
 }  // namespace cli_test

@@ -7,30 +7,67 @@
 
 using namespace cli_test;
 
-TEST(StemporaBatch, ParsesJobFileAndJobsOption) {
-  BatchCommandLine line = ParseBatchCommandLine({"--jobs", "4", "a.stx"});
+TEST(StemporaBatch, ParsesEveryOptionInBothSpellings) {
+  BatchCommandLine line = ParseBatchCommandLine({"a.stx"});
+  EXPECT_EQ(line.error, "");
+  EXPECT_EQ(line.jobs, 0) << "no --jobs: as many workers as cores";
+  EXPECT_EQ(line.shard_count, 1);
+  EXPECT_FALSE(line.dry_run || line.quiet || line.out_dir || line.quality || line.sources_from);
+
+  line = ParseBatchCommandLine({"--jobs", "4", "--out-dir", "-Neu", "--quality=100", "--shard", "3/3",
+                                "--dry-run", "--quiet", "a.stx", "x.jpg", "--", "-y.jpg"});
   EXPECT_EQ(line.error, "");
   EXPECT_EQ(line.jobs, 4);
+  EXPECT_EQ(line.out_dir, "-Neu");
+  EXPECT_EQ(line.quality, 100);
+  EXPECT_EQ(line.shard_index, 2);
+  EXPECT_EQ(line.shard_count, 3);
+  EXPECT_TRUE(line.dry_run && line.quiet);
   EXPECT_EQ(line.job_file, "a.stx");
-  line = ParseBatchCommandLine({"--jobs=2", "--", "-seltsam.stx"});
+  EXPECT_EQ(line.sources, (std::vector<std::string>{"x.jpg", "-y.jpg"}));
+
+  line = ParseBatchCommandLine({"--jobs=2", "--sources-from", "-", "--shard=1/1", "--", "-seltsam.stx"});
   EXPECT_EQ(line.error, "");
+  EXPECT_EQ(line.sources_from, "-");
+  EXPECT_EQ(line.shard_index, 0);
   EXPECT_EQ(line.job_file, "-seltsam.stx");
+  EXPECT_TRUE(line.sources.empty());
 }
 
-TEST(StemporaBatch, RejectsMissingOrExtraArguments) {
-  EXPECT_NE(ParseBatchCommandLine({}).error, "");
-  EXPECT_NE(ParseBatchCommandLine({"a.stx", "b.stx"}).error, "");
-  EXPECT_NE(ParseBatchCommandLine({"--jobs"}).error, "");
-  EXPECT_NE(ParseBatchCommandLine({"--jobs", "0", "a.stx"}).error, "");
-  EXPECT_NE(ParseBatchCommandLine({"--jobs", "3x", "a.stx"}).error, "");
-  EXPECT_NE(ParseBatchCommandLine({"--schnell", "a.stx"}).error, "");
+TEST(StemporaBatch, RejectsMissingOrBadArguments) {
+  const std::vector<std::vector<std::string>> bad = {
+      {},
+      {"--jobs"},
+      {"--jobs", "0", "a.stx"},
+      {"--jobs", "3x", "a.stx"},
+      {"--jobs=", "a.stx"},
+      {"--quality", "0", "a.stx"},
+      {"--quality", "101", "a.stx"},
+      {"a.stx", "--out-dir"},
+      {"--shard", "0/3", "a.stx"},
+      {"--shard", "4/3", "a.stx"},
+      {"--shard", "1/0", "a.stx"},
+      {"--shard", "3", "a.stx"},
+      {"--shard", "1/3/5", "a.stx"},
+      {"--sources-from", "", "a.stx"},
+      {"--sources-from", "liste.txt", "a.stx", "x.jpg"},
+      {"--schnell", "a.stx"},
+      {"--jobsx=2", "a.stx"},
+  };
+  for (const std::vector<std::string>& arguments : bad) {
+    std::string shown;
+    for (const std::string& argument : arguments) shown += " [" + argument + "]";
+    EXPECT_NE(ParseBatchCommandLine(arguments).error, "") << shown;
+  }
+  EXPECT_EQ(ParseBatchCommandLine({"--shard", "1/3/5", "a.stx"}).error,
+            "--shard erwartet K/N mit 1 <= K <= N, nicht \"1/3/5\"");
 }
 
 TEST(StemporaBatch, HelpExplainsItself) {
   ScratchFolder folder;
   const BatchRun run = run_batch({"--help"}, folder.path());
   EXPECT_EQ(run.exit_code, 0);
-  EXPECT_NE(run.out.find("Aufruf: stempora-batch [--jobs N] AUFTRAG.stx"), std::string::npos);
+  EXPECT_NE(run.out.find("Aufruf: stempora-batch [OPTIONEN] AUFTRAG.stx [QUELLDATEI...]"), std::string::npos);
   EXPECT_NE(run.out.find("Rückgabewert"), std::string::npos);
   EXPECT_NE(run.out.find("\"Wasserzeichen hinzufügen...\""), std::string::npos);
   EXPECT_NE(run.out.find("Ein relativer Quellpfad wird erst beim Lauf geöffnet"), std::string::npos);

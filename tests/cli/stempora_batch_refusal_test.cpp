@@ -22,11 +22,12 @@ size_t count_entries(const fs::path& folder) {
 // Runs the job and checks the refusal: exit 2, the message naming the
 // source as listed, no log, the source's bytes and the folder's entries
 // unchanged.
-void expect_refused(const ScratchFolder& folder, const std::string& source, std::string listed = "") {
+void expect_refused(const ScratchFolder& folder, const std::string& source, std::string listed = "",
+                    const std::vector<std::string>& arguments = {"job.stx"}) {
   if (listed.empty()) listed = source;
   const std::string before = read_text(source);
   const size_t entries = count_entries(folder.path());
-  const BatchRun run = run_batch({"job.stx"}, folder.path());
+  const BatchRun run = run_batch(arguments, folder.path());
   EXPECT_EQ(run.exit_code, 2);
   EXPECT_EQ(run.err, kRefusal + ("Zuerst betroffen: " + listed + "\n"));
   EXPECT_EQ(run.out, "");
@@ -90,4 +91,16 @@ TEST(StemporaBatch, LinkBehindAFolderStillToBeCreatedIsRefused) {
   fs::create_directory_symlink(folder.path() / "b", folder.path() / "a/link");
   write_job(folder.file("job.stx"), {folder.file("a/x.bmp"), folder.file("b/x.bmp")}, "neu/../link");
   expect_refused(folder, folder.file("b/x.bmp"));
+}
+
+TEST(StemporaBatch, DryRunAndOutputFolderOptionAreRefusedLikeTheRun) {
+  ScratchFolder folder;
+  write_bmp(folder.file("a.bmp"));
+  write_bmp(folder.file("W/a.bmp"));
+  write_job(folder.file("job.stx"), {folder.file("a.bmp"), folder.file("W/a.bmp")}, "Anders");
+  expect_refused(folder, folder.file("W/a.bmp"), "", {"--dry-run", "--out-dir", "W", "job.stx"});
+  expect_refused(folder, folder.file("W/a.bmp"), "", {"--out-dir=W", "job.stx"});
+  // A shard refuses whenever the whole job would, even when its own share
+  // (here W/a.bmp alone) would overwrite nothing: all shards run or none.
+  expect_refused(folder, folder.file("W/a.bmp"), "", {"--shard", "2/2", "--out-dir=W", "job.stx"});
 }
