@@ -145,9 +145,9 @@ int step_speed(const Options& o) {
   const fs::path photos = scratch / "photos";
 
   double best_peer = 0, best_one = 0, best_two = 0;
-  double cpu_one = 0, cpu_two = 0, process_one = 0;
+  double cpu_peer = 0, cpu_one = 0, cpu_two = 0, process_one = 0;
   for (int r = 0; r < rounds; ++r) {
-    double peer = 0;
+    double peer = 0, peer_cpu = 0;
     JobFigures one, two;
     // Who goes first changes from round to round, so that warm caches and
     // a neighbour's load favour none of the three.
@@ -166,6 +166,7 @@ int step_speed(const Options& o) {
             return 1;
           }
           peer = child.wall_seconds;
+          peer_cpu = child.cpu_seconds;
           break;
         }
         case 1:
@@ -178,11 +179,14 @@ int step_speed(const Options& o) {
       if ((turn + r) % 3 == 1 && !one.ok) return 1;
       if ((turn + r) % 3 == 2 && two_cores && !two.ok) return 1;
     }
-    std::printf("  round %d: djpeg|cjpeg %.2f s, 1 worker %.2f s (cpu %.2f)", r + 1, peer, one.run_seconds,
-                one.cpu_seconds);
+    std::printf("  round %d: djpeg|cjpeg %.2f s (cpu %.2f), 1 worker %.2f s (cpu %.2f)", r + 1, peer,
+                peer_cpu, one.run_seconds, one.cpu_seconds);
     if (two_cores) std::printf(", 2 workers %.2f s (cpu %.2f)", two.run_seconds, two.cpu_seconds);
     std::printf("\n");
-    if (r == 0 || peer < best_peer) best_peer = peer;
+    if (r == 0 || peer < best_peer) {
+      best_peer = peer;
+      cpu_peer = peer_cpu;
+    }
     if (r == 0 || one.run_seconds < best_one) {
       best_one = one.run_seconds;
       cpu_one = one.cpu_seconds;
@@ -196,7 +200,7 @@ int step_speed(const Options& o) {
 
   std::printf("batch speed: %d pictures of %s, the full job, best of %d rounds\n", count,
               o.at("corpus").c_str(), rounds);
-  std::printf("  djpeg | cjpeg -quality 75, 1 core: %8.3f s\n", best_peer);
+  std::printf("  djpeg | cjpeg -quality 75, 1 core: %8.3f s (cpu %.3f s)\n", best_peer, cpu_peer);
   std::printf("  1 worker, 1 core:                  %8.3f s (cpu %.3f s; whole process %.3f s)\n", best_one,
               cpu_one, process_one);
   bool met = true;
@@ -214,6 +218,10 @@ int step_speed(const Options& o) {
   const bool peer_met = peer_ratio <= kPeerRatioTarget;
   std::printf("  1 worker / djpeg|cjpeg %.3f (target <= %.2f): %s\n", peer_ratio, kPeerRatioTarget,
               verdict(peer_met));
+  // Wall times are what the targets are about; the processor times show
+  // whether the machine was free enough for them to mean anything.
+  std::printf("  processor time: 1 worker / djpeg|cjpeg %.3f, 2 workers / 1 worker %.3f (information)\n",
+              cpu_one / cpu_peer, two_cores ? cpu_two / cpu_one : 0.0);
   return met && peer_met ? 0 : 3;
 }
 

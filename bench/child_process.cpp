@@ -77,6 +77,8 @@ ChildRun RunChild(const std::vector<std::string>& args, const std::vector<int>& 
   while (wait4(pid, &status, 0, &usage) < 0 && errno == EINTR) {
   }
   run.wall_seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  run.cpu_seconds = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                    double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
   run.peak_kb = usage.ru_maxrss;  // KiB on Linux
   run.exit_status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return run;

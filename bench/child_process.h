@@ -11,6 +11,7 @@ struct ChildRun {
   bool started = false;
   int exit_status = -1;     // the child's exit status; -1 when it did not exit normally
   double wall_seconds = 0;  // from just before the start to the end, seen from here
+  double cpu_seconds = 0;   // its processor time, with that of the children it waited for
   long peak_kb = 0;         // the child's peak resident set size, in KiB
   std::string output;       // everything it wrote to its standard output
   bool ok() const { return started && exit_status == 0; }
