@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Runs every benchmark step against a build folder and prints its figures.
-#   bash bench/run-benchmarks.sh <build folder>
+# Runs the benchmark steps against a build folder and prints their figures.
+#   bash bench/run-benchmarks.sh <build folder> [step ...]
+# With step names (say step_batch_speed), only those run, in the order given.
 # Exits non-zero only when a step could not run; a missed speed target is
 # printed as FAIL but does not fail the script (timings vary by machine).
 set -euo pipefail
@@ -73,13 +74,71 @@ step_reduction() {
   taskset -c 0 "$BIN/reduce_bench" "$WORK" "$REPEATS"
 }
 
+# --- Steps: the batch run on several workers -------------------------------
+# 16 photos of 12 megapixels, made once; the first six are the codec step's.
+BATCH_PHOTOS=16
+
+batch_corpus() {
+  local corpus="$BUILD_DIR/bench-corpus/batch-photos"
+  if [ ! -f "$corpus/.complete" ]; then
+    echo "batch: making the photo corpus in $corpus" >&2
+    rm -rf "$corpus" && mkdir -p "$corpus"
+    "$BIN/make_photo_corpus" "$corpus" "$BATCH_PHOTOS" 4000 3000
+    touch "$corpus/.complete"
+  fi
+  echo "$corpus"
+}
+
+# Runs batch_bench; 3 means it ran but missed a target: reported, not an error.
+batch_bench() {
+  local status=0
+  # Qt asks for a private runtime folder; a bare shell has none.
+  if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
+    export XDG_RUNTIME_DIR="$WORK/runtime"
+    mkdir -p -m 700 "$XDG_RUNTIME_DIR"
+  fi
+  QT_QPA_PLATFORM=offscreen "$BIN/batch_bench" "$@" || status=$?
+  if [ "$status" -ne 0 ] && [ "$status" -ne 3 ]; then return "$status"; fi
+}
+
+# The full job with 1 worker on one core and 2 workers on two cores, and
+# djpeg | cjpeg -quality 75 on one core, in turns, best of REPEATS; targets:
+# 2 workers <= 1/1.85 of 1 worker, 1 worker <= djpeg | cjpeg.
+step_batch_speed() {
+  local corpus
+  corpus=$(batch_corpus)
+  batch_bench speed --corpus "$corpus" --scratch "$WORK/batch" --rounds "$REPEATS"
+}
+
+# Peak resident size of the full job with 2 and 4 workers against 1 worker;
+# target: peak(N) <= N x peak(1) + 20 MB.
+step_batch_memory() {
+  local corpus
+  corpus=$(batch_corpus)
+  batch_bench memory --corpus "$corpus" --scratch "$WORK/batch" --workers 2,4
+}
+
+# Time per picture for lists of 200, 1000 and 2000 small JPEGs, 2 workers;
+# target: the longest list's at most 1.20 times the shortest's.
+step_batch_scaling() {
+  batch_bench scaling --scratch "$WORK/batch" --lengths 200,1000,2000 --rounds "$REPEATS" --workers 2
+}
+
 # --- Steps run in this order -----------------------------------------------
 STEPS=(
   step_jpeg_codec
   step_stamping
   step_reduction
+  step_batch_speed
+  step_batch_memory
+  step_batch_scaling
 )
+if [ "$#" -gt 1 ]; then STEPS=("${@:2}"); fi
 
 for step in "${STEPS[@]}"; do
+  if [ "$(type -t "$step")" != function ] || [[ "$step" != step_* ]]; then
+    echo "run-benchmarks.sh: no step $step (steps: $(compgen -A function step_ | tr "\n" " "))" >&2
+    exit 2
+  fi
   "$step"
 done

@@ -2,6 +2,7 @@
 find_package(Qt6 REQUIRED COMPONENTS Gui)
 add_executable(watermark_bench EXCLUDE_FROM_ALL
   ${CMAKE_CURRENT_LIST_DIR}/watermark_bench.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/bench_stamp_job.cpp
   ${CMAKE_CURRENT_LIST_DIR}/watermark_corpus.cpp
 )
 target_link_libraries(watermark_bench PRIVATE stempora_run stempora_image pixkit Qt6::Gui)

@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_stamp_job.h"
 #include "image/depth_up.h"
 #include "image/dib_access.h"
 #include "run/stamp_picture.h"
@@ -82,17 +83,6 @@ bool make_corpus(const Options& o, std::vector<std::string>& files) {
   return true;
 }
 
-// A 320 x 200 logo-like watermark.
-TDibImage make_watermark() {
-  TDibImage d = newdib(320, 200, 24, nullptr, 0);
-  for (int y = 0; y < 200; ++y)
-    for (int x = 0; x < 320; ++x) {
-      const bool ring = std::abs((x - 160) * (x - 160) + (y - 100) * (y - 100) - 80 * 80) < 900;
-      setpixel(&d, x, y, ring ? 0x2040C0u : 0xF0F0F0u - uint32_t(x / 4));
-    }
-  return d;
-}
-
 struct RoundTimes {
   double load_save = 0;  // seconds for the whole batch
   double full = 0;
@@ -151,16 +141,9 @@ int main(int argc, char** argv) {
   fs::create_directories(out_dir);
   const int format = format_code(o.format);
 
-  TDibImage watermark = make_watermark();
-  PictureStampSettings picture;  // "Eingepasst", margin 20, 50%
-  picture.position = 9;
-  picture.margin = 20;
-  picture.transparency = 50;
-  TextStampSettings text;  // start font, "Zentriert", margin 20, 75%
-  text.text = "Stempora Wasserzeichen\n\xC2\xA9 Fotostudio am Markt";
-  text.position = 4;
-  text.margin = 20;
-  text.transparency = 75;
+  TDibImage watermark = MakeLogoWatermark();
+  const PictureStampSettings picture = BenchPictureSettings();
+  const TextStampSettings text = BenchTextSettings();
 
   std::vector<RoundTimes> rounds;
   for (int r = 0; r < o.rounds; ++r) {
