@@ -48,6 +48,7 @@ TextBlockLayout LayOutTextBlock(const TextStampSettings& settings, int64_t image
 // in black on white into a mask that covers only where their glyphs can land;
 // image pixels under exactly black mask pixels become (image * t + colour *
 // (100 - t)) / 100 byte by byte, the colour's bytes taken from font.color as
-// held. Needs a Qt application object (QGuiApplication) on the calling
-// thread; without one the image is left alone.
+// held. Needs a Qt application object (QGuiApplication) in the process;
+// without one the image is left alone. Any thread may call it: Qt 6 draws
+// text into a QImage on every thread, each with its own font engines.
 void StampText(TDibImage& image, const TextStampSettings& settings);
