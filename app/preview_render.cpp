@@ -1,6 +1,8 @@
 #include "preview_render.h"
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "image/depth_up.h"
 #include "image/dib_access.h"
@@ -45,22 +47,67 @@ PreviewSource LoadPreviewSource(const std::string& path, const PreviewSource& ca
   return loaded;
 }
 
-QImage RenderPreview(const PreviewRequest& request, const PreviewSource& source) {
-  if (!source.picture) return QImage();
+std::shared_ptr<const SharedDib> RenderPreview(const PreviewRequest& request, const PreviewSource& source) {
+  if (!source.picture) return nullptr;
   const TDibImage& original = source.picture->dib;
-  const int32_t width = DibWidth(original);
   const int32_t height = DibHeight(original);
-  TDibImage work = newdib(width, height, 24, nullptr, 0);
-  SharedDib release(work);
-  if (!work.Bits) return QImage();
+  auto stamped = std::make_shared<SharedDib>(newdib(DibWidth(original), height, 24, nullptr, 0));
+  TDibImage& work = stamped->dib;
+  if (!work.Bits) return nullptr;
   std::memcpy(work.Bits, original.Bits, size_t(original.RowBytes) * size_t(height));
 
   const WatermarkJob& job = request.job;
   if (job.add_picture && job.watermark != nullptr) StampPicture(work, *job.watermark, job.picture);
   if (job.add_text) StampText(work, job.text);
+  return stamped;
+}
 
+QImage DibToImage(const TDibImage& record) {
+  if (!DibHoldsPixels(record, 24)) return QImage();
+  const int32_t width = DibWidth(record);
+  const int32_t height = DibHeight(record);
   QImage image(width, height, QImage::Format_BGR888);
   if (image.isNull()) return image;
-  for (int32_t y = 0; y < height; ++y) std::memcpy(image.scanLine(y), DibRow(work, y), size_t(width) * 3);
+  for (int32_t y = 0; y < height; ++y) std::memcpy(image.scanLine(y), DibRow(record, y), size_t(width) * 3);
+  return image;
+}
+
+QImage FittedDibImage(const TDibImage& record, const QSize& room) {
+  if (!DibHoldsPixels(record, 24)) return QImage();
+  const int64_t width = DibWidth(record);
+  const int64_t height = DibHeight(record);
+  if (room.isEmpty() || (width <= room.width() && height <= room.height())) return DibToImage(record);
+  const QSize size = QSize(int(width), int(height)).scaled(room, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+  const int64_t out_width = size.width();
+  const int64_t out_height = size.height();
+  QImage image(size, QImage::Format_BGR888);
+  if (image.isNull()) return image;
+  // Column blocks: output column x covers record columns [x0[x], x0[x + 1]).
+  std::vector<int64_t> x0(size_t(out_width) + 1);
+  for (int64_t x = 0; x <= out_width; ++x) x0[size_t(x)] = x * width / out_width;
+  std::vector<uint32_t> sums(size_t(out_width) * 3);
+  for (int64_t oy = 0; oy < out_height; ++oy) {
+    const int64_t y_begin = oy * height / out_height;
+    const int64_t y_end = std::max(y_begin + 1, (oy + 1) * height / out_height);
+    std::fill(sums.begin(), sums.end(), 0u);
+    for (int64_t y = y_begin; y < y_end; ++y) {
+      const uint8_t* row = DibRow(record, int32_t(y));
+      for (int64_t ox = 0; ox < out_width; ++ox) {
+        uint32_t* sum = &sums[size_t(3 * ox)];
+        const int64_t end = std::max(x0[size_t(ox)] + 1, x0[size_t(ox) + 1]);
+        for (int64_t x = x0[size_t(ox)]; x < end; ++x) {
+          sum[0] += row[3 * x];
+          sum[1] += row[3 * x + 1];
+          sum[2] += row[3 * x + 2];
+        }
+      }
+    }
+    uint8_t* out = image.scanLine(int(oy));
+    const int64_t rows = y_end - y_begin;
+    for (int64_t ox = 0; ox < out_width; ++ox) {
+      const int64_t count = rows * std::max<int64_t>(1, x0[size_t(ox) + 1] - x0[size_t(ox)]);
+      for (int c = 0; c < 3; ++c) out[3 * ox + c] = uint8_t((sums[size_t(3 * ox + c)] + count / 2) / count);
+    }
+  }
   return image;
 }

@@ -44,5 +44,13 @@ struct PreviewSource {
 PreviewSource LoadPreviewSource(const std::string& path, const PreviewSource& cached);
 
 // The source stamped as the run stamps it; null for a source that could not
-// be loaded.
-QImage RenderPreview(const PreviewRequest& request, const PreviewSource& source);
+// be loaded or without memory.
+std::shared_ptr<const SharedDib> RenderPreview(const PreviewRequest& request, const PreviewSource& source);
+
+// A 24-bit record as a QImage, pixel for pixel; null without pixels.
+QImage DibToImage(const TDibImage& record);
+
+// A 24-bit record fitted into room (aspect kept, never enlarged): each
+// pixel the mean of the block of record pixels it covers, which for a
+// large reduction looks like the smooth scaling and costs one pass.
+QImage FittedDibImage(const TDibImage& record, const QSize& room);

@@ -12,6 +12,8 @@
 #include <QVBoxLayout>
 #include <thread>
 
+#include "image/dib_access.h"
+
 TPreviewForm::TPreviewForm(RequestFor request_for, QWidget* parent)
     : QWidget(parent, Qt::Window), request_for_(std::move(request_for)) {
   setObjectName(QStringLiteral("PreviewForm"));
@@ -87,7 +89,7 @@ void TPreviewForm::start_render() {
   }
   const int index = SourceBox->currentIndex();
   if (index < 0) {
-    shown_ = QImage();
+    stamped_.reset();
     PictureLabel->clear();
     StateLabel->setText(QStringLiteral("Keine Quelldatei in der Liste"));
     return;
@@ -98,44 +100,58 @@ void TPreviewForm::start_render() {
   again_ = false;
   const quint64 generation = ++generation_;
   StateLabel->setText(QStringLiteral("Wird berechnet..."));
-  worker_ = std::thread([this, generation, request = std::move(request)] {
+  const QSize room = ScrollBox->viewport()->size();
+  fitted_room_ = room;
+  worker_ = std::thread([this, generation, room, request = std::move(request)] {
     // Only this worker touches the cache while it runs.
     cache_ = LoadPreviewSource(request.source, cache_);
-    QImage image = RenderPreview(request, cache_);
+    std::shared_ptr<const SharedDib> stamped = RenderPreview(request, cache_);
+    // The fitted view is scaled here too, so the window's thread only shows it.
+    QImage fitted = stamped ? FittedDibImage(stamped->dib, room) : QImage();
     QString error = QString::fromStdString(cache_.error);
     // Dropped by Qt when the window is gone by the time it is delivered.
     QMetaObject::invokeMethod(
-        this, [this, generation, image = std::move(image), error] { render_done(generation, image, error); },
+        this,
+        [this, generation, stamped = std::move(stamped), fitted = std::move(fitted), error] {
+          render_done(generation, stamped, fitted, error);
+        },
         Qt::QueuedConnection);
   });
 }
 
-void TPreviewForm::render_done(quint64 generation, QImage image, QString error) {
+void TPreviewForm::render_done(quint64 generation, std::shared_ptr<const SharedDib> stamped, QImage fitted,
+                               QString error) {
   rendering_ = false;
   if (generation == generation_) {
-    shown_ = std::move(image);
+    stamped_ = std::move(stamped);
+    fitted_ = std::move(fitted);
     ++renders_finished_;
-    StateLabel->setText(
-        error.isEmpty() ? QStringLiteral("%1 x %2 Pixel").arg(shown_.width()).arg(shown_.height()) : error);
+    if (!error.isEmpty())
+      StateLabel->setText(error);
+    else if (stamped_)
+      StateLabel->setText(
+          QStringLiteral("%1 x %2 Pixel").arg(DibWidth(stamped_->dib)).arg(DibHeight(stamped_->dib)));
+    else
+      StateLabel->setText(QStringLiteral("Nicht genügend Arbeitsspeicher"));
     show_image();
   }
   if (again_) start_render();
 }
 
 void TPreviewForm::show_image() {
-  if (shown_.isNull()) {
+  if (!stamped_) {
     PictureLabel->clear();
     PictureLabel->resize(ScrollBox->viewport()->size());
     return;
   }
   QPixmap pixmap;
   if (FullSizeCheck->isChecked()) {
-    pixmap = QPixmap::fromImage(shown_);
+    pixmap = QPixmap::fromImage(DibToImage(stamped_->dib));
   } else {
     const QSize room = ScrollBox->viewport()->size();
-    pixmap = QPixmap::fromImage(shown_.size().boundedTo(room) == shown_.size()
-                                    ? shown_
-                                    : shown_.scaled(room, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    if (room != fitted_room_) fitted_ = FittedDibImage(stamped_->dib, room);  // resized since
+    fitted_room_ = room;
+    pixmap = QPixmap::fromImage(fitted_);
   }
   PictureLabel->setPixmap(pixmap);
   PictureLabel->resize(

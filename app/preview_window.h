@@ -42,7 +42,7 @@ class TPreviewForm : public QWidget {
 
   // For tests: the last stamped picture shown, at full size, and the number
   // of renders finished.
-  QImage shown() const { return shown_; }
+  QImage shown() const { return stamped_ ? DibToImage(stamped_->dib) : QImage(); }
   int renders_finished() const { return renders_finished_; }
 
   // How long the preview waits after a change before it renders.
@@ -54,7 +54,8 @@ class TPreviewForm : public QWidget {
 
  private:
   void start_render();
-  void render_done(quint64 generation, QImage image, QString error);
+  void render_done(quint64 generation, std::shared_ptr<const SharedDib> stamped, QImage fitted,
+                   QString error);
   void show_image();
 
   RequestFor request_for_;
@@ -63,7 +64,9 @@ class TPreviewForm : public QWidget {
   bool rendering_ = false;
   bool again_ = false;
   quint64 generation_ = 0;
-  QImage shown_;
+  std::shared_ptr<const SharedDib> stamped_;
+  QImage fitted_;      // stamped_ fitted to the scroll box
+  QSize fitted_room_;  // the scroll box's size fitted_ was made for
   int renders_finished_ = 0;
   // The loaded source, read and replaced only by the worker.
   PreviewSource cache_;
