@@ -236,8 +236,8 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
   // The second press of a double click would cancel the run the first
-  // press just started (or start another after a cancel): a double click
-  // on the start button counts as one press.
+  // press just started: a double click on the start button counts as one
+  // press.
   if (watched == process.GoBtn && event->type() == QEvent::MouseButtonDblClick) return true;
   if (event->type() == QEvent::ShortcutOverride && (watched == text.Memo1 || watched == process.Memo2)) {
     auto* key = static_cast<QKeyEvent*>(event);

@@ -83,9 +83,9 @@ class TMainForm : public QMainWindow {
 
   // Handlers.
   void AddBtnClick();
+  void DelBtnClick();
   // Starts the batch run on worker threads; while it goes on, the start
   // button says "Abbrechen" and the same press cancels the run.
-  void DelBtnClick();
   void AddPDFBtnClick();
   void SaveBtnClick();
   void OpenBtnClick();
