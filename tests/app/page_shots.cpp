@@ -7,16 +7,16 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QScrollArea>
-#include <QScrollBar>
 #include <QFileDialog>
 #include <QIcon>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTimer>
 
 #include "about_box.h"
-#include "font_dialog.h"
 #include "desktop_setup.h"
+#include "font_dialog.h"
 #include "main_form.h"
 #include "opened_paths.h"
 
