@@ -178,6 +178,19 @@ TEST_F(MainFormDuringRun, EscDuringRunAsksThenClosesOnceTheRunHasEnded) {
   EXPECT_EQ(questions.size(), 1u);
 }
 
+TEST_F(MainFormDuringRun, RunEndingWhileTheQuestionIsOpenStillClosesWhenConfirmed) {
+  ShowActive();
+  form->AddPDFBtnClick();
+  form->Dialogs().ask_question = [this](QWidget*, const QString&, const QString&) {
+    EXPECT_TRUE(WaitForRunEnd());  // the box's own event loop lets the run end
+    return true;
+  };
+  form->QuitBtn->click();
+  ASSERT_TRUE(QTest::qWaitFor([this] { return !form->isVisible(); }, 10000));
+  EXPECT_EQ(LogLines().last(), QStringLiteral("Fertig..."));
+  EXPECT_TRUE(form->FormStorage1.Saved());
+}
+
 TEST_F(MainFormDuringRun, CloseByWindowManagerNotConfirmedLetsTheRunFinish) {
   ShowActive();
   form->AddPDFBtnClick();
