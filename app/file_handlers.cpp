@@ -1,28 +1,12 @@
-// The start button's run and the settings-file buttons.
+// The settings-file buttons.
 #include <QFile>
-#include <QPlainTextEdit>
 
 #include "form_content.h"
 #include "handler_guard.h"
 #include "main_form.h"
-#include "run/batch.h"
 
 namespace {
 const QString kErrorCaption = QStringLiteral("Fehler");
-
-// Why a run stopped half-way, for the error box.
-QString AbortText(const BatchOutcome& outcome) {
-  if (outcome.out_of_memory) return QStringLiteral("Nicht genügend Arbeitsspeicher");
-  if (outcome.abort_reason.empty()) return QStringLiteral("Unbekannter Fehler");
-  return QString::fromStdString(outcome.abort_reason);
-}
-
-QString OverwriteRefusedMessage(const std::string& source) {
-  return QStringLiteral(
-             "Die Zieldateien würden Quelldateien überschreiben. Bitte einen anderen Namen für das "
-             "Unterverzeichnis wählen.\nZuerst betroffen: %1")
-      .arg(QFile::decodeName(QByteArray::fromStdString(source)));
-}
 
 // Runs a settings-file operation. When an error escapes it half-way (the
 // progress receiver may throw), the bar is emptied as the operation's own
@@ -38,24 +22,6 @@ auto WithProgressBarEmptiedOnError(TMainForm& form, Operation&& operation) {
   }
 }
 }  // namespace
-
-void TMainForm::AppendLog(const QString& line) { process.Memo2->appendPlainText(line); }
-
-void TMainForm::AddPDFBtnClick() {
-  // Every setting is read once here and holds for the whole run.
-  const SettingsFileContent settings = ContentFromForm(*this);
-  const WatermarkJob job = JobFromSettings(settings, this);
-  BatchControl control;
-  control.workers = 1;  // on the window's thread, which the library's progress reaches
-  const BatchOutcome outcome = RunBatch(
-      job, [this](const std::string& line) { AppendLog(QString::fromStdString(line)); }, control);
-  if (outcome.refused) {
-    dialogs_.show_message(this, kErrorCaption, OverwriteRefusedMessage(outcome.overwritten_source));
-    return;
-  }
-  // An error that stopped the run is shown like any error escaping a handler.
-  if (outcome.aborted) ReportHandlerError(this, AbortText(outcome));
-}
 
 void TMainForm::SaveBtnClick() {
   const QString path = dialogs_.choose_settings_to_save(this, SaveDialog1Dir);

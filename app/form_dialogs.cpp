@@ -2,6 +2,7 @@
 
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 #include "font_dialog.h"
 
@@ -41,6 +42,16 @@ void ShowMessage(QWidget* parent, const QString& caption, const QString& text) {
   box.exec();
 }
 
+bool AskQuestion(QWidget* parent, const QString& caption, const QString& text) {
+  QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No, parent);
+  // Qt's own button texts would show in English without a translation.
+  box.button(QMessageBox::Yes)->setText(QStringLiteral("Ja"));
+  box.button(QMessageBox::No)->setText(QStringLiteral("Nein"));
+  box.setDefaultButton(QMessageBox::No);
+  box.setEscapeButton(QMessageBox::No);
+  return box.exec() == QMessageBox::Yes;
+}
+
 }  // namespace
 
 FormDialogs FormDialogs::Standard() {
@@ -55,5 +66,6 @@ FormDialogs FormDialogs::Standard() {
   dialogs.choose_picture_files = ChooseSourceFiles;  // same options: read-only hidden, several, sizeable
   dialogs.choose_font = ChooseTextFont;
   dialogs.show_message = ShowMessage;
+  dialogs.ask_question = AskQuestion;
   return dialogs;
 }

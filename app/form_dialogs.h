@@ -28,6 +28,9 @@ struct FormDialogs {
   std::function<std::optional<TextFont>(QWidget* parent, const TextFont& font)> choose_font;
   // A message box with an OK button.
   std::function<void(QWidget* parent, const QString& caption, const QString& text)> show_message;
+  // A question with the buttons "Ja" and "Nein"; true for "Ja". Closing
+  // the box answers "Nein".
+  std::function<bool(QWidget* parent, const QString& caption, const QString& text)> ask_question;
 
   static FormDialogs Standard();
 };

@@ -16,6 +16,7 @@
 #include <utility>
 
 #include "about_box.h"
+#include "background_run.h"
 #include "bit_btn_xp.h"
 #include "glyphs.h"
 #include "handler_guard.h"
@@ -103,6 +104,7 @@ TMainForm::TMainForm(FormDialogs dialogs, QWidget* parent)
   connect(escape, &QShortcut::activated, this, Guarded(this, &TMainForm::EscapePressed));
   text.Memo1->installEventFilter(this);
   process.Memo2->installEventFilter(this);
+  process.GoBtn->installEventFilter(this);
 
   ConnectHandlers();
   InstallSourceDrop(*this);
@@ -110,6 +112,9 @@ TMainForm::TMainForm(FormDialogs dialogs, QWidget* parent)
 }
 
 TMainForm::~TMainForm() {
+  // A run still going is cancelled and waited for before anything it
+  // reports to goes.
+  delete std::exchange(run_, nullptr);
   // A window destroyed without being closed saves here, once.
   if (!FormStorage1.Saved()) RunGuarded(this, [this] { FormStorage1.SaveFormPlacement(true); });
   SetDibProgressHandler(this, nullptr);
@@ -219,11 +224,21 @@ void TMainForm::showEvent(QShowEvent* event) {
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
+  if (RunGoing()) {
+    // The window closes only once the run has ended (or not at all).
+    event->ignore();
+    RunGuarded(this, [this] { AskToEndRunAndClose(); });
+    return;
+  }
   QMainWindow::closeEvent(event);
   if (event->isAccepted()) RunGuarded(this, [this] { FormStorage1.SaveFormPlacement(false); });
 }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+  // The second press of a double click would cancel the run the first
+  // press just started: a double click on the start button counts as one
+  // press.
+  if (watched == process.GoBtn && event->type() == QEvent::MouseButtonDblClick) return true;
   if (event->type() == QEvent::ShortcutOverride && (watched == text.Memo1 || watched == process.Memo2)) {
     auto* key = static_cast<QKeyEvent*>(event);
     if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier) {

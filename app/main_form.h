@@ -3,10 +3,12 @@
 // settings files; the pages' controls are built in one file per page.
 #pragma once
 
+#include <QIcon>
 #include <QMainWindow>
 #include <QStringList>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "form_dialogs.h"
 #include "form_storage.h"
@@ -18,8 +20,11 @@
 #include "status_progress.h"
 #include "text_page.h"
 
+class BackgroundRun;
+struct BatchOutcome;
 class QPainter;
 class QTabWidget;
+class QTimer;
 class QToolButton;
 class TBitBtnXP;
 
@@ -79,6 +84,8 @@ class TMainForm : public QMainWindow {
   // Handlers.
   void AddBtnClick();
   void DelBtnClick();
+  // Starts the batch run on worker threads; while it goes on, the start
+  // button says "Abbrechen" and the same press cancels the run.
   void AddPDFBtnClick();
   void SaveBtnClick();
   void OpenBtnClick();
@@ -105,6 +112,12 @@ class TMainForm : public QMainWindow {
   // The dialogs the handlers show; tests replace them.
   FormDialogs& Dialogs() { return dialogs_; }
 
+  // From the start of a batch run until its end has been shown. Meanwhile
+  // every control that would change the job or start another run is
+  // disabled.
+  bool RunGoing() const { return run_ != nullptr; }
+  bool RunCancelRequested() const;
+
  protected:
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
@@ -117,10 +130,27 @@ class TMainForm : public QMainWindow {
   void ConnectHandlers();
   void AppendLog(const QString& line);
   void EscapePressed();
+  // The batch run (run_handlers.cpp).
+  void StartRun();
+  void LockJobControls();
+  void UnlockJobControls();
+  std::vector<QWidget*> JobControls() const;
+  void ShowRunProgress();
+  void RunEnded(const BatchOutcome& outcome);
+  void AskToEndRunAndClose();
   // The imaging library's progress receiver (owner: the window).
   static void LibraryProgress(void* owner, int percent);
 
   FormDialogs dialogs_;
+  // The run going on, a child of the window; null between runs.
+  BackgroundRun* run_ = nullptr;
+  QTimer* run_progress_timer_ = nullptr;
+  // The enabled flags of JobControls() as they were before the run.
+  std::vector<bool> enabled_before_run_;
+  QString go_caption_before_run_;
+  QIcon go_glyph_before_run_;
+  // "Beenden" was confirmed during the run: the window closes at its end.
+  bool close_when_run_ends_ = false;
   bool first_shown_ = false;
   bool library_progress_failing_ = false;
 };

@@ -47,6 +47,8 @@ OpenedPaths SortOpenedPaths(const QStringList& paths) {
 }
 
 void OpenPathsInForm(TMainForm& form, const OpenedPaths& opened) {
+  // The list and the settings hold still while a run goes on.
+  if (form.RunGoing()) return;
   RunGuarded(&form, [&] {
     if (!opened.settings_file.isEmpty()) form.OpenSettingsFile(opened.settings_file);
     for (const QString& path : opened.sources) AppendSourceEntry(form.sources.ListBox1, path);

@@ -27,5 +27,6 @@ OpenedPaths SortOpenedPaths(const QStringList& paths);
 
 // Opens the job first, then appends the sources: opening a job replaces
 // the whole list, which would otherwise drop the pictures just given.
-// Runs as a handler: an error is shown and the program goes on.
+// Runs as a handler: an error is shown and the program goes on. Does
+// nothing while a batch run goes on.
 void OpenPathsInForm(TMainForm& form, const OpenedPaths& opened);

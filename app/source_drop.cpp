@@ -39,8 +39,10 @@ class SourceDropFilter : public QObject {
       case QEvent::DragEnter:
       case QEvent::DragMove: {
         auto* drag = static_cast<QDragMoveEvent*>(event);
+        // Nothing is taken while a run goes on.
         const Qt::DropAction action =
-            OfferedAction(SourceDropAction(drag->mimeData()), drag->possibleActions());
+            form_.RunGoing() ? Qt::IgnoreAction
+                             : OfferedAction(SourceDropAction(drag->mimeData()), drag->possibleActions());
         if (action == Qt::IgnoreAction) {
           drag->ignore();
         } else {
@@ -53,6 +55,10 @@ class SourceDropFilter : public QObject {
         return true;
       case QEvent::Drop: {
         auto* drop = static_cast<QDropEvent*>(event);
+        if (form_.RunGoing()) {
+          drop->ignore();
+          return true;
+        }
         const OpenedPaths opened = SortOpenedPaths(LocalPaths(drop->mimeData()));
         if (opened.empty()) {
           drop->ignore();

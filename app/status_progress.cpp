@@ -5,8 +5,9 @@
 #include <algorithm>
 
 namespace {
-constexpr int kPanelGap = 2;  // between the panels' bevels
-constexpr int kPanelTop = 2;  // the panels leave a line above them
+constexpr int kPanelGap = 2;   // between the panels' bevels
+constexpr int kPanelTop = 2;   // the panels leave a line above them
+constexpr int kTextInset = 3;  // between panel 0's bevel and its text
 }  // namespace
 
 QRect ToQRect(const TRect& rect) {
@@ -39,14 +40,25 @@ void TStatusBar::PaintOver(const TRect& area, const std::function<void(QPainter&
   const QRect target = ToQRect(area);
   if (target.isEmpty() || !isVisible()) return;
   over_painter_ = &paint;
+  over_area_ = target;
   repaint(target);
   over_painter_ = nullptr;
+}
+
+void TStatusBar::SetPanelText(const QString& text) {
+  if (text == panel_text_) return;
+  panel_text_ = text;
+  // Painted at once, like the progress panel beside it.
+  repaint(ToQRect(PanelRect(0)));
 }
 
 void TStatusBar::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
   last_paint_rect_ = event->rect();
-  if (over_painter_) {
+  // A synchronous repaint also paints whatever else was waiting to be
+  // painted (after a resize, say); only a paint of the strip alone may
+  // leave the old pixels around it.
+  if (over_painter_ && (event->region() - over_area_).isEmpty()) {
     ++over_paints_;
     painter.setClipRegion(event->region());
     (*over_painter_)(painter);
@@ -65,6 +77,11 @@ void TStatusBar::paintEvent(QPaintEvent* event) {
     painter.setPen(light);
     painter.drawLine(bevel.bottomLeft(), bevel.bottomRight());
     painter.drawLine(bevel.topRight(), bevel.bottomRight());
+  }
+  if (!panel_text_.isEmpty()) {
+    painter.setPen(palette().color(QPalette::WindowText));
+    painter.drawText(ToQRect(PanelRect(0)).adjusted(kTextInset, 0, -kTextInset, 0),
+                     Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, panel_text_);
   }
   if (OnDrawPanel) {
     painter.save();

@@ -1,6 +1,7 @@
-// The status bar with its two panels: panel 0, a 350-pixel text panel that
-// stays empty, and panel 1, the progress panel drawn by the window, which
-// reaches to the right end of the bar.
+// The status bar with its two panels: panel 0, a 350-pixel text panel
+// (empty unless a batch run says where it stands), and panel 1, the
+// progress panel drawn by the window, which reaches to the right end of
+// the bar.
 //
 // Qt paints a widget only inside its paint event, so "drawing straight on
 // the bar" is a synchronous repaint of a rectangle in which the paint
@@ -53,6 +54,10 @@ class TStatusBar : public QWidget {
   // pixels without erasing them.
   void PaintOver(const TRect& area, const std::function<void(QPainter&)>& paint);
 
+  // The text of panel 0; a change repaints the panel at once.
+  QString PanelText() const { return panel_text_; }
+  void SetPanelText(const QString& text);
+
   // What the last paint event covered, for tests.
   int FullPaintCount() const { return full_paints_; }
   int OverPaintCount() const { return over_paints_; }
@@ -63,6 +68,8 @@ class TStatusBar : public QWidget {
 
  private:
   const std::function<void(QPainter&)>* over_painter_ = nullptr;
+  QRect over_area_;
+  QString panel_text_;
   int full_paints_ = 0;
   int over_paints_ = 0;
   QRect last_paint_rect_;

@@ -28,6 +28,10 @@ FormDialogs FormFixture::ScriptedDialogs() {
   dialogs.show_message = [this](QWidget*, const QString& caption, const QString& text) {
     messages.push_back({caption, text});
   };
+  dialogs.ask_question = [this](QWidget*, const QString& caption, const QString& text) {
+    questions.push_back({caption, text});
+    return question_answer;
+  };
   return dialogs;
 }
 
@@ -64,4 +68,14 @@ void FormFixture::SelectEntries(std::initializer_list<int> indices) {
 void FormFixture::AddEntries(const QStringList& paths) {
   source_answers.push_back(paths);
   form->AddBtnClick();
+}
+
+bool FormFixture::WaitForRunEnd() {
+  return QTest::qWaitFor([this] { return !form->RunGoing(); }, 120000);
+}
+
+void FormFixture::RunToEnd() {
+  ASSERT_FALSE(form->RunGoing());
+  form->AddPDFBtnClick();
+  ASSERT_TRUE(WaitForRunEnd());
 }

@@ -33,6 +33,11 @@ class FormFixture : public ::testing::Test {
   // Selects the entries at the given indices, and no others.
   void SelectEntries(std::initializer_list<int> indices);
   void AddEntries(const QStringList& paths);
+  // Starts a run as the start button does and waits until it has ended.
+  void RunToEnd();
+  // Waits until the window's run has ended (generously: the machine may be
+  // busy); false when it has not.
+  bool WaitForRunEnd();
 
   // Each test's windows keep their state in a configuration folder of
   // their own ($XDG_CONFIG_HOME), made before the window.
@@ -47,4 +52,6 @@ class FormFixture : public ::testing::Test {
   QString settings_save_answer;
   QString settings_open_answer;
   std::vector<ShownMessage> messages;
+  std::vector<ShownMessage> questions;  // asked, answered with question_answer
+  bool question_answer = false;
 };

@@ -27,7 +27,7 @@ class MainFormRun : public FormFixture {
 };
 
 TEST_F(MainFormRun, EmptyListLogsOnlyFertig) {
-  form->AddPDFBtnClick();
+  RunToEnd();
   EXPECT_EQ(LogLines(), QStringList{"Fertig..."});
   EXPECT_TRUE(messages.empty());
 }
@@ -36,7 +36,7 @@ TEST_F(MainFormRun, RecognisedSourceIsLoggedAndWrittenIntoSubfolder) {
   const QString source = MakeSource(QStringLiteral("bild.bmp"));
   const QString other = folder.filePath(QStringLiteral("anders.png"));
   AddEntries({source, other});
-  form->AddPDFBtnClick();
+  RunToEnd();
   const QString output = folder.filePath(QStringLiteral("Wasserzeichen/bild.bmp"));
   EXPECT_EQ(LogLines(),
             (QStringList{source + " geladen...", output + " geschrieben...",
@@ -46,8 +46,8 @@ TEST_F(MainFormRun, RecognisedSourceIsLoggedAndWrittenIntoSubfolder) {
 }
 
 TEST_F(MainFormRun, LogOfSuccessiveRunsAccumulates) {
-  form->AddPDFBtnClick();
-  form->AddPDFBtnClick();
+  RunToEnd();
+  RunToEnd();
   EXPECT_EQ(LogLines(), (QStringList{"Fertig...", "Fertig..."}));
 }
 
@@ -55,7 +55,7 @@ TEST_F(MainFormRun, RunThatWouldOverwriteSourcesIsRefused) {
   const QString source = MakeSource(QStringLiteral("bild.bmp"));
   AddEntries({source});
   form->process.OutDirEd->setText(QString());
-  form->AddPDFBtnClick();
+  RunToEnd();
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_EQ(messages[0].caption, QStringLiteral("Fehler"));
   EXPECT_EQ(messages[0].text, QStringLiteral("Die Zieldateien würden Quelldateien überschreiben. Bitte "

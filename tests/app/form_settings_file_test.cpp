@@ -229,6 +229,6 @@ TEST_F(MainFormSettingsFile, RunOpensRelativeSourcesFromTheSettingsFilesFolder) 
   settings_open_answer = job_path;
   form->OpenBtnClick();
   EXPECT_EQ(ListEntries(), QStringList{"bilder/a.bmp"});
-  form->AddPDFBtnClick();
+  RunToEnd();
   EXPECT_TRUE(QFile::exists(folder.filePath(QStringLiteral("bilder/Wasserzeichen/a.bmp"))));
 }

@@ -1,25 +1,31 @@
 // Saves a picture of each page of the main window and of the information
-// dialog, for looking at the layout: page_shots <folder> [picture]. With a
-// picture, page 3 is also shown with it loaded as the watermark.
+// dialog, for looking at the layout: page_shots <folder> [picture]
+// [sources]. With a picture, page 3 is also shown with it loaded as the
+// watermark (give "" for none). With a folder of sources, the window is
+// also shown half-way through a run of them and after it; the run writes
+// into the sources' "Wasserzeichen" subfolder.
 #include <QApplication>
 #include <QDir>
-#include <QScrollArea>
-#include <QScrollBar>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QIcon>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTimer>
 
 #include "about_box.h"
-#include "font_dialog.h"
 #include "desktop_setup.h"
+#include "font_dialog.h"
 #include "main_form.h"
+#include "opened_paths.h"
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
   SetUpDesktopProgram(application);
   const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::tempPath();
   const QString picture = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
+  const QString sources = argc > 3 ? QString::fromLocal8Bit(argv[3]) : QString();
   FormDialogs dialogs = FormDialogs::Standard();
   dialogs.choose_picture_files = [&](QWidget*, const QString&, const QStringList&) {
     return QStringList{picture};
@@ -46,6 +52,20 @@ int main(int argc, char** argv) {
     box->verticalScrollBar()->setValue(box->verticalScrollBar()->maximum());
     for (int i = 0; i < 3; ++i) application.processEvents();
     form.grab().save(QStringLiteral("%1/page3-picture-end.png").arg(folder));
+  }
+  if (!sources.isEmpty()) {
+    OpenPathsInForm(form, SortOpenedPaths({sources}));
+    form.PageControl1->setCurrentIndex(3);
+    form.AddPDFBtnClick();
+    // Caught once a third of the batch is done, or after ten seconds.
+    QElapsedTimer waited;
+    waited.start();
+    while (form.RunGoing() && form.ProStatus < 33 && waited.elapsed() < 10000)
+      application.processEvents(QEventLoop::WaitForMoreEvents, 20);
+    form.grab().save(QStringLiteral("%1/running.png").arg(folder));
+    while (form.RunGoing()) application.processEvents(QEventLoop::WaitForMoreEvents, 20);
+    application.processEvents();
+    form.grab().save(QStringLiteral("%1/run-ended.png").arg(folder));
   }
   TFontDialog font_dialog(form.Font, &form);
   font_dialog.show();

@@ -1,6 +1,6 @@
 // The progress panel: the rectangle arithmetic, the increase path that
 // paints only the new strip over the old bar, and the decrease path that
-// repaints the whole status bar.
+// repaints the whole status bar; the text panel a run writes to.
 #include <QImage>
 #include <QScreen>
 #include <QTest>
@@ -130,4 +130,31 @@ TEST_F(StatusProgress, TextPanelStaysEmpty) {
   const QRgb background = bar.pixel(text_panel.left + 1, text_panel.top + 1);
   for (int x = text_panel.left; x < text_panel.right; ++x)
     for (int y = text_panel.top; y < text_panel.bottom; ++y) ASSERT_EQ(bar.pixel(x, y), background);
+}
+
+TEST_F(StatusProgress, TextPanelShowsARunsTextAtOnceAndEmptiesAgain) {
+  const TRect text_panel = form->StatusBar1->PanelRect(0);
+  const auto differing_pixels = [&](const QImage& bar) {
+    const QRgb background = bar.pixel(text_panel.right - 1, text_panel.top + 1);
+    int differing = 0;
+    for (int x = text_panel.left; x < text_panel.right; ++x)
+      for (int y = text_panel.top; y < text_panel.bottom; ++y) differing += bar.pixel(x, y) != background;
+    return differing;
+  };
+  form->StatusBar1->SetPanelText(QStringLiteral("Datei 3 von 7"));
+  EXPECT_GT(differing_pixels(BarOnScreen()), 0);
+  form->StatusBar1->SetPanelText(QString());
+  EXPECT_EQ(differing_pixels(BarOnScreen()), 0);
+}
+
+TEST_F(StatusProgress, RepaintStillWaitingIsDoneWholeWhenTheBarGrows) {
+  // A growing bar repaints only its strip at once; a repaint of the whole
+  // bar that was still waiting (after a resize, say) comes along in the
+  // same paint and must not be left to the strip's painter.
+  form->SetProStatus(20);
+  const int full_before = form->StatusBar1->FullPaintCount();
+  form->StatusBar1->update();
+  form->SetProStatus(50);
+  EXPECT_EQ(form->StatusBar1->FullPaintCount(), full_before + 1);
+  EXPECT_EQ(NavyRunFromLeft(BarOnScreen()), ProgressFillRect(50, panel).right);
 }
