@@ -3,6 +3,7 @@
 #include <sched.h>
 
 #include <algorithm>
+#include <exception>
 #include <filesystem>
 #include <mutex>
 #include <new>
@@ -63,7 +64,7 @@ class OrderedLog {
   void line(size_t entry, std::string text) {
     std::lock_guard<std::mutex> lock(mutex_);
     if (entry == front_)
-      sink_(text);
+      send(text);
     else
       slots_[entry].waiting.push_back(std::move(text));
   }
@@ -73,7 +74,7 @@ class OrderedLog {
     slots_[entry].done = true;
     while (front_ < slots_.size()) {
       Slot& slot = slots_[front_];
-      for (const std::string& text : slot.waiting) sink_(text);
+      for (const std::string& text : slot.waiting) send(text);
       std::vector<std::string>().swap(slot.waiting);
       if (!slot.done) break;
       ++front_;
@@ -83,7 +84,13 @@ class OrderedLog {
   // After every worker has stopped.
   void last_line(const std::string& text) {
     std::lock_guard<std::mutex> lock(mutex_);
-    sink_(text);
+    send(text);
+  }
+
+  // What the sink threw, if it did; it hears nothing after that.
+  std::exception_ptr failure() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return failure_;
   }
 
  private:
@@ -91,10 +98,22 @@ class OrderedLog {
     std::vector<std::string> waiting;
     bool done = false;
   };
+  // Under the lock. An error of the sink must not leave a worker thread:
+  // it is kept and ends the run once the workers have stopped.
+  void send(const std::string& text) {
+    if (failure_) return;
+    try {
+      sink_(text);
+    } catch (...) {
+      failure_ = std::current_exception();
+    }
+  }
+
   const LogSink& sink_;
   std::mutex mutex_;
   std::vector<Slot> slots_;
   size_t front_ = 0;
+  std::exception_ptr failure_;
 };
 
 class Run;
@@ -138,6 +157,8 @@ class Run {
   }
 
   BatchOutcome finish() {
+    if (std::exception_ptr failure = log_.failure()) std::rethrow_exception(failure);
+    if (progress_failure_) std::rethrow_exception(progress_failure_);
     if (!outcome_.aborted) {
       outcome_.cancelled = next_ < entries_.size();
       log_.last_line(outcome_.cancelled ? "Abgebrochen..." : "Fertig...");
@@ -156,6 +177,10 @@ class Run {
   std::optional<size_t> take_entry() {
     std::lock_guard<std::mutex> lock(hand_out_mutex_);
     if (stopped_ || next_ >= entries_.size()) return std::nullopt;
+    if (log_.failure()) {
+      stopped_ = true;
+      return std::nullopt;
+    }
     if (control_.cancel && control_.cancel->load()) {
       stopped_ = true;
       return std::nullopt;
@@ -302,7 +327,15 @@ class Run {
       if (w.busy) in_flight += (w.load_percent + w.save_percent) / 200.0;
     const double fraction = std::min(1.0, (progress_.finished + in_flight) / progress_.total);
     progress_.fraction = std::max(progress_.fraction, fraction);
-    control_.progress(progress_);
+    if (progress_failure_) return;
+    try {
+      control_.progress(progress_);
+    } catch (...) {
+      // Kept like the log's errors; the run hands out nothing more.
+      progress_failure_ = std::current_exception();
+      std::lock_guard<std::mutex> lock(hand_out_mutex_);
+      stopped_ = true;
+    }
   }
 
   const WatermarkJob& job_;
@@ -320,6 +353,7 @@ class Run {
 
   std::mutex progress_mutex_;
   BatchProgress progress_;
+  std::exception_ptr progress_failure_;
   std::vector<WorkerProgress> workers_;
 };
 

@@ -7,6 +7,7 @@
 #include <iterator>
 #include <map>
 #include <mutex>
+#include <stdexcept>
 
 #include "batch_scratch_folder.h"
 #include "pixkit/pixkit.h"
@@ -43,7 +44,8 @@ std::map<std::string, std::string> files_below(const fs::path& folder) {
   std::map<std::string, std::string> files;
   if (!fs::exists(folder)) return files;
   for (const auto& entry : fs::recursive_directory_iterator(folder))
-    if (entry.is_regular_file()) files[fs::relative(entry.path(), folder).string()] = file_bytes(entry.path());
+    if (entry.is_regular_file())
+      files[fs::relative(entry.path(), folder).string()] = file_bytes(entry.path());
   return files;
 }
 
@@ -51,7 +53,8 @@ std::map<std::string, std::string> files_below(const fs::path& folder) {
 bool write_photo(const std::string& path, int format) {
   TDibImage picture = newdib(320, 240, 24, nullptr, 0);
   for (int y = 0; y < 240; ++y)
-    for (int x = 0; x < 320; ++x) setpixel(&picture, x, y, uint32_t(x) | uint32_t(y) << 8 | uint32_t(x ^ y) << 16);
+    for (int x = 0; x < 320; ++x)
+      setpixel(&picture, x, y, uint32_t(x) | uint32_t(y) << 8 | uint32_t(x ^ y) << 16);
   const bool ok = SaveDib(&picture, path.c_str(), format, nullptr) == 1;
   deldib(&picture);
   return ok;
@@ -61,9 +64,9 @@ bool write_photo(const std::string& path, int format) {
 // damaged file, a missing one and a type it passes over.
 std::vector<std::string> mixed_sources(ScratchFolder& folder) {
   std::vector<std::string> sources;
-  const std::pair<const char*, int> formats[] = {
-      {"a.jpg", PIXKIT_FORMAT_JPG}, {"b.bmp", PIXKIT_FORMAT_BMP}, {"c.tga", PIXKIT_FORMAT_TGA},
-      {"d.pcx", PIXKIT_FORMAT_PCX}, {"e.tif", PIXKIT_FORMAT_TIF}, {"f.gif", PIXKIT_FORMAT_GIF}};
+  const std::pair<const char*, int> formats[] = {{"a.jpg", PIXKIT_FORMAT_JPG}, {"b.bmp", PIXKIT_FORMAT_BMP},
+                                                 {"c.tga", PIXKIT_FORMAT_TGA}, {"d.pcx", PIXKIT_FORMAT_PCX},
+                                                 {"e.tif", PIXKIT_FORMAT_TIF}, {"f.gif", PIXKIT_FORMAT_GIF}};
   for (const auto& [name, format] : formats) {
     EXPECT_TRUE(write_photo(folder.file(name), format));
     sources.push_back(folder.file(name));
@@ -90,7 +93,8 @@ WatermarkJob stamping_job(std::vector<std::string> sources, const std::string& o
   return job;
 }
 
-std::vector<std::string> replaced(std::vector<std::string> lines, const std::string& from, const std::string& to) {
+std::vector<std::string> replaced(std::vector<std::string> lines, const std::string& from,
+                                  const std::string& to) {
   for (std::string& line : lines)
     for (size_t at = line.find(from); at != std::string::npos; at = line.find(from, at + to.size()))
       line.replace(at, from.size(), to);
@@ -212,4 +216,27 @@ TEST(BatchWorkers, ProgressCoversTheWholeBatchOnceAndNeverGoesBack) {
   EXPECT_EQ(seen.back().total, 6);
   EXPECT_EQ(seen.back().finished, 6);
   EXPECT_DOUBLE_EQ(seen.back().fraction, 1.0);
+}
+
+TEST(BatchWorkers, ALogThatFailsStopsTheRunInsteadOfAWorkerThread) {
+  ScratchFolder folder;
+  std::vector<std::string> sources;
+  for (int i = 0; i < 8; ++i) {
+    sources.push_back(folder.file("f" + std::to_string(i) + ".bmp"));
+    ASSERT_TRUE(write_picture(sources.back(), 24, PIXKIT_FORMAT_BMP));
+  }
+  WatermarkJob job = stamping_job(sources, "aus");
+  job.add_text = false;
+  BatchControl control;
+  control.workers = 3;
+  int heard = 0;
+  const BatchOutcome outcome = RunBatch(
+      job,
+      [&](const std::string&) {
+        if (++heard == 3) throw std::runtime_error("Protokoll voll");
+      },
+      control);
+  EXPECT_TRUE(outcome.aborted);
+  EXPECT_EQ(outcome.abort_reason, "Protokoll voll");
+  EXPECT_EQ(heard, 3);
 }
