@@ -1,0 +1,143 @@
+// The text variables: each name against hand-written facts, the brace
+// rules, the facts of a file with and without EXIF, and the batch run
+// replacing them per source with the source's place in the whole list.
+#include "run/text_variables.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstring>
+#include <ctime>
+#include <vector>
+
+#include "batch_scratch_folder.h"
+#include "run/batch.h"
+#include "support/peer_tools.h"
+
+namespace stamptest {
+void ensure_gui_application();
+}
+
+namespace {
+
+SourceFacts photo_facts() {
+  SourceFacts facts;
+  facts.path = "/urlaub/Rom 2024/IMG_0042.JPG";
+  facts.number = 7;
+  facts.width = 4000;
+  facts.height = 3000;
+  facts.taken = ShownTime{2024, 3, 5, 9, 7};
+  facts.camera = "Canon EOS 5D";
+  return facts;
+}
+
+// Little-endian EXIF block: IFD0 at 8 (Make, Exif IFD at 38), the Exif IFD
+// (DateTimeOriginal), then the strings from 56.
+std::vector<uint8_t> jpeg_with_capture_fields() {
+  std::vector<uint8_t> tiff = {'I',  'I',  42, 0, 8,  0, 0, 0, 2,  0,        //
+                               0x0F, 0x01, 2,  0, 6,  0, 0, 0, 56, 0, 0, 0,  // Make at 56
+                               0x69, 0x87, 4,  0, 1,  0, 0, 0, 38, 0, 0, 0,  // Exif IFD at 38
+                               0,    0,    0,  0,                            //
+                               1,    0,                                      //
+                               0x03, 0x90, 2,  0, 20, 0, 0, 0, 62, 0, 0, 0,  // date at 62
+                               0,    0,    0,  0};
+  const std::string strings = std::string("Leica") + '\0' + "2021:07:14 18:30:00" + '\0';
+  tiff.insert(tiff.end(), strings.begin(), strings.end());
+  std::vector<uint8_t> jpeg = {0xFF, 0xD8, 0xFF, 0xE1, 0, uint8_t(8 + tiff.size()), 'E', 'x', 'i', 'f', 0, 0};
+  jpeg.insert(jpeg.end(), tiff.begin(), tiff.end());
+  jpeg.insert(jpeg.end(), {0xFF, 0xD9});
+  return jpeg;
+}
+
+}  // namespace
+
+TEST(TextVariables, EveryNameIsReplacedFromTheFacts) {
+  EXPECT_EQ(ReplaceTextVariables("{Datei}|{Dateiname}|{Ordner}|{Datum}|{Uhrzeit}|{Jahr}", photo_facts()),
+            "IMG_0042|IMG_0042.JPG|Rom 2024|05.03.2024|09:07|2024");
+  EXPECT_EQ(ReplaceTextVariables("{Breite} x {Hoehe}, {Kamera}, Nr. {Nr}", photo_facts()),
+            "4000 x 3000, Canon EOS 5D, Nr. 7");
+}
+
+TEST(TextVariables, DoubledBracesWriteOneAndUnknownNamesStay) {
+  const SourceFacts facts = photo_facts();
+  EXPECT_EQ(ReplaceTextVariables("{{Datei}} {Unbekannt} {datei} {} }", facts),
+            "{Datei} {Unbekannt} {datei} {} }");
+  EXPECT_EQ(ReplaceTextVariables("{a {Nr}}", facts), "{a 7}");
+  EXPECT_EQ(ReplaceTextVariables("{Nr\n}{Nr", facts), "{Nr\n}{Nr");
+  EXPECT_EQ(ReplaceTextVariables("Zeile 1\r\n{Jahr}", facts), "Zeile 1\r\n2024");
+}
+
+TEST(TextVariables, WithoutATimeTheDateVariablesAreEmpty) {
+  SourceFacts facts = photo_facts();
+  facts.taken.reset();
+  facts.camera.clear();
+  EXPECT_EQ(ReplaceTextVariables("[{Datum}][{Uhrzeit}][{Jahr}][{Kamera}]", facts), "[][][][]");
+}
+
+TEST(TextVariables, FileNamesNeverAddLines) {
+  SourceFacts facts = photo_facts();
+  facts.path = "/tmp/zwei\nZeilen.jpg";
+  EXPECT_EQ(ReplaceTextVariables("{Datei}", facts), "zwei Zeilen");
+}
+
+TEST(TextVariables, CameraNameDropsAMakeTheModelRepeats) {
+  EXPECT_EQ(CameraName("Canon", "Canon EOS 5D"), "Canon EOS 5D");
+  EXPECT_EQ(CameraName("NIKON CORPORATION", "NIKON D850"), "NIKON CORPORATION NIKON D850");
+  EXPECT_EQ(CameraName("Leica", ""), "Leica");
+  EXPECT_EQ(CameraName("", "X100V"), "X100V");
+}
+
+TEST(TextVariables, FactsComeFromExif) {
+  batch_test::ScratchFolder folder;
+  const std::string path = folder.file("foto.jpg");
+  testsupport::write_file(path, jpeg_with_capture_fields());
+  const SourceFacts facts = ReadSourceFacts(path, 3, 640, 480, true);
+  ASSERT_TRUE(facts.taken.has_value());
+  EXPECT_EQ(ReplaceTextVariables("{Datum} {Uhrzeit} {Kamera} {Ordner} {Nr}", facts),
+            "14.07.2021 18:30 Leica " + folder.path().filename().string() + " 3");
+}
+
+TEST(TextVariables, WithoutExifTheModificationTimeInLocalTimeCounts) {
+  batch_test::ScratchFolder folder;
+  const std::string path = folder.file("bild.bmp");
+  testsupport::write_file(path, {'B', 'M'});
+  std::tm local{};
+  local.tm_year = 2022 - 1900;
+  local.tm_mon = 10;  // November
+  local.tm_mday = 9;
+  local.tm_hour = 8;
+  local.tm_min = 5;
+  local.tm_isdst = -1;
+  const timespec times[2] = {{std::mktime(&local), 0}, {std::mktime(&local), 0}};
+  ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+  const SourceFacts facts = ReadSourceFacts(path, 1, 3, 2, true);
+  EXPECT_EQ(ReplaceTextVariables("{Datum} {Uhrzeit} {Jahr} [{Kamera}]", facts), "09.11.2022 08:05 2022 []");
+}
+
+TEST(TextVariables, RunReplacesThemPerSourceWithItsPlaceInTheWholeList) {
+  stamptest::ensure_gui_application();
+  batch_test::ScratchFolder folder;
+  TDibImage white = newdib(80, 30, 24, nullptr, 0);
+  std::memset(white.Bits, 0xFF, size_t(white.RowBytes) * 30);
+  ASSERT_EQ(SaveDib(&white, folder.file("a.bmp").c_str(), PIXKIT_FORMAT_BMP, nullptr), 1);
+  ASSERT_EQ(SaveDib(&white, folder.file("b.bmp").c_str(), PIXKIT_FORMAT_BMP, nullptr), 1);
+  deldib(&white);
+  auto stamped = [&](const std::string& text, bool variables, const std::string& out_dir) {
+    WatermarkJob job;
+    job.sources = {folder.file("a.bmp"), folder.file("b.bmp")};
+    job.out_dir = out_dir;
+    job.text.text = text;
+    job.text.transparency = 0;
+    job.text.extras.variables = variables;
+    BatchControl second_only;
+    second_only.shard_index = 1;
+    second_only.shard_count = 2;
+    RunBatch(
+        job, [](const std::string&) {}, second_only);
+    return testsupport::read_file(folder.file(out_dir + "/b.bmp"));
+  };
+  const std::vector<uint8_t> with_variable = stamped("{Nr}{Hoehe}", true, "mit");
+  EXPECT_EQ(with_variable, stamped("230", false, "ohne"));
+  EXPECT_NE(with_variable, stamped("{Nr}{Hoehe}", false, "wörtlich"));
+}
