@@ -32,24 +32,6 @@ SourceFacts photo_facts() {
   return facts;
 }
 
-// Little-endian EXIF block: IFD0 at 8 (Make, Exif IFD at 38), the Exif IFD
-// (DateTimeOriginal), then the strings from 56.
-std::vector<uint8_t> jpeg_with_capture_fields() {
-  std::vector<uint8_t> tiff = {'I',  'I',  42, 0, 8,  0, 0, 0, 2,  0,        //
-                               0x0F, 0x01, 2,  0, 6,  0, 0, 0, 56, 0, 0, 0,  // Make at 56
-                               0x69, 0x87, 4,  0, 1,  0, 0, 0, 38, 0, 0, 0,  // Exif IFD at 38
-                               0,    0,    0,  0,                            //
-                               1,    0,                                      //
-                               0x03, 0x90, 2,  0, 20, 0, 0, 0, 62, 0, 0, 0,  // date at 62
-                               0,    0,    0,  0};
-  const std::string strings = std::string("Leica") + '\0' + "2021:07:14 18:30:00" + '\0';
-  tiff.insert(tiff.end(), strings.begin(), strings.end());
-  std::vector<uint8_t> jpeg = {0xFF, 0xD8, 0xFF, 0xE1, 0, uint8_t(8 + tiff.size()), 'E', 'x', 'i', 'f', 0, 0};
-  jpeg.insert(jpeg.end(), tiff.begin(), tiff.end());
-  jpeg.insert(jpeg.end(), {0xFF, 0xD9});
-  return jpeg;
-}
-
 }  // namespace
 
 TEST(TextVariables, EveryNameIsReplacedFromTheFacts) {
@@ -89,13 +71,11 @@ TEST(TextVariables, CameraNameDropsAMakeTheModelRepeats) {
 }
 
 TEST(TextVariables, FactsComeFromExif) {
-  batch_test::ScratchFolder folder;
-  const std::string path = folder.file("foto.jpg");
-  testsupport::write_file(path, jpeg_with_capture_fields());
-  const SourceFacts facts = ReadSourceFacts(path, 3, 640, 480, true);
-  ASSERT_TRUE(facts.taken.has_value());
+  // EXIF: Make "Canon", Model "Canon EOS 5D", DateTimeOriginal 2024:03:05 14:07:09.
+  const SourceFacts facts = ReadSourceFacts(
+      std::string(STEMPORA_TEST_DATA) + "/jpeg/capture/exif_camera_and_date.jpg", 3, 640, 480, true);
   EXPECT_EQ(ReplaceTextVariables("{Datum} {Uhrzeit} {Kamera} {Ordner} {Nr}", facts),
-            "14.07.2021 18:30 Leica " + folder.path().filename().string() + " 3");
+            "05.03.2024 14:07 Canon EOS 5D capture 3");
 }
 
 TEST(TextVariables, WithoutExifTheModificationTimeInLocalTimeCounts) {
