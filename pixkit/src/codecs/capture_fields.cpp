@@ -112,7 +112,7 @@ bool valid_utf8(const std::string& text) {
 // A camera name as text the program can show: control characters go,
 // bytes that are not UTF-8 (EXIF asks for ASCII) go, surrounding blanks go,
 // and the result is cut to kMaxCameraNameBytes at a character boundary.
-std::string camera_name(std::string raw) {
+std::string camera_name(const std::string& raw) {
   std::string text;
   for (char c : raw)
     if (uint8_t(c) >= 0x20 && c != 0x7F) text += c;
