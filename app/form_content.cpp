@@ -88,6 +88,7 @@ SettingsFileContent ContentFromForm(const TMainForm& form) {
   content.save_settings_dialog_dir = PathBytes(form.SaveDialog1Dir);
   content.watermark = form.WatermarkDib;
   content.font = form.Font;
+  content.options = form.Options;
   return content;
 }
 
@@ -118,5 +119,6 @@ void ApplyContentToForm(TMainForm& form, SettingsFileContent&& content) {
   form.WatermarkDib = content.watermark;
   content.watermark = TDibImage{};
   if (content.font) form.Font = *content.font;
+  form.Options = content.options;
   form.picture.PaintBox2->update();
 }

@@ -55,11 +55,13 @@ StoredFormValues TFormStorage::ValuesFromForm() const {
   values.jpeg_quality = form_.process.jpeged->Value();
   values.add_text = form_.text.AddTextCheck->isChecked();
   values.add_picture = form_.picture.AddPicCheck->isChecked();
+  values.options = form_.Options;
   return values;
 }
 
 void TFormStorage::ApplyValuesToForm(const StoredFormValues& values) {
   form_.Font = values.font;
+  form_.Options = values.options;
   const QString memo = QString::fromStdString(values.memo_text);
   if (memo != form_.text.Memo1->toPlainText()) form_.text.Memo1->setPlainText(memo);
   form_.text.RandEd->SetValue(values.text_margin);

@@ -63,6 +63,9 @@ class TMainForm : public QMainWindow {
   TDibImage WatermarkDib{};
   // FontDialog1's font: the text watermark's font.
   TextFont Font;
+  // The options past the plain passes; no control shows them yet, but the
+  // settings files and the form-state store keep them.
+  WatermarkOptions Options;
   // Start folders of the file dialogs; only the settings files set them.
   QString OpenDialog1Dir;
   QString OpenDialog2Dir;

@@ -23,6 +23,7 @@
 #include "run/output_path.h"
 #include "run/stamp_picture.h"
 #include "run/stamp_text.h"
+#include "run/text_variables.h"
 
 namespace {
 
@@ -52,7 +53,19 @@ void create_output_folder(const std::string& folder) {
 struct Entry {
   std::string source;  // as opened
   int row = 0;         // SourceExtensionRow; 0: passed over
+  size_t number = 0;   // position in the whole list, from 1
 };
+
+// The text settings with the variables replaced for this source.
+TextStampSettings text_for_source(const TextStampSettings& text, const Entry& entry,
+                                  const TDibImage& record) {
+  TextStampSettings own = text;
+  const PixkitBitmapInfoHeader& header = record.Info->bmiHeader;
+  own.text =
+      ReplaceTextVariables(text.text, ReadSourceFacts(entry.source, int64_t(entry.number), header.biWidth,
+                                                      header.biHeight, TextNeedsCaptureFacts(text.text)));
+  return own;
+}
 
 // Hands each entry's lines on in list order: the lines of the entry at
 // the front go straight out, those of later entries wait until every
@@ -253,7 +266,10 @@ class Run {
     log_.line(index, LogPathText(source) + " geladen...");
 
     if (job_.add_picture && job_.watermark != nullptr) StampPicture(record, *job_.watermark, job_.picture);
-    if (job_.add_text) StampText(record, job_.text);
+    if (job_.add_text && job_.text.extras.variables)
+      StampText(record, text_for_source(job_.text, entry, record));
+    else if (job_.add_text)
+      StampText(record, job_.text);
 
     if (bit_count == 32) {
       RestoreAlpha(record, alpha);
@@ -377,7 +393,7 @@ std::vector<Entry> shard_entries(std::vector<std::string>& sources, const BatchC
   const size_t step = size_t(control.shard_count);
   for (size_t i = size_t(control.shard_index); i < sources.size(); i += step) {
     const int row = SourceExtensionRow(sources[i]);
-    entries.push_back(Entry{std::move(sources[i]), row});
+    entries.push_back(Entry{std::move(sources[i]), row, i + 1});
   }
   return entries;
 }

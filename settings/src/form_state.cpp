@@ -9,6 +9,7 @@
 #include <limits>
 
 #include "font_record.h"
+#include "options_section.h"
 #include "settings/profile_file.h"
 #include "text_encoding.h"
 
@@ -230,6 +231,7 @@ void SaveFormState(ProfileFile& profile, const FormPlacement& placement, const S
   write_value(profile, "jpeged_Value", FormatStoredFloat(values.jpeg_quality));
   write_value(profile, "AddTextCheck_Checked", values.add_text ? "True" : "False");
   write_value(profile, "AddPicCheck_Checked", values.add_picture ? "True" : "False");
+  SaveOptionsSection(profile, values.options);
 }
 
 RestoredPlacement ReadFormPlacement(const ProfileFile& profile, const ScreenMetrics& screen) {
@@ -281,6 +283,7 @@ void RestoreFormValues(const ProfileFile& profile, StoredFormValues& values) {
     values.add_text = parse_boolean(*text).value_or(values.add_text);
   if (auto text = value("AddPicCheck_Checked"))
     values.add_picture = parse_boolean(*text).value_or(values.add_picture);
+  RestoreOptionsSection(profile, values.options);
 }
 
 std::string FormStatePath(const std::string& program_file) {

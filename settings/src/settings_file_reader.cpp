@@ -11,6 +11,7 @@
 
 #include "control_limits.h"
 #include "font_record.h"
+#include "options_block.h"
 #include "picture_rows.h"
 #include "setting_strings.h"
 #include "settings/settings_file.h"
@@ -89,7 +90,7 @@ bool read_fields(SettingsInput& file, const std::string& path, SettingsFileConte
   // A file that ends right after the rows has no font; the window keeps its own.
   if (!file.at_end()) {
     TextFont font;
-    if (!ReadSettingFont(file, font)) {
+    if (!ReadSettingFont(file, font) || !ReadOptionsBlock(file, content.options)) {
       deldib(&content.watermark);
       content.watermark = TDibImage{};
       return false;

@@ -11,6 +11,7 @@
 
 #include "font_record.h"
 #include "io_error_text.h"
+#include "options_block.h"
 #include "picture_rows.h"
 #include "save_target_mode.h"
 #include "setting_strings.h"
@@ -41,7 +42,9 @@ void write_fields(SettingsOutput& file, const SettingsFileContent& content,
   WriteSettingString(file, content.open_settings_dialog_dir);
   WriteSettingString(file, content.save_settings_dialog_dir);
   WritePictureRows(file, content.watermark, progress);
-  if (content.font) WriteSettingFont(file, *content.font);
+  // The option block follows the font record, so it needs one.
+  if (content.font || content.options.any()) WriteSettingFont(file, content.font.value_or(TextFont{}));
+  if (content.options.any()) WriteOptionsBlock(file, content.options);
 }
 
 // The file the name stands for: a symbolic link is written through, so

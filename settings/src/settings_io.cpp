@@ -33,6 +33,13 @@ bool SettingsInput::bytes(void* data, size_t size) {
   return true;
 }
 
+bool SettingsInput::skip(uint64_t size) {
+  if (size > remaining_ || size > uint64_t(std::numeric_limits<off_t>::max())) return false;
+  if (size != 0 && ::fseeko(file_, off_t(size), SEEK_CUR) != 0) return false;
+  remaining_ -= size;
+  return true;
+}
+
 bool SettingsInput::rewind(size_t size) {
   if (size > uint64_t(std::numeric_limits<off_t>::max())) return false;
   if (::fseeko(file_, -off_t(size), SEEK_CUR) != 0) return false;

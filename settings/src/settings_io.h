@@ -40,6 +40,8 @@ class SettingsInput {
   [[nodiscard]] bool i32(int32_t& value);
   [[nodiscard]] bool f64(double& value);
 
+  // Steps over the next size bytes without reading them.
+  [[nodiscard]] bool skip(uint64_t size);
   // Steps back over the last size bytes read, to read them again.
   [[nodiscard]] bool rewind(size_t size);
 

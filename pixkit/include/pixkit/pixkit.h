@@ -290,6 +290,31 @@ PIXKIT_API int SaveDibWith(const TDibImage *dib, const char *path, int format, c
  * values below 1 restore the defaults. */
 PIXKIT_API void PixkitSetLimits(int32_t max_side, int64_t max_pixels);
 
+/* When and with what a photo was taken. */
+typedef struct PixkitCaptureInfo {
+  int32_t has_capture_time; /* 1: the fields below hold the EXIF DateTimeOriginal */
+  int32_t year;             /* 1..9999, as the camera wrote it (its own clock, no zone) */
+  int32_t month;            /* 1..12 */
+  int32_t day;              /* 1..31, a day the month has */
+  int32_t hour;             /* 0..23 */
+  int32_t minute;           /* 0..59 */
+  int32_t second;           /* 0..60 */
+  char make[64];            /* EXIF Make, UTF-8, zero-terminated, blanks trimmed; "" when absent */
+  char model[64];           /* EXIF Model, the same way */
+  int32_t has_modified_time; /* 1: modified_time holds the file's modification time */
+  int64_t modified_time;     /* seconds since 1970-01-01 00:00 UTC */
+} PixkitCaptureInfo;
+
+/* Fills *info from the file at path: DateTimeOriginal, Make and Model from
+ * a JPEG's EXIF block (APP1) or from a TIFF file's directories, and the
+ * file's modification time for any file. Only the directories and the
+ * short values named there are read, never the pixels. Fields the file
+ * does not have, or that do not hold together, are left zero or empty.
+ * Returns 1 when the file was opened (a regular file; opening does not
+ * wait), 0 otherwise with *info all zero. Safe to call from several
+ * threads at once; nothing needs releasing. */
+PIXKIT_API int PixkitReadCaptureInfo(const char *path, PixkitCaptureInfo *info);
+
 #ifdef __cplusplus
 }
 #endif

@@ -9,6 +9,7 @@
 
 #include "run/text_font.h"
 #include "settings/profile_file.h"
+#include "settings/watermark_options.h"
 
 inline constexpr const char* kFormStateSection = "TMainForm";
 inline constexpr const char* kMemoLinesSection = "TMainForm.Memo1_Lines";
@@ -26,6 +27,8 @@ struct StoredFormValues {
   double jpeg_quality = 75;       // jpeged.Value
   bool add_text = true;           // AddTextCheck.Checked
   bool add_picture = false;       // AddPicCheck.Checked
+  // Kept in a section of their own ("Erweitert"), only while one is on.
+  WatermarkOptions options;
 };
 
 struct ScreenMetrics {

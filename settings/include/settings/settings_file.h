@@ -18,6 +18,7 @@
 #include "pixkit/pixkit.h"
 #include "run/job.h"
 #include "run/text_font.h"
+#include "settings/watermark_options.h"
 
 // Every field of a settings file, as the window's controls hold them.
 struct SettingsFileContent {
@@ -48,6 +49,10 @@ struct SettingsFileContent {
   // The text font. Missing when the file ends right after the picture rows
   // (the window then keeps its font); the writer leaves it out when empty.
   std::optional<TextFont> font;
+  // The options past the plain passes, in a block after the font record
+  // that is written only when one of them is on (the font record then too,
+  // the start font when there is none).
+  WatermarkOptions options;
   // Not stored: the folder of the settings file the content was read from,
   // which a relative source is meant from (the run opens it from there).
   // Empty for a content that came from no file.

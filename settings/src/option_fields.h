@@ -1,0 +1,45 @@
+// The table of watermark options: for each one its tag in a settings
+// file's option block, its key in the form-state store's section, its kind
+// and the range a value read from either is limited to. Both stores walk
+// this one table, so an option added here is kept by both.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "settings/watermark_options.h"
+
+using FlagField = bool& (*)(WatermarkOptions&);
+using IntegerField = int32_t& (*)(WatermarkOptions&);
+using NumberField = double& (*)(WatermarkOptions&);
+using RelativeField = RelativeTo& (*)(WatermarkOptions&);
+
+struct OptionField {
+  uint16_t tag;     // in the option block; never reused for another meaning
+  const char* key;  // in the "Erweitert" section
+  std::variant<FlagField, IntegerField, NumberField, RelativeField> value;
+  // Numbers read are taken as the nearest end of min..max. For a relative
+  // field: bit n set when RelativeTo value n is allowed (others read as kNone).
+  double min = 0;
+  double max = 0;
+};
+
+std::span<const OptionField> OptionFields();
+
+// The option's value as the block stores it: a flag or a RelativeTo in one
+// byte, an integer in four, a number as an eight-byte double; little-endian.
+std::vector<uint8_t> EncodeOptionValue(const OptionField& field, const WatermarkOptions& options);
+// False when the payload is not the option's size or a number is not finite.
+[[nodiscard]] bool DecodeOptionValue(const OptionField& field, std::span<const uint8_t> payload,
+                                     WatermarkOptions& options);
+
+// The option's value as the section stores it: "True"/"False", a decimal
+// integer, a number in the shortest general form with ".", or the name of
+// a RelativeTo value.
+std::string FormatOptionValue(const OptionField& field, const WatermarkOptions& options);
+// A text that names no value leaves the option as it is.
+void ParseOptionValue(const OptionField& field, const std::string& text, WatermarkOptions& options);

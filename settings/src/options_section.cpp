@@ -1,0 +1,21 @@
+#include "options_section.h"
+
+#include <string>
+
+#include "option_fields.h"
+
+void SaveOptionsSection(ProfileFile& profile, const WatermarkOptions& options) {
+  // The section holds nothing but the options: rewritten whole, so an
+  // option switched off leaves no stale key behind.
+  profile.EraseSection(kOptionsSection);
+  if (!options.any()) return;
+  for (const OptionField& field : OptionFields())
+    profile.Write(kOptionsSection, field.key, FormatOptionValue(field, options));
+}
+
+void RestoreOptionsSection(const ProfileFile& profile, WatermarkOptions& options) {
+  for (const OptionField& field : OptionFields()) {
+    if (std::optional<std::string> value = profile.Read(kOptionsSection, field.key))
+      ParseOptionValue(field, std::string(TrimProfileBlanks(*value)), options);
+  }
+}
