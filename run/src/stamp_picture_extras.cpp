@@ -92,12 +92,13 @@ void StampPictureExtras(TDibImage& image, const TDibImage& watermark, const Pict
     return;
   }
 
-  const MarkSprite mark = TurnMarkSprite(source, place.scale, place.width, place.height, extras.angle);
+  MarkSprite mark = TurnMarkSprite(source, place.scale, place.width, place.height, extras.angle);
   if (mark.empty()) return;
   if (!extras.tile.enabled) {
     BlendMarkSprite(image, mark, place.left - mark.block_left, place.top - mark.block_top);
     return;
   }
+  PrepareRepeatedBlend(mark);
   const int64_t reach =
       std::max({mark.block_left, mark.block_top, mark.width - mark.block_left - mark.block_width,
                 mark.height - mark.block_top - mark.block_height, int64_t(0)});

@@ -232,13 +232,14 @@ void stamp_composed_text(TDibImage& image, const TextStampSettings& settings) {
     return;
   }
   if (layout.width <= 0 || layout.height <= 0) return;
-  const MarkSprite mark =
-      turned ? TurnMarkSprite(sprite, 1.0, layout.width, layout.height, extras.angle) : sprite;
+  MarkSprite mark = turned ? TurnMarkSprite(sprite, 1.0, layout.width, layout.height, extras.angle) : sprite;
   if (mark.empty()) return;
+  if (!turned) FindMarkRuns(mark);
   if (!extras.tile.enabled) {
     BlendMarkSprite(image, mark, place.left - mark.block_left, place.top - mark.block_top);
     return;
   }
+  PrepareRepeatedBlend(mark);
   const int64_t reach =
       std::max({mark.block_left, mark.block_top, mark.width - mark.block_left - mark.block_width,
                 mark.height - mark.block_top - mark.block_height, int64_t(0)});

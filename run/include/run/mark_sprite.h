@@ -38,12 +38,32 @@ struct MarkSprite {
   int64_t block_height = 0;
   std::vector<uint8_t> colour;   // blue, green, red per pixel, not multiplied by the weight
   std::vector<uint16_t> weight;  // 0 .. kMarkWeightFull per pixel
+  // Per row, the columns [first, end) outside which every weight is 0, so
+  // blending skips the empty corners of a turned mark; without them every
+  // row is blended whole.
+  std::vector<int32_t> run_first;
+  std::vector<int32_t> run_end;
+  // The blend's two terms byte by byte (kMarkWeightFull - weight, and
+  // colour x weight), made by PrepareRepeatedBlend for a sprite that is
+  // blended many times: the blend then runs over plain byte arrays, which
+  // the compiler vectorises.
+  std::vector<uint16_t> keep_bytes;
+  std::vector<uint32_t> mark_bytes;
   bool empty() const { return width <= 0 || height <= 0 || weight.empty(); }
 };
 
 // A sprite of width x height with every weight 0, or an empty one when the
 // size is not positive, exceeds kMaxSpritePixels or cannot be allocated.
 MarkSprite MakeMarkSprite(int64_t width, int64_t height);
+
+// Works out the sprite's row runs after its weights are set.
+void FindMarkRuns(MarkSprite& sprite);
+
+// Fills keep_bytes and mark_bytes, for sprites of at most
+// kMaxPreparedSpritePixels (18 bytes a pixel); larger ones blend from the
+// weights as they are.
+inline constexpr int64_t kMaxPreparedSpritePixels = int64_t(1) << 22;
+void PrepareRepeatedBlend(MarkSprite& sprite);
 
 // The sprite's block scaled to block_width x block_height (scale = new width
 // / old width, one scale for both axes) and turned by angle degrees
