@@ -1,6 +1,8 @@
 // The picture pass's extras on hand-worked cases.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -220,6 +222,24 @@ TEST(StampPictureTurn, TurnedMarkIsBlendedWithTheTransparency) {
   StampPicture(image, mark, s);
   EXPECT_EQ(getpixel(&image, 4, 4), grey(100));  // the centre is fully covered
   EXPECT_EQ(getpixel(&image, 0, 0), kGrey200);
+  deldib(&mark);
+  deldib(&image);
+}
+
+TEST(StampPictureTurn, HostileValuesReturn) {
+  TDibImage image = filled(50, 40, kGrey200);
+  TDibImage mark = filled(7, 5, grey(0));
+  PictureStampSettings s = at_top_left(0);
+  s.extras.angle = 1e300;
+  s.extras.relative = RelativeTo::kShorterSide;
+  s.extras.relative_percent = std::nan("");
+  s.extras.tile.enabled = true;
+  s.extras.tile.gap_x = -1e308;
+  s.extras.tile.gap_y = std::numeric_limits<double>::infinity();
+  StampPicture(image, mark, s);
+  s.extras.relative_percent = 1e9;  // taken as 1000 %: eight times the image, turned
+  s.extras.angle = 45;
+  StampPicture(image, mark, s);
   deldib(&mark);
   deldib(&image);
 }

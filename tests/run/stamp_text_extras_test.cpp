@@ -2,6 +2,7 @@
 // shadow and turning, each checked against the plain pass's own pixels.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <vector>
 
@@ -199,4 +200,37 @@ TEST_F(StampTextExtras, TilesRepeatTheTextOverTheImage) {
   }
   EXPECT_EQ(quarters_hit, 4);
   EXPECT_NE(once, tiled);
+}
+
+// An outline of width 0 and a whole turn draw through the composed path and
+// add nothing: the plain pass's pixels, transparency included.
+TEST_F(StampTextExtras, ComposedPathWithNothingToAddGivesThePlainPixels) {
+  TextStampSettings s = black_text(60);
+  s.font.color = 0x3366CC;
+  const std::vector<uint32_t> plain = stamped(s);
+  s.extras.outline = true;
+  s.extras.outline_width = 0;
+  s.extras.angle = 360;
+  EXPECT_EQ(stamped(s), plain);
+}
+
+TEST_F(StampTextExtras, HostileValuesStampNothingOrSomethingButReturn) {
+  TextStampSettings s = black_text();
+  s.extras.angle = std::nan("");
+  s.extras.relative = RelativeTo::kImageHeight;
+  s.extras.relative_percent = 1e300;
+  s.extras.margin_in_percent = true;
+  s.extras.margin_percent = -1e300;
+  s.extras.tile.enabled = true;
+  s.extras.tile.gap_x = -1e308;
+  s.extras.tile.gap_y = std::nan("");
+  s.extras.outline = true;
+  s.extras.outline_width = 1 << 30;
+  s.extras.shadow = true;
+  s.extras.shadow_blur = -5;
+  s.extras.shadow_dx = 1 << 30;
+  stamped(s, 40, 30);
+  s.extras.relative_percent = 10;
+  s.extras.angle = 1e300;
+  stamped(s, 40, 30);
 }
