@@ -18,8 +18,7 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
-// Turned offset from a block's centre in image axes (y down): counter-
-// clockwise as seen means (dx, dy) -> (dx c + dy s, -dx s + dy c).
+// The smallest box around the points added.
 struct Bounds {
   double x0 = std::numeric_limits<double>::infinity();
   double y0 = std::numeric_limits<double>::infinity();
@@ -76,7 +75,9 @@ MarkSprite turn_bilinear(const MarkSprite& source, double scale, int64_t block_w
   const double source_cx = double(source.block_left) + double(source.block_width) / 2;
   const double source_cy = double(source.block_top) + double(source.block_height) / 2;
   // Where the source sprite's corners land, relative to the new block's
-  // top-left corner.
+  // top-left corner. In image axes (y down) a counter-clockwise turn as
+  // seen takes an offset (dx, dy) from the centre to (dx c + dy s, -dx s +
+  // dy c).
   Bounds bounds;
   for (const double cx : {0.0, double(source.width)}) {
     for (const double cy : {0.0, double(source.height)}) {
