@@ -11,6 +11,11 @@
 // The picture pass with its extras; also takes a 32-bit watermark.
 void StampPictureExtras(TDibImage& image, const TDibImage& watermark, const PictureStampSettings& settings);
 
+// The plain picture pass at a given placement (its scale included), for the
+// extras that only size or place the picture.
+void StampPlainPicture(TDibImage& image, const TDibImage& watermark, const BlockPlacement& place,
+                       int transparency);
+
 // An unturned, untiled sprite laid over the image the way the plain pass
 // maps the watermark: column (x - left) div scale, the same for rows, so a
 // sprite of full weights gives the plain pass's pixels.

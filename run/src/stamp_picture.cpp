@@ -88,15 +88,21 @@ void StampPicture(TDibImage& image, const TDibImage& watermark, const PictureSta
     return;
   }
   if (!DibHoldsPixels(image, 24) || !DibHoldsPixels(watermark, 24)) return;
+  StampPlainPicture(image, watermark,
+                    PlaceBlock(settings.position, DibWidth(image), DibHeight(image), DibWidth(watermark),
+                               DibHeight(watermark), settings.margin),
+                    settings.transparency);
+}
+
+void StampPlainPicture(TDibImage& image, const TDibImage& watermark, const BlockPlacement& place,
+                       int transparency) {
+  if (!DibHoldsPixels(image, 24) || !DibHoldsPixels(watermark, 24) || !place.valid) return;
   const int32_t width = DibWidth(image);
   const int32_t height = DibHeight(image);
   const int32_t wm_width = DibWidth(watermark);
   const int32_t wm_height = DibHeight(watermark);
-  const BlockPlacement place =
-      PlaceBlock(settings.position, width, height, wm_width, wm_height, settings.margin);
-  if (!place.valid) return;
 
-  const unsigned t = unsigned(std::clamp(settings.transparency, 0, 100));
+  const unsigned t = unsigned(std::clamp(transparency, 0, 100));
   const unsigned u = 100 - t;
   const std::vector<int32_t> columns = map_axis(width, place.left, place.scale, wm_width);
   const std::vector<int32_t> rows = map_axis(height, place.top, place.scale, wm_height);

@@ -1,11 +1,13 @@
 // The picture pass with its extras: the picture's own alpha, a size relative
 // to the image, a margin in percent, turning and tiling.
 //
-// The watermark becomes a sprite of colours and weights once per call
-// (weight alpha x (100 - t), so full alpha blends exactly like the plain
-// pass). Unturned and untiled, the sprite is mapped onto the image the way
-// the plain pass maps the watermark; otherwise it is scaled and turned once
-// and blended at every place the tiling lists.
+// A 24-bit watermark neither turned nor tiled goes through the plain pass
+// at the sized placement. Otherwise the watermark becomes a sprite of
+// colours and weights once per call (weight alpha x (100 - t), so full
+// alpha blends exactly like the plain pass). Unturned and untiled, the
+// sprite is mapped onto the image the way the plain pass maps the
+// watermark; otherwise it is scaled and turned once and blended at every
+// place the tiling lists.
 //
 // With a relative size the picture has a size of its own, so the scaled
 // placements "Eingepasst" and "Maximal" have nothing left to decide: they
@@ -83,10 +85,15 @@ void StampPictureExtras(TDibImage& image, const TDibImage& watermark, const Pict
   const BlockPlacement place = PlacePicture(settings, width, height, wm_width, wm_height);
   if (!place.valid) return;
 
+  const bool turned = MarkTurnOf(extras.angle).cos != 1;
+  const bool has_alpha = DibBitCount(watermark) == 32;
+  if (!turned && !extras.tile.enabled && !has_alpha) {
+    StampPlainPicture(image, watermark, place, settings.transparency);
+    return;
+  }
   const unsigned t = unsigned(std::clamp(settings.transparency, 0, 100));
   const MarkSprite source = picture_sprite(watermark, extras.keep_alpha, 100 - t);
   if (source.empty()) return;
-  const bool turned = MarkTurnOf(extras.angle).cos != 1;
   if (!turned && !extras.tile.enabled) {
     BlendMappedSprite(image, source, place);
     return;

@@ -85,20 +85,29 @@ TEST(StampPictureAlpha, ThirtyTwoBitPictureWithoutTheOptionIsComposedOverWhite) 
   deldib(&image);
 }
 
-TEST(StampPictureAlpha, KeptAlphaOnATwentyFourBitPictureIsThePlainBlend) {
+// An opaque 32-bit picture with its alpha kept, scaled by "Eingepasst",
+// stamps the plain pass's pixels of the same picture at 24 bits.
+TEST(StampPictureAlpha, OpaqueKeptAlphaIsThePlainBlend) {
   TDibImage plain = filled(40, 30, kGrey200);
   TDibImage kept = filled(40, 30, kGrey200);
   TDibImage mark = newdib(7, 5, 24, nullptr, 0);
-  for (int y = 0; y < 5; ++y)
-    for (int x = 0; x < 7; ++x) setpixel(&mark, x, y, uint32_t(x * 37) | uint32_t(y * 51) << 8 | 0x7F0000u);
+  TDibImage mark32 = newdib(7, 5, 32, nullptr, 0);
+  for (int y = 0; y < 5; ++y) {
+    for (int x = 0; x < 7; ++x) {
+      const uint32_t colour = uint32_t(x * 37) | uint32_t(y * 51) << 8 | 0x7F0000u;
+      setpixel(&mark, x, y, colour);
+      setpixel(&mark32, x, y, colour | 0xFF000000u);
+    }
+  }
   PictureStampSettings s = at_top_left(37);
   s.position = kPlacementFitted;
   s.margin = 3;
   StampPicture(plain, mark, s);
   s.extras.keep_alpha = true;
-  StampPicture(kept, mark, s);
+  StampPicture(kept, mark32, s);
   for (int y = 0; y < 30; ++y)
     for (int x = 0; x < 40; ++x) ASSERT_EQ(getpixel(&kept, x, y), getpixel(&plain, x, y)) << x << "," << y;
+  deldib(&mark32);
   deldib(&mark);
   deldib(&kept);
   deldib(&plain);

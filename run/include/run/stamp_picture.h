@@ -27,11 +27,13 @@ BlockPlacement PlacePicture(const PictureStampSettings& settings, int64_t image_
 // byte becomes (image * t + watermark * (100 - t)) / 100; the watermark is
 // sampled nearest-neighbour at (x - left) / scale, truncated toward zero.
 //
-// With extras: the watermark may also be a 32-bit record. With keep_alpha
+// The watermark may also be a 32-bit record (a load that kept the alpha
+// channel); without keep_alpha it is composed over white first. With keep_alpha
 // each pixel weighs alpha / 255 x (100 - t) / 100: a byte becomes (image x
 // (25500 - a x u) + watermark x a x u) div 25500 with u = 100 - t, so alpha
-// 255 gives the plain blend and alpha 0 leaves the pixel; without it a
-// 32-bit watermark is composed over white first. Unturned and untiled the
-// sampling stays nearest-neighbour; a turned mark is sampled bilinearly.
-// Tiling repeats the mark as TileCorners lists, anchored at the placed mark.
+// 255 gives the plain blend and alpha 0 leaves the pixel. Unturned and
+// untiled the sampling stays nearest-neighbour; a turned mark is sampled
+// bilinearly. Tiling repeats the mark as TileCorners lists, anchored at the
+// placed mark. A turned or tiled mark, or a 32-bit watermark, beyond
+// kMaxSpritePixels is not stamped.
 void StampPicture(TDibImage& image, const TDibImage& watermark, const PictureStampSettings& settings);

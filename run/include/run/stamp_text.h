@@ -62,6 +62,8 @@ TextStampSettings SizeTextForImage(const TextStampSettings& settings, int64_t im
 // outline widens the glyphs by a disc of its width in its own colour; a
 // shadow is the text with its outline moved by the offset and blurred (two
 // box passes of the radius each way), blended under it with its own
-// transparency. A turned block is sampled bilinearly by coverage; tiling
-// repeats it as TileCorners lists, anchored at the placed block.
+// transparency. Outline width and blur radius are held to 0..64 pixels, the
+// shadow offset to -4096..4096. A turned block is sampled bilinearly by
+// coverage; tiling repeats it as TileCorners lists, anchored at the placed
+// block.
 void StampText(TDibImage& image, const TextStampSettings& settings);
