@@ -14,9 +14,11 @@
 // t)) div 100, as both sides carry the factor 255.
 inline constexpr uint32_t kMarkWeightFull = 25500;
 
-// Sprites beyond this many pixels are not made (nothing is stamped): a text
-// block or picture that large would not fit the memory of a batch worker.
-inline constexpr int64_t kMaxSpritePixels = int64_t(1) << 26;
+// Sprites beyond this many pixels (32 M, 160 MB with their masks' share)
+// are not made and nothing is stamped: several batch workers each holding
+// one must still fit in memory. A picture across a 12-megapixel image,
+// turned, needs about 20 M.
+inline constexpr int64_t kMaxSpritePixels = int64_t(1) << 25;
 
 // Cosine and sine of a turn by angle degrees; exact for multiples of 90
 // degrees, so quarter turns move whole pixels.
