@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <thread>
 #include <vector>
 
 #include "image/dib_access.h"
@@ -233,4 +234,21 @@ TEST_F(StampTextExtras, HostileValuesStampNothingOrSomethingButReturn) {
   s.extras.relative_percent = 10;
   s.extras.angle = 1e300;
   stamped(s, 40, 30);
+}
+
+// The batch stamps on several workers at once: each call keeps its masks
+// and sprites to itself.
+TEST_F(StampTextExtras, WorkersStampTheSamePixelsAtOnce) {
+  TextStampSettings s = black_text(30);
+  s.extras.smooth = true;
+  s.extras.outline = true;
+  s.extras.shadow = true;
+  s.extras.angle = 30;
+  s.extras.tile.enabled = true;
+  const std::vector<uint32_t> alone = stamped(s);
+  std::vector<std::vector<uint32_t>> results(4);
+  std::vector<std::thread> workers;
+  for (auto& result : results) workers.emplace_back([&s, &result] { result = stamped(s); });
+  for (std::thread& worker : workers) worker.join();
+  for (const auto& result : results) EXPECT_EQ(result, alone);
 }
