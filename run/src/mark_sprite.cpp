@@ -70,17 +70,49 @@ MarkSprite turn_nearest(const MarkSprite& source, double scale, int64_t block_wi
   return out;
 }
 
-MarkSprite turn_bilinear(const MarkSprite& source, double scale, int64_t block_width, int64_t block_height,
-                         const MarkTurn& turn) {
-  const double source_cx = double(source.block_left) + double(source.block_width) / 2;
-  const double source_cy = double(source.block_top) + double(source.block_height) / 2;
+// The sprite reduced by a whole factor, each pixel the weighted mean of the
+// factor x factor source pixels it stands for (those inside the sprite).
+// Bilinear taps alone would skip most pixels of a strongly reduced picture
+// and let fine lines flicker from tile to tile.
+MarkSprite shrink(const MarkSprite& source, int64_t factor) {
+  MarkSprite out =
+      MakeMarkSprite((source.width + factor - 1) / factor, (source.height + factor - 1) / factor);
+  if (out.empty()) return out;
+  for (int64_t y = 0; y < out.height; ++y) {
+    for (int64_t x = 0; x < out.width; ++x) {
+      double w = 0, c[3] = {0, 0, 0};
+      int64_t count = 0;
+      for (int64_t sy = y * factor; sy < std::min<int64_t>((y + 1) * factor, source.height); ++sy) {
+        for (int64_t sx = x * factor; sx < std::min<int64_t>((x + 1) * factor, source.width); ++sx) {
+          const size_t i = size_t(sy * source.width + sx);
+          w += source.weight[i];
+          for (int k = 0; k < 3; ++k) c[k] += double(source.weight[i]) * source.colour[3 * i + size_t(k)];
+          ++count;
+        }
+      }
+      if (w <= 0) continue;
+      const size_t to = size_t(y * out.width + x);
+      out.weight[to] = uint16_t(std::lround(w / double(count)));
+      for (int k = 0; k < 3; ++k)
+        out.colour[3 * to + size_t(k)] = uint8_t(std::clamp(std::lround(c[k] / w), 0L, 255L));
+    }
+  }
+  return out;
+}
+
+// factor: the source was shrunk by it (1: not shrunk); source coordinates
+// are divided by it before sampling.
+MarkSprite turn_bilinear(const MarkSprite& original, const MarkSprite& source, int64_t factor, double scale,
+                         int64_t block_width, int64_t block_height, const MarkTurn& turn) {
+  const double source_cx = double(original.block_left) + double(original.block_width) / 2;
+  const double source_cy = double(original.block_top) + double(original.block_height) / 2;
   // Where the source sprite's corners land, relative to the new block's
   // top-left corner. In image axes (y down) a counter-clockwise turn as
   // seen takes an offset (dx, dy) from the centre to (dx c + dy s, -dx s +
   // dy c).
   Bounds bounds;
-  for (const double cx : {0.0, double(source.width)}) {
-    for (const double cy : {0.0, double(source.height)}) {
+  for (const double cx : {0.0, double(original.width)}) {
+    for (const double cy : {0.0, double(original.height)}) {
       const double dx = (cx - source_cx) * scale;
       const double dy = (cy - source_cy) * scale;
       bounds.add(dx * turn.cos + dy * turn.sin + double(block_width) / 2,
@@ -115,8 +147,8 @@ MarkSprite turn_bilinear(const MarkSprite& source, double scale, int64_t block_w
       const double qx = double(x) + 0.5 - centre_x;
       const double qy = double(y) + 0.5 - centre_y;
       // Back from the target to the source: the inverse turn, then the scale.
-      const double ux = (qx * turn.cos - qy * turn.sin) / scale + source_cx - 0.5;
-      const double uy = (qx * turn.sin + qy * turn.cos) / scale + source_cy - 0.5;
+      const double ux = ((qx * turn.cos - qy * turn.sin) / scale + source_cx) / double(factor) - 0.5;
+      const double uy = ((qx * turn.sin + qy * turn.cos) / scale + source_cy) / double(factor) - 0.5;
       const double fx0 = std::floor(ux), fy0 = std::floor(uy);
       if (fx0 < -1 || fy0 < -1 || fx0 >= double(source.width) || fy0 >= double(source.height)) continue;
       const int64_t x0 = int64_t(fx0), y0 = int64_t(fy0);
@@ -218,8 +250,14 @@ MarkSprite TurnMarkSprite(const MarkSprite& source, double scale, int64_t block_
     out = source;
   else if (turn.cos == 1)
     out = turn_nearest(source, scale, block_width, block_height);
-  else
-    out = turn_bilinear(source, scale, block_width, block_height, turn);
+  else if (scale > 0.5)
+    out = turn_bilinear(source, source, 1, scale, block_width, block_height, turn);
+  else {
+    // Reduced twofold or more: average whole blocks first; a factor beyond
+    // the sprite's size leaves one pixel either way.
+    const int64_t factor = int64_t(std::min(1 / scale, double(std::max(source.width, source.height)) + 1));
+    out = turn_bilinear(source, shrink(source, factor), factor, scale, block_width, block_height, turn);
+  }
   FindMarkRuns(out);
   return out;
 }

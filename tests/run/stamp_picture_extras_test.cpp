@@ -252,3 +252,24 @@ TEST(StampPictureTurn, HostileValuesReturn) {
   deldib(&mark);
   deldib(&image);
 }
+
+// A 30 x 30 checkerboard of black and white pixels, turned a quarter and
+// reduced to 10 x 10: each pixel is the mean of a 3 x 3 cell, five whites of
+// nine (255 x 5 / 9, 142) or four (113), never a lone sampled black or white.
+TEST(StampPictureTurn, StrongReductionAveragesThePicture) {
+  TDibImage image = filled(10, 10, kGrey200);
+  TDibImage mark = newdib(30, 30, 24, nullptr, 0);
+  for (int y = 0; y < 30; ++y)
+    for (int x = 0; x < 30; ++x) setpixel(&mark, x, y, (x + y) % 2 ? 0u : 0xFFFFFFu);
+  PictureStampSettings s = at_top_left(0);
+  s.extras.relative = RelativeTo::kImageWidth;
+  s.extras.relative_percent = 100;
+  s.extras.angle = 90;
+  StampPicture(image, mark, s);
+  for (int y = 0; y < 10; ++y)
+    for (int x = 0; x < 10; ++x)
+      ASSERT_TRUE(getpixel(&image, x, y) == grey(142) || getpixel(&image, x, y) == grey(113))
+          << x << "," << y;
+  deldib(&mark);
+  deldib(&image);
+}
