@@ -16,6 +16,7 @@
 
 #include "image/dib_access.h"
 #include "run/placement.h"
+#include "stamp_extras.h"
 
 namespace {
 
@@ -56,17 +57,52 @@ void blend_row(uint8_t* out, const uint16_t* stamp_times_u, size_t count, unsign
 
 }  // namespace
 
+void BlendMappedSprite(TDibImage& image, const MarkSprite& sprite, const BlockPlacement& place) {
+  if (!DibHoldsPixels(image, 24) || sprite.empty() || !place.valid) return;
+  const std::vector<int32_t> columns = map_axis(DibWidth(image), place.left, place.scale, sprite.width);
+  const std::vector<int32_t> rows = map_axis(DibHeight(image), place.top, place.scale, sprite.height);
+  int32_t x0, x1, y0, y1;
+  covered_run(columns, x0, x1);
+  covered_run(rows, y0, y1);
+  for (int32_t y = y0; y < y1; ++y) {
+    uint8_t* p = DibRow(image, y) + 3 * int64_t(x0);
+    const size_t row = size_t(rows[size_t(y)]) * size_t(sprite.width);
+    for (int32_t x = x0; x < x1; ++x, p += 3) {
+      const size_t i = row + size_t(columns[size_t(x)]);
+      const uint32_t mark = sprite.weight[i];
+      if (mark == 0) continue;
+      const uint32_t keep = kMarkWeightFull - mark;
+      const uint8_t* c = &sprite.colour[3 * i];
+      p[0] = uint8_t((p[0] * keep + c[0] * mark) / kMarkWeightFull);
+      p[1] = uint8_t((p[1] * keep + c[1] * mark) / kMarkWeightFull);
+      p[2] = uint8_t((p[2] * keep + c[2] * mark) / kMarkWeightFull);
+    }
+  }
+}
+
 void StampPicture(TDibImage& image, const TDibImage& watermark, const PictureStampSettings& settings) {
+  // A 32-bit watermark comes only from a load that kept its alpha; the
+  // extras path composes it over white when that option is off again.
+  if (settings.extras.any() || DibHoldsPixels(watermark, 32)) {
+    StampPictureExtras(image, watermark, settings);
+    return;
+  }
   if (!DibHoldsPixels(image, 24) || !DibHoldsPixels(watermark, 24)) return;
+  StampPlainPicture(image, watermark,
+                    PlaceBlock(settings.position, DibWidth(image), DibHeight(image), DibWidth(watermark),
+                               DibHeight(watermark), settings.margin),
+                    settings.transparency);
+}
+
+void StampPlainPicture(TDibImage& image, const TDibImage& watermark, const BlockPlacement& place,
+                       int transparency) {
+  if (!DibHoldsPixels(image, 24) || !DibHoldsPixels(watermark, 24) || !place.valid) return;
   const int32_t width = DibWidth(image);
   const int32_t height = DibHeight(image);
   const int32_t wm_width = DibWidth(watermark);
   const int32_t wm_height = DibHeight(watermark);
-  const BlockPlacement place =
-      PlaceBlock(settings.position, width, height, wm_width, wm_height, settings.margin);
-  if (!place.valid) return;
 
-  const unsigned t = unsigned(std::clamp(settings.transparency, 0, 100));
+  const unsigned t = unsigned(std::clamp(transparency, 0, 100));
   const unsigned u = 100 - t;
   const std::vector<int32_t> columns = map_axis(width, place.left, place.scale, wm_width);
   const std::vector<int32_t> rows = map_axis(height, place.top, place.scale, wm_height);

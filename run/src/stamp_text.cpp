@@ -20,30 +20,15 @@
 #include <cstdint>
 
 #include "image/dib_access.h"
-
-namespace {
-
-struct Area {
-  int64_t x0 = 0, y0 = 0, x1 = 0, y1 = 0;  // [x0, x1) x [y0, y1)
-  bool empty() const { return x0 >= x1 || y0 >= y1; }
-};
-
-Area unite(const Area& a, const Area& b) {
-  if (a.empty()) return b;
-  if (b.empty()) return a;
-  return Area{std::min(a.x0, b.x0), std::min(a.y0, b.y0), std::max(a.x1, b.x1), std::max(a.y1, b.y1)};
-}
-
-Area intersect(const Area& a, const Area& b) {
-  return Area{std::max(a.x0, b.x0), std::max(a.y0, b.y0), std::min(a.x1, b.x1), std::min(a.y1, b.y1)};
-}
+#include "stamp_extras.h"
+#include "text_area.h"
 
 // Everything a line can paint: its opaque background cell and its glyphs.
-Area line_area(const QFontMetrics& metrics, const QString& line, int64_t left, int64_t top, int64_t advance,
-               int64_t height, int64_t ascent) {
+TextArea TextLineArea(const QFontMetrics& metrics, const QString& line, int64_t left, int64_t top,
+                      int64_t advance, int64_t height, int64_t ascent) {
   const QRect glyphs = metrics.boundingRect(line);  // relative to the baseline origin
   const int64_t pad = 2 + height / 4;
-  Area a;
+  TextArea a;
   a.x0 = left + std::min<int64_t>(glyphs.left(), 0) - pad;
   a.x1 = left + std::max<int64_t>(int64_t(glyphs.right()) + 1, advance) + pad;
   a.y0 = top + std::min<int64_t>(ascent + glyphs.top(), 0) - pad;
@@ -51,9 +36,15 @@ Area line_area(const QFontMetrics& metrics, const QString& line, int64_t left, i
   return a;
 }
 
-}  // namespace
-
 void StampText(TDibImage& image, const TextStampSettings& settings) {
+  if (settings.extras.any()) {
+    StampTextExtras(image, settings);
+    return;
+  }
+  StampPlainText(image, settings);
+}
+
+void StampPlainText(TDibImage& image, const TextStampSettings& settings) {
   if (!DibHoldsPixels(image, 24)) return;
   // Fonts need the Qt application object; the caller owns it.
   if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return;
@@ -67,16 +58,16 @@ void StampText(TDibImage& image, const TextStampSettings& settings) {
   const int64_t line_height = layout.line_height;
 
   std::vector<QString> lines;
-  std::vector<Area> areas;
-  Area mask_area;
+  std::vector<TextArea> areas;
+  TextArea mask_area;
   for (size_t i = 0; i < layout.lines.size(); ++i) {
     lines.push_back(QString::fromStdString(layout.lines[i]));
-    areas.push_back(line_area(metrics, lines.back(), layout.place.left,
-                              layout.place.top + int64_t(i) * line_height, layout.line_widths[i], line_height,
-                              layout.ascent));
-    mask_area = unite(mask_area, areas.back());
+    areas.push_back(TextLineArea(metrics, lines.back(), layout.place.left,
+                                 layout.place.top + int64_t(i) * line_height, layout.line_widths[i],
+                                 line_height, layout.ascent));
+    mask_area = UniteAreas(mask_area, areas.back());
   }
-  mask_area = intersect(mask_area, Area{0, 0, width, height});
+  mask_area = IntersectAreas(mask_area, TextArea{0, 0, width, height});
   if (mask_area.empty()) return;
 
   QImage mask(int(mask_area.x1 - mask_area.x0), int(mask_area.y1 - mask_area.y0), QImage::Format_RGB32);
@@ -91,7 +82,7 @@ void StampText(TDibImage& image, const TextStampSettings& settings) {
     for (size_t i = 0; i < lines.size(); ++i) {
       // A line that cannot reach the mask paints nothing into it; skipping it
       // also keeps the offsets below within int.
-      if (intersect(areas[i], mask_area).empty()) continue;
+      if (IntersectAreas(areas[i], mask_area).empty()) continue;
       const int x = int(layout.place.left - mask_area.x0);
       const int y = int(layout.place.top + int64_t(i) * line_height - mask_area.y0);
       // Each line is drawn on an opaque white background the size of its cell.

@@ -3,14 +3,16 @@
 #include "image/depth_up.h"
 #include "image/dib_access.h"
 
-TDibImage LoadWatermarkPicture(const std::string& path, void* owner) {
+TDibImage LoadWatermarkPicture(const std::string& path, void* owner, bool keep_alpha) {
   TDibImage picture = OpenDib(path.c_str(), 0, owner);
   if (picture.Bits == nullptr) return TDibImage{};
-  FlattenOverWhite(picture);
+  if (!keep_alpha) FlattenOverWhite(picture);
   DepthUpTo(picture, 24);
-  // The stamping pass reads three bytes a pixel: a picture that stayed at
-  // another depth (no room for the copy) counts as not loaded.
-  if (picture.Bits == nullptr || DibBitCount(picture) != 24) {
+  // The stamping pass reads three bytes a pixel (four with the alpha kept):
+  // a picture that stayed at another depth (no room for the copy) counts as
+  // not loaded.
+  const int bits = picture.Bits == nullptr ? 0 : DibBitCount(picture);
+  if (bits != 24 && !(keep_alpha && bits == 32)) {
     deldib(&picture);
     return TDibImage{};
   }

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "pixkit/pixkit.h"
+#include "run/placement.h"
 #include "run/watermark_extras.h"
 
 struct PictureStampSettings {
@@ -13,8 +14,26 @@ struct PictureStampSettings {
   PictureExtras extras;   // all off: the plain pass
 };
 
+// Where the picture lands in an image of image_width x image_height: the
+// plain placement, or with a relative size the sized picture placed with
+// the margin (in pixels or percent); "Eingepasst" and "Maximal" then place
+// it like "Zentriert", the size being decided already. scale is the
+// placed width / the picture's width.
+BlockPlacement PlacePicture(const PictureStampSettings& settings, int64_t image_width, int64_t image_height,
+                            int64_t picture_width, int64_t picture_height);
+
 // image and watermark are 24-bit records; anything else is left alone, as is
 // an image for which PlaceBlock finds no valid placement. Each covered image
 // byte becomes (image * t + watermark * (100 - t)) / 100; the watermark is
 // sampled nearest-neighbour at (x - left) / scale, truncated toward zero.
+//
+// The watermark may also be a 32-bit record (a load that kept the alpha
+// channel); without keep_alpha it is composed over white first. With keep_alpha
+// each pixel weighs alpha / 255 x (100 - t) / 100: a byte becomes (image x
+// (25500 - a x u) + watermark x a x u) div 25500 with u = 100 - t, so alpha
+// 255 gives the plain blend and alpha 0 leaves the pixel. Unturned and
+// untiled the sampling stays nearest-neighbour; a turned mark is sampled
+// bilinearly. Tiling repeats the mark as TileCorners lists, anchored at the
+// placed mark. A turned or tiled mark, or a 32-bit watermark, beyond
+// kMaxSpritePixels is not stamped.
 void StampPicture(TDibImage& image, const TDibImage& watermark, const PictureStampSettings& settings);

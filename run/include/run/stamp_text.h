@@ -44,6 +44,12 @@ struct TextBlockLayout {
 // valid for text.
 TextBlockLayout LayOutTextBlock(const TextStampSettings& settings, int64_t image_width, int64_t image_height);
 
+// The settings with the extras' sizes worked out for one image: a relative
+// character height becomes the font's pixel size (a negative height), a
+// margin in percent becomes pixels. Other settings are copied unchanged.
+TextStampSettings SizeTextForImage(const TextStampSettings& settings, int64_t image_width,
+                                   int64_t image_height);
+
 // image is a 24-bit record; anything else is left alone. The lines are drawn
 // in black on white into a mask that covers only where their glyphs can land;
 // image pixels under exactly black mask pixels become (image * t + colour *
@@ -51,4 +57,14 @@ TextBlockLayout LayOutTextBlock(const TextStampSettings& settings, int64_t image
 // held. Needs a Qt application object (QGuiApplication) in the process;
 // without one the image is left alone. Any thread may call it: Qt 6 draws
 // text into a QImage on every thread, each with its own font engines.
+//
+// With extras the sizes come from SizeTextForImage. Smooth edges blend by
+// glyph coverage (antialiased drawing) instead of the exactly-black rule; an
+// outline widens the glyphs by a disc of its width in its own colour; a
+// shadow is the text with its outline moved by the offset and blurred (two
+// box passes of the radius each way), blended under it with its own
+// transparency. Outline width and blur radius are held to 0..64 pixels, the
+// shadow offset to -4096..4096. A turned block is sampled bilinearly by
+// coverage; tiling repeats it as TileCorners lists, anchored at the placed
+// block.
 void StampText(TDibImage& image, const TextStampSettings& settings);

@@ -9,6 +9,8 @@
 // the file cannot be loaded or not be brought to 24 bits (nothing then
 // needs releasing). Palette and 16-bit pictures are promoted; a 32-bit
 // picture is composed over white first, so a logo with transparency shows
-// its shape on white. The caller owns the record and releases it with
-// deldib. owner is handed to the library's progress handler.
-TDibImage LoadWatermarkPicture(const std::string& path, void* owner);
+// its shape on white. With keep_alpha a 32-bit picture stays a 32-bit
+// record with its alpha channel (the picture pass then blends by it); other
+// pictures still come as 24 bits. The caller owns the record and releases
+// it with deldib. owner is handed to the library's progress handler.
+TDibImage LoadWatermarkPicture(const std::string& path, void* owner, bool keep_alpha = false);

@@ -1,0 +1,191 @@
+// Cost of the watermark extras next to the plain job, side by side in one
+// process: every photo is loaded, stamped and saved three ways, in turns so
+// that a busy machine slows all three alike:
+//   plain     picture "Eingepasst" 50 %, two text lines 75 %
+//   relative  the same with the picture at 25 % of the image width and the
+//             text at 3 % of the image height, margins in percent
+//   extras    the picture tiled and turned by 30 degrees, the text with an
+//             outline and a blurred shadow
+//
+//   extras_bench --corpus DIR [--count 16] [--rounds 1] [--width 4000] [--height 3000]
+//
+// Missing corpus files are made first (JPEG at quality 75). Exits 3 when the
+// extras job takes more than 1.3 times the plain job.
+#include <QGuiApplication>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "image/dib_access.h"
+#include "run/stamp_picture.h"
+#include "run/stamp_text.h"
+#include "watermark_corpus.h"
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+constexpr double kExtrasTarget = 1.3;
+
+struct Options {
+  std::string corpus;
+  int count = 16;
+  int rounds = 1;
+  int width = 4000;
+  int height = 3000;
+};
+
+bool parse_options(int argc, char** argv, Options& o) {
+  for (int i = 1; i + 1 < argc; i += 2) {
+    const std::string key = argv[i], value = argv[i + 1];
+    if (key == "--corpus")
+      o.corpus = value;
+    else if (key == "--count")
+      o.count = std::atoi(value.c_str());
+    else if (key == "--rounds")
+      o.rounds = std::atoi(value.c_str());
+    else if (key == "--width")
+      o.width = std::atoi(value.c_str());
+    else if (key == "--height")
+      o.height = std::atoi(value.c_str());
+    else
+      return false;
+  }
+  return !o.corpus.empty() && o.count > 0 && o.rounds > 0 && o.width > 0 && o.height > 0;
+}
+
+bool make_corpus(const Options& o, std::vector<std::string>& files) {
+  fs::create_directories(o.corpus);
+  for (int i = 0; i < o.count; ++i) {
+    const std::string path =
+        (fs::path(o.corpus) / ("photo_" + std::to_string(o.width) + "x" + std::to_string(o.height) + "_" +
+                               std::to_string(i) + ".jpg"))
+            .string();
+    files.push_back(path);
+    if (fs::exists(path)) continue;
+    TDibImage picture = MakePhotoLikePicture(o.width, o.height, 1234u + uint32_t(i));
+    const int written = picture.Bits ? SaveDib(&picture, path.c_str(), PIXKIT_FORMAT_JPG, nullptr) : 0;
+    deldib(&picture);
+    if (!written) {
+      std::fprintf(stderr, "extras_bench: cannot write %s\n", path.c_str());
+      return false;
+    }
+  }
+  return true;
+}
+
+// A 320 x 200 logo: a blue ring on light grey.
+TDibImage make_watermark() {
+  TDibImage d = newdib(320, 200, 24, nullptr, 0);
+  for (int y = 0; y < 200; ++y)
+    for (int x = 0; x < 320; ++x) {
+      const bool ring = std::abs((x - 160) * (x - 160) + (y - 100) * (y - 100) - 80 * 80) < 900;
+      setpixel(&d, x, y, ring ? 0x2040C0u : 0xF0F0F0u - uint32_t(x / 4));
+    }
+  return d;
+}
+
+struct Job {
+  const char* name;
+  PictureStampSettings picture;
+  TextStampSettings text;
+  double seconds = 0;  // best round, whole batch
+};
+
+std::vector<Job> make_jobs() {
+  Job plain{"plain", {}, {}};
+  plain.picture.position = 9;
+  plain.picture.margin = 20;
+  plain.picture.transparency = 50;
+  plain.text.text = "Stempora Wasserzeichen\n\xC2\xA9 Fotostudio am Markt";
+  plain.text.position = 4;
+  plain.text.margin = 20;
+  plain.text.transparency = 75;
+
+  Job relative = plain;
+  relative.name = "relative";
+  relative.picture.extras.relative = RelativeTo::kImageWidth;
+  relative.picture.extras.relative_percent = 25;
+  relative.picture.extras.margin_in_percent = true;
+  relative.text.extras.relative = RelativeTo::kImageHeight;
+  relative.text.extras.relative_percent = 3;
+  relative.text.extras.margin_in_percent = true;
+
+  Job extras = plain;
+  extras.name = "extras";
+  extras.picture.position = 4;
+  extras.picture.extras.angle = 30;
+  extras.picture.extras.tile.enabled = true;
+  extras.picture.extras.tile.gap_x = 200;
+  extras.picture.extras.tile.gap_y = 150;
+  extras.text.extras.outline = true;
+  extras.text.extras.outline_width = 2;
+  extras.text.extras.shadow = true;
+  extras.text.extras.shadow_blur = 3;
+  return {plain, relative, extras};
+}
+
+void run_one(const std::string& in, const std::string& out, const TDibImage& watermark, const Job& job) {
+  TDibImage d = OpenDib(in.c_str(), 0, nullptr);
+  if (d.Bits && DibBitCount(d) == 24) {
+    StampPicture(d, watermark, job.picture);
+    StampText(d, job.text);
+    SaveDib(&d, out.c_str(), PIXKIT_FORMAT_JPG, nullptr);
+  }
+  deldib(&d);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options o;
+  if (!parse_options(argc, argv, o)) {
+    std::fprintf(stderr,
+                 "usage: extras_bench --corpus DIR [--count N] [--rounds N] [--width W] [--height H]\n");
+    return 2;
+  }
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  int qt_argc = 1;
+  QGuiApplication app(qt_argc, argv);
+
+  SetJPEGQual(75);
+  std::vector<std::string> files;
+  if (!make_corpus(o, files)) return 1;
+  const fs::path out_dir = fs::path(o.corpus) / "out";
+  fs::create_directories(out_dir);
+  TDibImage watermark = make_watermark();
+  std::vector<Job> jobs = make_jobs();
+
+  for (int r = 0; r < o.rounds; ++r) {
+    std::vector<double> totals(jobs.size(), 0);
+    // Photo by photo, the jobs in turns (their order rotating), so that
+    // neither warm caches nor a burst of other work favour one of them.
+    for (size_t f = 0; f < files.size(); ++f) {
+      for (size_t k = 0; k < jobs.size(); ++k) {
+        const size_t j = (k + f + size_t(r)) % jobs.size();
+        const std::string out =
+            (out_dir / (std::string(jobs[j].name) + "_" + fs::path(files[f]).filename().string())).string();
+        const Clock::time_point start = Clock::now();
+        run_one(files[f], out, watermark, jobs[j]);
+        totals[j] += std::chrono::duration<double>(Clock::now() - start).count();
+      }
+    }
+    for (size_t j = 0; j < jobs.size(); ++j)
+      jobs[j].seconds = r == 0 ? totals[j] : std::min(jobs[j].seconds, totals[j]);
+  }
+  deldib(&watermark);
+
+  std::printf("pictures: %zu of %dx%d jpg, best of %d rounds\n", files.size(), o.width, o.height, o.rounds);
+  for (const Job& job : jobs)
+    std::printf("  %-9s %8.1f ms per picture  ratio to plain %.3f\n", job.name,
+                1000 * job.seconds / files.size(), job.seconds / jobs[0].seconds);
+  const double ratio = jobs[2].seconds / jobs[0].seconds;
+  std::printf("extras / plain: %.3f (target <= %.2f): %s\n", ratio, kExtrasTarget,
+              ratio <= kExtrasTarget ? "PASS" : "FAIL");
+  return ratio <= kExtrasTarget ? 0 : 3;
+}

@@ -1,0 +1,285 @@
+// The text pass with its extras: a character height relative to the image,
+// a margin in percent, smooth edges, an outline, a shadow, turning and
+// tiling.
+//
+// Options that only change the font size or the margin leave the plain pass
+// to do the drawing. The others draw the block once into a coverage mask
+// (glyph coverage with smooth edges, else 255 exactly where the plain pass
+// would see black), widen it by the outline, shift and blur it into the
+// shadow, and compose the three into a sprite of colours and weights. The
+// text's weight is coverage x (100 - t), so a fully covered pixel without
+// outline or shadow beneath blends exactly like the plain pass.
+#include <QCoreApplication>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <algorithm>
+#include <cmath>
+#include <new>
+
+#include "image/dib_access.h"
+#include "run/mark_size.h"
+#include "stamp_extras.h"
+#include "text_area.h"
+
+namespace {
+
+// Beyond these the mask work grows with their square for no visible gain.
+constexpr int kMaxOutlineWidth = 64;
+constexpr int kMaxShadowBlur = 64;
+constexpr int kMaxShadowOffset = 4096;
+
+struct Mask {
+  int64_t width = 0;
+  int64_t height = 0;
+  std::vector<uint8_t> values;  // row by row, 0 .. 255
+};
+
+struct Colour {
+  double blue = 0, green = 0, red = 0;
+};
+
+Colour colour_of(int32_t value) {
+  const uint32_t v = uint32_t(value);
+  return Colour{double((v >> 16) & 0xFF), double((v >> 8) & 0xFF), double(v & 0xFF)};
+}
+
+// The block's lines drawn into area (block coordinates: the block's top-left
+// corner at 0, 0). Each line's cell is cleared before it is drawn, as the
+// plain pass fills it white, so a line's overhang is cut by the next line
+// in the same places.
+Mask draw_coverage(const TextBlockLayout& layout, const QFont& font, const QFontMetrics& metrics,
+                   const TextArea& area, bool smooth) {
+  Mask mask;
+  QImage canvas(int(area.x1 - area.x0), int(area.y1 - area.y0), QImage::Format_ARGB32_Premultiplied);
+  if (canvas.isNull()) return mask;
+  canvas.fill(Qt::transparent);
+  {
+    QPainter painter(&canvas);
+    painter.setRenderHint(QPainter::TextAntialiasing, smooth);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    for (size_t i = 0; i < layout.lines.size(); ++i) {
+      const QString line = QString::fromStdString(layout.lines[i]);
+      const int64_t top = int64_t(i) * layout.line_height;
+      const TextArea reach =
+          TextLineArea(metrics, line, 0, top, layout.line_widths[i], layout.line_height, layout.ascent);
+      if (IntersectAreas(reach, area).empty()) continue;
+      const int x = int(-area.x0);
+      const int y = int(top - area.y0);
+      painter.setCompositionMode(QPainter::CompositionMode_Clear);
+      painter.fillRect(QRect(x, y, int(layout.line_widths[i]), int(layout.line_height)), Qt::transparent);
+      painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+      painter.drawText(QPoint(x, y + int(layout.ascent)), line);
+    }
+  }
+  mask.width = canvas.width();
+  mask.height = canvas.height();
+  mask.values.resize(size_t(mask.width * mask.height));
+  for (int64_t y = 0; y < mask.height; ++y) {
+    const auto* row = reinterpret_cast<const QRgb*>(canvas.constScanLine(int(y)));
+    uint8_t* out = mask.values.data() + size_t(y * mask.width);
+    for (int64_t x = 0; x < mask.width; ++x) {
+      const int alpha = qAlpha(row[x]);
+      // Without smoothing the glyphs come out fully opaque or not at all.
+      out[x] = uint8_t(smooth ? alpha : (alpha == 255 ? 255 : 0));
+    }
+  }
+  return mask;
+}
+
+// The largest value within a disc of the given radius around each pixel.
+Mask widen(const Mask& in, int radius) {
+  Mask out = in;
+  for (int dy = -radius; dy <= radius; ++dy) {
+    for (int dx = -radius; dx <= radius; ++dx) {
+      if ((dx == 0 && dy == 0) || dx * dx + dy * dy > radius * radius + radius) continue;
+      const int64_t x0 = std::max<int64_t>(0, dx), x1 = std::min<int64_t>(in.width, in.width + dx);
+      for (int64_t y = std::max<int64_t>(0, dy); y < std::min<int64_t>(in.height, in.height + dy); ++y) {
+        const uint8_t* from = in.values.data() + size_t((y - dy) * in.width - dx);
+        uint8_t* to = out.values.data() + size_t(y * in.width);
+        for (int64_t x = x0; x < x1; ++x) to[x] = std::max(to[x], from[x]);
+      }
+    }
+  }
+  return out;
+}
+
+// One box pass of the given radius along rows (step 1) or columns (step
+// width), rounded to the nearest value; outside the mask counts as 0.
+void box_pass(std::vector<uint8_t>& values, int64_t lines, int64_t length, int64_t line_step, int64_t step,
+              int radius) {
+  std::vector<uint8_t> line(static_cast<size_t>(length));
+  const int64_t span = 2 * int64_t(radius) + 1;
+  for (int64_t l = 0; l < lines; ++l) {
+    uint8_t* base = values.data() + l * line_step;
+    for (int64_t i = 0; i < length; ++i) line[size_t(i)] = base[i * step];
+    int64_t sum = 0;
+    for (int64_t i = 0; i < std::min<int64_t>(radius, length); ++i) sum += line[size_t(i)];
+    for (int64_t i = 0; i < length; ++i) {
+      if (i + radius < length) sum += line[size_t(i + radius)];
+      if (i - radius - 1 >= 0) sum -= line[size_t(i - radius - 1)];
+      base[i * step] = uint8_t((sum + span / 2) / span);
+    }
+  }
+}
+
+// The body's coverage moved by the offset and blurred by two box passes in
+// each direction, close to a Gaussian of the radius.
+Mask shadow_of(const Mask& body, int dx, int dy, int blur) {
+  Mask out;
+  out.width = body.width;
+  out.height = body.height;
+  out.values.assign(body.values.size(), 0);
+  for (int64_t y = std::max<int64_t>(0, dy); y < std::min<int64_t>(body.height, body.height + dy); ++y)
+    for (int64_t x = std::max<int64_t>(0, dx); x < std::min<int64_t>(body.width, body.width + dx); ++x)
+      out.values[size_t(y * body.width + x)] = body.values[size_t((y - dy) * body.width + (x - dx))];
+  if (blur > 0) {
+    for (int pass = 0; pass < 2; ++pass) {
+      box_pass(out.values, out.height, out.width, out.width, 1, blur);
+      box_pass(out.values, out.width, out.height, 1, out.width, blur);
+    }
+  }
+  return out;
+}
+
+// Body (fill over outline) over shadow, each with its own transparency.
+void compose(MarkSprite& sprite, const Mask& fill, const Mask* outline, const Mask* shadow,
+             const TextStampSettings& settings) {
+  const TextExtras& extras = settings.extras;
+  const double body_share = (100 - std::clamp(settings.transparency, 0, 100)) / 100.0;
+  const double shadow_share = (100 - std::clamp(extras.shadow_transparency, 0, 100)) / 100.0;
+  const Colour text = colour_of(settings.font.color);
+  const Colour rim = colour_of(extras.outline_color);
+  const Colour shade = colour_of(extras.shadow_color);
+  for (size_t i = 0; i < fill.values.size(); ++i) {
+    const double f = fill.values[i];
+    const double b = outline ? std::max<double>(outline->values[i], f) : f;
+    const double s = shadow ? shadow->values[i] : 0;
+    if (b == 0 && s == 0) continue;
+    const double wb = b / 255 * body_share;
+    const double ws = s / 255 * shadow_share * (1 - wb);
+    const double w = wb + ws;
+    const long weight = std::lround(w * kMarkWeightFull);
+    if (weight <= 0) continue;
+    sprite.weight[i] = uint16_t(std::min<long>(weight, kMarkWeightFull));
+    // Within the body, the fill's coverage takes the text colour and the
+    // rest of the body the outline colour.
+    const double share_text = b > 0 ? f / b : 0;
+    const double body[3] = {text.blue * share_text + rim.blue * (1 - share_text),
+                            text.green * share_text + rim.green * (1 - share_text),
+                            text.red * share_text + rim.red * (1 - share_text)};
+    const double under[3] = {shade.blue, shade.green, shade.red};
+    for (int k = 0; k < 3; ++k)
+      sprite.colour[3 * i + size_t(k)] =
+          uint8_t(std::clamp(std::lround((body[k] * wb + under[k] * ws) / w), 0L, 255L));
+  }
+}
+
+void stamp_composed_text(TDibImage& image, const TextStampSettings& settings) {
+  const TextExtras& extras = settings.extras;
+  const int64_t width = DibWidth(image);
+  const int64_t height = DibHeight(image);
+  const TextBlockLayout layout = LayOutTextBlock(settings, width, height);
+  if (layout.lines.empty() || !layout.place.valid) return;
+  const bool turned = MarkTurnOf(extras.angle).cos != 1;
+
+  const QFont plain_font = MakeTextQFont(settings.font);
+  QFont font = plain_font;
+  if (extras.smooth)
+    font.setStyleStrategy(QFont::StyleStrategy(QFont::PreferAntialias | QFont::NoSubpixelAntialias));
+  const QFontMetrics metrics = TextFontMetrics(plain_font);
+
+  const int outline = extras.outline ? std::clamp(extras.outline_width, 0, kMaxOutlineWidth) : 0;
+  const int shadow_dx = std::clamp(extras.shadow_dx, -kMaxShadowOffset, kMaxShadowOffset);
+  const int shadow_dy = std::clamp(extras.shadow_dy, -kMaxShadowOffset, kMaxShadowOffset);
+  const int blur = std::clamp(extras.shadow_blur, 0, kMaxShadowBlur);
+  const int64_t pad =
+      outline +
+      (extras.shadow ? std::max(std::abs(shadow_dx), std::abs(shadow_dy)) + 2 * int64_t(blur) + 1 : 0);
+
+  // The mask in block coordinates: every line's reach, widened by what the
+  // outline and the shadow add; a mark laid once is cut to the image (with
+  // that widening, so outlines of glyphs just outside still reach in).
+  TextArea area;
+  for (size_t i = 0; i < layout.lines.size(); ++i)
+    area = UniteAreas(area, TextLineArea(metrics, QString::fromStdString(layout.lines[i]), 0,
+                                         int64_t(i) * layout.line_height, layout.line_widths[i],
+                                         layout.line_height, layout.ascent));
+  area = TextArea{area.x0 - pad, area.y0 - pad, area.x1 + pad, area.y1 + pad};
+  if (!turned && !extras.tile.enabled)
+    area = IntersectAreas(area, TextArea{-layout.place.left - pad, -layout.place.top - pad,
+                                         width - layout.place.left + pad, height - layout.place.top + pad});
+  if (area.empty()) return;
+  MarkSprite sprite = MakeMarkSprite(area.x1 - area.x0, area.y1 - area.y0);
+  if (sprite.empty()) return;
+  sprite.block_left = -area.x0;
+  sprite.block_top = -area.y0;
+  sprite.block_width = layout.width;
+  sprite.block_height = layout.height;
+
+  const Mask fill = draw_coverage(layout, font, metrics, area, extras.smooth);
+  if (fill.values.size() != sprite.weight.size()) return;
+  const Mask rim = outline > 0 ? widen(fill, outline) : Mask{};
+  const Mask* body = outline > 0 ? &rim : &fill;
+  const Mask shade = extras.shadow ? shadow_of(*body, shadow_dx, shadow_dy, blur) : Mask{};
+  compose(sprite, fill, outline > 0 ? &rim : nullptr, extras.shadow ? &shade : nullptr, settings);
+
+  const BlockPlacement& place = layout.place;
+  if (!turned && !extras.tile.enabled) {
+    BlendMarkSprite(image, sprite, place.left - sprite.block_left, place.top - sprite.block_top);
+    return;
+  }
+  if (layout.width <= 0 || layout.height <= 0) return;
+  MarkSprite mark = turned ? TurnMarkSprite(sprite, 1.0, layout.width, layout.height, extras.angle) : sprite;
+  if (mark.empty()) return;
+  if (!turned) FindMarkRuns(mark);
+  if (!extras.tile.enabled) {
+    BlendMarkSprite(image, mark, place.left - mark.block_left, place.top - mark.block_top);
+    return;
+  }
+  PrepareRepeatedBlend(mark);
+  const int64_t reach =
+      std::max({mark.block_left, mark.block_top, mark.width - mark.block_left - mark.block_width,
+                mark.height - mark.block_top - mark.block_height, int64_t(0)});
+  for (const TileCorner& corner :
+       TileCorners(width, height, place.left, place.top, layout.width, layout.height,
+                   TileGapPixels(extras.tile, true, width, height),
+                   TileGapPixels(extras.tile, false, width, height), extras.angle, reach))
+    BlendMarkSprite(image, mark, corner.left - mark.block_left, corner.top - mark.block_top);
+}
+
+}  // namespace
+
+TextStampSettings SizeTextForImage(const TextStampSettings& settings, int64_t image_width,
+                                   int64_t image_height) {
+  const TextExtras& extras = settings.extras;
+  TextStampSettings sized = settings;
+  sized.margin = MarkMarginPixels(extras.margin_in_percent, extras.margin_percent, settings.margin,
+                                  image_width, image_height);
+  // The font holds pixel sizes up to 32768 only.
+  if (extras.relative == RelativeTo::kImageHeight)
+    sized.font.height =
+        -int32_t(std::min<int64_t>(RelativeTextPixelSize(extras.relative_percent, image_height), 32768));
+  return sized;
+}
+
+void StampTextExtras(TDibImage& image, const TextStampSettings& settings) {
+  if (!DibHoldsPixels(image, 24)) return;
+  if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return;
+  const TextExtras& extras = settings.extras;
+  const TextStampSettings sized = SizeTextForImage(settings, DibWidth(image), DibHeight(image));
+  const bool composed = MarkTurnOf(extras.angle).cos != 1 || extras.tile.enabled || extras.outline ||
+                        extras.shadow || extras.smooth;
+  if (!composed) {
+    StampPlainText(image, sized);
+    return;
+  }
+  try {
+    stamp_composed_text(image, sized);
+  } catch (const std::bad_alloc&) {
+    // No room for the masks: the image stays as it was, as for any text
+    // that cannot be drawn.
+  }
+}

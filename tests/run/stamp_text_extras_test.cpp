@@ -1,0 +1,253 @@
+// The text pass's extras: sizes relative to the image, smooth edges, outline,
+// shadow and turning, each checked against the plain pass's own pixels.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <thread>
+#include <vector>
+
+#include "image/dib_access.h"
+#include "run/stamp_text.h"
+
+namespace stamptest {
+void ensure_gui_application();
+}
+
+namespace {
+
+constexpr uint32_t kWhite = 0xFFFFFF;
+constexpr uint32_t kRed = 0x0000FF;   // red in the low byte
+constexpr uint32_t kBlue = 0xFF0000;  // blue in the third byte
+
+TextStampSettings black_text(int transparency = 0) {
+  TextStampSettings s;
+  s.text = "Wg Ax\nkM";
+  s.font.name = "DejaVu Sans";
+  s.font.style = kFontBold;
+  s.font.height = -24;
+  s.font.color = 0;
+  s.position = 4;
+  s.margin = 0;
+  s.transparency = transparency;
+  return s;
+}
+
+// The stamped pixels of a white w x h image, as colour values by row.
+std::vector<uint32_t> stamped(const TextStampSettings& s, int w = 160, int h = 100) {
+  TDibImage d = newdib(w, h, 24, nullptr, 0);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) setpixel(&d, x, y, kWhite);
+  StampText(d, s);
+  std::vector<uint32_t> out;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) out.push_back(getpixel(&d, x, y));
+  deldib(&d);
+  return out;
+}
+
+class StampTextExtras : public testing::Test {
+ protected:
+  static void SetUpTestSuite() { stamptest::ensure_gui_application(); }
+};
+
+}  // namespace
+
+// 5 % of the image height: pixel size 30 on 800 x 600, 150 on 4000 x 3000;
+// a margin of 2 % of the shorter side: 12 and 60.
+TEST_F(StampTextExtras, RelativeSizesFollowTheImage) {
+  TextStampSettings s = black_text();
+  s.extras.relative = RelativeTo::kImageHeight;
+  s.extras.relative_percent = 5;
+  s.extras.margin_in_percent = true;
+  s.extras.margin_percent = 2;
+  EXPECT_EQ(SizeTextForImage(s, 800, 600).font.height, -30);
+  EXPECT_EQ(SizeTextForImage(s, 800, 600).margin, 12);
+  EXPECT_EQ(SizeTextForImage(s, 4000, 3000).font.height, -150);
+  EXPECT_EQ(SizeTextForImage(s, 4000, 3000).margin, 60);
+}
+
+TEST_F(StampTextExtras, RelativeSizeStampsLikeThePlainPassAtThatSize) {
+  TextStampSettings relative = black_text(40);
+  relative.position = 8;
+  relative.extras.relative = RelativeTo::kImageHeight;
+  relative.extras.relative_percent = 20;
+  TextStampSettings plain = black_text(40);
+  plain.position = 8;
+  plain.font.height = -20;  // 20 % of 100
+  EXPECT_EQ(stamped(relative), stamped(plain));
+}
+
+TEST_F(StampTextExtras, SmoothEdgesBlendPartialCoverage) {
+  TextStampSettings s = black_text();
+  const std::vector<uint32_t> plain = stamped(s);
+  s.extras.smooth = true;
+  const std::vector<uint32_t> smooth = stamped(s);
+  int plain_grey = 0, smooth_grey = 0, smooth_black = 0;
+  for (size_t i = 0; i < plain.size(); ++i) {
+    plain_grey += plain[i] != kWhite && plain[i] != 0;
+    smooth_grey += smooth[i] != kWhite && smooth[i] != 0;
+    smooth_black += smooth[i] == 0;
+  }
+  EXPECT_EQ(plain_grey, 0);
+  EXPECT_GT(smooth_grey, 50);
+  EXPECT_GT(smooth_black, 50);
+}
+
+// Black text with a red outline of 2: the glyph pixels stay as the plain
+// pass stamps them, and every red pixel lies within 2 pixels of one.
+TEST_F(StampTextExtras, OutlineSurroundsThePlainGlyphs) {
+  const int w = 160, h = 100;
+  TextStampSettings s = black_text();
+  const std::vector<uint32_t> plain = stamped(s, w, h);
+  s.extras.outline = true;
+  s.extras.outline_width = 2;
+  s.extras.outline_color = int32_t(kRed);
+  const std::vector<uint32_t> outlined = stamped(s, w, h);
+  int red = 0;
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      const size_t i = size_t(y * w + x);
+      if (plain[i] == 0) {
+        ASSERT_EQ(outlined[i], 0u);
+      }
+      if (outlined[i] != kRed) continue;
+      ++red;
+      bool near_glyph = false;
+      for (int dy = -2; dy <= 2; ++dy)
+        for (int dx = -2; dx <= 2; ++dx)
+          near_glyph |= x + dx >= 0 && x + dx < w && y + dy >= 0 && y + dy < h &&
+                        plain[size_t((y + dy) * w + x + dx)] == 0;
+      ASSERT_TRUE(near_glyph) << x << "," << y;
+    }
+  }
+  EXPECT_GT(red, 50);
+}
+
+// An unblurred blue shadow 3 right and 3 down, opaque: wherever a glyph
+// pixel moved by the offset lands off the glyphs, the image is pure blue;
+// with the shadow's transparency at 50 it is the half blend (127, 127, 255).
+TEST_F(StampTextExtras, ShadowLiesUnderTheTextAtItsOffset) {
+  const int w = 160, h = 100;
+  TextStampSettings s = black_text();
+  const std::vector<uint32_t> plain = stamped(s, w, h);
+  s.extras.shadow = true;
+  s.extras.shadow_dx = 3;
+  s.extras.shadow_dy = 3;
+  s.extras.shadow_blur = 0;
+  s.extras.shadow_color = int32_t(kBlue);
+  s.extras.shadow_transparency = 0;
+  const std::vector<uint32_t> opaque = stamped(s, w, h);
+  s.extras.shadow_transparency = 50;
+  const std::vector<uint32_t> half = stamped(s, w, h);
+  int shadowed = 0;
+  for (int y = 0; y + 3 < h; ++y) {
+    for (int x = 0; x + 3 < w; ++x) {
+      const size_t from = size_t(y * w + x), to = size_t((y + 3) * w + x + 3);
+      if (plain[from] != 0 || plain[to] == 0) continue;
+      ++shadowed;
+      ASSERT_EQ(opaque[to], kBlue);
+      ASSERT_EQ(half[to], 0xFF7F7Fu);
+    }
+  }
+  EXPECT_GT(shadowed, 20);
+  for (size_t i = 0; i < plain.size(); ++i)
+    if (plain[i] == 0) {
+      ASSERT_EQ(opaque[i], 0u);
+    }
+}
+
+// Turned by 180 degrees around the block's centre, every stamped pixel of
+// the plain pass lands mirrored through that centre.
+TEST_F(StampTextExtras, HalfTurnMirrorsThePlainTextThroughTheBlockCentre) {
+  const int w = 160, h = 100;
+  TextStampSettings s = black_text();
+  const std::vector<uint32_t> plain = stamped(s, w, h);
+  const TextBlockLayout layout = LayOutTextBlock(s, w, h);
+  s.extras.angle = 180;
+  const std::vector<uint32_t> turned = stamped(s, w, h);
+  // (x, y) goes to (2 left + width - 1 - x, 2 top + height - 1 - y).
+  const int64_t sum_x = 2 * layout.place.left + layout.width - 1;
+  const int64_t sum_y = 2 * layout.place.top + layout.height - 1;
+  int black = 0;
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      const int64_t mx = sum_x - x, my = sum_y - y;
+      if (mx < 0 || my < 0 || mx >= w || my >= h) continue;
+      black += plain[size_t(y * w + x)] == 0;
+      ASSERT_EQ(turned[size_t(my * w + mx)], plain[size_t(y * w + x)]) << x << "," << y;
+    }
+  }
+  EXPECT_GT(black, 50);
+}
+
+// One "X" placed top left, tiled: every quarter of the image gets text.
+TEST_F(StampTextExtras, TilesRepeatTheTextOverTheImage) {
+  TextStampSettings s = black_text();
+  s.text = "X";
+  s.position = 0;
+  s.extras.tile.enabled = true;
+  s.extras.tile.gap_x = 20;
+  s.extras.tile.gap_y = 20;
+  const std::vector<uint32_t> tiled = stamped(s, 400, 300);
+  int quarters_hit = 0;
+  for (int qy = 0; qy < 2; ++qy) {
+    for (int qx = 0; qx < 2; ++qx) {
+      bool hit = false;
+      for (int y = qy * 150; y < qy * 150 + 150; ++y)
+        for (int x = qx * 200; x < qx * 200 + 200; ++x) hit |= tiled[size_t(y * 400 + x)] == 0;
+      quarters_hit += hit;
+    }
+  }
+  EXPECT_EQ(quarters_hit, 4);
+}
+
+// An outline of width 0 and a whole turn draw through the composed path and
+// add nothing: the plain pass's pixels, transparency included.
+TEST_F(StampTextExtras, ComposedPathWithNothingToAddGivesThePlainPixels) {
+  TextStampSettings s = black_text(60);
+  s.font.color = 0x3366CC;
+  const std::vector<uint32_t> plain = stamped(s);
+  s.extras.outline = true;
+  s.extras.outline_width = 0;
+  s.extras.angle = 360;
+  EXPECT_EQ(stamped(s), plain);
+}
+
+TEST_F(StampTextExtras, HostileValuesStampNothingOrSomethingButReturn) {
+  TextStampSettings s = black_text();
+  s.extras.angle = std::nan("");
+  s.extras.relative = RelativeTo::kImageHeight;
+  s.extras.relative_percent = 1e300;
+  s.extras.margin_in_percent = true;
+  s.extras.margin_percent = -1e300;
+  s.extras.tile.enabled = true;
+  s.extras.tile.gap_x = -1e308;
+  s.extras.tile.gap_y = std::nan("");
+  s.extras.outline = true;
+  s.extras.outline_width = 1 << 30;
+  s.extras.shadow = true;
+  s.extras.shadow_blur = -5;
+  s.extras.shadow_dx = 1 << 30;
+  stamped(s, 40, 30);
+  s.extras.relative_percent = 10;
+  s.extras.angle = 1e300;
+  stamped(s, 40, 30);
+}
+
+// The batch stamps on several workers at once: each call keeps its masks
+// and sprites to itself.
+TEST_F(StampTextExtras, WorkersStampTheSamePixelsAtOnce) {
+  TextStampSettings s = black_text(30);
+  s.extras.smooth = true;
+  s.extras.outline = true;
+  s.extras.shadow = true;
+  s.extras.angle = 30;
+  s.extras.tile.enabled = true;
+  const std::vector<uint32_t> alone = stamped(s);
+  std::vector<std::vector<uint32_t>> results(4);
+  std::vector<std::thread> workers;
+  for (auto& result : results) workers.emplace_back([&s, &result] { result = stamped(s); });
+  for (std::thread& worker : workers) worker.join();
+  for (const auto& result : results) EXPECT_EQ(result, alone);
+}

@@ -1,0 +1,41 @@
+#include "settings/watermark_picture.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+
+#include "image/dib_access.h"
+
+namespace {
+
+// A 2 x 1 32-bit TGA of half-transparent red and opaque blue, written by the library.
+std::string write_logo() {
+  const std::string path =
+      (std::filesystem::temp_directory_path() / ("stempora_logo_" + std::to_string(::getpid()) + ".tga"))
+          .string();
+  TDibImage d = newdib(2, 1, 32, nullptr, 0);
+  setpixel(&d, 0, 0, 0x800000FF);
+  setpixel(&d, 1, 0, 0xFFFF0000);
+  SaveDib(&d, path.c_str(), PIXKIT_FORMAT_TGA, nullptr);
+  deldib(&d);
+  return path;
+}
+
+}  // namespace
+
+TEST(WatermarkPictureLoad, KeptAlphaLeavesAThirtyTwoBitRecord) {
+  const std::string path = write_logo();
+  TDibImage kept = LoadWatermarkPicture(path, nullptr, true);
+  TDibImage flat = LoadWatermarkPicture(path, nullptr);
+  std::filesystem::remove(path);
+  ASSERT_EQ(DibBitCount(kept), 32);
+  EXPECT_EQ(getpixel(&kept, 0, 0), 0x800000FFu);
+  EXPECT_EQ(getpixel(&kept, 1, 0), 0xFFFF0000u);
+  // Composed over white: red 255, green and blue (255 x 127 + 127) div 255 = 127.
+  ASSERT_EQ(DibBitCount(flat), 24);
+  EXPECT_EQ(getpixel(&flat, 0, 0), 0x7F7FFFu);
+  deldib(&kept);
+  deldib(&flat);
+}
