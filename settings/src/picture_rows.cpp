@@ -1,6 +1,9 @@
 #include "picture_rows.h"
 
 #include <cstring>
+#include <new>
+
+#include "image/depth_up.h"
 
 namespace {
 
@@ -12,7 +15,22 @@ void send(const SettingsProgress& progress, int percent) {
 
 int RowProgress(int64_t row, int64_t height) { return height <= 1 ? 100 : int(row * 100 / (height - 1)); }
 
-void WritePictureRows(SettingsOutput& file, const TDibImage& picture, const SettingsProgress& progress) {
+void WritePictureRows(SettingsOutput& file, const TDibImage& watermark, const SettingsProgress& progress) {
+  // The file holds a 24-bit picture only. A picture kept with its alpha
+  // channel is stored composed over white, as it loads without the option.
+  TDibImage flattened{};
+  struct Release {
+    TDibImage& record;
+    ~Release() { deldib(&record); }
+  } release{flattened};
+  if (watermark.Info->bmiHeader.biBitCount == 32) {
+    flattened = newdib(watermark.Info->bmiHeader.biWidth, watermark.Info->bmiHeader.biHeight, 32, nullptr, 0);
+    if (flattened.Bits == nullptr) throw std::bad_alloc();
+    std::memcpy(flattened.Bits, watermark.Bits,
+                size_t(watermark.RowBytes) * size_t(watermark.Info->bmiHeader.biHeight));
+    FlattenOverWhite(flattened);
+  }
+  const TDibImage& picture = flattened.Bits != nullptr ? flattened : watermark;
   file.bytes(&picture.Info->bmiHeader, kPictureHeaderBytes);
   const int64_t height = picture.Info->bmiHeader.biHeight;
   send(progress, 0);

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "image/dib_access.h"
+#include "settings/settings_file.h"
 
 namespace {
 
@@ -38,4 +39,23 @@ TEST(WatermarkPictureLoad, KeptAlphaLeavesAThirtyTwoBitRecord) {
   EXPECT_EQ(getpixel(&flat, 0, 0), 0x7F7FFFu);
   deldib(&kept);
   deldib(&flat);
+}
+
+TEST(WatermarkPictureLoad, AJobWithAPictureKeptWithAlphaIsSavedSoThatItOpensAgain) {
+  const std::string logo = write_logo();
+  SettingsFileContent content;
+  content.watermark = LoadWatermarkPicture(logo, nullptr, true);
+  content.options.picture.keep_alpha = true;
+  const std::string job = logo + ".stx";
+  ASSERT_TRUE(WriteSettingsFile(job, content).ok);
+  SettingsReadResult read = ReadSettingsFile(job);
+  std::filesystem::remove(logo);
+  std::filesystem::remove(job);
+  ASSERT_TRUE(read.ok()) << read.message;
+  // Stored as it loads without the option: composed over white.
+  ASSERT_EQ(DibBitCount(read.content.watermark), 24);
+  EXPECT_EQ(getpixel(&read.content.watermark, 0, 0), 0x7F7FFFu);
+  EXPECT_TRUE(read.content.options.picture.keep_alpha);
+  deldib(&content.watermark);
+  deldib(&read.content.watermark);
 }
