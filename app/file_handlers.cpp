@@ -51,4 +51,5 @@ void TMainForm::OpenSettingsFile(const QString& path) {
     return;
   }
   ApplyContentToForm(*this, std::move(result.content));
+  SettingsChanged();
 }

@@ -199,6 +199,11 @@ void TMainForm::ConnectHandlers() {
   connect(text.NewFontBtn, &QPushButton::clicked, this, Guarded(this, &TMainForm::NewFontBtnClick));
   connect(picture.OpenPicBtn, &QPushButton::clicked, this, Guarded(this, &TMainForm::OpenPicBtnClick));
   connect(process.GoBtn, &QPushButton::clicked, this, Guarded(this, &TMainForm::AddPDFBtnClick));
+  connect(text.TextExtrasBtn, &QPushButton::clicked, this, Guarded(this, &TMainForm::TextExtrasBtnClick));
+  connect(picture.PictureExtrasBtn, &QPushButton::clicked, this,
+          Guarded(this, &TMainForm::PictureExtrasBtnClick));
+  connect(process.PreviewBtn, &QPushButton::clicked, this, Guarded(this, &TMainForm::PreviewBtnClick));
+  ConnectSettingsChanged();
   picture.PaintBox2->OnPaint = [this](QPainter& canvas) {
     RunGuarded(this, [&] { PaintBox2Paint(canvas); });
   };

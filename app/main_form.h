@@ -25,6 +25,7 @@ struct BatchOutcome;
 class QPainter;
 class QTabWidget;
 class QTimer;
+class TPreviewForm;
 class QToolButton;
 class TBitBtnXP;
 
@@ -59,12 +60,13 @@ class TMainForm : public QMainWindow {
   TBitBtnXP* QuitBtn = nullptr;
   TStatusBar* StatusBar1 = nullptr;
 
-  // The picture watermark, always a 24-bit image, owned by the window.
+  // The picture watermark, owned by the window: 24 bits, or 32 when it was
+  // loaded with the option that keeps its alpha channel.
   TDibImage WatermarkDib{};
   // FontDialog1's font: the text watermark's font.
   TextFont Font;
-  // The options past the plain passes; no control shows them yet, but the
-  // settings files and the form-state store keep them.
+  // The options past the plain passes ("Erweitert..." on pages 2 and 3);
+  // the settings files and the form-state store keep them.
   WatermarkOptions Options;
   // Start folders of the file dialogs; only the settings files set them.
   QString OpenDialog1Dir;
@@ -98,6 +100,13 @@ class TMainForm : public QMainWindow {
   void AboutBtnClick();
   void wwwBtnClick();
   void QuitBtnClick();
+  // The further options and the preview (extras_handlers.cpp).
+  void TextExtrasBtnClick();
+  void PictureExtrasBtnClick();
+  void PreviewBtnClick();
+  // Any setting changed: an open preview renders again.
+  void SettingsChanged();
+  TPreviewForm* Preview() const { return preview_; }
   void PaintBox2Paint(QPainter& canvas);
   // What OpenBtnClick does once the file is chosen; also opens a job
   // given on the command line or dropped on the window.
@@ -147,6 +156,8 @@ class TMainForm : public QMainWindow {
   FormDialogs dialogs_;
   // The run going on, a child of the window; null between runs.
   BackgroundRun* run_ = nullptr;
+  TPreviewForm* preview_ = nullptr;  // made on the first "Vorschau..."
+  void ConnectSettingsChanged();
   QTimer* run_progress_timer_ = nullptr;
   // The enabled flags of JobControls() as they were before the run.
   std::vector<bool> enabled_before_run_;

@@ -9,10 +9,12 @@
 #include "run/log_text.h"
 #include "run/stamp_picture.h"
 #include "run/stamp_text.h"
+#include "run/text_variables.h"
 
 std::shared_ptr<const SharedDib> CopyWatermark(const TDibImage& record) {
-  if (!DibHoldsPixels(record, 24)) return nullptr;
-  TDibImage copy = newdib(DibWidth(record), DibHeight(record), 24, nullptr, 0);
+  const int bit_count = DibHoldsPixels(record, 32) ? 32 : 24;
+  if (!DibHoldsPixels(record, bit_count)) return nullptr;
+  TDibImage copy = newdib(DibWidth(record), DibHeight(record), bit_count, nullptr, 0);
   if (!copy.Bits) return nullptr;
   auto shared = std::make_shared<const SharedDib>(copy);
   std::memcpy(copy.Bits, record.Bits, size_t(record.RowBytes) * size_t(DibHeight(record)));
@@ -58,7 +60,18 @@ std::shared_ptr<const SharedDib> RenderPreview(const PreviewRequest& request, co
 
   const WatermarkJob& job = request.job;
   if (job.add_picture && job.watermark != nullptr) StampPicture(work, *job.watermark, job.picture);
-  if (job.add_text) StampText(work, job.text);
+  if (job.add_text) {
+    if (!job.text.extras.variables) {
+      StampText(work, job.text);
+    } else {
+      // As the run does: the variables are replaced for this source first.
+      TextStampSettings text = job.text;
+      text.text = ReplaceTextVariables(
+          job.text.text, ReadSourceFacts(request.source, request.list_position, DibWidth(original), height,
+                                         TextNeedsCaptureFacts(job.text.text)));
+      StampText(work, text);
+    }
+  }
   return stamped;
 }
 

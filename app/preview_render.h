@@ -20,8 +20,8 @@ struct SharedDib {
   SharedDib& operator=(const SharedDib&) = delete;
 };
 
-// A copy of a 24-bit record the caller may release at once; null without
-// pixels or memory.
+// A copy of a 24- or 32-bit record the caller may release at once; null
+// without pixels or memory.
 std::shared_ptr<const SharedDib> CopyWatermark(const TDibImage& record);
 
 // One render's input: the job as the run would get it (its watermark

@@ -37,6 +37,9 @@ ProcessPage BuildProcessPage(QWidget* parent) {
   page.GoBtn->setObjectName(QStringLiteral("GoBtn"));
   page.GoBtn->SetGlyph(MakeGlyph(GlyphId::kGo));
   page.GoBtn->setGeometry(8, 8, 209, 25);
+  page.PreviewBtn = new TBitBtnXP(QStringLiteral("Vorschau..."), TBitBtnKind::kCustom, strip);
+  page.PreviewBtn->setObjectName(QStringLiteral("PreviewBtn"));
+  page.PreviewBtn->setGeometry(225, 8, 113, 25);
 
   auto* rest = new QWidget(frame.client);
   layout->addWidget(rest, 1);

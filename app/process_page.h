@@ -12,6 +12,7 @@ class TRxSpinEdit;
 struct ProcessPage {
   QWidget* TabSheet4 = nullptr;
   TBitBtnXP* GoBtn = nullptr;
+  TBitBtnXP* PreviewBtn = nullptr;  // "Vorschau...": the stamped source in a window of its own
   QGroupBox* GroupBox2 = nullptr;
   QLineEdit* OutDirEd = nullptr;
   TRxSpinEdit* jpeged = nullptr;

@@ -113,6 +113,7 @@ std::vector<QWidget*> TMainForm::JobControls() const {
           text.TrackBar1,
           text.Memo1,
           text.NewFontBtn,
+          text.TextExtrasBtn,
           text.AddTextCheck,
           text.AddNoTextCheck,
           picture.RandEd2,
@@ -121,6 +122,7 @@ std::vector<QWidget*> TMainForm::JobControls() const {
           picture.AddPicCheck,
           picture.NoPicChecked,
           picture.OpenPicBtn,
+          picture.PictureExtrasBtn,
           process.OutDirEd,
           process.jpeged};
 }

@@ -31,10 +31,15 @@ void TMainForm::NewBtnClick() {
   picture.Position2->setCurrentIndex(9);
   process.jpeged->SetValue(75);
   process.OutDirEd->setText(QStringLiteral("Wasserzeichen"));
+  Options = WatermarkOptions{};
+  SettingsChanged();
 }
 
 void TMainForm::NewFontBtnClick() {
-  if (std::optional<TextFont> chosen = dialogs_.choose_font(this, Font)) Font = *chosen;
+  if (std::optional<TextFont> chosen = dialogs_.choose_font(this, Font)) {
+    Font = *chosen;
+    SettingsChanged();
+  }
 }
 
 void TMainForm::OpenPicBtnClick() {
@@ -43,7 +48,8 @@ void TMainForm::OpenPicBtnClick() {
   const QStringList chosen = dialogs_.choose_picture_files(this, OpenDialog2Dir, filters);
   if (chosen.isEmpty()) return;
   const QString path = chosen.first();
-  TDibImage loaded = LoadWatermarkPicture(QFile::encodeName(path).toStdString(), this);
+  TDibImage loaded =
+      LoadWatermarkPicture(QFile::encodeName(path).toStdString(), this, Options.picture.keep_alpha);
   if (loaded.Bits == nullptr) {
     dialogs_.show_message(this, QStringLiteral("Fehler"),
                           QStringLiteral("Fehler: Die Datei %1 konnte nicht geladen werden!").arg(path));
@@ -54,6 +60,7 @@ void TMainForm::OpenPicBtnClick() {
   WatermarkDib = loaded;
   if (picture.NoPicChecked->isChecked()) picture.AddPicCheck->setChecked(true);
   picture.PaintBox2->update();
+  SettingsChanged();
 }
 
 void TMainForm::PaintBox2Paint(QPainter& canvas) {

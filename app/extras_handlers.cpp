@@ -1,0 +1,79 @@
+// "Erweitert..." on the text and picture pages, "Vorschau..." on the last
+// page, and keeping an open preview up to date with every setting.
+#include <QComboBox>
+#include <QFile>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QSlider>
+
+#include "extras_dialogs.h"
+#include "form_content.h"
+#include "main_form.h"
+#include "preview_window.h"
+#include "run/output_path.h"
+#include "rx_spin_edit.h"
+
+void TMainForm::TextExtrasBtnClick() {
+  TTextExtrasDialog dialog(Options.text, this);
+  if (dialog.exec() != QDialog::Accepted) return;
+  Options.text = dialog.value();
+  SettingsChanged();
+}
+
+void TMainForm::PictureExtrasBtnClick() {
+  TPictureExtrasDialog dialog(Options.picture, this);
+  if (dialog.exec() != QDialog::Accepted) return;
+  Options.picture = dialog.value();
+  SettingsChanged();
+}
+
+void TMainForm::PreviewBtnClick() {
+  if (preview_ == nullptr) {
+    // Each render reads the controls as they are at that moment, as the
+    // start button would, and works on copies.
+    preview_ = new TPreviewForm(
+        [this](int index) {
+          PreviewRequest request;
+          SettingsFileContent content = ContentFromForm(*this);
+          request.watermark = CopyWatermark(WatermarkDib);
+          content.watermark = request.watermark ? request.watermark->dib : TDibImage{};
+          request.job = JobFromSettings(content);
+          if (index >= 0 && size_t(index) < content.sources.size())
+            request.source = OpenedSourcePath(content.sources[size_t(index)], content.sources_folder);
+          request.list_position = index + 1;
+          return request;
+        },
+        this);
+  }
+  preview_->show();
+  preview_->raise();
+  preview_->activateWindow();
+  SettingsChanged();
+}
+
+void TMainForm::SettingsChanged() {
+  if (preview_ == nullptr || !preview_->isVisible()) return;
+  QStringList listed;
+  for (int i = 0; i < sources.ListBox1->count(); ++i) listed << sources.ListBox1->item(i)->text();
+  const int selected = sources.ListBox1->currentRow();
+  preview_->SetSources(listed, selected >= 0 ? selected : 0);
+}
+
+void TMainForm::ConnectSettingsChanged() {
+  auto changed = [this] { SettingsChanged(); };
+  for (TRxSpinEdit* edit : {text.RandEd, picture.RandEd2})
+    connect(edit, &QDoubleSpinBox::valueChanged, this, changed);
+  for (QComboBox* box : {text.Position1, picture.Position2})
+    connect(box, &QComboBox::currentIndexChanged, this, changed);
+  for (QSlider* bar : {text.TrackBar1, picture.TrackBar2})
+    connect(bar, &QSlider::valueChanged, this, changed);
+  for (QRadioButton* radio :
+       {text.AddTextCheck, text.AddNoTextCheck, picture.AddPicCheck, picture.NoPicChecked})
+    connect(radio, &QRadioButton::toggled, this, changed);
+  connect(text.Memo1, &QPlainTextEdit::textChanged, this, changed);
+  connect(sources.ListBox1, &QListWidget::currentRowChanged, this, changed);
+  connect(sources.ListBox1->model(), &QAbstractItemModel::rowsInserted, this, changed);
+  connect(sources.ListBox1->model(), &QAbstractItemModel::rowsRemoved, this, changed);
+  connect(sources.ListBox1->model(), &QAbstractItemModel::modelReset, this, changed);
+}
