@@ -1,5 +1,7 @@
 // The option dialogs give back what they were opened with, and every
 // control reaches its field.
+#include "extras_dialogs.h"
+
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
@@ -7,8 +9,6 @@
 #include <QDoubleSpinBox>
 #include <QGroupBox>
 #include <QSpinBox>
-
-#include "extras_dialogs.h"
 
 TEST(ExtrasDialogs, OpenedWithOptionsTheyGiveThemBackAndControlsReachTheirFields) {
   TextExtras text;

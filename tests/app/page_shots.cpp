@@ -9,6 +9,7 @@
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QIcon>
+#include <QPlainTextEdit>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTabWidget>
@@ -16,9 +17,11 @@
 
 #include "about_box.h"
 #include "desktop_setup.h"
+#include "extras_dialogs.h"
 #include "font_dialog.h"
 #include "main_form.h"
 #include "opened_paths.h"
+#include "preview_window.h"
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
@@ -67,6 +70,34 @@ int main(int argc, char** argv) {
     application.processEvents();
     form.grab().save(QStringLiteral("%1/run-ended.png").arg(folder));
   }
+  if (!sources.isEmpty()) {
+    // The preview of the first source with text, tiled and turned.
+    form.text.Memo1->setPlainText(QStringLiteral("Vorschau {Nr}\n{Dateiname}"));
+    form.Options.text.variables = true;
+    form.Options.text.angle = 30;
+    form.Options.text.tile.enabled = true;
+    form.Options.text.tile.gap_x = 40;
+    form.Options.text.tile.gap_y = 40;
+    form.Options.text.outline = true;
+    form.PreviewBtnClick();
+    QElapsedTimer waited;
+    waited.start();
+    while (form.Preview()->renders_finished() < 1 && waited.elapsed() < 10000)
+      application.processEvents(QEventLoop::WaitForMoreEvents, 20);
+    application.processEvents();
+    form.Preview()->grab().save(QStringLiteral("%1/preview.png").arg(folder));
+    form.Preview()->hide();
+  }
+  TTextExtrasDialog text_extras(form.Options.text, &form);
+  text_extras.show();
+  application.processEvents();
+  text_extras.grab().save(QStringLiteral("%1/text_extras.png").arg(folder));
+  text_extras.hide();
+  TPictureExtrasDialog picture_extras(form.Options.picture, &form);
+  picture_extras.show();
+  application.processEvents();
+  picture_extras.grab().save(QStringLiteral("%1/picture_extras.png").arg(folder));
+  picture_extras.hide();
   TFontDialog font_dialog(form.Font, &form);
   font_dialog.show();
   application.processEvents();

@@ -1,5 +1,7 @@
 // The preview shows a source stamped exactly as the run writes it and
 // follows a changed setting.
+#include "preview_window.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -7,7 +9,6 @@
 #include <atomic>
 
 #include "image/dib_access.h"
-#include "preview_window.h"
 #include "run/batch.h"
 #include "support/temp_folder.h"
 
@@ -25,7 +26,8 @@ bool write_photo(const std::string& path) {
 QImage load_as_image(const std::string& path) {
   TDibImage record = OpenDib(path.c_str(), 0, nullptr);
   QImage image(DibWidth(record), DibHeight(record), QImage::Format_BGR888);
-  for (int y = 0; y < image.height(); ++y) memcpy(image.scanLine(y), DibRow(record, y), size_t(image.width()) * 3);
+  for (int y = 0; y < image.height(); ++y)
+    memcpy(image.scanLine(y), DibRow(record, y), size_t(image.width()) * 3);
   deldib(&record);
   return image;
 }
