@@ -10,14 +10,23 @@
 // A job with every option off is written without the block.
 #pragma once
 
+#include "pixkit/pixkit.h"
 #include "settings/watermark_options.h"
 #include "settings_io.h"
 
-void WriteOptionsBlock(SettingsOutput& file, const WatermarkOptions& options);
+// A 32-bit picture watermark (kept with its alpha channel) goes into the
+// block as a field of its own, so the job stamps alike when reopened; the
+// picture rows before it hold the same picture composed over white.
+void WriteOptionsBlock(SettingsOutput& file, const WatermarkOptions& options,
+                       const TDibImage* alpha_picture = nullptr);
 
 // Reads the block when the file goes on with one. Bytes after the font
 // record that do not start with the block's tag are ignored, as the plain
 // reader ignores them. False when the block is damaged: cut short, a field
 // running past the block, a known field of the wrong size, a number that is
 // not finite, or version 0.
-[[nodiscard]] bool ReadOptionsBlock(SettingsInput& file, WatermarkOptions& options);
+// A picture with alpha channel found in the block is handed to
+// alpha_picture (the caller releases it); a damaged one makes the block
+// damaged.
+[[nodiscard]] bool ReadOptionsBlock(SettingsInput& file, WatermarkOptions& options,
+                                    TDibImage* alpha_picture = nullptr);

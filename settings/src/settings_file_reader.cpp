@@ -90,12 +90,28 @@ bool read_fields(SettingsInput& file, const std::string& path, SettingsFileConte
   // A file that ends right after the rows has no font; the window keeps its own.
   if (!file.at_end()) {
     TextFont font;
-    if (!ReadSettingFont(file, font) || !ReadOptionsBlock(file, content.options)) {
+    TDibImage alpha_picture{};
+    if (!ReadSettingFont(file, font) || !ReadOptionsBlock(file, content.options, &alpha_picture)) {
+      deldib(&alpha_picture);
       deldib(&content.watermark);
       content.watermark = TDibImage{};
       return false;
     }
     content.font = font;
+    // The picture as it was loaded, with its alpha channel, when the block
+    // holds one of the same size as the rows (which hold it composed over
+    // white for readers that do not know the block).
+    if (alpha_picture.Bits != nullptr) {
+      const PixkitBitmapInfoHeader& rows = content.watermark.Info->bmiHeader;
+      const PixkitBitmapInfoHeader& kept = alpha_picture.Info->bmiHeader;
+      if (content.options.picture.keep_alpha && kept.biWidth == rows.biWidth &&
+          kept.biHeight == rows.biHeight) {
+        deldib(&content.watermark);
+        content.watermark = alpha_picture;
+      } else {
+        deldib(&alpha_picture);
+      }
+    }
   }
   return true;
 }

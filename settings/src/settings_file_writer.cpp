@@ -44,7 +44,9 @@ void write_fields(SettingsOutput& file, const SettingsFileContent& content,
   WritePictureRows(file, content.watermark, progress);
   // The option block follows the font record, so it needs one.
   if (content.font || content.options.any()) WriteSettingFont(file, content.font.value_or(TextFont{}));
-  if (content.options.any()) WriteOptionsBlock(file, content.options);
+  if (content.options.any())
+    WriteOptionsBlock(file, content.options,
+                      content.options.picture.keep_alpha ? &content.watermark : nullptr);
 }
 
 // The file the name stands for: a symbolic link is written through, so

@@ -41,7 +41,7 @@ TEST(WatermarkPictureLoad, KeptAlphaLeavesAThirtyTwoBitRecord) {
   deldib(&flat);
 }
 
-TEST(WatermarkPictureLoad, AJobWithAPictureKeptWithAlphaIsSavedSoThatItOpensAgain) {
+TEST(WatermarkPictureLoad, AJobWithAPictureKeptWithAlphaOpensAgainWithItsAlpha) {
   const std::string logo = write_logo();
   SettingsFileContent content;
   content.watermark = LoadWatermarkPicture(logo, nullptr, true);
@@ -52,10 +52,22 @@ TEST(WatermarkPictureLoad, AJobWithAPictureKeptWithAlphaIsSavedSoThatItOpensAgai
   std::filesystem::remove(logo);
   std::filesystem::remove(job);
   ASSERT_TRUE(read.ok()) << read.message;
-  // Stored as it loads without the option: composed over white.
-  ASSERT_EQ(DibBitCount(read.content.watermark), 24);
-  EXPECT_EQ(getpixel(&read.content.watermark, 0, 0), 0x7F7FFFu);
+  // The rows hold it composed over white, which a reader of the plain
+  // layout takes; the option block gives back the picture as loaded.
+  ASSERT_EQ(DibBitCount(read.content.watermark), 32);
+  EXPECT_EQ(getpixel(&read.content.watermark, 0, 0), 0x800000FFu);
+  EXPECT_EQ(getpixel(&read.content.watermark, 1, 0), 0xFFFF0000u);
   EXPECT_TRUE(read.content.options.picture.keep_alpha);
+  // Without the option the same file gives the composed picture.
+  content.options.picture.keep_alpha = false;
+  content.options.picture.angle = 10;  // some option on, so the block is written
+  ASSERT_TRUE(WriteSettingsFile(job, content).ok);
+  SettingsReadResult plain = ReadSettingsFile(job);
+  std::filesystem::remove(job);
+  ASSERT_TRUE(plain.ok()) << plain.message;
+  ASSERT_EQ(DibBitCount(plain.content.watermark), 24);
+  EXPECT_EQ(getpixel(&plain.content.watermark, 0, 0), 0x7F7FFFu);
+  deldib(&plain.content.watermark);
   deldib(&content.watermark);
   deldib(&read.content.watermark);
 }
