@@ -10,12 +10,13 @@
 
 namespace {
 
-// A picture watermark of the run's own. The stamping pass ignores a
-// watermark that is not a 24-bit picture, so such a record is replaced by
-// an empty one, which it ignores just the same.
+// A picture watermark of the run's own: 24 bits, or 32 when it was loaded
+// with its alpha channel. The stamping pass ignores any other record, so
+// such a one is replaced by an empty one, which it ignores just the same.
 TDibImage CopyOfWatermark(const TDibImage& watermark) {
-  if (!DibHoldsPixels(watermark, 24)) return TDibImage{};
-  TDibImage copy = NewDibLike(watermark, 24);
+  const int bit_count = DibHoldsPixels(watermark, 32) ? 32 : 24;
+  if (!DibHoldsPixels(watermark, bit_count)) return TDibImage{};
+  TDibImage copy = NewDibLike(watermark, bit_count);
   if (copy.Bits == nullptr) throw std::bad_alloc();
   // Same size and depth, so the same row stride: the rows copy in one go.
   std::memcpy(copy.Bits, watermark.Bits, size_t(copy.RowBytes) * size_t(DibHeight(copy)));

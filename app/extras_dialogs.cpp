@@ -119,7 +119,7 @@ TTextExtrasDialog::TTextExtrasDialog(const TextExtras& extras, QWidget* parent)
   OutlineGroup->setCheckable(true);
   OutlineGroup->setChecked(extras.outline);
   auto* outline_form = new QFormLayout(OutlineGroup);
-  OutlineWidth = whole(OutlineGroup, 1, 100, extras.outline_width, QStringLiteral(" Pixel"));
+  OutlineWidth = whole(OutlineGroup, 1, 64, extras.outline_width, QStringLiteral(" Pixel"));
   OutlineColour = colour_button(OutlineGroup, &outline_colour_);
   outline_form->addRow(QStringLiteral("Breite:"), OutlineWidth);
   outline_form->addRow(QStringLiteral("Farbe:"), OutlineColour);
@@ -131,7 +131,7 @@ TTextExtrasDialog::TTextExtrasDialog(const TextExtras& extras, QWidget* parent)
   auto* shadow_form = new QFormLayout(ShadowGroup);
   ShadowDx = whole(ShadowGroup, -1000, 1000, extras.shadow_dx, QStringLiteral(" Pixel"));
   ShadowDy = whole(ShadowGroup, -1000, 1000, extras.shadow_dy, QStringLiteral(" Pixel"));
-  ShadowBlur = whole(ShadowGroup, 0, 100, extras.shadow_blur, QStringLiteral(" Pixel"));
+  ShadowBlur = whole(ShadowGroup, 0, 64, extras.shadow_blur, QStringLiteral(" Pixel"));
   ShadowColour = colour_button(ShadowGroup, &shadow_colour_);
   ShadowTransparency = whole(ShadowGroup, 0, 100, extras.shadow_transparency, QStringLiteral(" %"));
   shadow_form->addRow(QStringLiteral("Versatz waagerecht:"), ShadowDx);

@@ -39,6 +39,9 @@ void TMainForm::PreviewBtnClick() {
           request.watermark = CopyWatermark(WatermarkDib);
           content.watermark = request.watermark ? request.watermark->dib : TDibImage{};
           request.job = JobFromSettings(content);
+          // The job points at the content's record, a local here: the
+          // render works on the copy it keeps alive.
+          request.job.watermark = request.watermark ? &request.watermark->dib : nullptr;
           if (index >= 0 && size_t(index) < content.sources.size())
             request.source = OpenedSourcePath(content.sources[size_t(index)], content.sources_folder);
           request.list_position = index + 1;

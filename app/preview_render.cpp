@@ -14,10 +14,10 @@
 std::shared_ptr<const SharedDib> CopyWatermark(const TDibImage& record) {
   const int bit_count = DibHoldsPixels(record, 32) ? 32 : 24;
   if (!DibHoldsPixels(record, bit_count)) return nullptr;
-  TDibImage copy = newdib(DibWidth(record), DibHeight(record), bit_count, nullptr, 0);
-  if (!copy.Bits) return nullptr;
-  auto shared = std::make_shared<const SharedDib>(copy);
-  std::memcpy(copy.Bits, record.Bits, size_t(record.RowBytes) * size_t(DibHeight(record)));
+  auto shared = std::make_shared<SharedDib>();
+  shared->dib = newdib(DibWidth(record), DibHeight(record), bit_count, nullptr, 0);
+  if (!shared->dib.Bits) return nullptr;
+  std::memcpy(shared->dib.Bits, record.Bits, size_t(record.RowBytes) * size_t(DibHeight(record)));
   return shared;
 }
 
@@ -26,9 +26,9 @@ PreviewSource LoadPreviewSource(const std::string& path, const PreviewSource& ca
   PreviewSource loaded;
   loaded.path = path;
   int reason = PIXKIT_REASON_NONE;
-  TDibImage record = OpenDibWith(path.c_str(), nullptr, &reason);
-  auto picture = std::make_shared<SharedDib>(record);
-  if (!record.Bits) {
+  auto picture = std::make_shared<SharedDib>();
+  picture->dib = OpenDibWith(path.c_str(), nullptr, &reason);
+  if (!picture->dib.Bits) {
     loaded.error =
         "Die Datei " + LogPathText(path) + " konnte nicht geladen werden! (" + LoadFailureText(reason) + ")";
     return loaded;
@@ -53,7 +53,8 @@ std::shared_ptr<const SharedDib> RenderPreview(const PreviewRequest& request, co
   if (!source.picture) return nullptr;
   const TDibImage& original = source.picture->dib;
   const int32_t height = DibHeight(original);
-  auto stamped = std::make_shared<SharedDib>(newdib(DibWidth(original), height, 24, nullptr, 0));
+  auto stamped = std::make_shared<SharedDib>();
+  stamped->dib = newdib(DibWidth(original), height, 24, nullptr, 0);
   TDibImage& work = stamped->dib;
   if (!work.Bits) return nullptr;
   std::memcpy(work.Bits, original.Bits, size_t(original.RowBytes) * size_t(height));
@@ -98,15 +99,15 @@ QImage FittedDibImage(const TDibImage& record, const QSize& room) {
   // Column blocks: output column x covers record columns [x0[x], x0[x + 1]).
   std::vector<int64_t> x0(size_t(out_width) + 1);
   for (int64_t x = 0; x <= out_width; ++x) x0[size_t(x)] = x * width / out_width;
-  std::vector<uint32_t> sums(size_t(out_width) * 3);
+  std::vector<uint64_t> sums(size_t(out_width) * 3);
   for (int64_t oy = 0; oy < out_height; ++oy) {
     const int64_t y_begin = oy * height / out_height;
     const int64_t y_end = std::max(y_begin + 1, (oy + 1) * height / out_height);
-    std::fill(sums.begin(), sums.end(), 0u);
+    std::fill(sums.begin(), sums.end(), uint64_t(0));
     for (int64_t y = y_begin; y < y_end; ++y) {
       const uint8_t* row = DibRow(record, int32_t(y));
       for (int64_t ox = 0; ox < out_width; ++ox) {
-        uint32_t* sum = &sums[size_t(3 * ox)];
+        uint64_t* sum = &sums[size_t(3 * ox)];
         const int64_t end = std::max(x0[size_t(ox)] + 1, x0[size_t(ox) + 1]);
         for (int64_t x = x0[size_t(ox)]; x < end; ++x) {
           sum[0] += row[3 * x];
@@ -119,7 +120,8 @@ QImage FittedDibImage(const TDibImage& record, const QSize& room) {
     const int64_t rows = y_end - y_begin;
     for (int64_t ox = 0; ox < out_width; ++ox) {
       const int64_t count = rows * std::max<int64_t>(1, x0[size_t(ox) + 1] - x0[size_t(ox)]);
-      for (int c = 0; c < 3; ++c) out[3 * ox + c] = uint8_t((sums[size_t(3 * ox + c)] + count / 2) / count);
+      for (int c = 0; c < 3; ++c)
+        out[3 * ox + c] = uint8_t((sums[size_t(3 * ox + c)] + uint64_t(count) / 2) / uint64_t(count));
     }
   }
   return image;

@@ -94,7 +94,14 @@ void TPreviewForm::start_render() {
     StateLabel->setText(QStringLiteral("Keine Quelldatei in der Liste"));
     return;
   }
-  PreviewRequest request = request_for_(index);
+  PreviewRequest request;
+  try {
+    request = request_for_(index);
+  } catch (...) {
+    // Short of memory for the copies: the preview waits for the next change.
+    StateLabel->setText(QStringLiteral("Nicht genügend Arbeitsspeicher"));
+    return;
+  }
   if (worker_.joinable()) worker_.join();  // finished: it has reported
   rendering_ = true;
   again_ = false;
@@ -103,12 +110,23 @@ void TPreviewForm::start_render() {
   const QSize room = ScrollBox->viewport()->size();
   fitted_room_ = room;
   worker_ = std::thread([this, generation, room, request = std::move(request)] {
-    // Only this worker touches the cache while it runs.
-    cache_ = LoadPreviewSource(request.source, cache_);
-    std::shared_ptr<const SharedDib> stamped = RenderPreview(request, cache_);
-    // The fitted view is scaled here too, so the window's thread only shows it.
-    QImage fitted = stamped ? FittedDibImage(stamped->dib, room) : QImage();
-    QString error = QString::fromStdString(cache_.error);
+    std::shared_ptr<const SharedDib> stamped;
+    QImage fitted;
+    QString error;
+    try {
+      // Only this worker touches the cache while it runs.
+      cache_ = LoadPreviewSource(request.source, cache_);
+      stamped = RenderPreview(request, cache_);
+      // The fitted view is scaled here too, so the window's thread only shows it.
+      if (stamped) fitted = FittedDibImage(stamped->dib, room);
+      error = QString::fromStdString(cache_.error);
+    } catch (...) {
+      // An error must not leave this thread; the window says what happened.
+      stamped.reset();
+      fitted = QImage();
+      cache_ = PreviewSource{};
+      error = QStringLiteral("Nicht genügend Arbeitsspeicher");
+    }
     // Dropped by Qt when the window is gone by the time it is delivered.
     QMetaObject::invokeMethod(
         this,

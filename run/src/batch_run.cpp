@@ -169,12 +169,26 @@ class Run {
     for (std::thread& thread : threads) thread.join();
   }
 
+  // After every worker has stopped. An error of the log or the progress
+  // receiver ends the run like an error of a step, with the counts of what
+  // was done.
   BatchOutcome finish() {
-    if (std::exception_ptr failure = log_.failure()) std::rethrow_exception(failure);
-    if (progress_failure_) std::rethrow_exception(progress_failure_);
-    if (!outcome_.aborted) {
+    if (!outcome_.aborted && !log_.failure() && !progress_failure_) {
       outcome_.cancelled = next_ < entries_.size();
       log_.last_line(outcome_.cancelled ? "Abgebrochen..." : "Fertig...");
+    }
+    for (const std::exception_ptr& failure : {log_.failure(), progress_failure_}) {
+      if (!failure || outcome_.aborted) continue;
+      outcome_.aborted = true;
+      outcome_.cancelled = false;
+      try {
+        std::rethrow_exception(failure);
+      } catch (const std::bad_alloc&) {
+        outcome_.out_of_memory = true;
+      } catch (const std::exception& error) {
+        outcome_.abort_reason = error.what();
+      } catch (...) {
+      }
     }
     return outcome_;
   }
@@ -204,20 +218,21 @@ class Run {
   void worker(WorkerProgress& progress) {
     while (std::optional<size_t> index = take_entry()) {
       const Entry& entry = entries_[*index];
-      if (entry.row == 0) {
-        // Passed over, but said so: the file dialog offers more types than
-        // the run writes. No folder is made for it.
-        log_.line(*index, LogPathText(entry.source) + " übersprungen: dieser Dateityp wird nicht bearbeitet");
-        count([](BatchOutcome& o) { ++o.sources_skipped; });
-        log_.done(*index);
-        continue;
-      }
-      begin_source(progress);
+      const bool recognised = entry.row != 0;
+      if (recognised) begin_source(progress);
       // An error that escapes a step stops the run; the source counts
       // neither as written nor as failed.
       std::optional<bool> written;
       try {
-        written = stamp_one_source(*index, entry, progress);
+        if (recognised) {
+          written = stamp_one_source(*index, entry, progress);
+        } else {
+          // Passed over, but said so: the file dialog offers more types
+          // than the run writes. No folder is made for it.
+          log_.line(*index,
+                    LogPathText(entry.source) + " übersprungen: dieser Dateityp wird nicht bearbeitet");
+          count([](BatchOutcome& o) { ++o.sources_skipped; });
+        }
       } catch (const std::bad_alloc&) {
         stop_with_error(*index, true, std::string());
       } catch (const std::exception& error) {
@@ -225,7 +240,7 @@ class Run {
       } catch (...) {
         stop_with_error(*index, false, std::string());
       }
-      end_source(progress, written);
+      if (recognised) end_source(progress, written);
       log_.done(*index);
     }
   }

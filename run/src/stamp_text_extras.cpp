@@ -89,18 +89,42 @@ Mask draw_coverage(const TextBlockLayout& layout, const QFont& font, const QFont
   return mask;
 }
 
-// The largest value within a disc of the given radius around each pixel.
+// The largest value of each row within half_width pixels to either side.
+std::vector<uint8_t> row_maxima(const Mask& in, int64_t half_width) {
+  std::vector<uint8_t> out(in.values.size());
+  std::vector<int64_t> window(static_cast<size_t>(in.width));  // indices, values falling
+  for (int64_t y = 0; y < in.height; ++y) {
+    const uint8_t* row = in.values.data() + y * in.width;
+    uint8_t* to = out.data() + y * in.width;
+    size_t head = 0, tail = 0;
+    int64_t next = 0;  // the next column to enter the window
+    for (int64_t x = 0; x < in.width; ++x) {
+      for (; next < in.width && next <= x + half_width; ++next) {
+        while (tail > head && row[window[tail - 1]] <= row[next]) --tail;
+        window[tail++] = next;
+      }
+      while (window[head] < x - half_width) ++head;
+      to[x] = row[window[head]];
+    }
+  }
+  return out;
+}
+
+// The largest value within a disc of the given radius around each pixel:
+// for each row offset the disc's chord there, as a running maximum along
+// the rows, so the cost grows with the radius and not with its square.
 Mask widen(const Mask& in, int radius) {
   Mask out = in;
+  std::vector<std::vector<uint8_t>> chords(size_t(radius) + 1);
   for (int dy = -radius; dy <= radius; ++dy) {
-    for (int dx = -radius; dx <= radius; ++dx) {
-      if ((dx == 0 && dy == 0) || dx * dx + dy * dy > radius * radius + radius) continue;
-      const int64_t x0 = std::max<int64_t>(0, dx), x1 = std::min<int64_t>(in.width, in.width + dx);
-      for (int64_t y = std::max<int64_t>(0, dy); y < std::min<int64_t>(in.height, in.height + dy); ++y) {
-        const uint8_t* from = in.values.data() + size_t((y - dy) * in.width - dx);
-        uint8_t* to = out.values.data() + size_t(y * in.width);
-        for (int64_t x = x0; x < x1; ++x) to[x] = std::max(to[x], from[x]);
-      }
+    int64_t half = 0;
+    while ((half + 1) * (half + 1) + int64_t(dy) * dy <= int64_t(radius) * radius + radius) ++half;
+    std::vector<uint8_t>& chord = chords[size_t(half)];
+    if (chord.empty()) chord = row_maxima(in, half);
+    for (int64_t y = std::max<int64_t>(0, dy); y < std::min<int64_t>(in.height, in.height + dy); ++y) {
+      const uint8_t* from = chord.data() + (y - dy) * in.width;
+      uint8_t* to = out.values.data() + y * in.width;
+      for (int64_t x = 0; x < in.width; ++x) to[x] = std::max(to[x], from[x]);
     }
   }
   return out;
@@ -195,9 +219,14 @@ void stamp_composed_text(TDibImage& image, const TextStampSettings& settings) {
   const int shadow_dx = std::clamp(extras.shadow_dx, -kMaxShadowOffset, kMaxShadowOffset);
   const int shadow_dy = std::clamp(extras.shadow_dy, -kMaxShadowOffset, kMaxShadowOffset);
   const int blur = std::clamp(extras.shadow_blur, 0, kMaxShadowBlur);
-  const int64_t pad =
-      outline +
-      (extras.shadow ? std::max(std::abs(shadow_dx), std::abs(shadow_dy)) + 2 * int64_t(blur) + 1 : 0);
+  // The outline widens every side; the shadow adds its blur on every side
+  // but its offset only on the side it is moved to.
+  const int64_t spread = outline + (extras.shadow ? 2 * int64_t(blur) + 1 : 0);
+  const int64_t pad_left = spread + (extras.shadow ? std::max(0, -shadow_dx) : 0);
+  const int64_t pad_right = spread + (extras.shadow ? std::max(0, shadow_dx) : 0);
+  const int64_t pad_top = spread + (extras.shadow ? std::max(0, -shadow_dy) : 0);
+  const int64_t pad_bottom = spread + (extras.shadow ? std::max(0, shadow_dy) : 0);
+  const int64_t pad = std::max({pad_left, pad_right, pad_top, pad_bottom});
 
   // The mask in block coordinates: every line's reach, widened by what the
   // outline and the shadow add; a mark laid once is cut to the image (with
@@ -207,7 +236,7 @@ void stamp_composed_text(TDibImage& image, const TextStampSettings& settings) {
     area = UniteAreas(area, TextLineArea(metrics, QString::fromStdString(layout.lines[i]), 0,
                                          int64_t(i) * layout.line_height, layout.line_widths[i],
                                          layout.line_height, layout.ascent));
-  area = TextArea{area.x0 - pad, area.y0 - pad, area.x1 + pad, area.y1 + pad};
+  area = TextArea{area.x0 - pad_left, area.y0 - pad_top, area.x1 + pad_right, area.y1 + pad_bottom};
   if (!turned && !extras.tile.enabled)
     area = IntersectAreas(area, TextArea{-layout.place.left - pad, -layout.place.top - pad,
                                          width - layout.place.left + pad, height - layout.place.top + pad});
@@ -243,10 +272,13 @@ void stamp_composed_text(TDibImage& image, const TextStampSettings& settings) {
   const int64_t reach =
       std::max({mark.block_left, mark.block_top, mark.width - mark.block_left - mark.block_width,
                 mark.height - mark.block_top - mark.block_height, int64_t(0)});
-  for (const TileCorner& corner :
-       TileCorners(width, height, place.left, place.top, layout.width, layout.height,
-                   TileGapPixels(extras.tile, true, width, height),
-                   TileGapPixels(extras.tile, false, width, height), extras.angle, reach))
+  std::vector<TileCorner> corners =
+      TileCorners(width, height, place.left, place.top, layout.width, layout.height,
+                  TileGapPixels(extras.tile, true, width, height),
+                  TileGapPixels(extras.tile, false, width, height), extras.angle, reach);
+  // A grid too dense to stamp keeps the one placed mark.
+  if (corners.empty()) corners.push_back(TileCorner{place.left, place.top});
+  for (const TileCorner& corner : corners)
     BlendMarkSprite(image, mark, corner.left - mark.block_left, corner.top - mark.block_top);
 }
 

@@ -29,6 +29,8 @@ void WritePictureRows(SettingsOutput& file, const TDibImage& watermark, const Se
     std::memcpy(flattened.Bits, watermark.Bits,
                 size_t(watermark.RowBytes) * size_t(watermark.Info->bmiHeader.biHeight));
     FlattenOverWhite(flattened);
+    // Short of memory the record stays at 32 bits, which the file must not hold.
+    if (flattened.Info->bmiHeader.biBitCount != 24) throw std::bad_alloc();
   }
   const TDibImage& picture = flattened.Bits != nullptr ? flattened : watermark;
   file.bytes(&picture.Info->bmiHeader, kPictureHeaderBytes);
