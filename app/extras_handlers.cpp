@@ -65,18 +65,20 @@ void TMainForm::SettingsChanged() {
 
 void TMainForm::ConnectSettingsChanged() {
   auto changed = [this] { SettingsChanged(); };
+  auto& kept = settings_connections_;
   for (TRxSpinEdit* edit : {text.RandEd, picture.RandEd2})
-    connect(edit, &QDoubleSpinBox::valueChanged, this, changed);
+    kept.push_back(connect(edit, &QDoubleSpinBox::valueChanged, this, changed));
   for (QComboBox* box : {text.Position1, picture.Position2})
-    connect(box, &QComboBox::currentIndexChanged, this, changed);
+    kept.push_back(connect(box, &QComboBox::currentIndexChanged, this, changed));
   for (QSlider* bar : {text.TrackBar1, picture.TrackBar2})
-    connect(bar, &QSlider::valueChanged, this, changed);
+    kept.push_back(connect(bar, &QSlider::valueChanged, this, changed));
   for (QRadioButton* radio :
        {text.AddTextCheck, text.AddNoTextCheck, picture.AddPicCheck, picture.NoPicChecked})
-    connect(radio, &QRadioButton::toggled, this, changed);
-  connect(text.Memo1, &QPlainTextEdit::textChanged, this, changed);
-  connect(sources.ListBox1, &QListWidget::currentRowChanged, this, changed);
-  connect(sources.ListBox1->model(), &QAbstractItemModel::rowsInserted, this, changed);
-  connect(sources.ListBox1->model(), &QAbstractItemModel::rowsRemoved, this, changed);
-  connect(sources.ListBox1->model(), &QAbstractItemModel::modelReset, this, changed);
+    kept.push_back(connect(radio, &QRadioButton::toggled, this, changed));
+  kept.push_back(connect(text.Memo1, &QPlainTextEdit::textChanged, this, changed));
+  kept.push_back(connect(sources.ListBox1, &QListWidget::currentRowChanged, this, changed));
+  const QAbstractItemModel* list = sources.ListBox1->model();
+  kept.push_back(connect(list, &QAbstractItemModel::rowsInserted, this, changed));
+  kept.push_back(connect(list, &QAbstractItemModel::rowsRemoved, this, changed));
+  kept.push_back(connect(list, &QAbstractItemModel::modelReset, this, changed));
 }

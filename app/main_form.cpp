@@ -22,6 +22,7 @@
 #include "handler_guard.h"
 #include "open_filter.h"
 #include "paint_box.h"
+#include "preview_window.h"
 #include "source_drop.h"
 
 namespace {
@@ -112,6 +113,10 @@ TMainForm::TMainForm(FormDialogs dialogs, QWidget* parent)
 }
 
 TMainForm::~TMainForm() {
+  // The controls go after this object's own part: their last signals (the
+  // list emptied, say) must not reach it any more.
+  for (const QMetaObject::Connection& connection : settings_connections_) disconnect(connection);
+  delete std::exchange(preview_, nullptr);  // its render ends first
   // A run still going is cancelled and waited for before anything it
   // reports to goes.
   delete std::exchange(run_, nullptr);

@@ -158,6 +158,7 @@ class TMainForm : public QMainWindow {
   BackgroundRun* run_ = nullptr;
   TPreviewForm* preview_ = nullptr;  // made on the first "Vorschau..."
   void ConnectSettingsChanged();
+  std::vector<QMetaObject::Connection> settings_connections_;
   QTimer* run_progress_timer_ = nullptr;
   // The enabled flags of JobControls() as they were before the run.
   std::vector<bool> enabled_before_run_;
