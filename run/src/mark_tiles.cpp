@@ -7,8 +7,12 @@
 // its outline reaches the image.
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
+#include "image/dib_access.h"
+#include "run/mark_size.h"
 #include "run/mark_sprite.h"
+#include "stamp_extras.h"
 
 namespace {
 
@@ -75,4 +79,24 @@ std::vector<TileCorner> TileCorners(int64_t image_width, int64_t image_height, i
     }
   }
   return corners;
+}
+
+void LayMark(TDibImage& image, MarkSprite& mark, int64_t left, int64_t top, int64_t block_width,
+             int64_t block_height, const TileOptions& tile, double angle) {
+  if (!tile.enabled) {
+    BlendMarkSprite(image, mark, left - mark.block_left, top - mark.block_top);
+    return;
+  }
+  PrepareRepeatedBlend(mark);
+  const int64_t width = DibWidth(image);
+  const int64_t height = DibHeight(image);
+  const int64_t reach =
+      std::max({mark.block_left, mark.block_top, mark.width - mark.block_left - mark.block_width,
+                mark.height - mark.block_top - mark.block_height, int64_t(0)});
+  std::vector<TileCorner> corners = TileCorners(width, height, left, top, block_width, block_height,
+                                                TileGapPixels(tile, true, width, height),
+                                                TileGapPixels(tile, false, width, height), angle, reach);
+  if (corners.empty()) corners.push_back(TileCorner{left, top});
+  for (const TileCorner& corner : corners)
+    BlendMarkSprite(image, mark, corner.left - mark.block_left, corner.top - mark.block_top);
 }

@@ -21,6 +21,12 @@ void StampPlainPicture(TDibImage& image, const TDibImage& watermark, const Block
 // sprite of full weights gives the plain pass's pixels.
 void BlendMappedSprite(TDibImage& image, const MarkSprite& sprite, const BlockPlacement& place);
 
+// Lays a prepared (turned) mark whose block is block_width x block_height
+// at (left, top): once, or with tiling on as TileCorners lists, anchored
+// there; a grid too dense to stamp keeps the one placed mark.
+void LayMark(TDibImage& image, MarkSprite& mark, int64_t left, int64_t top, int64_t block_width,
+             int64_t block_height, const TileOptions& tile, double angle);
+
 // The text pass with its extras.
 void StampTextExtras(TDibImage& image, const TextStampSettings& settings);
 

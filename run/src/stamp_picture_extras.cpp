@@ -101,20 +101,5 @@ void StampPictureExtras(TDibImage& image, const TDibImage& watermark, const Pict
 
   MarkSprite mark = TurnMarkSprite(source, place.scale, place.width, place.height, extras.angle);
   if (mark.empty()) return;
-  if (!extras.tile.enabled) {
-    BlendMarkSprite(image, mark, place.left - mark.block_left, place.top - mark.block_top);
-    return;
-  }
-  PrepareRepeatedBlend(mark);
-  const int64_t reach =
-      std::max({mark.block_left, mark.block_top, mark.width - mark.block_left - mark.block_width,
-                mark.height - mark.block_top - mark.block_height, int64_t(0)});
-  std::vector<TileCorner> corners =
-      TileCorners(width, height, place.left, place.top, place.width, place.height,
-                  TileGapPixels(extras.tile, true, width, height),
-                  TileGapPixels(extras.tile, false, width, height), extras.angle, reach);
-  // A grid too dense to stamp keeps the one placed mark.
-  if (corners.empty()) corners.push_back(TileCorner{place.left, place.top});
-  for (const TileCorner& corner : corners)
-    BlendMarkSprite(image, mark, corner.left - mark.block_left, corner.top - mark.block_top);
+  LayMark(image, mark, place.left, place.top, place.width, place.height, extras.tile, extras.angle);
 }

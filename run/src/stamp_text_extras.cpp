@@ -264,22 +264,7 @@ void stamp_composed_text(TDibImage& image, const TextStampSettings& settings) {
   MarkSprite mark = turned ? TurnMarkSprite(sprite, 1.0, layout.width, layout.height, extras.angle) : sprite;
   if (mark.empty()) return;
   if (!turned) FindMarkRuns(mark);
-  if (!extras.tile.enabled) {
-    BlendMarkSprite(image, mark, place.left - mark.block_left, place.top - mark.block_top);
-    return;
-  }
-  PrepareRepeatedBlend(mark);
-  const int64_t reach =
-      std::max({mark.block_left, mark.block_top, mark.width - mark.block_left - mark.block_width,
-                mark.height - mark.block_top - mark.block_height, int64_t(0)});
-  std::vector<TileCorner> corners =
-      TileCorners(width, height, place.left, place.top, layout.width, layout.height,
-                  TileGapPixels(extras.tile, true, width, height),
-                  TileGapPixels(extras.tile, false, width, height), extras.angle, reach);
-  // A grid too dense to stamp keeps the one placed mark.
-  if (corners.empty()) corners.push_back(TileCorner{place.left, place.top});
-  for (const TileCorner& corner : corners)
-    BlendMarkSprite(image, mark, corner.left - mark.block_left, corner.top - mark.block_top);
+  LayMark(image, mark, place.left, place.top, layout.width, layout.height, extras.tile, extras.angle);
 }
 
 }  // namespace
