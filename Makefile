@@ -7,10 +7,13 @@ TSAN_DIR ?= build-tsan
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 15
 
-.PHONY: deps build run test test-release test-asan test-tsan fuzz-smoke bench package clean
+.PHONY: deps cluster-deps build run test test-release test-asan test-tsan fuzz-smoke test-cluster bench package clean
 
 deps:
 	@bash scripts/install-deps.sh
+
+cluster-deps:
+	@bash scripts/install-cluster-deps.sh
 
 build: deps
 	cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS)
@@ -19,7 +22,7 @@ build: deps
 run: build
 	@bash scripts/start.sh $(BUILD_DIR)
 
-test: test-release test-asan test-tsan fuzz-smoke
+test: test-release test-asan test-tsan fuzz-smoke test-cluster
 
 test-release: build
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
@@ -37,6 +40,13 @@ test-tsan: deps
 	cmake --build $(TSAN_DIR) -j $(JOBS) --target run_tests
 	cd $(TSAN_DIR) && QT_QPA_PLATFORM=offscreen TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$(CURDIR)/tests/tsan.supp" \
 	  ./bin/run_tests --gtest_filter='Batch*:*Stamp*'
+
+# The README's Slurm array job and GNU parallel recipes, as printed there,
+# must write exactly what the whole job writes: on a one-node Slurm cluster
+# the test starts on localhost (as root, through sudo otherwise), and with
+# the recipe's ssh nodes as job slots on this machine. About 15 s.
+test-cluster: build cluster-deps
+	@bash tests/cluster/recipes_test.sh $(BUILD_DIR)
 
 fuzz-smoke: deps
 	@bash scripts/fuzz-smoke.sh $(FUZZ_DIR) $(FUZZ_SECONDS)

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Stands in for ssh when GNU parallel's recipe runs on one machine
+# (PARALLEL_SSH): every node name becomes a job slot on this machine. Like
+# ssh, it drops its options and the host, joins the rest with spaces and
+# hands that to a shell, so the command goes through the same quoting
+# parallel gives it for a real node. Each call appends the node's name to
+# $LOCAL_SSH_LOG, which shows that the shards went to every node.
+set -euo pipefail
+
+while [ $# -gt 0 ]; do
+  case $1 in
+    --) shift; break ;;
+    # ssh's options that take a value, given apart from it
+    -[BbcDEeFIiJLlmOoPpQRSWw]) shift 2 ;;
+    -*) shift ;;
+    *) break ;;
+  esac
+done
+[ $# -gt 0 ] || { echo "local_ssh: no host" >&2; exit 255; }
+node=$1
+shift
+[ "${1-}" = -- ] && shift
+
+if [ -n "${LOCAL_SSH_LOG-}" ]; then
+  echo "$node" >>"$LOCAL_SSH_LOG"
+fi
+exec bash -c "$*"
