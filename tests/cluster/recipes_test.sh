@@ -17,6 +17,12 @@ build_dir=$(cd "${1:?usage: recipes_test.sh BUILD_DIR [slurm|parallel]...}" && p
 shift
 recipes=("$@")
 [ ${#recipes[@]} -gt 0 ] || recipes=(slurm parallel)
+for recipe in "${recipes[@]}"; do
+  case $recipe in
+    slurm | parallel) ;;
+    *) echo "unknown recipe '$recipe'" >&2; exit 2 ;;
+  esac
+done
 
 if [ "$(id -u)" -ne 0 ]; then
   exec sudo bash "$here/recipes_test.sh" "$build_dir" "${recipes[@]}"
@@ -71,11 +77,11 @@ replace_once() {
   printf '%s\n' "${text%%"$from"*}$to$rest"
 }
 
-# The job the recipes name (auftrag.stx with liste.txt) over pictures in
-# every format the program writes, in folders with and without spaces, and
-# one text file the run passes over.
+# The job the recipes name (auftrag.stx with liste.txt) over the example
+# pictures in every format the program writes, a few with palettes, in
+# folders with and without spaces, and one text file the run passes over.
 make_pictures() {
-  local fotos=$1 examples=$source_dir/examples name format
+  local fotos=$1 examples=$source_dir/examples format
   mkdir -p "$fotos/Urlaub 2024/Abend" "$fotos/Wiese"
   cp "$examples/example.stx" "$fotos/auftrag.stx"
   cp "$examples/strand.bmp" "$examples/nacht.bmp" "$examples/wiese.tga" "$fotos/"
@@ -156,7 +162,7 @@ run_slurm_recipe() {
 }
 
 run_parallel_recipe() {
-  local recipe tree=$scratch/parallel/fotos nodes
+  local recipe tree=$scratch/parallel/fotos nodes status=0
   recipe=$(recipe_after 'GNU parallel over ssh')
   [ -n "$recipe" ] || fail "no GNU parallel recipe found in README.md"
   recipe=$(replace_once "$recipe" /mnt/fotos "$(printf %q "$tree")")
@@ -166,11 +172,13 @@ run_parallel_recipe() {
 
   # parallel keeps its own files under $HOME.
   (cd "$scratch/parallel" && HOME=$scratch/parallel/home PARALLEL_SSH=$here/local_ssh.sh \
-    LOCAL_SSH_LOG=$scratch/parallel/nodes bash recipe.sh) >"$scratch/parallel/out" 2>"$scratch/parallel/err" || {
+    LOCAL_SSH_LOG=$scratch/parallel/nodes bash recipe.sh) >"$scratch/parallel/out" 2>"$scratch/parallel/err" ||
+    status=$?
+  if [ "$status" -ne 0 ]; then
     cat "$scratch/parallel/err" >&2
-    fail "parallel: the recipe exited with $?"
-  }
-  nodes=$(LC_ALL=C sort -u "$scratch/parallel/nodes" | tr '\n' ' ')
+    fail "parallel: the recipe exited with $status"
+  fi
+  nodes=$(LC_ALL=C sort -u "$scratch/parallel/nodes" | paste -s -d ' ')
   # --tag puts the shard and a tab before each line.
   cut -f2- "$scratch/parallel/out" >"$scratch/parallel/log"
   [ "$(grep -c -x -F 'Fertig...' "$scratch/parallel/log")" -eq "$(grep -c . "$scratch/parallel/nodes")" ] ||
@@ -184,9 +192,5 @@ run_parallel_recipe() {
 make_pictures "$scratch/vorlage"
 run_whole_job
 for recipe in "${recipes[@]}"; do
-  case $recipe in
-    slurm) run_slurm_recipe ;;
-    parallel) run_parallel_recipe ;;
-    *) fail "unknown recipe '$recipe'" ;;
-  esac
+  "run_${recipe}_recipe"
 done
