@@ -30,7 +30,9 @@ struct TiffHeader {
   uint32_t first_directory = 0;  // IFD0's offset, not yet checked
 };
 
-// The byte-order mark, 42 and IFD0's offset from the first 8 bytes.
+// The byte-order mark, 42 and IFD0's offset from the first 8 bytes. The
+// texts name the EXIF block, the one caller that passes them on; the
+// capture fields take any failure as "no fields".
 Result<TiffHeader> read_tiff_header(const RangeSource& source);
 
 struct TiffEntry {
