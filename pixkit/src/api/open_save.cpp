@@ -5,7 +5,7 @@
 #include <string>
 
 #include "codecs/codecs.h"
-#include "core/format_sniff.h"
+#include "codecs/format_sniff.h"
 #include "core/progress.h"
 #include "core/record_storage.h"
 #include "core/safe_save.h"

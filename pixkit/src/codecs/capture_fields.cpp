@@ -4,6 +4,9 @@
 #include <optional>
 #include <vector>
 
+#include "exif_block.h"
+#include "tiff_directory_walk.h"
+
 namespace pixkit {
 namespace {
 
@@ -11,16 +14,9 @@ constexpr uint16_t kTagMake = 0x010F;
 constexpr uint16_t kTagModel = 0x0110;
 constexpr uint16_t kTagExifIfd = 0x8769;
 constexpr uint16_t kTagDateTimeOriginal = 0x9003;
-constexpr uint16_t kTypeAscii = 2;
-constexpr uint16_t kTypeLong = 4;
-constexpr uint16_t kTypeIfd = 13;
-constexpr size_t kEntrySize = 12;
-// A directory larger than this is not an EXIF directory but noise.
-constexpr uint16_t kMaxEntries = 1000;
 // "YYYY:MM:DD HH:MM:SS" without its terminator.
 constexpr size_t kDateTimeLength = 19;
 
-constexpr uint8_t kExifHeader[6] = {'E', 'x', 'i', 'f', 0, 0};
 constexpr uint8_t kMarkerSoi = 0xD8;
 constexpr uint8_t kMarkerEoi = 0xD9;
 constexpr uint8_t kMarkerSos = 0xDA;
@@ -28,73 +24,11 @@ constexpr uint8_t kMarkerApp1 = 0xE1;
 constexpr uint8_t kMarkerTem = 0x01;
 constexpr int kMaxMarkerSteps = 65536;
 
-struct DirectoryEntry {
-  uint16_t tag;
-  uint16_t type;
-  uint32_t count;
-  uint8_t value[4];  // the value itself when it fits, else its offset
-};
-
-class TiffWalk {
- public:
-  TiffWalk(const RangeSource& source, bool big_endian) : source_(source), big_endian_(big_endian) {}
-
-  std::optional<uint32_t> u32_at(uint64_t offset) const {
-    uint8_t b[4];
-    if (!source_.read(offset, b, 4)) return std::nullopt;
-    return u32(b);
-  }
-
-  // The entries of the directory at offset; empty when it does not fit.
-  std::vector<DirectoryEntry> directory(uint32_t offset) const {
-    std::vector<DirectoryEntry> entries;
-    uint8_t count_bytes[2];
-    if (offset < 8 || !source_.read(offset, count_bytes, 2)) return entries;
-    const uint16_t count = u16(count_bytes);
-    if (count == 0 || count > kMaxEntries) return entries;
-    std::vector<uint8_t> raw(kEntrySize * count);
-    if (!source_.read(uint64_t(offset) + 2, raw.data(), raw.size())) return entries;
-    entries.reserve(count);
-    for (size_t i = 0; i < count; ++i) {
-      const uint8_t* e = raw.data() + kEntrySize * i;
-      DirectoryEntry entry{u16(e), u16(e + 2), u32(e + 4), {}};
-      std::memcpy(entry.value, e + 8, 4);
-      entries.push_back(entry);
-    }
-    return entries;
-  }
-
-  // An ASCII value up to its first NUL, at most max_bytes of it.
-  std::optional<std::string> ascii(const DirectoryEntry& entry, size_t max_bytes) const {
-    if (entry.type != kTypeAscii || entry.count == 0) return std::nullopt;
-    const size_t length = entry.count < max_bytes ? entry.count : max_bytes;
-    std::string text(length, '\0');
-    if (entry.count <= 4) {
-      std::memcpy(text.data(), entry.value, length);
-    } else if (!source_.read(u32(entry.value), text.data(), length)) {
-      return std::nullopt;
-    }
-    text.resize(std::strlen(text.c_str()));
-    return text;
-  }
-
-  std::optional<uint32_t> ifd_pointer(const DirectoryEntry& entry) const {
-    if (entry.count != 1 || (entry.type != kTypeLong && entry.type != kTypeIfd)) return std::nullopt;
-    return u32(entry.value);
-  }
-
- private:
-  uint16_t u16(const uint8_t* b) const {
-    return big_endian_ ? uint16_t(b[0] << 8 | b[1]) : uint16_t(b[1] << 8 | b[0]);
-  }
-  uint32_t u32(const uint8_t* b) const {
-    return big_endian_ ? uint32_t(b[0]) << 24 | uint32_t(b[1]) << 16 | uint32_t(b[2]) << 8 | b[3]
-                       : uint32_t(b[3]) << 24 | uint32_t(b[2]) << 16 | uint32_t(b[1]) << 8 | b[0];
-  }
-
-  const RangeSource& source_;
-  bool big_endian_;
-};
+// The Exif IFD's offset, as a LONG or an IFD value.
+std::optional<uint32_t> ifd_pointer(const TiffEntry& entry) {
+  if (entry.count != 1 || (entry.type != kTiffTypeLong && entry.type != kTiffTypeIfd)) return std::nullopt;
+  return entry.field_long;
+}
 
 bool valid_utf8(const std::string& text) {
   size_t i = 0;
@@ -134,32 +68,28 @@ std::string camera_name(const std::string& raw) {
 }
 
 void read_tiff_fields(const RangeSource& source, CaptureFields& fields) {
-  uint8_t header[4];
-  if (!source.read(0, header, 4)) return;
-  bool big_endian;
-  if (header[0] == 'I' && header[1] == 'I' && header[2] == 42 && header[3] == 0)
-    big_endian = false;
-  else if (header[0] == 'M' && header[1] == 'M' && header[2] == 0 && header[3] == 42)
-    big_endian = true;
-  else
-    return;
-  TiffWalk tiff(source, big_endian);
-  const std::optional<uint32_t> ifd0_at = tiff.u32_at(4);
-  if (!ifd0_at) return;
+  const auto header = read_tiff_header(source);
+  if (!header) return;
+  const TiffDirectoryWalk tiff(source, header->big_endian);
+  const uint32_t ifd0_at = header->first_directory;
+  const std::optional<TiffDirectory> ifd0 = tiff.directory(ifd0_at);
+  if (!ifd0) return;
   std::optional<uint32_t> exif_at;
   // Room for a whole name before it is trimmed and cut.
   constexpr size_t kRawNameBytes = 4 * kMaxCameraNameBytes;
-  for (const DirectoryEntry& entry : tiff.directory(*ifd0_at)) {
+  for (const TiffEntry& entry : ifd0->entries) {
     if (entry.tag == kTagMake) {
       if (auto text = tiff.ascii(entry, kRawNameBytes)) fields.make = camera_name(*text);
     } else if (entry.tag == kTagModel) {
       if (auto text = tiff.ascii(entry, kRawNameBytes)) fields.model = camera_name(*text);
     } else if (entry.tag == kTagExifIfd) {
-      exif_at = tiff.ifd_pointer(entry);
+      exif_at = ifd_pointer(entry);
     }
   }
-  if (!exif_at || *exif_at == *ifd0_at) return;
-  for (const DirectoryEntry& entry : tiff.directory(*exif_at)) {
+  if (!exif_at || *exif_at == ifd0_at) return;
+  const std::optional<TiffDirectory> exif_ifd = tiff.directory(*exif_at);
+  if (!exif_ifd) return;
+  for (const TiffEntry& entry : exif_ifd->entries) {
     if (entry.tag != kTagDateTimeOriginal) continue;
     if (auto text = tiff.ascii(entry, kDateTimeLength))
       parse_exif_date_time(text->data(), text->size(), fields);
@@ -187,11 +117,11 @@ std::optional<std::vector<uint8_t>> jpeg_exif_block(const RangeSource& source) {
     if (!source.read(at, length_bytes, 2)) return std::nullopt;
     const uint16_t length = uint16_t(length_bytes[0] << 8 | length_bytes[1]);  // includes itself
     if (length < 2) return std::nullopt;
-    if (code == kMarkerApp1 && length >= 2 + sizeof kExifHeader) {
+    if (code == kMarkerApp1 && length >= 2 + sizeof kExifMarkerHeader) {
       std::vector<uint8_t> payload(length - 2);
       if (!source.read(at + 2, payload.data(), payload.size())) return std::nullopt;
-      if (std::memcmp(payload.data(), kExifHeader, sizeof kExifHeader) == 0)
-        return std::vector<uint8_t>(payload.begin() + sizeof kExifHeader, payload.end());
+      if (std::memcmp(payload.data(), kExifMarkerHeader, sizeof kExifMarkerHeader) == 0)
+        return std::vector<uint8_t>(payload.begin() + sizeof kExifMarkerHeader, payload.end());
     }
     at += length;
   }
@@ -206,12 +136,6 @@ int days_in_month(int year, int month) {
 }
 
 }  // namespace
-
-bool SpanSource::read(uint64_t offset, void* out, size_t count) const {
-  if (offset > bytes_.size() || count > bytes_.size() - offset) return false;
-  if (count != 0) std::memcpy(out, bytes_.data() + offset, count);
-  return true;
-}
 
 bool parse_exif_date_time(const char* text, size_t size, CaptureFields& fields) {
   if (size < kDateTimeLength) return false;

@@ -12,28 +12,9 @@
 #include <cstdint>
 #include <string>
 
-#include "../core/byte_reader.h"
+#include "range_source.h"
 
 namespace pixkit {
-
-// Bytes at any offset of a file or buffer.
-class RangeSource {
- public:
-  virtual ~RangeSource() = default;
-  virtual uint64_t size() const = 0;
-  // False, with out unspecified, when [offset, offset + count) is not all there.
-  [[nodiscard]] virtual bool read(uint64_t offset, void* out, size_t count) const = 0;
-};
-
-class SpanSource : public RangeSource {
- public:
-  explicit SpanSource(ByteSpan bytes) : bytes_(bytes) {}
-  uint64_t size() const override { return bytes_.size(); }
-  bool read(uint64_t offset, void* out, size_t count) const override;
-
- private:
-  ByteSpan bytes_;
-};
 
 // Longest Make or Model kept, in bytes; longer values are cut at a
 // character boundary.

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <optional>
 
+#include "tiff_directory_walk.h"
+
 namespace pixkit {
 namespace {
 
@@ -15,66 +17,13 @@ constexpr uint16_t kTagThumbnailOffset = 0x0201;  // JPEGInterchangeFormat
 constexpr uint16_t kTagThumbnailLength = 0x0202;  // JPEGInterchangeFormatLength
 constexpr uint16_t kTagStripOffsets = 0x0111;     // uncompressed thumbnails
 constexpr uint16_t kTagStripByteCounts = 0x0117;
-constexpr uint16_t kTypeShort = 3;
-constexpr uint16_t kTypeLong = 4;
-constexpr size_t kEntrySize = 12;
-// A directory larger than this is not an EXIF directory but noise.
-constexpr uint16_t kMaxEntries = 1000;
 
-struct Entry {
-  uint16_t tag;
-  uint16_t type;
-  uint32_t count;
-  size_t value_at;  // where the 4-byte value field sits
-};
-
-class TiffReader {
- public:
-  TiffReader(ByteSpan block, bool big_endian) : reader_(block), big_endian_(big_endian) {}
-
-  std::optional<uint16_t> u16_at(size_t offset) {
-    if (!reader_.seek(offset)) return std::nullopt;
-    return big_endian_ ? reader_.be16() : reader_.le16();
-  }
-  std::optional<uint32_t> u32_at(size_t offset) {
-    if (!reader_.seek(offset)) return std::nullopt;
-    return big_endian_ ? reader_.be32() : reader_.le32();
-  }
-  // A SHORT or LONG count-1 value held in the entry itself.
-  std::optional<uint32_t> inline_value(const Entry& e) {
-    if (e.count != 1) return std::nullopt;
-    if (e.type == kTypeShort) return u16_at(e.value_at);
-    if (e.type == kTypeLong) return u32_at(e.value_at);
-    return std::nullopt;
-  }
-  size_t size() const { return reader_.size(); }
-
- private:
-  ByteReader reader_;
-  bool big_endian_;
-};
-
-struct Directory {
-  size_t at = 0;
-  uint16_t count = 0;
-  size_t link_at = 0;  // the next-IFD offset after the entries
-  size_t size() const { return 2 + kEntrySize * count + 4; }
-};
-
-std::optional<Directory> read_directory(TiffReader& tiff, uint32_t offset) {
-  // Offsets below 8 would point into the header.
-  if (offset < 8 || offset >= tiff.size()) return std::nullopt;
-  auto count = tiff.u16_at(offset);
-  if (!count || *count == 0 || *count > kMaxEntries) return std::nullopt;
-  Directory dir{offset, *count, offset + 2 + kEntrySize * *count};
-  if (dir.link_at + 4 > tiff.size()) return std::nullopt;
+// EXIF directories are rewritten in place, so each must lie wholly inside
+// the block, its link to the next one included.
+std::optional<TiffDirectory> read_whole_directory(const TiffDirectoryWalk& tiff, uint32_t offset) {
+  auto dir = tiff.directory(offset);
+  if (!dir || !dir->next) return std::nullopt;
   return dir;
-}
-
-Entry entry_of(TiffReader& tiff, const Directory& dir, uint16_t i) {
-  const size_t at = dir.at + 2 + kEntrySize * i;
-  // In bounds: read_directory checked the whole directory.
-  return Entry{*tiff.u16_at(at), *tiff.u16_at(at + 2), *tiff.u32_at(at + 4), at + 8};
 }
 
 bool overlaps(size_t a, size_t a_size, size_t b, size_t b_size) { return a < b + b_size && b < a + a_size; }
@@ -92,7 +41,7 @@ void put32(std::vector<uint8_t>& block, bool big_endian, size_t at, uint32_t v) 
 
 void put_dimension(std::vector<uint8_t>& block, bool big_endian, size_t at, uint16_t type, uint32_t v) {
   if (at == 0) return;
-  if (type == kTypeShort)
+  if (type == kTiffTypeShort)
     put16(block, big_endian, at, uint16_t(std::min<uint32_t>(v, 0xFFFF)));
   else
     put32(block, big_endian, at, v);
@@ -100,20 +49,19 @@ void put_dimension(std::vector<uint8_t>& block, bool big_endian, size_t at, uint
 
 // Finds the thumbnail IFD1 points at; leaves the layout alone when IFD1 or
 // its thumbnail do not lie inside the block (it is unlinked all the same).
-void find_thumbnail(TiffReader& tiff, uint32_t ifd1_offset, const Directory& ifd0,
-                    const std::optional<Directory>& exif_ifd, ExifLayout& layout) {
-  auto ifd1 = read_directory(tiff, ifd1_offset);
+void find_thumbnail(const TiffDirectoryWalk& tiff, uint32_t ifd1_offset, const TiffDirectory& ifd0,
+                    const std::optional<TiffDirectory>& exif_ifd, ExifLayout& layout) {
+  auto ifd1 = read_whole_directory(tiff, ifd1_offset);
   if (!ifd1 || overlaps(ifd1->at, ifd1->size(), ifd0.at, ifd0.size())) return;
   if (exif_ifd && overlaps(ifd1->at, ifd1->size(), exif_ifd->at, exif_ifd->size())) return;
   layout.ifd1_at = ifd1->at;
   layout.ifd1_size = ifd1->size();
   std::optional<uint32_t> jpeg_at, jpeg_size, strip_at, strip_size;
-  for (uint16_t i = 0; i < ifd1->count; ++i) {
-    const Entry e = entry_of(tiff, *ifd1, i);
-    if (e.tag == kTagThumbnailOffset) jpeg_at = tiff.inline_value(e);
-    if (e.tag == kTagThumbnailLength) jpeg_size = tiff.inline_value(e);
-    if (e.tag == kTagStripOffsets) strip_at = tiff.inline_value(e);
-    if (e.tag == kTagStripByteCounts) strip_size = tiff.inline_value(e);
+  for (const TiffEntry& e : ifd1->entries) {
+    if (e.tag == kTagThumbnailOffset) jpeg_at = single_short_or_long(e);
+    if (e.tag == kTagThumbnailLength) jpeg_size = single_short_or_long(e);
+    if (e.tag == kTagStripOffsets) strip_at = single_short_or_long(e);
+    if (e.tag == kTagStripByteCounts) strip_size = single_short_or_long(e);
   }
   if (!jpeg_at || !jpeg_size) {
     jpeg_at = strip_at;
@@ -131,28 +79,24 @@ void find_thumbnail(TiffReader& tiff, uint32_t ifd1_offset, const Directory& ifd
 }  // namespace
 
 Result<ExifLayout> read_exif_layout(ByteSpan block) {
+  const SpanSource source(block);
+  auto header = read_tiff_header(source);
+  if (!header) return header.as_error();
   ExifLayout layout;
-  if (block.size() < 8) return fail("exif: block too short");
-  if (block[0] == 'M' && block[1] == 'M')
-    layout.big_endian = true;
-  else if (block[0] != 'I' || block[1] != 'I')
-    return fail("exif: no byte-order mark");
-  TiffReader tiff(block, layout.big_endian);
-  if (*tiff.u16_at(2) != 42) return fail("exif: not a TIFF structure");
-  auto ifd0 = read_directory(tiff, *tiff.u32_at(4));
+  layout.big_endian = header->big_endian;
+  const TiffDirectoryWalk tiff(source, layout.big_endian);
+  auto ifd0 = read_whole_directory(tiff, header->first_directory);
   if (!ifd0) return fail("exif: IFD0 outside the block");
 
-  std::optional<Directory> exif_ifd;
-  for (uint16_t i = 0; i < ifd0->count; ++i) {
-    const Entry e = entry_of(tiff, *ifd0, i);
-    if (e.tag == kTagOrientation && e.type == kTypeShort && e.count == 1) {
-      const uint16_t value = *tiff.u16_at(e.value_at);
-      layout.orientation = (value >= 1 && value <= 8) ? value : 1;
+  std::optional<TiffDirectory> exif_ifd;
+  for (const TiffEntry& e : ifd0->entries) {
+    if (e.tag == kTagOrientation && e.type == kTiffTypeShort && e.count == 1) {
+      layout.orientation = (e.first_short >= 1 && e.first_short <= 8) ? e.first_short : 1;
       layout.orientation_at = e.value_at;
     } else if (e.tag == kTagExifIfd) {
-      auto offset = tiff.inline_value(e);
+      auto offset = single_short_or_long(e);
       if (!offset) return fail("exif: bad Exif IFD pointer");
-      exif_ifd = read_directory(tiff, *offset);
+      exif_ifd = read_whole_directory(tiff, *offset);
       if (!exif_ifd) return fail("exif: Exif IFD outside the block");
     }
   }
@@ -160,15 +104,14 @@ Result<ExifLayout> read_exif_layout(ByteSpan block) {
     // Rewriting one directory must not change the other.
     if (overlaps(exif_ifd->at, exif_ifd->size(), ifd0->at, ifd0->size()))
       return fail("exif: Exif IFD overlaps IFD0");
-    for (uint16_t i = 0; i < exif_ifd->count; ++i) {
-      const Entry e = entry_of(tiff, *exif_ifd, i);
-      if ((e.tag != kTagPixelX && e.tag != kTagPixelY) || !tiff.inline_value(e)) continue;
+    for (const TiffEntry& e : exif_ifd->entries) {
+      if ((e.tag != kTagPixelX && e.tag != kTagPixelY) || !single_short_or_long(e)) continue;
       (e.tag == kTagPixelX ? layout.pixel_x_at : layout.pixel_y_at) = e.value_at;
       (e.tag == kTagPixelX ? layout.pixel_x_type : layout.pixel_y_type) = e.type;
     }
   }
   layout.next_ifd_link_at = ifd0->link_at;
-  const uint32_t ifd1_offset = *tiff.u32_at(ifd0->link_at);
+  const uint32_t ifd1_offset = *ifd0->next;
   if (ifd1_offset != 0) find_thumbnail(tiff, ifd1_offset, *ifd0, exif_ifd, layout);
   return layout;
 }

@@ -19,6 +19,8 @@ inline constexpr uint32_t kIdCmap = iff_id("CMAP");
 inline constexpr uint32_t kIdCamg = iff_id("CAMG");
 inline constexpr uint32_t kIdBody = iff_id("BODY");
 
+inline constexpr size_t kFormHeaderSize = 12;  // "FORM", length, form type
+inline constexpr size_t kChunkHeaderSize = 8;  // id, length of the data after it
 inline constexpr size_t kBmhdSize = 20;
 
 // masking

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "../core/checked_size.h"
+#include "../core/fixed_bytes.h"
 #include "../core/limits.h"
 #include "../core/progress.h"
 #include "codecs.h"
@@ -25,17 +26,20 @@ struct IlbmChunks {
   ByteSpan body;
 };
 
+// The fixed part of BMHD in one checked read.
 Result<Bmhd> read_bmhd_chunk(ByteSpan chunk) {
   ByteReader in(chunk);
-  if (chunk.size() < kBmhdSize) return fail("ilbm: BMHD chunk too short");
+  const auto bytes = FixedBytes<kBmhdSize>::take(in);
+  if (!bytes) return fail("ilbm: BMHD chunk too short");
   Bmhd h;
-  h.width = *in.be16();
-  h.height = *in.be16();
-  in.skip(4);  // x, y: position on the screen, irrelevant for a file
-  h.planes = *in.u8();
-  h.masking = *in.u8();
-  h.compression = *in.u8();
-  h.flags = *in.u8();
+  h.width = bytes->be16<0>();
+  h.height = bytes->be16<2>();
+  // 4..7: x, y: position on the screen, irrelevant for a file.
+  h.planes = bytes->u8<8>();
+  h.masking = bytes->u8<9>();
+  h.compression = bytes->u8<10>();
+  h.flags = bytes->u8<11>();
+  // 12..19: transparent colour, pixel aspect and page size, unused.
   return h;
 }
 
@@ -57,22 +61,22 @@ Status validate_bmhd(const Bmhd& h, bool chunky) {
 // the FORM, and the FORM against the file; bytes after the FORM are ignored.
 Result<IlbmChunks> read_chunks(ByteSpan file) {
   ByteReader in(file);
-  auto form = in.be32();
-  auto form_size = in.be32();
-  auto form_type = in.be32();
-  if (!form || !form_size || !form_type || *form != kIdForm) return fail("ilbm: not an IFF FORM");
+  const auto form = FixedBytes<kFormHeaderSize>::take(in);
+  if (!form || form->be32<0>() != kIdForm) return fail("ilbm: not an IFF FORM");
+  const uint32_t form_size = form->be32<4>();  // the form type and the chunks
+  const uint32_t form_type = form->be32<8>();
   IlbmChunks chunks;
-  if (*form_type == kIdPbm)
+  if (form_type == kIdPbm)
     chunks.chunky = true;
-  else if (*form_type != kIdIlbm)
+  else if (form_type != kIdIlbm)
     return fail("ilbm: FORM is neither ILBM nor PBM");
-  if (*form_size < 4) return fail("ilbm: FORM too short");
-  if (*form_size > file.size() - 8) return fail("ilbm: FORM longer than the file");
-  ByteReader form_in(file.subspan(12, *form_size - 4));
+  if (form_size < 4) return fail("ilbm: FORM too short");
+  if (form_size > file.size() - 8) return fail("ilbm: FORM longer than the file");
+  ByteReader form_in(file.subspan(kFormHeaderSize, form_size - 4));
 
-  while (form_in.remaining() >= 8) {
-    const uint32_t id = *form_in.be32();
-    const uint32_t length = *form_in.be32();
+  while (const auto chunk_header = FixedBytes<kChunkHeaderSize>::take(form_in)) {
+    const uint32_t id = chunk_header->be32<0>();
+    const uint32_t length = chunk_header->be32<4>();
     auto data = form_in.bytes(length);
     if (!data) return fail("ilbm: chunk longer than the FORM");
     // Chunks start on even offsets; the pad byte after the last chunk of a
@@ -90,8 +94,9 @@ Result<IlbmChunks> read_chunks(ByteSpan file) {
       chunks.has_cmap = true;
       chunks.cmap = *data;
     } else if (id == kIdCamg) {
-      if (length < 4) return fail("ilbm: CAMG chunk too short");
-      chunks.camg = *ByteReader(*data).be32();
+      const auto mode = ByteReader(*data).be32();
+      if (!mode) return fail("ilbm: CAMG chunk too short");
+      chunks.camg = *mode;
     } else if (id == kIdBody) {
       if (!chunks.has_bmhd) return fail("ilbm: BODY before BMHD");
       chunks.body = *data;

@@ -3,9 +3,11 @@
 // pixels, 24 bits as three and 32 bits as four planes of 8 bits; raw or RLE.
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 #include "../core/checked_size.h"
+#include "../core/fixed_bytes.h"
 #include "../core/progress.h"
 #include "../core/record_storage.h"
 #include "codecs.h"
@@ -22,6 +24,7 @@ enum class PcxLayout {
 };
 
 struct PcxHeader {
+  uint8_t manufacturer = 0;                         // pcx::kManufacturer
   uint8_t version = 0;                              // 0, 2, 3, 4 or 5
   uint8_t encoding = 0;                             // 0 raw, 1 RLE
   uint8_t bits_per_pixel = 0;                       // per plane: 1, 2, 4 or 8
@@ -29,33 +32,40 @@ struct PcxHeader {
   uint8_t planes = 0;                               // 1 .. 4
   uint16_t bytes_per_line = 0;                      // per plane, at least the width's bytes
   Rgb header_palette[16];
+  // Worked out from the fields above by check_pcx_header.
   int32_t width = 0, height = 0;
   PcxLayout layout = PcxLayout::Indexed;
 };
 
-Result<PcxHeader> read_pcx_header(ByteSpan file) {
-  if (file.size() < pcx::kHeaderSize) return fail("pcx: file shorter than its header");
+// The fixed header in one checked read; nothing when the file is shorter.
+std::optional<PcxHeader> read_pcx_header(ByteSpan file) {
   ByteReader in(file);
+  const auto bytes = FixedBytes<pcx::kHeaderSize>::take(in);
+  if (!bytes) return std::nullopt;
   PcxHeader h;
-  const uint8_t manufacturer = *in.u8();
-  h.version = *in.u8();
-  h.encoding = *in.u8();
-  h.bits_per_pixel = *in.u8();
-  h.xmin = *in.le16();
-  h.ymin = *in.le16();
-  h.xmax = *in.le16();
-  h.ymax = *in.le16();
-  in.skip(4);  // resolution in dots per inch, often the screen size instead
-  for (Rgb& c : h.header_palette) {
-    c.r = *in.u8();
-    c.g = *in.u8();
-    c.b = *in.u8();
-  }
-  in.skip(1);  // reserved
-  h.planes = *in.u8();
-  h.bytes_per_line = *in.le16();
+  h.manufacturer = bytes->u8<0>();
+  h.version = bytes->u8<1>();
+  h.encoding = bytes->u8<2>();
+  h.bits_per_pixel = bytes->u8<3>();
+  h.xmin = bytes->le16<4>();
+  h.ymin = bytes->le16<6>();
+  h.xmax = bytes->le16<8>();
+  h.ymax = bytes->le16<10>();
+  // 12..15: resolution in dots per inch, often the screen size instead.
+  const auto palette = bytes->span<pcx::kHeaderPaletteOffset, 3 * 16>();
+  for (size_t i = 0; i < 16; ++i)
+    h.header_palette[i] = Rgb{palette[3 * i], palette[3 * i + 1], palette[3 * i + 2]};
+  // 64: reserved.
+  h.planes = bytes->u8<65>();
+  h.bytes_per_line = bytes->le16<66>();
+  // 68..127: palette interpretation, screen size and padding, unused.
+  return h;
+}
 
-  if (manufacturer != pcx::kManufacturer) return fail("pcx: not a pcx file");
+// Checks every field, then works out the window's size and the layout the
+// bits and planes describe.
+Status check_pcx_header(PcxHeader& h) {
+  if (h.manufacturer != pcx::kManufacturer) return fail("pcx: not a pcx file");
   if (h.version != 0 && h.version != 2 && h.version != 3 && h.version != 4 && h.version != 5)
     return fail("pcx: unknown version");
   if (h.encoding != pcx::kEncodingRaw && h.encoding != pcx::kEncodingRle)
@@ -80,7 +90,7 @@ Result<PcxHeader> read_pcx_header(ByteSpan file) {
   // ImageMagick), so only the lower bound is enforced.
   const uint64_t needed = (uint64_t(h.width) * bpp + 7) / 8;
   if (h.bytes_per_line < needed) return fail("pcx: bytes per line below width");
-  return h;
+  return {};
 }
 
 // Hands out one scan line (all planes) at a time from raw or RLE data. A run
@@ -211,19 +221,19 @@ Result<Picture> drop_uninformative_alpha(Picture picture) {
 }  // namespace
 
 bool looks_like_pcx(ByteSpan file) {
-  if (file.size() < pcx::kHeaderSize) return false;
-  const uint8_t version = file[1], encoding = file[2], bpp = file[3], planes = file[65];
-  const unsigned xmin = file[4] | (file[5] << 8), ymin = file[6] | (file[7] << 8);
-  const unsigned xmax = file[8] | (file[9] << 8), ymax = file[10] | (file[11] << 8);
-  return file[0] == pcx::kManufacturer && (version == 0 || (version >= 2 && version <= 5)) && encoding <= 1 &&
-         (bpp == 1 || bpp == 2 || bpp == 4 || bpp == 8) && planes >= 1 && planes <= 4 && xmax >= xmin &&
-         ymax >= ymin;
+  const auto h = read_pcx_header(file);
+  if (!h) return false;
+  const uint8_t version = h->version, bpp = h->bits_per_pixel;
+  return h->manufacturer == pcx::kManufacturer && (version == 0 || (version >= 2 && version <= 5)) &&
+         h->encoding <= 1 && (bpp == 1 || bpp == 2 || bpp == 4 || bpp == 8) && h->planes >= 1 &&
+         h->planes <= 4 && h->xmax >= h->xmin && h->ymax >= h->ymin;
 }
 
 Result<Picture> decode_pcx(ByteSpan file) {
   auto header = read_pcx_header(file);
-  if (!header) return header.as_error();
-  const PcxHeader& h = header.value();
+  if (!header) return fail("pcx: file shorter than its header");
+  PIXKIT_TRY(check_pcx_header(*header));
+  const PcxHeader& h = *header;
 
   size_t data_end = file.size();
   if (h.layout == PcxLayout::Palette256 && has_palette_trailer(file)) data_end -= pcx::kTrailerSize;

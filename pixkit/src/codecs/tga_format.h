@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 #include "../core/byte_reader.h"
 #include "../core/result.h"
@@ -48,8 +49,9 @@ struct Header {
   size_t pixel_bytes() const { return (size_t(pixel_depth) + 7) / 8; }
 };
 
-// Reads the 18 header bytes; false when the file is shorter.
-bool read_header(ByteSpan file, Header& header);
+// Takes the 18 header bytes from in, in one checked read; nothing when fewer
+// are left.
+std::optional<Header> read_header(ByteReader& in);
 // Checks every field against the values it may take for the image type.
 Status check_header(const Header& header);
 

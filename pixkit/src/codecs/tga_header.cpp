@@ -2,6 +2,7 @@
 // test that stands in for the magic number the format does not have.
 #include <cstring>
 
+#include "../core/fixed_bytes.h"
 #include "codecs.h"
 #include "tga_format.h"
 
@@ -12,21 +13,22 @@ bool valid_map_entry_bits(uint8_t bits) { return bits == 15 || bits == 16 || bit
 
 }  // namespace
 
-bool read_header(ByteSpan file, Header& h) {
-  ByteReader in(file);
-  if (in.remaining() < kHeaderSize) return false;
-  h.id_length = *in.u8();
-  h.colour_map_type = *in.u8();
-  h.image_type = *in.u8();
-  h.map_first = *in.le16();
-  h.map_length = *in.le16();
-  h.map_entry_bits = *in.u8();
-  in.skip(4);  // x and y origin on the screen, unused
-  h.width = *in.le16();
-  h.height = *in.le16();
-  h.pixel_depth = *in.u8();
-  h.descriptor = *in.u8();
-  return true;
+std::optional<Header> read_header(ByteReader& in) {
+  const auto bytes = FixedBytes<kHeaderSize>::take(in);
+  if (!bytes) return std::nullopt;
+  Header h;
+  h.id_length = bytes->u8<0>();
+  h.colour_map_type = bytes->u8<1>();
+  h.image_type = bytes->u8<2>();
+  h.map_first = bytes->le16<3>();
+  h.map_length = bytes->le16<5>();
+  h.map_entry_bits = bytes->u8<7>();
+  // 8..11: x and y origin on the screen, unused.
+  h.width = bytes->le16<12>();
+  h.height = bytes->le16<14>();
+  h.pixel_depth = bytes->u8<16>();
+  h.descriptor = bytes->u8<17>();
+  return h;
 }
 
 Status check_header(const Header& h) {
@@ -65,8 +67,10 @@ Status check_header(const Header& h) {
 namespace pixkit {
 
 bool looks_like_tga(ByteSpan file) {
-  tga::Header h;
-  if (!tga::read_header(file, h) || !tga::check_header(h).ok()) return false;
+  ByteReader in(file);
+  const auto header = tga::read_header(in);
+  if (!header || !tga::check_header(*header).ok()) return false;
+  const tga::Header& h = *header;
   // The ID and the map must at least fit in the file.
   const uint64_t map_bytes = h.colour_map_type ? uint64_t(h.map_length) * h.map_entry_bytes() : 0;
   if (tga::kHeaderSize + h.id_length + map_bytes >= file.size()) return false;

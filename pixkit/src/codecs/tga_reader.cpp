@@ -136,12 +136,12 @@ int picture_bit_count(const Header& h) {
 }  // namespace
 
 Result<Picture> decode_tga(ByteSpan file) {
-  Header h;
-  if (!tga::read_header(file, h)) return fail("tga: file shorter than its header");
+  ByteReader in(file);
+  const auto header = tga::read_header(in);
+  if (!header) return fail("tga: file shorter than its header");
+  const Header& h = *header;
   PIXKIT_TRY(tga::check_header(h));
 
-  ByteReader in(file);
-  in.seek(tga::kHeaderSize);
   if (!in.skip(h.id_length)) return fail("tga: image ID truncated");
   std::vector<Rgb> palette;
   if (h.colour_map_type == 1) {

@@ -1,7 +1,7 @@
 // Finds a file's format from its first bytes.
 #pragma once
 
-#include "byte_reader.h"
+#include "../core/byte_reader.h"
 
 namespace pixkit {
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "../codecs/codecs.h"
+#include "codecs.h"
 
 namespace pixkit {
 namespace {
