@@ -1,7 +1,6 @@
 #include "background_run.h"
 
 #include <QMetaObject>
-#include <cstring>
 #include <new>
 #include <utility>
 
@@ -14,12 +13,9 @@ namespace {
 // with its alpha channel. The stamping pass ignores any other record, so
 // such a one is replaced by an empty one, which it ignores just the same.
 TDibImage CopyOfWatermark(const TDibImage& watermark) {
-  const int bit_count = DibHoldsPixels(watermark, 32) ? 32 : 24;
-  if (!DibHoldsPixels(watermark, bit_count)) return TDibImage{};
-  TDibImage copy = NewDibLike(watermark, bit_count);
+  if (!DibHoldsPixels(watermark, 24) && !DibHoldsPixels(watermark, 32)) return TDibImage{};
+  TDibImage copy = CopyDib(watermark);
   if (copy.Bits == nullptr) throw std::bad_alloc();
-  // Same size and depth, so the same row stride: the rows copy in one go.
-  std::memcpy(copy.Bits, watermark.Bits, size_t(copy.RowBytes) * size_t(DibHeight(copy)));
   return copy;
 }
 

@@ -4,20 +4,16 @@
 #include <cstring>
 #include <vector>
 
-#include "image/depth_up.h"
 #include "image/dib_access.h"
+#include "image/replace_depth.h"
+#include "run/failure_text.h"
 #include "run/log_text.h"
-#include "run/stamp_picture.h"
-#include "run/stamp_text.h"
-#include "run/text_variables.h"
+#include "run/stamp_source.h"
 
 std::shared_ptr<const SharedDib> CopyWatermark(const TDibImage& record) {
-  const int bit_count = DibHoldsPixels(record, 32) ? 32 : 24;
-  if (!DibHoldsPixels(record, bit_count)) return nullptr;
   auto shared = std::make_shared<SharedDib>();
-  shared->dib = newdib(DibWidth(record), DibHeight(record), bit_count, nullptr, 0);
+  shared->dib = CopyDib(record);
   if (!shared->dib.Bits) return nullptr;
-  std::memcpy(shared->dib.Bits, record.Bits, size_t(record.RowBytes) * size_t(DibHeight(record)));
   return shared;
 }
 
@@ -25,24 +21,18 @@ PreviewSource LoadPreviewSource(const std::string& path, const PreviewSource& ca
   if (cached.path == path && (cached.picture || !cached.error.empty())) return cached;
   PreviewSource loaded;
   loaded.path = path;
-  int reason = PIXKIT_REASON_NONE;
   auto picture = std::make_shared<SharedDib>();
-  picture->dib = OpenDibWith(path.c_str(), nullptr, &reason);
+  const LoadedSource opened = LoadSource(path, nullptr);
+  picture->dib = opened.record;
   if (!picture->dib.Bits) {
-    loaded.error =
-        "Die Datei " + LogPathText(path) + " konnte nicht geladen werden! (" + LoadFailureText(reason) + ")";
+    loaded.error = LoadFailedText(LogPathText(path), opened.reason);
     return loaded;
   }
-  // As the run does: a 32-bit picture is stamped on its colour bytes, any
-  // other depth is promoted.
-  const int bit_count = DibBitCount(picture->dib);
-  if (bit_count == 32) {
-    SetAlphaAside(picture->dib);
-  } else if (bit_count != 24) {
-    DepthUpTo(picture->dib, 24);
-  }
+  // The preview shows the 24-bit picture the passes stamp: a 32-bit
+  // source's alpha is set aside and not brought back.
+  BringTo24Bits(picture->dib);
   if (!DibHoldsPixels(picture->dib, 24)) {
-    loaded.error = "Nicht genügend Arbeitsspeicher";
+    loaded.error = OutOfMemoryText();
     return loaded;
   }
   loaded.picture = std::move(picture);
@@ -51,28 +41,11 @@ PreviewSource LoadPreviewSource(const std::string& path, const PreviewSource& ca
 
 std::shared_ptr<const SharedDib> RenderPreview(const PreviewRequest& request, const PreviewSource& source) {
   if (!source.picture) return nullptr;
-  const TDibImage& original = source.picture->dib;
-  const int32_t height = DibHeight(original);
+  // The kept source stays as loaded; every render stamps a copy of it.
   auto stamped = std::make_shared<SharedDib>();
-  stamped->dib = newdib(DibWidth(original), height, 24, nullptr, 0);
-  TDibImage& work = stamped->dib;
-  if (!work.Bits) return nullptr;
-  std::memcpy(work.Bits, original.Bits, size_t(original.RowBytes) * size_t(height));
-
-  const WatermarkJob& job = request.job;
-  if (job.add_picture && job.watermark != nullptr) StampPicture(work, *job.watermark, job.picture);
-  if (job.add_text) {
-    if (!job.text.extras.variables) {
-      StampText(work, job.text);
-    } else {
-      // As the run does: the variables are replaced for this source first.
-      TextStampSettings text = job.text;
-      text.text = ReplaceTextVariables(
-          job.text.text, ReadSourceFacts(request.source, request.list_position, DibWidth(original), height,
-                                         TextNeedsCaptureFacts(job.text.text)));
-      StampText(work, text);
-    }
-  }
+  stamped->dib = CopyDib(source.picture->dib);
+  if (!stamped->dib.Bits) return nullptr;
+  StampSource(stamped->dib, request.job, request.source, request.list_position);
   return stamped;
 }
 

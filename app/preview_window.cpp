@@ -13,6 +13,13 @@
 #include <thread>
 
 #include "image/dib_access.h"
+#include "run/failure_text.h"
+
+namespace {
+
+QString OutOfMemoryLabel() { return QString::fromStdString(OutOfMemoryText()); }
+
+}  // namespace
 
 TPreviewForm::TPreviewForm(RequestFor request_for, QWidget* parent)
     : QWidget(parent, Qt::Window), request_for_(std::move(request_for)) {
@@ -99,7 +106,7 @@ void TPreviewForm::start_render() {
     request = request_for_(index);
   } catch (...) {
     // Short of memory for the copies: the preview waits for the next change.
-    StateLabel->setText(QStringLiteral("Nicht genügend Arbeitsspeicher"));
+    StateLabel->setText(OutOfMemoryLabel());
     return;
   }
   if (worker_.joinable()) worker_.join();  // finished: it has reported
@@ -125,7 +132,7 @@ void TPreviewForm::start_render() {
       stamped.reset();
       fitted = QImage();
       cache_ = PreviewSource{};
-      error = QStringLiteral("Nicht genügend Arbeitsspeicher");
+      error = OutOfMemoryLabel();
     }
     // Dropped by Qt when the window is gone by the time it is delivered.
     QMetaObject::invokeMethod(
@@ -150,7 +157,7 @@ void TPreviewForm::render_done(quint64 generation, std::shared_ptr<const SharedD
       StateLabel->setText(
           QStringLiteral("%1 x %2 Pixel").arg(DibWidth(stamped_->dib)).arg(DibHeight(stamped_->dib)));
     else
-      StateLabel->setText(QStringLiteral("Nicht genügend Arbeitsspeicher"));
+      StateLabel->setText(OutOfMemoryLabel());
     show_image();
   }
   if (again_) start_render();

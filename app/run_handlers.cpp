@@ -22,6 +22,7 @@
 #include "glyphs.h"
 #include "handler_guard.h"
 #include "main_form.h"
+#include "run/failure_text.h"
 #include "rx_spin_edit.h"
 
 namespace {
@@ -36,11 +37,7 @@ const QString kEndRunQuestion = QStringLiteral("Der Lauf ist noch nicht beendet.
 constexpr int kProgressIntervalMs = 50;
 
 // Why a run stopped half-way, for the error box.
-QString AbortText(const BatchOutcome& outcome) {
-  if (outcome.out_of_memory) return QStringLiteral("Nicht genügend Arbeitsspeicher");
-  if (outcome.abort_reason.empty()) return QStringLiteral("Unbekannter Fehler");
-  return QString::fromStdString(outcome.abort_reason);
-}
+QString AbortText(const BatchOutcome& outcome) { return QString::fromStdString(AbortReasonText(outcome)); }
 
 QString OverwriteRefusedMessage(const std::string& source) {
   return QStringLiteral(

@@ -14,6 +14,7 @@
 #include "main_form.h"
 #include "open_filter.h"
 #include "paint_box.h"
+#include "run/failure_text.h"
 #include "rx_spin_edit.h"
 #include "settings/watermark_picture.h"
 
@@ -52,7 +53,7 @@ void TMainForm::OpenPicBtnClick() {
       LoadWatermarkPicture(QFile::encodeName(path).toStdString(), this, Options.picture.keep_alpha);
   if (loaded.Bits == nullptr) {
     dialogs_.show_message(this, QStringLiteral("Fehler"),
-                          QStringLiteral("Fehler: Die Datei %1 konnte nicht geladen werden!").arg(path));
+                          QString::fromStdString(ErrorText(LoadFailedText(path.toStdString()))));
     return;
   }
   // The old picture goes only once the new one is good.

@@ -4,6 +4,7 @@ target_sources(stempora_run PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/src/mark_sprite.cpp
   ${CMAKE_CURRENT_LIST_DIR}/src/mark_tiles.cpp
   ${CMAKE_CURRENT_LIST_DIR}/src/placement.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/src/stamp_source.cpp
   ${CMAKE_CURRENT_LIST_DIR}/src/stamp_picture.cpp
   ${CMAKE_CURRENT_LIST_DIR}/src/stamp_picture_extras.cpp
   ${CMAKE_CURRENT_LIST_DIR}/src/stamp_text.cpp

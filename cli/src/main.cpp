@@ -15,6 +15,7 @@
 #include "cancel_signals.h"
 #include "command_line.h"
 #include "run/batch.h"
+#include "run/failure_text.h"
 #include "run/log_text.h"
 #include "settings/settings_file.h"
 #include "source_list.h"
@@ -105,10 +106,7 @@ int run(int& argc, char** argv, const WatermarkJob& job, BatchControl control, b
     return kJobNotRun;
   }
   if (outcome.aborted) {
-    const std::string reason = outcome.out_of_memory          ? "Nicht genügend Arbeitsspeicher"
-                               : outcome.abort_reason.empty() ? "Unbekannter Fehler"
-                                                              : outcome.abort_reason;
-    std::fprintf(stderr, "Fehler: Der Lauf wurde abgebrochen: %s\n", reason.c_str());
+    std::fprintf(stderr, "Fehler: Der Lauf wurde abgebrochen: %s\n", AbortReasonText(outcome).c_str());
     return kSourcesFailed;
   }
   // A signal after the last source was handed out cancels nothing: the

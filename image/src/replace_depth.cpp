@@ -1,5 +1,7 @@
 #include "image/replace_depth.h"
 
+#include <cstring>
+
 #include "image/dib_access.h"
 
 TDibImage NewDibLike(const TDibImage& image, int bits) {
@@ -10,6 +12,17 @@ TDibImage NewDibLike(const TDibImage& image, int bits) {
   target.Info->bmiHeader.biXPelsPerMeter = image.Info->bmiHeader.biXPelsPerMeter;
   target.Info->bmiHeader.biYPelsPerMeter = image.Info->bmiHeader.biYPelsPerMeter;
   return target;
+}
+
+TDibImage CopyDib(const TDibImage& image) {
+  const int bit_count = DibBitCount(image);
+  if (bit_count != 24 && bit_count != 32) return TDibImage{};
+  if (!DibHoldsPixels(image, bit_count)) return TDibImage{};
+  TDibImage copy = NewDibLike(image, bit_count);
+  if (copy.Bits == nullptr) return copy;
+  // Same size and depth, so the same row stride: the rows copy in one go.
+  std::memcpy(copy.Bits, image.Bits, size_t(copy.RowBytes) * size_t(DibHeight(copy)));
+  return copy;
 }
 
 void ReplaceDib(TDibImage& image, const TDibImage& target) {

@@ -1,5 +1,6 @@
 // The batch loop: load, promote, stamp, reduce, save, release, for each
-// source on one of several workers; the log comes out in list order.
+// source on one of several workers; the log comes out in list order. The
+// steps from load to reduce are stamp_source's, shared with the preview.
 #include <sched.h>
 
 #include <algorithm>
@@ -15,15 +16,11 @@
 #include <utility>
 #include <vector>
 
-#include "image/depth_down.h"
-#include "image/depth_up.h"
-#include "image/dib_access.h"
 #include "run/batch.h"
+#include "run/failure_text.h"
 #include "run/log_text.h"
 #include "run/output_path.h"
-#include "run/stamp_picture.h"
-#include "run/stamp_text.h"
-#include "run/text_variables.h"
+#include "run/stamp_source.h"
 
 namespace {
 
@@ -55,17 +52,6 @@ struct Entry {
   int row = 0;         // SourceExtensionRow; 0: passed over
   size_t number = 0;   // position in the whole list, from 1
 };
-
-// The text settings with the variables replaced for this source.
-TextStampSettings text_for_source(const TextStampSettings& text, const Entry& entry,
-                                  const TDibImage& record) {
-  TextStampSettings own = text;
-  const PixkitBitmapInfoHeader& header = record.Info->bmiHeader;
-  own.text =
-      ReplaceTextVariables(text.text, ReadSourceFacts(entry.source, int64_t(entry.number), header.biWidth,
-                                                      header.biHeight, TextNeedsCaptureFacts(text.text)));
-  return own;
-}
 
 // Hands each entry's lines on in list order: the lines of the entry at
 // the front go straight out, those of later entries wait until every
@@ -246,21 +232,13 @@ class Run {
   }
 
   bool stamp_one_source(size_t index, const Entry& entry, WorkerProgress& progress) {
-    PixkitCallOptions call{};
-    call.jpeg_quality = job_.jpeg_quality;
-    if (control_.progress) {
-      call.progress = &Run::library_progress;
-      call.progress_owner = &progress;
-    } else {
-      call.progress_owner = job_.owner;  // the handler registered for it
-    }
+    const PixkitCallOptions call = call_options(progress);
     const std::string& source = entry.source;
-    int reason = PIXKIT_REASON_NONE;
-    TDibImage record = OpenDibWith(source.c_str(), &call, &reason);
-    RecordRelease release(record);
+    LoadedSource loaded = LoadSource(source, &call);
+    RecordRelease release(loaded.record);
+    TDibImage& record = loaded.record;
     if (record.Bits == nullptr) {
-      log_.line(index, "Fehler: Die Datei " + LogPathText(source) + " konnte nicht geladen werden! (" +
-                           LoadFailureText(reason) + ")");
+      log_.line(index, ErrorText(LoadFailedText(LogPathText(source), loaded.reason)));
       return false;
     }
     // Only a source that loaded gets its folder: a job listing files that
@@ -269,40 +247,36 @@ class Run {
     const std::string output = folder + FileNamePart(source);
     create_output_folder(folder);
 
-    // The passes address every pixel as three bytes: palette and 16-bit
-    // pictures are promoted, and a 32-bit picture keeps its alpha aside.
-    const int bit_count = DibBitCount(record);
-    AlphaPlane alpha;
-    if (bit_count == 32) {
-      alpha = SetAlphaAside(record);
-    } else if (bit_count != 24) {
-      DepthUpTo(record, 24);
-    }
+    const SourceDepth depth = BringTo24Bits(record);
     log_.line(index, LogPathText(source) + " geladen...");
-
-    if (job_.add_picture && job_.watermark != nullptr) StampPicture(record, *job_.watermark, job_.picture);
-    if (job_.add_text && job_.text.extras.variables)
-      StampText(record, text_for_source(job_.text, entry, record));
-    else if (job_.add_text)
-      StampText(record, job_.text);
-
-    if (bit_count == 32) {
-      RestoreAlpha(record, alpha);
-    } else if (bit_count != 24) {
-      DepthDownTo(record, bit_count);
-    }
+    StampSource(record, job_, source, int64_t(entry.number));
+    BringBackToSourceDepth(record, depth);
 
     if (control_.progress) {
       std::lock_guard<std::mutex> lock(progress_mutex_);
       progress.saving = true;
     }
+    int reason = PIXKIT_REASON_NONE;
     if (SaveDibWith(&record, output.c_str(), entry.row + 2, &call, &reason) == 1) {
       log_.line(index, LogPathText(output) + " geschrieben...");
       return true;
     }
-    log_.line(index, "Fehler: Die Datei " + LogPathText(output) + " konnte nicht geschrieben werden! (" +
-                         SaveFailureText(reason) + ")");
+    log_.line(index, ErrorText(SaveFailedText(LogPathText(output), reason)));
     return false;
+  }
+
+  // The library's settings for this worker's loads and saves: the job's
+  // quality, and its progress going to this worker's share of the run's.
+  PixkitCallOptions call_options(WorkerProgress& progress) {
+    PixkitCallOptions call{};
+    call.jpeg_quality = job_.jpeg_quality;
+    if (control_.progress) {
+      call.progress = &Run::library_progress;
+      call.progress_owner = &progress;
+    } else {
+      call.progress_owner = job_.owner;  // the handler registered for it
+    }
+    return call;
   }
 
   template <class Change>

@@ -1,6 +1,7 @@
-// Replacing an image record with one of another depth. Promotion, reduction
-// and the alpha handling all go through here, so every record they make
-// keeps what a save reads from the header.
+// Making a record like another one: of another depth to replace it, or a
+// plain copy. Promotion, reduction, the alpha handling and every copy all
+// go through here, so every record they make keeps what a save reads from
+// the header.
 #pragma once
 
 #include "pixkit/pixkit.h"
@@ -9,6 +10,11 @@
 // image's resolution. Storage and Bits are null when the library cannot make
 // it; the image is not touched either way.
 TDibImage NewDibLike(const TDibImage& image, int bits);
+
+// A copy of a 24- or 32-bit image: same size, depth, resolution and pixels.
+// Storage and Bits are null for a record without such pixels (a palette
+// would need copying too) and when the library cannot make the copy.
+TDibImage CopyDib(const TDibImage& image);
 
 // Releases the image and puts the (filled) target in its place. The caller's
 // record is overwritten only after the old storage has gone, so nothing is

@@ -1,5 +1,5 @@
-// Pieces of the run's log lines that come from outside the run: file names
-// and the imaging library's failure reasons.
+// File names as they stand in the run's log lines (the failure texts around
+// them are in failure_text.h).
 #pragma once
 
 #include <string>
@@ -10,8 +10,3 @@
 // Every other byte, a backslash included, stays as it is, so an ordinary
 // name is shown unchanged.
 std::string LogPathText(const std::string& path);
-
-// The German text of a PIXKIT_REASON_* code, for the end of a failed load's
-// or save's log line ("... konnte nicht geladen werden! (<text>)").
-std::string LoadFailureText(int reason);
-std::string SaveFailureText(int reason);
