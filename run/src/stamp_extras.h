@@ -26,10 +26,3 @@ void BlendMappedSprite(TDibImage& image, const MarkSprite& sprite, const BlockPl
 // there; a grid too dense to stamp keeps the one placed mark.
 void LayMark(TDibImage& image, MarkSprite& mark, int64_t left, int64_t top, int64_t block_width,
              int64_t block_height, const TileOptions& tile, double angle);
-
-// The text pass with its extras.
-void StampTextExtras(TDibImage& image, const TextStampSettings& settings);
-
-// The plain text pass, for the extras that only change the font size or
-// the margin.
-void StampPlainText(TDibImage& image, const TextStampSettings& settings);
