@@ -1,5 +1,6 @@
 # Placement table, picture pass and text pass.
 target_sources(stempora_run PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/src/mark_blend.cpp
   ${CMAKE_CURRENT_LIST_DIR}/src/mark_size.cpp
   ${CMAKE_CURRENT_LIST_DIR}/src/mark_sprite.cpp
   ${CMAKE_CURRENT_LIST_DIR}/src/mark_tiles.cpp

@@ -1,20 +1,13 @@
-// The passes' paths for the options past the plain stamping, shared between
-// the pass files of this folder only.
+// What the options of both passes share, for the option files of this folder
+// only; the plain passes neither include nor call any of it.
 #pragma once
+
+#include <cstdint>
 
 #include "pixkit/pixkit.h"
 #include "run/mark_sprite.h"
 #include "run/placement.h"
-#include "run/stamp_picture.h"
-#include "run/stamp_text.h"
-
-// The picture pass with its extras; also takes a 32-bit watermark.
-void StampPictureExtras(TDibImage& image, const TDibImage& watermark, const PictureStampSettings& settings);
-
-// The plain picture pass at a given placement (its scale included), for the
-// extras that only size or place the picture.
-void StampPlainPicture(TDibImage& image, const TDibImage& watermark, const BlockPlacement& place,
-                       int transparency);
+#include "run/watermark_extras.h"
 
 // An unturned, untiled sprite laid over the image the way the plain pass
 // maps the watermark: column (x - left) div scale, the same for rows, so a
@@ -26,10 +19,3 @@ void BlendMappedSprite(TDibImage& image, const MarkSprite& sprite, const BlockPl
 // there; a grid too dense to stamp keeps the one placed mark.
 void LayMark(TDibImage& image, MarkSprite& mark, int64_t left, int64_t top, int64_t block_width,
              int64_t block_height, const TileOptions& tile, double angle);
-
-// The text pass with its extras.
-void StampTextExtras(TDibImage& image, const TextStampSettings& settings);
-
-// The plain text pass, for the extras that only change the font size or
-// the margin.
-void StampPlainText(TDibImage& image, const TextStampSettings& settings);

@@ -1,5 +1,6 @@
 // The picture pass with its extras: the picture's own alpha, a size relative
-// to the image, a margin in percent, turning and tiling.
+// to the image, a margin in percent, turning and tiling. With none of them
+// on and a 24-bit watermark, the plain pass does all the work.
 //
 // A 24-bit watermark neither turned nor tiled goes through the plain pass
 // at the sized placement. Otherwise the watermark becomes a sprite of
@@ -17,6 +18,9 @@
 
 #include "image/dib_access.h"
 #include "run/mark_size.h"
+#include "run/mark_sprite.h"
+#include "run/placement.h"
+#include "run/stamp_picture.h"
 #include "stamp_extras.h"
 
 namespace {
@@ -53,6 +57,37 @@ MarkSprite picture_sprite(const TDibImage& watermark, bool keep_alpha, unsigned 
   return sprite;
 }
 
+void StampPictureExtras(TDibImage& image, const TDibImage& watermark, const PictureStampSettings& settings) {
+  if (!DibHoldsPixels(image, 24)) return;
+  if (!DibHoldsPixels(watermark, 24) && !DibHoldsPixels(watermark, 32)) return;
+  const PictureExtras& extras = settings.extras;
+  const int64_t width = DibWidth(image);
+  const int64_t height = DibHeight(image);
+  const int64_t wm_width = DibWidth(watermark);
+  const int64_t wm_height = DibHeight(watermark);
+
+  const BlockPlacement place = PlacePicture(settings, width, height, wm_width, wm_height);
+  if (!place.valid) return;
+
+  const bool turned = MarkTurnOf(extras.angle).cos != 1;
+  const bool has_alpha = DibBitCount(watermark) == 32;
+  if (!turned && !extras.tile.enabled && !has_alpha) {
+    StampPlainPictureAt(image, watermark, place, settings.transparency);
+    return;
+  }
+  const unsigned t = unsigned(std::clamp(settings.transparency, 0, 100));
+  const MarkSprite source = picture_sprite(watermark, extras.keep_alpha, 100 - t);
+  if (source.empty()) return;
+  if (!turned && !extras.tile.enabled) {
+    BlendMappedSprite(image, source, place);
+    return;
+  }
+
+  MarkSprite mark = TurnMarkSprite(source, place.scale, place.width, place.height, extras.angle);
+  if (mark.empty()) return;
+  LayMark(image, mark, place.left, place.top, place.width, place.height, extras.tile, extras.angle);
+}
+
 }  // namespace
 
 BlockPlacement PlacePicture(const PictureStampSettings& settings, int64_t image_width, int64_t image_height,
@@ -73,33 +108,12 @@ BlockPlacement PlacePicture(const PictureStampSettings& settings, int64_t image_
   return place;
 }
 
-void StampPictureExtras(TDibImage& image, const TDibImage& watermark, const PictureStampSettings& settings) {
-  if (!DibHoldsPixels(image, 24)) return;
-  if (!DibHoldsPixels(watermark, 24) && !DibHoldsPixels(watermark, 32)) return;
-  const PictureExtras& extras = settings.extras;
-  const int64_t width = DibWidth(image);
-  const int64_t height = DibHeight(image);
-  const int64_t wm_width = DibWidth(watermark);
-  const int64_t wm_height = DibHeight(watermark);
-
-  const BlockPlacement place = PlacePicture(settings, width, height, wm_width, wm_height);
-  if (!place.valid) return;
-
-  const bool turned = MarkTurnOf(extras.angle).cos != 1;
-  const bool has_alpha = DibBitCount(watermark) == 32;
-  if (!turned && !extras.tile.enabled && !has_alpha) {
-    StampPlainPicture(image, watermark, place, settings.transparency);
+void StampPicture(TDibImage& image, const TDibImage& watermark, const PictureStampSettings& settings) {
+  // A 32-bit watermark comes only from a load that kept its alpha; the
+  // extras path composes it over white when that option is off again.
+  if (settings.extras.any() || DibHoldsPixels(watermark, 32)) {
+    StampPictureExtras(image, watermark, settings);
     return;
   }
-  const unsigned t = unsigned(std::clamp(settings.transparency, 0, 100));
-  const MarkSprite source = picture_sprite(watermark, extras.keep_alpha, 100 - t);
-  if (source.empty()) return;
-  if (!turned && !extras.tile.enabled) {
-    BlendMappedSprite(image, source, place);
-    return;
-  }
-
-  MarkSprite mark = TurnMarkSprite(source, place.scale, place.width, place.height, extras.angle);
-  if (mark.empty()) return;
-  LayMark(image, mark, place.left, place.top, place.width, place.height, extras.tile, extras.angle);
+  StampPlainPicture(image, watermark, settings);
 }

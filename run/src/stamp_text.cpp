@@ -1,4 +1,4 @@
-// The text pass: the lines drawn in black on a white mask, and the font
+// The plain text pass: the lines drawn in black on a white mask, and the font
 // colour blended into the image wherever the mask came out exactly black.
 // The glyphs are drawn without antialiasing, so each glyph pixel is exactly
 // black and thin or diagonal strokes are stamped whole.
@@ -20,7 +20,6 @@
 #include <cstdint>
 
 #include "image/dib_access.h"
-#include "stamp_extras.h"
 #include "text_area.h"
 
 // Everything a line can paint: its opaque background cell and its glyphs.
@@ -34,14 +33,6 @@ TextArea TextLineArea(const QFontMetrics& metrics, const QString& line, int64_t 
   a.y0 = top + std::min<int64_t>(ascent + glyphs.top(), 0) - pad;
   a.y1 = top + std::max<int64_t>(ascent + int64_t(glyphs.bottom()) + 1, height) + pad;
   return a;
-}
-
-void StampText(TDibImage& image, const TextStampSettings& settings) {
-  if (settings.extras.any()) {
-    StampTextExtras(image, settings);
-    return;
-  }
-  StampPlainText(image, settings);
 }
 
 void StampPlainText(TDibImage& image, const TextStampSettings& settings) {

@@ -1,6 +1,6 @@
 // The text pass with its extras: a character height relative to the image,
 // a margin in percent, smooth edges, an outline, a shadow, turning and
-// tiling.
+// tiling. With none of them on, the plain pass does all the work.
 //
 // Options that only change the font size or the margin leave the plain pass
 // to do the drawing. The others draw the block once into a coverage mask
@@ -20,6 +20,8 @@
 
 #include "image/dib_access.h"
 #include "run/mark_size.h"
+#include "run/mark_sprite.h"
+#include "run/stamp_text.h"
 #include "stamp_extras.h"
 #include "text_area.h"
 
@@ -267,21 +269,6 @@ void stamp_composed_text(TDibImage& image, const TextStampSettings& settings) {
   LayMark(image, mark, place.left, place.top, layout.width, layout.height, extras.tile, extras.angle);
 }
 
-}  // namespace
-
-TextStampSettings SizeTextForImage(const TextStampSettings& settings, int64_t image_width,
-                                   int64_t image_height) {
-  const TextExtras& extras = settings.extras;
-  TextStampSettings sized = settings;
-  sized.margin = MarkMarginPixels(extras.margin_in_percent, extras.margin_percent, settings.margin,
-                                  image_width, image_height);
-  // The font holds pixel sizes up to 32768 only.
-  if (extras.relative == RelativeTo::kImageHeight)
-    sized.font.height =
-        -int32_t(std::min<int64_t>(RelativeTextPixelSize(extras.relative_percent, image_height), 32768));
-  return sized;
-}
-
 void StampTextExtras(TDibImage& image, const TextStampSettings& settings) {
   if (!DibHoldsPixels(image, 24)) return;
   if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return;
@@ -299,4 +286,27 @@ void StampTextExtras(TDibImage& image, const TextStampSettings& settings) {
     // No room for the masks: the image stays as it was, as for any text
     // that cannot be drawn.
   }
+}
+
+}  // namespace
+
+TextStampSettings SizeTextForImage(const TextStampSettings& settings, int64_t image_width,
+                                   int64_t image_height) {
+  const TextExtras& extras = settings.extras;
+  TextStampSettings sized = settings;
+  sized.margin = MarkMarginPixels(extras.margin_in_percent, extras.margin_percent, settings.margin,
+                                  image_width, image_height);
+  // The font holds pixel sizes up to 32768 only.
+  if (extras.relative == RelativeTo::kImageHeight)
+    sized.font.height =
+        -int32_t(std::min<int64_t>(RelativeTextPixelSize(extras.relative_percent, image_height), 32768));
+  return sized;
+}
+
+void StampText(TDibImage& image, const TextStampSettings& settings) {
+  if (settings.extras.any()) {
+    StampTextExtras(image, settings);
+    return;
+  }
+  StampPlainText(image, settings);
 }

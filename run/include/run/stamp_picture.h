@@ -22,10 +22,20 @@ struct PictureStampSettings {
 BlockPlacement PlacePicture(const PictureStampSettings& settings, int64_t image_width, int64_t image_height,
                             int64_t picture_width, int64_t picture_height);
 
-// image and watermark are 24-bit records; anything else is left alone, as is
-// an image for which PlaceBlock finds no valid placement. Each covered image
-// byte becomes (image * t + watermark * (100 - t)) / 100; the watermark is
-// sampled nearest-neighbour at (x - left) / scale, truncated toward zero.
+// The plain pass, the extras in settings left aside: image and watermark are
+// 24-bit records; anything else is left alone, as is an image for which
+// PlaceBlock finds no valid placement. Each covered image byte becomes (image
+// * t + watermark * (100 - t)) / 100; the watermark is sampled
+// nearest-neighbour at (x - left) / scale, truncated toward zero.
+void StampPlainPicture(TDibImage& image, const TDibImage& watermark, const PictureStampSettings& settings);
+
+// The plain pass's blend at a placement worked out elsewhere (its scale
+// included), for the options that only size or place the picture.
+void StampPlainPictureAt(TDibImage& image, const TDibImage& watermark, const BlockPlacement& place,
+                         int transparency);
+
+// The picture pass with its extras, for the run and the preview; with every
+// extra off and a 24-bit watermark it is StampPlainPicture.
 //
 // The watermark may also be a 32-bit record (a load that kept the alpha
 // channel); without keep_alpha it is composed over white first. With keep_alpha

@@ -50,13 +50,18 @@ TextBlockLayout LayOutTextBlock(const TextStampSettings& settings, int64_t image
 TextStampSettings SizeTextForImage(const TextStampSettings& settings, int64_t image_width,
                                    int64_t image_height);
 
-// image is a 24-bit record; anything else is left alone. The lines are drawn
-// in black on white into a mask that covers only where their glyphs can land;
-// image pixels under exactly black mask pixels become (image * t + colour *
-// (100 - t)) / 100 byte by byte, the colour's bytes taken from font.color as
-// held. Needs a Qt application object (QGuiApplication) in the process;
-// without one the image is left alone. Any thread may call it: Qt 6 draws
-// text into a QImage on every thread, each with its own font engines.
+// The plain pass, the extras in settings left aside: image is a 24-bit
+// record; anything else is left alone. The lines are drawn in black on white
+// into a mask that covers only where their glyphs can land; image pixels
+// under exactly black mask pixels become (image * t + colour * (100 - t)) /
+// 100 byte by byte, the colour's bytes taken from font.color as held. Needs a
+// Qt application object (QGuiApplication) in the process; without one the
+// image is left alone. Any thread may call it: Qt 6 draws text into a QImage
+// on every thread, each with its own font engines.
+void StampPlainText(TDibImage& image, const TextStampSettings& settings);
+
+// The text pass with its extras, for the run and the preview; with every
+// extra off it is StampPlainText.
 //
 // With extras the sizes come from SizeTextForImage. Smooth edges blend by
 // glyph coverage (antialiased drawing) instead of the exactly-black rule; an
