@@ -204,9 +204,9 @@ void TMainForm::ConnectHandlers() {
   connect(text.NewFontBtn, &QPushButton::clicked, this, Guarded(this, &TMainForm::NewFontBtnClick));
   connect(picture.OpenPicBtn, &QPushButton::clicked, this, Guarded(this, &TMainForm::OpenPicBtnClick));
   connect(process.GoBtn, &QPushButton::clicked, this, Guarded(this, &TMainForm::AddPDFBtnClick));
-  connect(text.TextExtrasBtn, &QPushButton::clicked, this, Guarded(this, &TMainForm::TextExtrasBtnClick));
-  connect(picture.PictureExtrasBtn, &QPushButton::clicked, this,
-          Guarded(this, &TMainForm::PictureExtrasBtnClick));
+  connect(text.TextOptionsBtn, &QPushButton::clicked, this, Guarded(this, &TMainForm::TextOptionsBtnClick));
+  connect(picture.PictureOptionsBtn, &QPushButton::clicked, this,
+          Guarded(this, &TMainForm::PictureOptionsBtnClick));
   connect(process.PreviewBtn, &QPushButton::clicked, this, Guarded(this, &TMainForm::PreviewBtnClick));
   ConnectSettingsChanged();
   picture.PaintBox2->OnPaint = [this](QPainter& canvas) {

@@ -100,9 +100,9 @@ class TMainForm : public QMainWindow {
   void AboutBtnClick();
   void wwwBtnClick();
   void QuitBtnClick();
-  // The further options and the preview (extras_handlers.cpp).
-  void TextExtrasBtnClick();
-  void PictureExtrasBtnClick();
+  // The further options and the preview (options_handlers.cpp).
+  void TextOptionsBtnClick();
+  void PictureOptionsBtnClick();
   void PreviewBtnClick();
   // Any setting changed: an open preview renders again.
   void SettingsChanged();

@@ -57,9 +57,9 @@ PicturePage BuildPicturePage(QWidget* parent) {
   page.OpenPicBtn->setObjectName(QStringLiteral("OpenPicBtn"));
   page.OpenPicBtn->SetGlyph(MakeGlyph(GlyphId::kPicture));
   page.OpenPicBtn->setGeometry(8, 8, 153, 25);
-  page.PictureExtrasBtn = new TBitBtnXP(QStringLiteral("Erweitert..."), TBitBtnKind::kCustom, strip);
-  page.PictureExtrasBtn->setObjectName(QStringLiteral("PictureExtrasBtn"));
-  page.PictureExtrasBtn->setGeometry(169, 8, 113, 25);
+  page.PictureOptionsBtn = new TBitBtnXP(QStringLiteral("Erweitert..."), TBitBtnKind::kCustom, strip);
+  page.PictureOptionsBtn->setObjectName(QStringLiteral("PictureOptionsBtn"));
+  page.PictureOptionsBtn->setGeometry(169, 8, 113, 25);
 
   page.ScrollBox1 = new QScrollArea(frame.client);
   page.ScrollBox1->setObjectName(QStringLiteral("ScrollBox1"));

@@ -20,7 +20,7 @@ struct PicturePage {
   QRadioButton* AddPicCheck = nullptr;
   QRadioButton* NoPicChecked = nullptr;
   TBitBtnXP* OpenPicBtn = nullptr;
-  TBitBtnXP* PictureExtrasBtn = nullptr;  // "Erweitert...": the further picture options
+  TBitBtnXP* PictureOptionsBtn = nullptr;  // "Erweitert...": the further picture options
   QScrollArea* ScrollBox1 = nullptr;
   TPaintBox* PaintBox2 = nullptr;
 };

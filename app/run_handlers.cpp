@@ -110,7 +110,7 @@ std::vector<QWidget*> TMainForm::JobControls() const {
           text.TrackBar1,
           text.Memo1,
           text.NewFontBtn,
-          text.TextExtrasBtn,
+          text.TextOptionsBtn,
           text.AddTextCheck,
           text.AddNoTextCheck,
           picture.RandEd2,
@@ -119,7 +119,7 @@ std::vector<QWidget*> TMainForm::JobControls() const {
           picture.AddPicCheck,
           picture.NoPicChecked,
           picture.OpenPicBtn,
-          picture.PictureExtrasBtn,
+          picture.PictureOptionsBtn,
           process.OutDirEd,
           process.jpeged};
 }

@@ -50,9 +50,9 @@ TextPage BuildTextPage(QWidget* parent) {
   page.NewFontBtn->SetGlyph(MakeGlyph(GlyphId::kFont));
   page.NewFontBtn->setGeometry(QRect(OnPage(216, 256), QSize(193, 25)));
 
-  page.TextExtrasBtn = new TBitBtnXP(QStringLiteral("Erweitert..."), TBitBtnKind::kCustom, client);
-  page.TextExtrasBtn->setObjectName(QStringLiteral("TextExtrasBtn"));
-  page.TextExtrasBtn->setGeometry(QRect(OnPage(480, 38), QSize(113, 25)));
+  page.TextOptionsBtn = new TBitBtnXP(QStringLiteral("Erweitert..."), TBitBtnKind::kCustom, client);
+  page.TextOptionsBtn->setObjectName(QStringLiteral("TextOptionsBtn"));
+  page.TextOptionsBtn->setGeometry(QRect(OnPage(480, 38), QSize(113, 25)));
 
   // The two radio buttons are the only ones in this client area, so Qt's
   // automatic exclusivity makes them one group.

@@ -16,7 +16,7 @@ struct TextPage {
   QSlider* TrackBar1 = nullptr;
   QPlainTextEdit* Memo1 = nullptr;
   TBitBtnXP* NewFontBtn = nullptr;
-  TBitBtnXP* TextExtrasBtn = nullptr;  // "Erweitert...": the further text options
+  TBitBtnXP* TextOptionsBtn = nullptr;  // "Erweitert...": the further text options
   QRadioButton* AddTextCheck = nullptr;
   QRadioButton* AddNoTextCheck = nullptr;
 };

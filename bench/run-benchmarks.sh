@@ -138,14 +138,14 @@ step_preview() {
   if [ "$status" -ne 0 ] && [ "$status" -ne 3 ]; then return "$status"; fi
 }
 
-# --- Step: watermark extras -------------------------------------------------
+# --- Step: watermark options -------------------------------------------------
 # 16 photos of 12 MP: the picture tiled and turned by 30 degrees plus text
 # with outline and shadow against the plain job, and sizes relative to the
-# image against it too; target <= 1.3 for the extras.
-step_extras() {
-  local corpus="$BUILD_DIR/bench-corpus/extras"
+# image against it too; target <= 1.3 for the options.
+step_options() {
+  local corpus="$BUILD_DIR/bench-corpus/options"
   local status=0
-  "$BIN/extras_bench" --corpus "$corpus" --count 16 --rounds "$REPEATS" || status=$?
+  "$BIN/options_bench" --corpus "$corpus" --count 16 --rounds "$REPEATS" || status=$?
   # 3 means the run worked but missed its target: reported, not an error.
   if [ "$status" -ne 0 ] && [ "$status" -ne 3 ]; then return "$status"; fi
 }
@@ -159,7 +159,7 @@ STEPS=(
   step_batch_memory
   step_batch_scaling
   step_preview
-  step_extras
+  step_options
 )
 if [ "$#" -gt 1 ]; then STEPS=("${@:2}"); fi
 

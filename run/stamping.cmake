@@ -7,9 +7,9 @@ target_sources(stempora_run PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/src/placement.cpp
   ${CMAKE_CURRENT_LIST_DIR}/src/stamp_source.cpp
   ${CMAKE_CURRENT_LIST_DIR}/src/stamp_picture.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/src/stamp_picture_extras.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/src/stamp_picture_options.cpp
   ${CMAKE_CURRENT_LIST_DIR}/src/stamp_text.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/src/stamp_text_extras.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/src/stamp_text_options.cpp
   ${CMAKE_CURRENT_LIST_DIR}/src/text_font_qt.cpp
   ${CMAKE_CURRENT_LIST_DIR}/src/text_layout.cpp
   ${CMAKE_CURRENT_LIST_DIR}/src/text_lines.cpp

@@ -11,7 +11,7 @@
 #include "picture_mapping.h"
 #include "run/mark_sprite.h"
 #include "run/placement.h"
-#include "stamp_extras.h"
+#include "stamp_options.h"
 
 void PrepareRepeatedBlend(MarkSprite& sprite) {
   if (sprite.empty() || int64_t(sprite.width) * sprite.height > kMaxPreparedSpritePixels) return;

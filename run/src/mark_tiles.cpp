@@ -12,7 +12,7 @@
 #include "image/dib_access.h"
 #include "run/mark_size.h"
 #include "run/mark_sprite.h"
-#include "stamp_extras.h"
+#include "stamp_options.h"
 
 namespace {
 

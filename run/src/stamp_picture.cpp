@@ -5,7 +5,7 @@
 // watermark row, independent of each other, so the mapping is worked out once
 // per call into two tables (MapPictureAxis) instead of once per pixel; the
 // tables hold exactly what the per-pixel formula gives.
-#include "run/stamp_picture.h"
+#include "run/plain_picture_pass.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -27,7 +27,7 @@ void blend_row(uint8_t* out, const uint16_t* stamp_times_u, size_t count, unsign
 
 }  // namespace
 
-void StampPlainPicture(TDibImage& image, const TDibImage& watermark, const PictureStampSettings& settings) {
+void StampPlainPicture(TDibImage& image, const TDibImage& watermark, const PlainPictureSettings& settings) {
   if (!DibHoldsPixels(image, 24) || !DibHoldsPixels(watermark, 24)) return;
   StampPlainPictureAt(image, watermark,
                       PlaceBlock(settings.position, DibWidth(image), DibHeight(image), DibWidth(watermark),

@@ -39,7 +39,7 @@ SourceDepth BringTo24Bits(TDibImage& record) {
 
 void StampSource(TDibImage& record, const WatermarkJob& job, const std::string& source, int64_t number) {
   if (job.add_picture && job.watermark != nullptr) StampPicture(record, *job.watermark, job.picture);
-  if (job.add_text && job.text.extras.variables)
+  if (job.add_text && job.text.options.variables)
     StampText(record, text_for_source(job.text, source, number, record));
   else if (job.add_text)
     StampText(record, job.text);

@@ -9,7 +9,7 @@
 // hinting, and clipped to the image. Lines are drawn into it at the
 // same whole-pixel offsets as into a mask of the image's full size, so the
 // glyphs rasterise identically and the black pixels are the same.
-#include "run/stamp_text.h"
+#include "run/plain_text_pass.h"
 
 #include <QCoreApplication>
 #include <QFontMetrics>
@@ -35,7 +35,7 @@ TextArea TextLineArea(const QFontMetrics& metrics, const QString& line, int64_t 
   return a;
 }
 
-void StampPlainText(TDibImage& image, const TextStampSettings& settings) {
+void StampPlainText(TDibImage& image, const PlainTextSettings& settings) {
   if (!DibHoldsPixels(image, 24)) return;
   // Fonts need the Qt application object; the caller owns it.
   if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return;

@@ -1,4 +1,4 @@
-// Rectangles of the text mask, for the plain text pass and its extras.
+// Rectangles of the text mask, for the plain text pass and its options.
 #pragma once
 
 #include <QString>

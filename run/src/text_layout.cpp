@@ -3,9 +3,9 @@
 #include <QString>
 #include <algorithm>
 
-#include "run/stamp_text.h"
+#include "run/plain_text_pass.h"
 
-TextBlockLayout LayOutTextBlock(const TextStampSettings& settings, int64_t image_width,
+TextBlockLayout LayOutTextBlock(const PlainTextSettings& settings, int64_t image_width,
                                 int64_t image_height) {
   TextBlockLayout layout;
   layout.lines = MemoLines(settings.text);

@@ -23,13 +23,13 @@ WatermarkJob JobFromSettings(const SettingsFileContent& content, void* owner) {
   job.picture.position = content.picture_position;
   job.picture.margin = MarginPixels(content.picture_margin);
   job.picture.transparency = content.picture_transparency;
-  job.picture.extras = content.options.picture;
+  job.picture.options = content.options.picture;
   job.text.text = content.text;
   if (content.font) job.text.font = *content.font;
   job.text.position = content.text_position;
   job.text.margin = MarginPixels(content.text_margin);
   job.text.transparency = content.text_transparency;
-  job.text.extras = content.options.text;
+  job.text.options = content.options.text;
   job.watermark = &content.watermark;
   job.owner = owner;
   return job;

@@ -11,7 +11,7 @@
 #include <variant>
 #include <vector>
 
-#include "settings/watermark_options.h"
+#include "run/watermark_options.h"
 
 using FlagField = bool& (*)(WatermarkOptions&);
 using IntegerField = int32_t& (*)(WatermarkOptions&);

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "settings/profile_file.h"
-#include "settings/watermark_options.h"
+#include "run/watermark_options.h"
 
 inline constexpr const char* kOptionsSection = "Erweitert";
 

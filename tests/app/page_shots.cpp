@@ -17,7 +17,7 @@
 
 #include "about_box.h"
 #include "desktop_setup.h"
-#include "extras_dialogs.h"
+#include "options_dialogs.h"
 #include "font_dialog.h"
 #include "main_form.h"
 #include "opened_paths.h"
@@ -88,16 +88,16 @@ int main(int argc, char** argv) {
     form.Preview()->grab().save(QStringLiteral("%1/preview.png").arg(folder));
     form.Preview()->hide();
   }
-  TTextExtrasDialog text_extras(form.Options.text, &form);
-  text_extras.show();
+  TTextOptionsDialog text_options(form.Options.text, &form);
+  text_options.show();
   application.processEvents();
-  text_extras.grab().save(QStringLiteral("%1/text_extras.png").arg(folder));
-  text_extras.hide();
-  TPictureExtrasDialog picture_extras(form.Options.picture, &form);
-  picture_extras.show();
+  text_options.grab().save(QStringLiteral("%1/text_options.png").arg(folder));
+  text_options.hide();
+  TPictureOptionsDialog picture_options(form.Options.picture, &form);
+  picture_options.show();
   application.processEvents();
-  picture_extras.grab().save(QStringLiteral("%1/picture_extras.png").arg(folder));
-  picture_extras.hide();
+  picture_options.grab().save(QStringLiteral("%1/picture_options.png").arg(folder));
+  picture_options.hide();
   TFontDialog font_dialog(form.Font, &form);
   font_dialog.show();
   application.processEvents();

@@ -109,7 +109,7 @@ TEST(TextVariables, RunReplacesThemPerSourceWithItsPlaceInTheWholeList) {
     job.out_dir = out_dir;
     job.text.text = text;
     job.text.transparency = 0;
-    job.text.extras.variables = variables;
+    job.text.options.variables = variables;
     BatchControl second_only;
     second_only.shard_index = 1;
     second_only.shard_count = 2;

@@ -163,10 +163,10 @@ TEST(OptionBlock, JobCarriesTheOptions) {
   SettingsFileContent content = content_with_picture(2, 2);
   content.options = some_options();
   const WatermarkJob job = JobFromSettings(content);
-  EXPECT_TRUE(job.text.extras.variables);
-  EXPECT_EQ(job.text.extras.outline_width, 3);
-  EXPECT_EQ(job.picture.extras.angle, -30);
-  EXPECT_TRUE(job.picture.extras.tile.enabled);
+  EXPECT_TRUE(job.text.options.variables);
+  EXPECT_EQ(job.text.options.outline_width, 3);
+  EXPECT_EQ(job.picture.options.angle, -30);
+  EXPECT_TRUE(job.picture.options.tile.enabled);
   deldib(&content.watermark);
 }
 

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "run/watermark_extras.h"
+#include "run/watermark_options.h"
 
 // The margin in pixels: the given margin, or with in_percent that
 // percentage of the image's shorter side, truncated toward zero. Percentages

@@ -1,17 +1,16 @@
-// Blends the picture watermark into a 24-bit image.
+// The picture pass as the run and the preview call it: the plain pass with
+// the options built on it.
 #pragma once
 
 #include <cstdint>
 
 #include "pixkit/pixkit.h"
 #include "run/placement.h"
-#include "run/watermark_extras.h"
+#include "run/plain_picture_pass.h"
+#include "run/watermark_options.h"
 
-struct PictureStampSettings {
-  int position = 9;       // placement index 0..10
-  int64_t margin = 20;    // pixels
-  int transparency = 50;  // 0..100; values outside are taken as the nearest end
-  PictureExtras extras;   // all off: the plain pass
+struct PictureStampSettings : PlainPictureSettings {
+  PictureOptions options;  // all off: the plain pass
 };
 
 // Where the picture lands in an image of image_width x image_height: the
@@ -22,19 +21,7 @@ struct PictureStampSettings {
 BlockPlacement PlacePicture(const PictureStampSettings& settings, int64_t image_width, int64_t image_height,
                             int64_t picture_width, int64_t picture_height);
 
-// The plain pass, the extras in settings left aside: image and watermark are
-// 24-bit records; anything else is left alone, as is an image for which
-// PlaceBlock finds no valid placement. Each covered image byte becomes (image
-// * t + watermark * (100 - t)) / 100; the watermark is sampled
-// nearest-neighbour at (x - left) / scale, truncated toward zero.
-void StampPlainPicture(TDibImage& image, const TDibImage& watermark, const PictureStampSettings& settings);
-
-// The plain pass's blend at a placement worked out elsewhere (its scale
-// included), for the options that only size or place the picture.
-void StampPlainPictureAt(TDibImage& image, const TDibImage& watermark, const BlockPlacement& place,
-                         int transparency);
-
-// The picture pass with its extras, for the run and the preview; with every
+// The picture pass with its options, for the run and the preview; with every
 // extra off and a 24-bit watermark it is StampPlainPicture.
 //
 // The watermark may also be a 32-bit record (a load that kept the alpha

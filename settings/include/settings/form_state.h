@@ -9,7 +9,7 @@
 
 #include "run/text_font.h"
 #include "settings/profile_file.h"
-#include "settings/watermark_options.h"
+#include "run/watermark_options.h"
 
 inline constexpr const char* kFormStateSection = "TMainForm";
 inline constexpr const char* kMemoLinesSection = "TMainForm.Memo1_Lines";

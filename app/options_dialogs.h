@@ -4,7 +4,7 @@
 
 #include <QDialog>
 
-#include "run/watermark_extras.h"
+#include "run/watermark_options.h"
 
 class QCheckBox;
 class QComboBox;
@@ -21,11 +21,11 @@ struct TileControls {
   QCheckBox* in_percent = nullptr;
 };
 
-class TTextExtrasDialog : public QDialog {
+class TTextOptionsDialog : public QDialog {
   Q_OBJECT
  public:
-  explicit TTextExtrasDialog(const TextExtras& extras, QWidget* parent = nullptr);
-  TextExtras value() const;
+  explicit TTextOptionsDialog(const TextOptions& options, QWidget* parent = nullptr);
+  TextOptions value() const;
 
   QCheckBox* RelativeCheck = nullptr;
   QDoubleSpinBox* RelativePercent = nullptr;
@@ -50,11 +50,11 @@ class TTextExtrasDialog : public QDialog {
   int32_t shadow_colour_ = 0;
 };
 
-class TPictureExtrasDialog : public QDialog {
+class TPictureOptionsDialog : public QDialog {
   Q_OBJECT
  public:
-  explicit TPictureExtrasDialog(const PictureExtras& extras, QWidget* parent = nullptr);
-  PictureExtras value() const;
+  explicit TPictureOptionsDialog(const PictureOptions& options, QWidget* parent = nullptr);
+  PictureOptions value() const;
 
   QCheckBox* AlphaCheck = nullptr;
   QComboBox* RelativeBox = nullptr;  // Eigene Größe / Bildbreite / kürzere Seite

@@ -7,22 +7,22 @@
 #include <QRadioButton>
 #include <QSlider>
 
-#include "extras_dialogs.h"
+#include "options_dialogs.h"
 #include "form_content.h"
 #include "main_form.h"
 #include "preview_window.h"
 #include "run/output_path.h"
 #include "rx_spin_edit.h"
 
-void TMainForm::TextExtrasBtnClick() {
-  TTextExtrasDialog dialog(Options.text, this);
+void TMainForm::TextOptionsBtnClick() {
+  TTextOptionsDialog dialog(Options.text, this);
   if (dialog.exec() != QDialog::Accepted) return;
   Options.text = dialog.value();
   SettingsChanged();
 }
 
-void TMainForm::PictureExtrasBtnClick() {
-  TPictureExtrasDialog dialog(Options.picture, this);
+void TMainForm::PictureOptionsBtnClick() {
+  TPictureOptionsDialog dialog(Options.picture, this);
   if (dialog.exec() != QDialog::Accepted) return;
   Options.picture = dialog.value();
   SettingsChanged();

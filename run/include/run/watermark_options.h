@@ -23,7 +23,7 @@ struct TileOptions {
   bool operator==(const TileOptions&) const = default;
 };
 
-struct PictureExtras {
+struct PictureOptions {
   bool keep_alpha = false;  // blend by the picture's own alpha channel
   RelativeTo relative = RelativeTo::kNone;
   double relative_percent = 20;
@@ -31,13 +31,13 @@ struct PictureExtras {
   double margin_percent = 2;
   double angle = 0;  // degrees, counter-clockwise, around the mark's centre
   TileOptions tile;
-  bool operator==(const PictureExtras&) const = default;
+  bool operator==(const PictureOptions&) const = default;
   bool any() const {
     return keep_alpha || relative != RelativeTo::kNone || margin_in_percent || angle != 0 || tile.enabled;
   }
 };
 
-struct TextExtras {
+struct TextOptions {
   RelativeTo relative = RelativeTo::kNone;  // kImageHeight or kNone
   double relative_percent = 5;
   bool margin_in_percent = false;
@@ -54,9 +54,18 @@ struct TextExtras {
   int shadow_transparency = 50;  // 0..100
   bool smooth = false;           // blend by glyph coverage
   bool variables = false;        // replace {Datei}, {Datum}, ... per source
-  bool operator==(const TextExtras&) const = default;
+  bool operator==(const TextOptions&) const = default;
   bool any() const {
     return relative != RelativeTo::kNone || margin_in_percent || angle != 0 || tile.enabled || outline ||
            shadow || smooth || variables;
   }
+};
+
+// Both passes' options as one value: what a settings file's option block
+// and the form-state store's own section keep. All off by default; with all
+// off neither is written.
+struct WatermarkOptions {
+  PictureOptions picture;
+  TextOptions text;
+  bool any() const { return picture.any() || text.any(); }
 };

@@ -1,4 +1,4 @@
-// The text pass with its extras: a character height relative to the image,
+// The text pass with its options: a character height relative to the image,
 // a margin in percent, smooth edges, an outline, a shadow, turning and
 // tiling. With none of them on, the plain pass does all the work.
 //
@@ -22,7 +22,7 @@
 #include "run/mark_size.h"
 #include "run/mark_sprite.h"
 #include "run/stamp_text.h"
-#include "stamp_extras.h"
+#include "stamp_options.h"
 #include "text_area.h"
 
 namespace {
@@ -173,12 +173,12 @@ Mask shadow_of(const Mask& body, int dx, int dy, int blur) {
 // Body (fill over outline) over shadow, each with its own transparency.
 void compose(MarkSprite& sprite, const Mask& fill, const Mask* outline, const Mask* shadow,
              const TextStampSettings& settings) {
-  const TextExtras& extras = settings.extras;
+  const TextOptions& options = settings.options;
   const double body_share = (100 - std::clamp(settings.transparency, 0, 100)) / 100.0;
-  const double shadow_share = (100 - std::clamp(extras.shadow_transparency, 0, 100)) / 100.0;
+  const double shadow_share = (100 - std::clamp(options.shadow_transparency, 0, 100)) / 100.0;
   const Colour text = colour_of(settings.font.color);
-  const Colour rim = colour_of(extras.outline_color);
-  const Colour shade = colour_of(extras.shadow_color);
+  const Colour rim = colour_of(options.outline_color);
+  const Colour shade = colour_of(options.shadow_color);
   for (size_t i = 0; i < fill.values.size(); ++i) {
     const double f = fill.values[i];
     const double b = outline ? std::max<double>(outline->values[i], f) : f;
@@ -204,30 +204,30 @@ void compose(MarkSprite& sprite, const Mask& fill, const Mask* outline, const Ma
 }
 
 void stamp_composed_text(TDibImage& image, const TextStampSettings& settings) {
-  const TextExtras& extras = settings.extras;
+  const TextOptions& options = settings.options;
   const int64_t width = DibWidth(image);
   const int64_t height = DibHeight(image);
   const TextBlockLayout layout = LayOutTextBlock(settings, width, height);
   if (layout.lines.empty() || !layout.place.valid) return;
-  const bool turned = MarkTurnOf(extras.angle).cos != 1;
+  const bool turned = MarkTurnOf(options.angle).cos != 1;
 
   const QFont plain_font = MakeTextQFont(settings.font);
   QFont font = plain_font;
-  if (extras.smooth)
+  if (options.smooth)
     font.setStyleStrategy(QFont::StyleStrategy(QFont::PreferAntialias | QFont::NoSubpixelAntialias));
   const QFontMetrics metrics = TextFontMetrics(plain_font);
 
-  const int outline = extras.outline ? std::clamp(extras.outline_width, 0, kMaxOutlineWidth) : 0;
-  const int shadow_dx = std::clamp(extras.shadow_dx, -kMaxShadowOffset, kMaxShadowOffset);
-  const int shadow_dy = std::clamp(extras.shadow_dy, -kMaxShadowOffset, kMaxShadowOffset);
-  const int blur = std::clamp(extras.shadow_blur, 0, kMaxShadowBlur);
+  const int outline = options.outline ? std::clamp(options.outline_width, 0, kMaxOutlineWidth) : 0;
+  const int shadow_dx = std::clamp(options.shadow_dx, -kMaxShadowOffset, kMaxShadowOffset);
+  const int shadow_dy = std::clamp(options.shadow_dy, -kMaxShadowOffset, kMaxShadowOffset);
+  const int blur = std::clamp(options.shadow_blur, 0, kMaxShadowBlur);
   // The outline widens every side; the shadow adds its blur on every side
   // but its offset only on the side it is moved to.
-  const int64_t spread = outline + (extras.shadow ? 2 * int64_t(blur) + 1 : 0);
-  const int64_t pad_left = spread + (extras.shadow ? std::max(0, -shadow_dx) : 0);
-  const int64_t pad_right = spread + (extras.shadow ? std::max(0, shadow_dx) : 0);
-  const int64_t pad_top = spread + (extras.shadow ? std::max(0, -shadow_dy) : 0);
-  const int64_t pad_bottom = spread + (extras.shadow ? std::max(0, shadow_dy) : 0);
+  const int64_t spread = outline + (options.shadow ? 2 * int64_t(blur) + 1 : 0);
+  const int64_t pad_left = spread + (options.shadow ? std::max(0, -shadow_dx) : 0);
+  const int64_t pad_right = spread + (options.shadow ? std::max(0, shadow_dx) : 0);
+  const int64_t pad_top = spread + (options.shadow ? std::max(0, -shadow_dy) : 0);
+  const int64_t pad_bottom = spread + (options.shadow ? std::max(0, shadow_dy) : 0);
   const int64_t pad = std::max({pad_left, pad_right, pad_top, pad_bottom});
 
   // The mask in block coordinates: every line's reach, widened by what the
@@ -239,7 +239,7 @@ void stamp_composed_text(TDibImage& image, const TextStampSettings& settings) {
                                          int64_t(i) * layout.line_height, layout.line_widths[i],
                                          layout.line_height, layout.ascent));
   area = TextArea{area.x0 - pad_left, area.y0 - pad_top, area.x1 + pad_right, area.y1 + pad_bottom};
-  if (!turned && !extras.tile.enabled)
+  if (!turned && !options.tile.enabled)
     area = IntersectAreas(area, TextArea{-layout.place.left - pad, -layout.place.top - pad,
                                          width - layout.place.left + pad, height - layout.place.top + pad});
   if (area.empty()) return;
@@ -250,32 +250,32 @@ void stamp_composed_text(TDibImage& image, const TextStampSettings& settings) {
   sprite.block_width = layout.width;
   sprite.block_height = layout.height;
 
-  const Mask fill = draw_coverage(layout, font, metrics, area, extras.smooth);
+  const Mask fill = draw_coverage(layout, font, metrics, area, options.smooth);
   if (fill.values.size() != sprite.weight.size()) return;
   const Mask rim = outline > 0 ? widen(fill, outline) : Mask{};
   const Mask* body = outline > 0 ? &rim : &fill;
-  const Mask shade = extras.shadow ? shadow_of(*body, shadow_dx, shadow_dy, blur) : Mask{};
-  compose(sprite, fill, outline > 0 ? &rim : nullptr, extras.shadow ? &shade : nullptr, settings);
+  const Mask shade = options.shadow ? shadow_of(*body, shadow_dx, shadow_dy, blur) : Mask{};
+  compose(sprite, fill, outline > 0 ? &rim : nullptr, options.shadow ? &shade : nullptr, settings);
 
   const BlockPlacement& place = layout.place;
-  if (!turned && !extras.tile.enabled) {
+  if (!turned && !options.tile.enabled) {
     BlendMarkSprite(image, sprite, place.left - sprite.block_left, place.top - sprite.block_top);
     return;
   }
   if (layout.width <= 0 || layout.height <= 0) return;
-  MarkSprite mark = turned ? TurnMarkSprite(sprite, 1.0, layout.width, layout.height, extras.angle) : sprite;
+  MarkSprite mark = turned ? TurnMarkSprite(sprite, 1.0, layout.width, layout.height, options.angle) : sprite;
   if (mark.empty()) return;
   if (!turned) FindMarkRuns(mark);
-  LayMark(image, mark, place.left, place.top, layout.width, layout.height, extras.tile, extras.angle);
+  LayMark(image, mark, place.left, place.top, layout.width, layout.height, options.tile, options.angle);
 }
 
-void StampTextExtras(TDibImage& image, const TextStampSettings& settings) {
+void StampTextWithOptions(TDibImage& image, const TextStampSettings& settings) {
   if (!DibHoldsPixels(image, 24)) return;
   if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return;
-  const TextExtras& extras = settings.extras;
+  const TextOptions& options = settings.options;
   const TextStampSettings sized = SizeTextForImage(settings, DibWidth(image), DibHeight(image));
-  const bool composed = MarkTurnOf(extras.angle).cos != 1 || extras.tile.enabled || extras.outline ||
-                        extras.shadow || extras.smooth;
+  const bool composed = MarkTurnOf(options.angle).cos != 1 || options.tile.enabled || options.outline ||
+                        options.shadow || options.smooth;
   if (!composed) {
     StampPlainText(image, sized);
     return;
@@ -292,20 +292,20 @@ void StampTextExtras(TDibImage& image, const TextStampSettings& settings) {
 
 TextStampSettings SizeTextForImage(const TextStampSettings& settings, int64_t image_width,
                                    int64_t image_height) {
-  const TextExtras& extras = settings.extras;
+  const TextOptions& options = settings.options;
   TextStampSettings sized = settings;
-  sized.margin = MarkMarginPixels(extras.margin_in_percent, extras.margin_percent, settings.margin,
+  sized.margin = MarkMarginPixels(options.margin_in_percent, options.margin_percent, settings.margin,
                                   image_width, image_height);
   // The font holds pixel sizes up to 32768 only.
-  if (extras.relative == RelativeTo::kImageHeight)
+  if (options.relative == RelativeTo::kImageHeight)
     sized.font.height =
-        -int32_t(std::min<int64_t>(RelativeTextPixelSize(extras.relative_percent, image_height), 32768));
+        -int32_t(std::min<int64_t>(RelativeTextPixelSize(options.relative_percent, image_height), 32768));
   return sized;
 }
 
 void StampText(TDibImage& image, const TextStampSettings& settings) {
-  if (settings.extras.any()) {
-    StampTextExtras(image, settings);
+  if (settings.options.any()) {
+    StampTextWithOptions(image, settings);
     return;
   }
   StampPlainText(image, settings);

@@ -1,4 +1,4 @@
-// The picture pass with its extras: the picture's own alpha, a size relative
+// The picture pass with its options: the picture's own alpha, a size relative
 // to the image, a margin in percent, turning and tiling. With none of them
 // on and a 24-bit watermark, the plain pass does all the work.
 //
@@ -21,7 +21,7 @@
 #include "run/mark_sprite.h"
 #include "run/placement.h"
 #include "run/stamp_picture.h"
-#include "stamp_extras.h"
+#include "stamp_options.h"
 
 namespace {
 
@@ -57,10 +57,10 @@ MarkSprite picture_sprite(const TDibImage& watermark, bool keep_alpha, unsigned 
   return sprite;
 }
 
-void StampPictureExtras(TDibImage& image, const TDibImage& watermark, const PictureStampSettings& settings) {
+void StampPictureWithOptions(TDibImage& image, const TDibImage& watermark, const PictureStampSettings& settings) {
   if (!DibHoldsPixels(image, 24)) return;
   if (!DibHoldsPixels(watermark, 24) && !DibHoldsPixels(watermark, 32)) return;
-  const PictureExtras& extras = settings.extras;
+  const PictureOptions& options = settings.options;
   const int64_t width = DibWidth(image);
   const int64_t height = DibHeight(image);
   const int64_t wm_width = DibWidth(watermark);
@@ -69,36 +69,36 @@ void StampPictureExtras(TDibImage& image, const TDibImage& watermark, const Pict
   const BlockPlacement place = PlacePicture(settings, width, height, wm_width, wm_height);
   if (!place.valid) return;
 
-  const bool turned = MarkTurnOf(extras.angle).cos != 1;
+  const bool turned = MarkTurnOf(options.angle).cos != 1;
   const bool has_alpha = DibBitCount(watermark) == 32;
-  if (!turned && !extras.tile.enabled && !has_alpha) {
+  if (!turned && !options.tile.enabled && !has_alpha) {
     StampPlainPictureAt(image, watermark, place, settings.transparency);
     return;
   }
   const unsigned t = unsigned(std::clamp(settings.transparency, 0, 100));
-  const MarkSprite source = picture_sprite(watermark, extras.keep_alpha, 100 - t);
+  const MarkSprite source = picture_sprite(watermark, options.keep_alpha, 100 - t);
   if (source.empty()) return;
-  if (!turned && !extras.tile.enabled) {
+  if (!turned && !options.tile.enabled) {
     BlendMappedSprite(image, source, place);
     return;
   }
 
-  MarkSprite mark = TurnMarkSprite(source, place.scale, place.width, place.height, extras.angle);
+  MarkSprite mark = TurnMarkSprite(source, place.scale, place.width, place.height, options.angle);
   if (mark.empty()) return;
-  LayMark(image, mark, place.left, place.top, place.width, place.height, extras.tile, extras.angle);
+  LayMark(image, mark, place.left, place.top, place.width, place.height, options.tile, options.angle);
 }
 
 }  // namespace
 
 BlockPlacement PlacePicture(const PictureStampSettings& settings, int64_t image_width, int64_t image_height,
                             int64_t picture_width, int64_t picture_height) {
-  const PictureExtras& extras = settings.extras;
-  const int64_t margin = MarkMarginPixels(extras.margin_in_percent, extras.margin_percent, settings.margin,
+  const PictureOptions& options = settings.options;
+  const int64_t margin = MarkMarginPixels(options.margin_in_percent, options.margin_percent, settings.margin,
                                           image_width, image_height);
-  if (extras.relative != RelativeTo::kImageWidth && extras.relative != RelativeTo::kShorterSide)
+  if (options.relative != RelativeTo::kImageWidth && options.relative != RelativeTo::kShorterSide)
     return PlaceBlock(settings.position, image_width, image_height, picture_width, picture_height, margin);
   if (picture_width <= 0 || picture_height <= 0) return BlockPlacement{};
-  const MarkSize size = RelativePictureSize(extras.relative, extras.relative_percent, image_width,
+  const MarkSize size = RelativePictureSize(options.relative, options.relative_percent, image_width,
                                             image_height, picture_width, picture_height);
   const bool scaled_placement =
       settings.position == kPlacementFitted || settings.position == kPlacementCovering;
@@ -110,9 +110,9 @@ BlockPlacement PlacePicture(const PictureStampSettings& settings, int64_t image_
 
 void StampPicture(TDibImage& image, const TDibImage& watermark, const PictureStampSettings& settings) {
   // A 32-bit watermark comes only from a load that kept its alpha; the
-  // extras path composes it over white when that option is off again.
-  if (settings.extras.any() || DibHoldsPixels(watermark, 32)) {
-    StampPictureExtras(image, watermark, settings);
+  // options path composes it over white when that option is off again.
+  if (settings.options.any() || DibHoldsPixels(watermark, 32)) {
+    StampPictureWithOptions(image, watermark, settings);
     return;
   }
   StampPlainPicture(image, watermark, settings);

@@ -1,4 +1,4 @@
-// The text pass's extras: sizes relative to the image, smooth edges, outline,
+// The text pass's options: sizes relative to the image, smooth edges, outline,
 // shadow and turning, each checked against the plain pass's own pixels.
 #include <gtest/gtest.h>
 
@@ -46,7 +46,7 @@ std::vector<uint32_t> stamped(const TextStampSettings& s, int w = 160, int h = 1
   return out;
 }
 
-class StampTextExtras : public testing::Test {
+class StampTextWithOptions : public testing::Test {
  protected:
   static void SetUpTestSuite() { stamptest::ensure_gui_application(); }
 };
@@ -55,33 +55,33 @@ class StampTextExtras : public testing::Test {
 
 // 5 % of the image height: pixel size 30 on 800 x 600, 150 on 4000 x 3000;
 // a margin of 2 % of the shorter side: 12 and 60.
-TEST_F(StampTextExtras, RelativeSizesFollowTheImage) {
+TEST_F(StampTextWithOptions, RelativeSizesFollowTheImage) {
   TextStampSettings s = black_text();
-  s.extras.relative = RelativeTo::kImageHeight;
-  s.extras.relative_percent = 5;
-  s.extras.margin_in_percent = true;
-  s.extras.margin_percent = 2;
+  s.options.relative = RelativeTo::kImageHeight;
+  s.options.relative_percent = 5;
+  s.options.margin_in_percent = true;
+  s.options.margin_percent = 2;
   EXPECT_EQ(SizeTextForImage(s, 800, 600).font.height, -30);
   EXPECT_EQ(SizeTextForImage(s, 800, 600).margin, 12);
   EXPECT_EQ(SizeTextForImage(s, 4000, 3000).font.height, -150);
   EXPECT_EQ(SizeTextForImage(s, 4000, 3000).margin, 60);
 }
 
-TEST_F(StampTextExtras, RelativeSizeStampsLikeThePlainPassAtThatSize) {
+TEST_F(StampTextWithOptions, RelativeSizeStampsLikeThePlainPassAtThatSize) {
   TextStampSettings relative = black_text(40);
   relative.position = 8;
-  relative.extras.relative = RelativeTo::kImageHeight;
-  relative.extras.relative_percent = 20;
+  relative.options.relative = RelativeTo::kImageHeight;
+  relative.options.relative_percent = 20;
   TextStampSettings plain = black_text(40);
   plain.position = 8;
   plain.font.height = -20;  // 20 % of 100
   EXPECT_EQ(stamped(relative), stamped(plain));
 }
 
-TEST_F(StampTextExtras, SmoothEdgesBlendPartialCoverage) {
+TEST_F(StampTextWithOptions, SmoothEdgesBlendPartialCoverage) {
   TextStampSettings s = black_text();
   const std::vector<uint32_t> plain = stamped(s);
-  s.extras.smooth = true;
+  s.options.smooth = true;
   const std::vector<uint32_t> smooth = stamped(s);
   int plain_grey = 0, smooth_grey = 0, smooth_black = 0;
   for (size_t i = 0; i < plain.size(); ++i) {
@@ -96,13 +96,13 @@ TEST_F(StampTextExtras, SmoothEdgesBlendPartialCoverage) {
 
 // Black text with a red outline of 2: the glyph pixels stay as the plain
 // pass stamps them, and every red pixel lies within 2 pixels of one.
-TEST_F(StampTextExtras, OutlineSurroundsThePlainGlyphs) {
+TEST_F(StampTextWithOptions, OutlineSurroundsThePlainGlyphs) {
   const int w = 160, h = 100;
   TextStampSettings s = black_text();
   const std::vector<uint32_t> plain = stamped(s, w, h);
-  s.extras.outline = true;
-  s.extras.outline_width = 2;
-  s.extras.outline_color = int32_t(kRed);
+  s.options.outline = true;
+  s.options.outline_width = 2;
+  s.options.outline_color = int32_t(kRed);
   const std::vector<uint32_t> outlined = stamped(s, w, h);
   int red = 0;
   for (int y = 0; y < h; ++y) {
@@ -127,18 +127,18 @@ TEST_F(StampTextExtras, OutlineSurroundsThePlainGlyphs) {
 // An unblurred blue shadow 3 right and 3 down, opaque: wherever a glyph
 // pixel moved by the offset lands off the glyphs, the image is pure blue;
 // with the shadow's transparency at 50 it is the half blend (127, 127, 255).
-TEST_F(StampTextExtras, ShadowLiesUnderTheTextAtItsOffset) {
+TEST_F(StampTextWithOptions, ShadowLiesUnderTheTextAtItsOffset) {
   const int w = 160, h = 100;
   TextStampSettings s = black_text();
   const std::vector<uint32_t> plain = stamped(s, w, h);
-  s.extras.shadow = true;
-  s.extras.shadow_dx = 3;
-  s.extras.shadow_dy = 3;
-  s.extras.shadow_blur = 0;
-  s.extras.shadow_color = int32_t(kBlue);
-  s.extras.shadow_transparency = 0;
+  s.options.shadow = true;
+  s.options.shadow_dx = 3;
+  s.options.shadow_dy = 3;
+  s.options.shadow_blur = 0;
+  s.options.shadow_color = int32_t(kBlue);
+  s.options.shadow_transparency = 0;
   const std::vector<uint32_t> opaque = stamped(s, w, h);
-  s.extras.shadow_transparency = 50;
+  s.options.shadow_transparency = 50;
   const std::vector<uint32_t> half = stamped(s, w, h);
   int shadowed = 0;
   for (int y = 0; y + 3 < h; ++y) {
@@ -159,12 +159,12 @@ TEST_F(StampTextExtras, ShadowLiesUnderTheTextAtItsOffset) {
 
 // Turned by 180 degrees around the block's centre, every stamped pixel of
 // the plain pass lands mirrored through that centre.
-TEST_F(StampTextExtras, HalfTurnMirrorsThePlainTextThroughTheBlockCentre) {
+TEST_F(StampTextWithOptions, HalfTurnMirrorsThePlainTextThroughTheBlockCentre) {
   const int w = 160, h = 100;
   TextStampSettings s = black_text();
   const std::vector<uint32_t> plain = stamped(s, w, h);
   const TextBlockLayout layout = LayOutTextBlock(s, w, h);
-  s.extras.angle = 180;
+  s.options.angle = 180;
   const std::vector<uint32_t> turned = stamped(s, w, h);
   // (x, y) goes to (2 left + width - 1 - x, 2 top + height - 1 - y).
   const int64_t sum_x = 2 * layout.place.left + layout.width - 1;
@@ -182,13 +182,13 @@ TEST_F(StampTextExtras, HalfTurnMirrorsThePlainTextThroughTheBlockCentre) {
 }
 
 // One "X" placed top left, tiled: every quarter of the image gets text.
-TEST_F(StampTextExtras, TilesRepeatTheTextOverTheImage) {
+TEST_F(StampTextWithOptions, TilesRepeatTheTextOverTheImage) {
   TextStampSettings s = black_text();
   s.text = "X";
   s.position = 0;
-  s.extras.tile.enabled = true;
-  s.extras.tile.gap_x = 20;
-  s.extras.tile.gap_y = 20;
+  s.options.tile.enabled = true;
+  s.options.tile.gap_x = 20;
+  s.options.tile.gap_y = 20;
   const std::vector<uint32_t> tiled = stamped(s, 400, 300);
   int quarters_hit = 0;
   for (int qy = 0; qy < 2; ++qy) {
@@ -204,46 +204,46 @@ TEST_F(StampTextExtras, TilesRepeatTheTextOverTheImage) {
 
 // An outline of width 0 and a whole turn draw through the composed path and
 // add nothing: the plain pass's pixels, transparency included.
-TEST_F(StampTextExtras, ComposedPathWithNothingToAddGivesThePlainPixels) {
+TEST_F(StampTextWithOptions, ComposedPathWithNothingToAddGivesThePlainPixels) {
   TextStampSettings s = black_text(60);
   s.font.color = 0x3366CC;
   const std::vector<uint32_t> plain = stamped(s);
-  s.extras.outline = true;
-  s.extras.outline_width = 0;
-  s.extras.angle = 360;
+  s.options.outline = true;
+  s.options.outline_width = 0;
+  s.options.angle = 360;
   EXPECT_EQ(stamped(s), plain);
 }
 
-TEST_F(StampTextExtras, HostileValuesStampNothingOrSomethingButReturn) {
+TEST_F(StampTextWithOptions, HostileValuesStampNothingOrSomethingButReturn) {
   TextStampSettings s = black_text();
-  s.extras.angle = std::nan("");
-  s.extras.relative = RelativeTo::kImageHeight;
-  s.extras.relative_percent = 1e300;
-  s.extras.margin_in_percent = true;
-  s.extras.margin_percent = -1e300;
-  s.extras.tile.enabled = true;
-  s.extras.tile.gap_x = -1e308;
-  s.extras.tile.gap_y = std::nan("");
-  s.extras.outline = true;
-  s.extras.outline_width = 1 << 30;
-  s.extras.shadow = true;
-  s.extras.shadow_blur = -5;
-  s.extras.shadow_dx = 1 << 30;
+  s.options.angle = std::nan("");
+  s.options.relative = RelativeTo::kImageHeight;
+  s.options.relative_percent = 1e300;
+  s.options.margin_in_percent = true;
+  s.options.margin_percent = -1e300;
+  s.options.tile.enabled = true;
+  s.options.tile.gap_x = -1e308;
+  s.options.tile.gap_y = std::nan("");
+  s.options.outline = true;
+  s.options.outline_width = 1 << 30;
+  s.options.shadow = true;
+  s.options.shadow_blur = -5;
+  s.options.shadow_dx = 1 << 30;
   stamped(s, 40, 30);
-  s.extras.relative_percent = 10;
-  s.extras.angle = 1e300;
+  s.options.relative_percent = 10;
+  s.options.angle = 1e300;
   stamped(s, 40, 30);
 }
 
 // The batch stamps on several workers at once: each call keeps its masks
 // and sprites to itself.
-TEST_F(StampTextExtras, WorkersStampTheSamePixelsAtOnce) {
+TEST_F(StampTextWithOptions, WorkersStampTheSamePixelsAtOnce) {
   TextStampSettings s = black_text(30);
-  s.extras.smooth = true;
-  s.extras.outline = true;
-  s.extras.shadow = true;
-  s.extras.angle = 30;
-  s.extras.tile.enabled = true;
+  s.options.smooth = true;
+  s.options.outline = true;
+  s.options.shadow = true;
+  s.options.angle = 30;
+  s.options.tile.enabled = true;
   const std::vector<uint32_t> alone = stamped(s);
   std::vector<std::vector<uint32_t>> results(4);
   std::vector<std::thread> workers;

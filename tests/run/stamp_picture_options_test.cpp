@@ -1,4 +1,4 @@
-// The picture pass's extras on hand-worked cases.
+// The picture pass's options on hand-worked cases.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -62,7 +62,7 @@ TEST(StampPictureAlpha, KeptAlphaWeighsEachPixel) {
   TDibImage image = filled(4, 1, kGrey200);
   TDibImage logo = alpha_steps();
   PictureStampSettings s = at_top_left(50);
-  s.extras.keep_alpha = true;
+  s.options.keep_alpha = true;
   StampPicture(image, logo, s);
   EXPECT_EQ(getpixel(&image, 0, 0), kGrey200);   // alpha 0 leaves the pixel
   EXPECT_EQ(getpixel(&image, 1, 0), grey(162));  // alpha 128
@@ -103,7 +103,7 @@ TEST(StampPictureAlpha, OpaqueKeptAlphaIsThePlainBlend) {
   s.position = kPlacementFitted;
   s.margin = 3;
   StampPicture(plain, mark, s);
-  s.extras.keep_alpha = true;
+  s.options.keep_alpha = true;
   StampPicture(kept, mark32, s);
   for (int y = 0; y < 30; ++y)
     for (int x = 0; x < 40; ++x) ASSERT_EQ(getpixel(&kept, x, y), getpixel(&plain, x, y)) << x << "," << y;
@@ -119,8 +119,8 @@ TEST(StampPictureRelativeSize, WidthFollowsTheImageWidth) {
   PictureStampSettings s;
   s.position = 8;
   s.margin = 20;
-  s.extras.relative = RelativeTo::kImageWidth;
-  s.extras.relative_percent = 25;
+  s.options.relative = RelativeTo::kImageWidth;
+  s.options.relative_percent = 25;
   const BlockPlacement small = PlacePicture(s, 800, 600, 320, 200);
   EXPECT_EQ(small.left, 580);
   EXPECT_EQ(small.top, 455);
@@ -141,8 +141,8 @@ TEST(StampPictureRelativeSize, ShorterSideOnALargeImageAndScaledPlacementCentres
   s.position = kPlacementFitted;
   s.margin = 0;
   s.transparency = 0;
-  s.extras.relative = RelativeTo::kShorterSide;
-  s.extras.relative_percent = 10;
+  s.options.relative = RelativeTo::kShorterSide;
+  s.options.relative_percent = 10;
   const BlockPlacement place = PlacePicture(s, 4000, 3000, 320, 200);
   EXPECT_EQ(place.width, 300);
   EXPECT_EQ(place.height, 188);
@@ -167,8 +167,8 @@ TEST(StampPictureRelativeSize, MarginInPercentOfTheShorterSide) {
   PictureStampSettings s;
   s.position = 0;
   s.margin = 20;
-  s.extras.margin_in_percent = true;
-  s.extras.margin_percent = 5;
+  s.options.margin_in_percent = true;
+  s.options.margin_percent = 5;
   EXPECT_EQ(PlacePicture(s, 800, 600, 320, 200).left, 30);
   EXPECT_EQ(PlacePicture(s, 4000, 3000, 320, 200).top, 150);
 }
@@ -182,7 +182,7 @@ TEST(StampPictureTurn, QuarterTurnStandsThePictureUp) {
   for (int x = 0; x < 3; ++x) setpixel(&mark, x, 0, grey(10 * uint32_t(x + 1)));
   PictureStampSettings s = at_top_left(0);
   s.position = 4;
-  s.extras.angle = 90;
+  s.options.angle = 90;
   StampPicture(image, mark, s);
   const std::vector<std::string> expected = {".....", "..D..", "..C..", "..B..", "....."};
   EXPECT_EQ(letters_of(image), expected);
@@ -195,9 +195,9 @@ TEST(StampPictureTiles, UnturnedTilesRepeatThePlainMark) {
   TDibImage image = filled(6, 4, kGrey200);
   TDibImage mark = filled(1, 1, grey(0));
   PictureStampSettings s = at_top_left(0);
-  s.extras.tile.enabled = true;
-  s.extras.tile.gap_x = 1;
-  s.extras.tile.gap_y = 1;
+  s.options.tile.enabled = true;
+  s.options.tile.gap_x = 1;
+  s.options.tile.gap_y = 1;
   StampPicture(image, mark, s);
   const std::vector<std::string> expected = {"A.A.A.", "......", ".A.A.A", "......"};
   EXPECT_EQ(letters_of(image), expected);
@@ -210,10 +210,10 @@ TEST(StampPictureTiles, GapsInPercentOfTheImage) {
   TDibImage image = filled(8, 8, kGrey200);
   TDibImage mark = filled(2, 2, grey(0));
   PictureStampSettings s = at_top_left(0);
-  s.extras.tile.enabled = true;
-  s.extras.tile.gap_in_percent = true;
-  s.extras.tile.gap_x = 50;
-  s.extras.tile.gap_y = 25;
+  s.options.tile.enabled = true;
+  s.options.tile.gap_in_percent = true;
+  s.options.tile.gap_x = 50;
+  s.options.tile.gap_y = 25;
   StampPicture(image, mark, s);
   const std::vector<std::string> expected = {"AA....AA", "AA....AA", "........", "........",
                                              "...AA...", "...AA...", "........", "........"};
@@ -227,7 +227,7 @@ TEST(StampPictureTurn, TurnedMarkIsBlendedWithTheTransparency) {
   TDibImage mark = filled(3, 3, grey(0));
   PictureStampSettings s = at_top_left(50);
   s.position = 4;
-  s.extras.angle = 30;
+  s.options.angle = 30;
   StampPicture(image, mark, s);
   EXPECT_EQ(getpixel(&image, 4, 4), grey(100));  // the centre is fully covered
   EXPECT_EQ(getpixel(&image, 0, 0), kGrey200);
@@ -239,15 +239,15 @@ TEST(StampPictureTurn, HostileValuesReturn) {
   TDibImage image = filled(50, 40, kGrey200);
   TDibImage mark = filled(7, 5, grey(0));
   PictureStampSettings s = at_top_left(0);
-  s.extras.angle = 1e300;
-  s.extras.relative = RelativeTo::kShorterSide;
-  s.extras.relative_percent = std::nan("");
-  s.extras.tile.enabled = true;
-  s.extras.tile.gap_x = -1e308;
-  s.extras.tile.gap_y = std::numeric_limits<double>::infinity();
+  s.options.angle = 1e300;
+  s.options.relative = RelativeTo::kShorterSide;
+  s.options.relative_percent = std::nan("");
+  s.options.tile.enabled = true;
+  s.options.tile.gap_x = -1e308;
+  s.options.tile.gap_y = std::numeric_limits<double>::infinity();
   StampPicture(image, mark, s);
-  s.extras.relative_percent = 1e9;  // taken as 1000 %: eight times the image, turned
-  s.extras.angle = 45;
+  s.options.relative_percent = 1e9;  // taken as 1000 %: eight times the image, turned
+  s.options.angle = 45;
   StampPicture(image, mark, s);
   deldib(&mark);
   deldib(&image);
@@ -262,9 +262,9 @@ TEST(StampPictureTurn, StrongReductionAveragesThePicture) {
   for (int y = 0; y < 30; ++y)
     for (int x = 0; x < 30; ++x) setpixel(&mark, x, y, (x + y) % 2 ? 0u : 0xFFFFFFu);
   PictureStampSettings s = at_top_left(0);
-  s.extras.relative = RelativeTo::kImageWidth;
-  s.extras.relative_percent = 100;
-  s.extras.angle = 90;
+  s.options.relative = RelativeTo::kImageWidth;
+  s.options.relative_percent = 100;
+  s.options.angle = 90;
   StampPicture(image, mark, s);
   for (int y = 0; y < 10; ++y)
     for (int x = 0; x < 10; ++x)

@@ -7,7 +7,7 @@
 #include "pixkit/pixkit.h"
 #include "run/mark_sprite.h"
 #include "run/placement.h"
-#include "run/watermark_extras.h"
+#include "run/watermark_options.h"
 
 // An unturned, untiled sprite laid over the image the way the plain pass
 // maps the watermark: column (x - left) div scale, the same for rows, so a

@@ -1,4 +1,4 @@
-#include "extras_dialogs.h"
+#include "options_dialogs.h"
 
 #include <QCheckBox>
 #include <QColorDialog>
@@ -92,34 +92,34 @@ void add_buttons(QDialog* dialog, QVBoxLayout* layout) {
 
 }  // namespace
 
-TTextExtrasDialog::TTextExtrasDialog(const TextExtras& extras, QWidget* parent)
-    : QDialog(parent), outline_colour_(extras.outline_color), shadow_colour_(extras.shadow_color) {
-  setObjectName(QStringLiteral("TextExtrasDialog"));
+TTextOptionsDialog::TTextOptionsDialog(const TextOptions& options, QWidget* parent)
+    : QDialog(parent), outline_colour_(options.outline_color), shadow_colour_(options.shadow_color) {
+  setObjectName(QStringLiteral("TextOptionsDialog"));
   setWindowTitle(QStringLiteral("Text: erweiterte Einstellungen"));
   auto* layout = new QVBoxLayout(this);
 
   auto* size = new QGroupBox(QStringLiteral("Größe, Rand und Drehung"), this);
   auto* size_form = new QFormLayout(size);
   RelativeCheck = new QCheckBox(QStringLiteral("Zeichenhöhe in Prozent der Bildhöhe:"), size);
-  RelativeCheck->setChecked(extras.relative == RelativeTo::kImageHeight);
-  RelativePercent = number(size, 0.1, 100, extras.relative_percent, QStringLiteral(" %"));
+  RelativeCheck->setChecked(options.relative == RelativeTo::kImageHeight);
+  RelativePercent = number(size, 0.1, 100, options.relative_percent, QStringLiteral(" %"));
   size_form->addRow(RelativeCheck, RelativePercent);
   MarginPercentCheck = new QCheckBox(QStringLiteral("Rand in Prozent der kürzeren Bildseite:"), size);
-  MarginPercentCheck->setChecked(extras.margin_in_percent);
-  MarginPercent = number(size, -100, 100, extras.margin_percent, QStringLiteral(" %"));
+  MarginPercentCheck->setChecked(options.margin_in_percent);
+  MarginPercent = number(size, -100, 100, options.margin_percent, QStringLiteral(" %"));
   size_form->addRow(MarginPercentCheck, MarginPercent);
-  Angle = number(size, -360, 360, extras.angle, QStringLiteral("°"));
+  Angle = number(size, -360, 360, options.angle, QStringLiteral("°"));
   size_form->addRow(QStringLiteral("Drehen (gegen den Uhrzeigersinn):"), Angle);
   layout->addWidget(size);
 
-  Tile = tile_controls(this, extras.tile);
+  Tile = tile_controls(this, options.tile);
   layout->addWidget(Tile.group);
 
   OutlineGroup = new QGroupBox(QStringLiteral("Umriss"), this);
   OutlineGroup->setCheckable(true);
-  OutlineGroup->setChecked(extras.outline);
+  OutlineGroup->setChecked(options.outline);
   auto* outline_form = new QFormLayout(OutlineGroup);
-  OutlineWidth = whole(OutlineGroup, 1, 64, extras.outline_width, QStringLiteral(" Pixel"));
+  OutlineWidth = whole(OutlineGroup, 1, 64, options.outline_width, QStringLiteral(" Pixel"));
   OutlineColour = colour_button(OutlineGroup, &outline_colour_);
   outline_form->addRow(QStringLiteral("Breite:"), OutlineWidth);
   outline_form->addRow(QStringLiteral("Farbe:"), OutlineColour);
@@ -127,13 +127,13 @@ TTextExtrasDialog::TTextExtrasDialog(const TextExtras& extras, QWidget* parent)
 
   ShadowGroup = new QGroupBox(QStringLiteral("Schatten"), this);
   ShadowGroup->setCheckable(true);
-  ShadowGroup->setChecked(extras.shadow);
+  ShadowGroup->setChecked(options.shadow);
   auto* shadow_form = new QFormLayout(ShadowGroup);
-  ShadowDx = whole(ShadowGroup, -1000, 1000, extras.shadow_dx, QStringLiteral(" Pixel"));
-  ShadowDy = whole(ShadowGroup, -1000, 1000, extras.shadow_dy, QStringLiteral(" Pixel"));
-  ShadowBlur = whole(ShadowGroup, 0, 64, extras.shadow_blur, QStringLiteral(" Pixel"));
+  ShadowDx = whole(ShadowGroup, -1000, 1000, options.shadow_dx, QStringLiteral(" Pixel"));
+  ShadowDy = whole(ShadowGroup, -1000, 1000, options.shadow_dy, QStringLiteral(" Pixel"));
+  ShadowBlur = whole(ShadowGroup, 0, 64, options.shadow_blur, QStringLiteral(" Pixel"));
   ShadowColour = colour_button(ShadowGroup, &shadow_colour_);
-  ShadowTransparency = whole(ShadowGroup, 0, 100, extras.shadow_transparency, QStringLiteral(" %"));
+  ShadowTransparency = whole(ShadowGroup, 0, 100, options.shadow_transparency, QStringLiteral(" %"));
   shadow_form->addRow(QStringLiteral("Versatz waagerecht:"), ShadowDx);
   shadow_form->addRow(QStringLiteral("Versatz senkrecht:"), ShadowDy);
   shadow_form->addRow(QStringLiteral("Weichzeichnen:"), ShadowBlur);
@@ -142,10 +142,10 @@ TTextExtrasDialog::TTextExtrasDialog(const TextExtras& extras, QWidget* parent)
   layout->addWidget(ShadowGroup);
 
   SmoothCheck = new QCheckBox(QStringLiteral("Glatte Kanten (Kantenglättung)"), this);
-  SmoothCheck->setChecked(extras.smooth);
+  SmoothCheck->setChecked(options.smooth);
   layout->addWidget(SmoothCheck);
   VariablesCheck = new QCheckBox(QStringLiteral("Platzhalter im Text ersetzen"), this);
-  VariablesCheck->setChecked(extras.variables);
+  VariablesCheck->setChecked(options.variables);
   layout->addWidget(VariablesCheck);
   auto* help = new QLabel(
       QStringLiteral("{Datei} {Dateiname} {Ordner} {Datum} {Uhrzeit} {Jahr} {Breite} {Hoehe} {Kamera} {Nr}; "
@@ -156,35 +156,35 @@ TTextExtrasDialog::TTextExtrasDialog(const TextExtras& extras, QWidget* parent)
   add_buttons(this, layout);
 }
 
-TextExtras TTextExtrasDialog::value() const {
-  TextExtras extras;
-  extras.relative = RelativeCheck->isChecked() ? RelativeTo::kImageHeight : RelativeTo::kNone;
-  extras.relative_percent = RelativePercent->value();
-  extras.margin_in_percent = MarginPercentCheck->isChecked();
-  extras.margin_percent = MarginPercent->value();
-  extras.angle = Angle->value();
-  extras.tile = tile_value(Tile);
-  extras.outline = OutlineGroup->isChecked();
-  extras.outline_width = OutlineWidth->value();
-  extras.outline_color = outline_colour_;
-  extras.shadow = ShadowGroup->isChecked();
-  extras.shadow_dx = ShadowDx->value();
-  extras.shadow_dy = ShadowDy->value();
-  extras.shadow_blur = ShadowBlur->value();
-  extras.shadow_color = shadow_colour_;
-  extras.shadow_transparency = ShadowTransparency->value();
-  extras.smooth = SmoothCheck->isChecked();
-  extras.variables = VariablesCheck->isChecked();
-  return extras;
+TextOptions TTextOptionsDialog::value() const {
+  TextOptions options;
+  options.relative = RelativeCheck->isChecked() ? RelativeTo::kImageHeight : RelativeTo::kNone;
+  options.relative_percent = RelativePercent->value();
+  options.margin_in_percent = MarginPercentCheck->isChecked();
+  options.margin_percent = MarginPercent->value();
+  options.angle = Angle->value();
+  options.tile = tile_value(Tile);
+  options.outline = OutlineGroup->isChecked();
+  options.outline_width = OutlineWidth->value();
+  options.outline_color = outline_colour_;
+  options.shadow = ShadowGroup->isChecked();
+  options.shadow_dx = ShadowDx->value();
+  options.shadow_dy = ShadowDy->value();
+  options.shadow_blur = ShadowBlur->value();
+  options.shadow_color = shadow_colour_;
+  options.shadow_transparency = ShadowTransparency->value();
+  options.smooth = SmoothCheck->isChecked();
+  options.variables = VariablesCheck->isChecked();
+  return options;
 }
 
-TPictureExtrasDialog::TPictureExtrasDialog(const PictureExtras& extras, QWidget* parent) : QDialog(parent) {
-  setObjectName(QStringLiteral("PictureExtrasDialog"));
+TPictureOptionsDialog::TPictureOptionsDialog(const PictureOptions& options, QWidget* parent) : QDialog(parent) {
+  setObjectName(QStringLiteral("PictureOptionsDialog"));
   setWindowTitle(QStringLiteral("Bild: erweiterte Einstellungen"));
   auto* layout = new QVBoxLayout(this);
 
   AlphaCheck = new QCheckBox(QStringLiteral("Transparenz des Bildes (Alphakanal) beachten"), this);
-  AlphaCheck->setChecked(extras.keep_alpha);
+  AlphaCheck->setChecked(options.keep_alpha);
   layout->addWidget(AlphaCheck);
 
   auto* size = new QGroupBox(QStringLiteral("Größe, Rand und Drehung"), this);
@@ -193,36 +193,36 @@ TPictureExtrasDialog::TPictureExtrasDialog(const PictureExtras& extras, QWidget*
   RelativeBox->addItems({QStringLiteral("Eigene Größe bzw. Platzierung"),
                          QStringLiteral("Prozent der Bildbreite"),
                          QStringLiteral("Prozent der kürzeren Bildseite")});
-  RelativeBox->setCurrentIndex(extras.relative == RelativeTo::kImageWidth    ? 1
-                               : extras.relative == RelativeTo::kShorterSide ? 2
+  RelativeBox->setCurrentIndex(options.relative == RelativeTo::kImageWidth    ? 1
+                               : options.relative == RelativeTo::kShorterSide ? 2
                                                                              : 0);
-  RelativePercent = number(size, 0.1, 1000, extras.relative_percent, QStringLiteral(" %"));
+  RelativePercent = number(size, 0.1, 1000, options.relative_percent, QStringLiteral(" %"));
   size_form->addRow(QStringLiteral("Breite:"), RelativeBox);
   size_form->addRow(QString(), RelativePercent);
   MarginPercentCheck = new QCheckBox(QStringLiteral("Rand in Prozent der kürzeren Bildseite:"), size);
-  MarginPercentCheck->setChecked(extras.margin_in_percent);
-  MarginPercent = number(size, -100, 100, extras.margin_percent, QStringLiteral(" %"));
+  MarginPercentCheck->setChecked(options.margin_in_percent);
+  MarginPercent = number(size, -100, 100, options.margin_percent, QStringLiteral(" %"));
   size_form->addRow(MarginPercentCheck, MarginPercent);
-  Angle = number(size, -360, 360, extras.angle, QStringLiteral("°"));
+  Angle = number(size, -360, 360, options.angle, QStringLiteral("°"));
   size_form->addRow(QStringLiteral("Drehen (gegen den Uhrzeigersinn):"), Angle);
   layout->addWidget(size);
 
-  Tile = tile_controls(this, extras.tile);
+  Tile = tile_controls(this, options.tile);
   layout->addWidget(Tile.group);
   add_buttons(this, layout);
 }
 
-PictureExtras TPictureExtrasDialog::value() const {
-  PictureExtras extras;
-  extras.keep_alpha = AlphaCheck->isChecked();
+PictureOptions TPictureOptionsDialog::value() const {
+  PictureOptions options;
+  options.keep_alpha = AlphaCheck->isChecked();
   const int relative = RelativeBox->currentIndex();
-  extras.relative = relative == 1   ? RelativeTo::kImageWidth
+  options.relative = relative == 1   ? RelativeTo::kImageWidth
                     : relative == 2 ? RelativeTo::kShorterSide
                                     : RelativeTo::kNone;
-  extras.relative_percent = RelativePercent->value();
-  extras.margin_in_percent = MarginPercentCheck->isChecked();
-  extras.margin_percent = MarginPercent->value();
-  extras.angle = Angle->value();
-  extras.tile = tile_value(Tile);
-  return extras;
+  options.relative_percent = RelativePercent->value();
+  options.margin_in_percent = MarginPercentCheck->isChecked();
+  options.margin_percent = MarginPercent->value();
+  options.angle = Angle->value();
+  options.tile = tile_value(Tile);
+  return options;
 }

@@ -1,6 +1,6 @@
 // The option dialogs give back what they were opened with, and every
 // control reaches its field.
-#include "extras_dialogs.h"
+#include "options_dialogs.h"
 
 #include <gtest/gtest.h>
 
@@ -10,8 +10,8 @@
 #include <QGroupBox>
 #include <QSpinBox>
 
-TEST(ExtrasDialogs, OpenedWithOptionsTheyGiveThemBackAndControlsReachTheirFields) {
-  TextExtras text;
+TEST(OptionsDialogs, OpenedWithOptionsTheyGiveThemBackAndControlsReachTheirFields) {
+  TextOptions text;
   text.relative = RelativeTo::kImageHeight;
   text.relative_percent = 7.5;
   text.angle = 30;
@@ -27,15 +27,15 @@ TEST(ExtrasDialogs, OpenedWithOptionsTheyGiveThemBackAndControlsReachTheirFields
   text.shadow_transparency = 40;
   text.smooth = true;
   text.variables = true;
-  TTextExtrasDialog text_dialog(text);
+  TTextOptionsDialog text_dialog(text);
   EXPECT_EQ(text_dialog.value(), text);
-  EXPECT_EQ(TTextExtrasDialog(TextExtras{}).value(), TextExtras{});
+  EXPECT_EQ(TTextOptionsDialog(TextOptions{}).value(), TextOptions{});
   text_dialog.ShadowGroup->setChecked(false);
   text_dialog.Angle->setValue(-15);
   EXPECT_FALSE(text_dialog.value().shadow);
   EXPECT_EQ(text_dialog.value().angle, -15);
 
-  PictureExtras picture;
+  PictureOptions picture;
   picture.keep_alpha = true;
   picture.relative = RelativeTo::kShorterSide;
   picture.relative_percent = 25;
@@ -43,9 +43,9 @@ TEST(ExtrasDialogs, OpenedWithOptionsTheyGiveThemBackAndControlsReachTheirFields
   picture.margin_percent = 3;
   picture.angle = 90;
   picture.tile = TileOptions{true, 5, 6, false};
-  TPictureExtrasDialog picture_dialog(picture);
+  TPictureOptionsDialog picture_dialog(picture);
   EXPECT_EQ(picture_dialog.value(), picture);
-  EXPECT_EQ(TPictureExtrasDialog(PictureExtras{}).value(), PictureExtras{});
+  EXPECT_EQ(TPictureOptionsDialog(PictureOptions{}).value(), PictureOptions{});
   picture_dialog.RelativeBox->setCurrentIndex(1);
   EXPECT_EQ(picture_dialog.value().relative, RelativeTo::kImageWidth);
 }

@@ -1,8 +1,0 @@
-# The watermark extras next to the plain job (bench/run-benchmarks.sh runs it).
-find_package(Qt6 REQUIRED COMPONENTS Gui)
-add_executable(extras_bench EXCLUDE_FROM_ALL
-  ${CMAKE_CURRENT_LIST_DIR}/extras_bench.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/watermark_corpus.cpp
-)
-target_link_libraries(extras_bench PRIVATE stempora_run stempora_image pixkit Qt6::Gui)
-add_dependencies(benchmarks extras_bench)
