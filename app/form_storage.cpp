@@ -1,29 +1,17 @@
 #include "form_storage.h"
 
-#include <QComboBox>
 #include <QCoreApplication>
 #include <QFile>
 #include <QGuiApplication>
-#include <QPlainTextEdit>
-#include <QRadioButton>
 #include <QScreen>
-#include <QSlider>
 
 #include "handler_guard.h"
 #include "main_form.h"
-#include "page_controls.h"
-#include "rx_spin_edit.h"
+#include "state/control_bindings.h"
 
 namespace {
 
 std::string PathBytes(const QString& path) { return QFile::encodeName(path).toStdString(); }
-
-// A drop-down list takes a stored text by selecting the entry with exactly
-// that text; without one it keeps its selection.
-void SelectItemText(QComboBox* list, const std::string& text) {
-  const int index = list->findText(QString::fromStdString(text), Qt::MatchExactly | Qt::MatchCaseSensitive);
-  if (index >= 0) list->setCurrentIndex(index);
-}
 
 }  // namespace
 
@@ -44,39 +32,14 @@ ScreenMetrics TFormStorage::CurrentScreen() const {
 
 StoredFormValues TFormStorage::ValuesFromForm() const {
   StoredFormValues values;
-  values.font = form_.Font;
-  values.memo_text = form_.text.Memo1->toPlainText().toStdString();
-  values.text_margin = form_.text.RandEd->Value();
-  values.picture_margin = form_.picture.RandEd2->Value();
-  values.text_position = form_.text.Position1->currentText().toStdString();
-  values.picture_position = form_.picture.Position2->currentText().toStdString();
-  values.text_transparency = form_.text.TrackBar1->value();
-  values.picture_transparency = form_.picture.TrackBar2->value();
-  values.jpeg_quality = form_.process.jpeged->Value();
-  values.add_text = form_.text.AddTextCheck->isChecked();
-  values.add_picture = form_.picture.AddPicCheck->isChecked();
-  values.options = form_.Options;
+  for (const ControlBinding& binding : ControlBindings())
+    if (binding.to_stored) binding.to_stored(form_, values);
   return values;
 }
 
 void TFormStorage::ApplyValuesToForm(const StoredFormValues& values) {
-  form_.Font = values.font;
-  form_.Options = values.options;
-  const QString memo = QString::fromStdString(values.memo_text);
-  if (memo != form_.text.Memo1->toPlainText()) form_.text.Memo1->setPlainText(memo);
-  form_.text.RandEd->SetValue(values.text_margin);
-  form_.picture.RandEd2->SetValue(values.picture_margin);
-  SelectItemText(form_.text.Position1, values.text_position);
-  SelectItemText(form_.picture.Position2, values.picture_position);
-  form_.text.TrackBar1->setValue(values.text_transparency);  // the bar holds it to 0..100
-  form_.picture.TrackBar2->setValue(values.picture_transparency);
-  form_.process.jpeged->SetValue(values.jpeg_quality);
-  // Only a change is assigned: "False" deselects the button and leaves its
-  // partner, "True" selects it; an unchanged state touches neither.
-  if (values.add_text != form_.text.AddTextCheck->isChecked())
-    AssignRadio(form_.text.AddTextCheck, values.add_text);
-  if (values.add_picture != form_.picture.AddPicCheck->isChecked())
-    AssignRadio(form_.picture.AddPicCheck, values.add_picture);
+  for (const ControlBinding& binding : ControlBindings())
+    if (binding.from_stored) binding.from_stored(form_, values);
 }
 
 void TFormStorage::RestoreFormPlacement() {

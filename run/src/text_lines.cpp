@@ -1,6 +1,5 @@
-// The memo's text split into the lines the memo reports.
-#include <string>
-#include <vector>
+// The memo's text split into lines, and the lines the text pass draws.
+#include "run/text_lines.h"
 
 #include "run/stamp_text.h"
 
@@ -21,13 +20,13 @@ std::string cut_line(const std::string& line) {
 
 }  // namespace
 
-std::vector<std::string> MemoLines(const std::string& text) {
+std::vector<std::string> MemoTextLines(std::string_view text) {
   std::vector<std::string> lines;
   size_t start = 0;
   size_t i = 0;
   while (i < text.size()) {
     if (text[i] == '\r' || text[i] == '\n') {
-      lines.push_back(cut_line(text.substr(start, i - start)));
+      lines.emplace_back(text.substr(start, i - start));
       // CR LF is one break; a lone CR or LF is one too.
       if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
       start = ++i;
@@ -37,6 +36,23 @@ std::vector<std::string> MemoLines(const std::string& text) {
   }
   // What follows the last break is a line only when it is not empty: a text
   // ending in a break has no empty last line.
-  if (start < text.size()) lines.push_back(cut_line(text.substr(start)));
+  if (start < text.size()) lines.emplace_back(text.substr(start));
+  return lines;
+}
+
+std::string MemoTextFromLines(const std::vector<std::string>& lines) {
+  std::string text;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (i > 0) text += '\n';
+    text += lines[i];
+  }
+  // A last empty line needs its own break to stay a line.
+  if (!lines.empty() && lines.back().empty()) text += '\n';
+  return text;
+}
+
+std::vector<std::string> MemoLines(const std::string& text) {
+  std::vector<std::string> lines = MemoTextLines(text);
+  for (std::string& line : lines) line = cut_line(line);
   return lines;
 }

@@ -1,26 +1,21 @@
-// The form-state store's file text. Values are written as the platform's
-// component streaming writes them (numbers in the shortest general form with
-// "." under every locale, "True"/"False", sets as "[a,b]") and read back the
-// same way whatever the locale, so a file moves between machines unchanged.
+// The form-state store's file: the placement keys, then each stored
+// property written by its type, read back the same way.
 #include "settings/form_state.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdlib>
-#include <limits>
 
 #include "font_record.h"
 #include "options_section.h"
+#include "run/text_lines.h"
 #include "settings/profile_file.h"
+#include "stored_value_text.h"
 #include "text_encoding.h"
 
 namespace {
 
-constexpr const char* kFontStyleNames[] = {"fsBold", "fsItalic", "fsUnderline", "fsStrikeOut"};
-constexpr const char* kPitchNames[] = {"fpDefault", "fpVariable", "fpFixed"};
-
 std::string trimmed(std::string_view text) { return std::string(TrimProfileBlanks(text)); }
-
-bool same_text(std::string_view a, std::string_view b) { return SameProfileName(a, b); }
 
 // Values come back as this system's text; a file written where the 8-bit
 // code page is Windows-1252 reads too.
@@ -71,15 +66,49 @@ std::optional<std::string> read_screen_value(const ProfileFile& profile, const c
   return read_value(profile, kFormStateSection, key);
 }
 
-std::optional<bool> parse_boolean(const std::string& text) {
-  if (same_text(text, "True")) return true;
-  if (same_text(text, "False")) return false;
-  return std::nullopt;
+// The section a list of lines lives in: "%s.%s" from the section and the key.
+std::string lines_section(const std::string& key) { return std::string(kFormStateSection) + "." + key; }
+
+void write_lines(ProfileFile& profile, const std::string& key, const StoredLines& value) {
+  const std::string section = lines_section(key);
+  profile.EraseSection(section);
+  const std::vector<std::string> lines = MemoTextLines(value.text);
+  if (lines.empty()) return;
+  profile.Write(section, "Count", std::to_string(lines.size()));
+  for (size_t i = 0; i < lines.size(); ++i)
+    profile.Write(section, "Item" + std::to_string(i), trimmed(lines[i]));
 }
 
-void restore_font(const ProfileFile& profile, TextFont& font) {
+void read_lines(const ProfileFile& profile, const std::string& key, StoredLines& value) {
+  const std::string section = lines_section(key);
+  auto count_text = read_value(profile, section, "Count");
+  if (!count_text) return;
+  // A count beyond the keys present would only add empty lines; a broken
+  // file must not make the memo grow without end.
+  const int64_t count =
+      std::min<int64_t>(ParseStoredInteger(*count_text), int64_t(profile.KeyCount(section)));
+  if (count <= 0) return;
+  std::vector<std::string> lines;
+  for (int64_t i = 0; i < count; ++i)
+    lines.push_back(read_value(profile, section, "Item" + std::to_string(i)).value_or(""));
+  value.text = MemoTextFromLines(lines);
+}
+
+void write_font(ProfileFile& profile, const std::string& key, const TextFont& font) {
+  write_value(profile, key + "Charset", std::to_string(font.charset));
+  write_value(profile, key + "Color", std::to_string(font.color));
+  write_value(profile, key + "Height", std::to_string(font.height));
+  write_value(profile, key + "Name", font.name);
+  write_value(profile, key + "Pitch", FormatFontPitch(font.pitch));
+  write_value(profile, key + "Size", std::to_string(font.size));
+  write_value(profile, key + "Style", FormatFontStyle(font.style));
+}
+
+// Assigned in the order Charset, Color, Height, Name, Pitch, Size, Style:
+// of height and size, the one read last decides.
+void read_font(const ProfileFile& profile, const std::string& key, TextFont& font) {
   auto font_value = [&](const char* property) {
-    return read_value(profile, kFormStateSection, std::string("FontDialog1_Font") + property);
+    return read_value(profile, kFormStateSection, key + property);
   };
   if (auto text = font_value("Charset")) font.charset = uint8_t(ParseStoredInteger(*text));
   if (auto text = font_value("Color")) font.color = ParseStoredInteger(*text);
@@ -88,105 +117,62 @@ void restore_font(const ProfileFile& profile, TextFont& font) {
     font.size = FontSizeFromHeight(font.height, font.pixels_per_inch);
   }
   if (auto text = font_value("Name"); text && !text->empty()) font.name = *text;
-  if (auto text = font_value("Pitch")) {
-    for (uint8_t pitch = 0; pitch < 3; ++pitch)
-      if (same_text(*text, kPitchNames[pitch])) font.pitch = pitch;
-  }
+  if (auto text = font_value("Pitch")) font.pitch = ParseFontPitch(*text).value_or(font.pitch);
   if (auto text = font_value("Size")) {
     font.size = ParseStoredInteger(*text);
     font.height = FontHeightFromSize(font.size, font.pixels_per_inch);
   }
-  if (auto text = font_value("Style")) {
-    if (auto style = ParseFontStyle(*text)) font.style = *style;
-  }
+  if (auto text = font_value("Style")) font.style = ParseFontStyle(*text).value_or(font.style);
+}
+
+template <class... Ts>
+struct Overloaded : Ts... {
+  using Ts::operator()...;
+};
+template <class... Ts>
+Overloaded(Ts...) -> Overloaded<Ts...>;
+
+void write_property(ProfileFile& profile, const StoredProperty& property) {
+  const std::string& key = property.key;
+  std::visit(Overloaded{
+                 [&](int32_t value) { write_value(profile, key, std::to_string(value)); },
+                 [&](double value) { write_value(profile, key, FormatStoredFloat(value)); },
+                 [&](bool value) { write_value(profile, key, FormatStoredBoolean(value)); },
+                 [&](const std::string& value) { profile.Write(kFormStateSection, key, trimmed(value)); },
+                 [&](const StoredLines& value) { write_lines(profile, key, value); },
+                 [&](const TextFont& value) { write_font(profile, key, value); },
+             },
+             property.value);
+}
+
+void read_property(const ProfileFile& profile, StoredProperty& property) {
+  const std::string& key = property.key;
+  auto text = [&] { return read_value(profile, kFormStateSection, key); };
+  std::visit(Overloaded{
+                 [&](int32_t& value) {
+                   if (auto read = text()) value = ParseStoredInteger(*read);
+                 },
+                 [&](double& value) {
+                   if (auto read = text()) value = ParseStoredFloat(*read).value_or(value);
+                 },
+                 [&](bool& value) {
+                   if (auto read = text()) value = ParseStoredBoolean(*read).value_or(value);
+                 },
+                 [&](std::string& value) {
+                   if (auto read = text()) value = *read;
+                 },
+                 [&](StoredLines& value) { read_lines(profile, key, value); },
+                 [&](TextFont& value) { read_font(profile, key, value); },
+             },
+             property.value);
 }
 
 }  // namespace
 
-std::string FormatStoredFloat(double value) {
-  char buffer[64];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
-  return std::string(buffer, result.ptr);
-}
-
-std::optional<double> ParseStoredFloat(const std::string& text) {
-  const std::string value = trimmed(text);
-  const char* begin = value.data();
-  const char* end = begin + value.size();
-  if (begin != end && *begin == '+') ++begin;  // from_chars refuses the plus sign
-  double parsed = 0;
-  const auto [next, error] = std::from_chars(begin, end, parsed);
-  if (error != std::errc() || next != end || begin == end) return std::nullopt;
-  return parsed;
-}
-
-int32_t ParseStoredInteger(const std::string& text) {
-  const std::string value = trimmed(text);
-  const char* begin = value.data();
-  const char* end = begin + value.size();
-  if (begin != end && *begin == '+') ++begin;
-  int32_t parsed = 0;
-  const auto [next, error] = std::from_chars(begin, end, parsed);
-  if (error != std::errc() || next != end || begin == end) return 0;
-  return parsed;
-}
-
-std::string FormatFontStyle(uint8_t style) {
-  std::string text = "[";
-  for (int bit = 0; bit < 4; ++bit) {
-    if ((style & (1 << bit)) == 0) continue;
-    if (text.size() > 1) text += ",";
-    text += kFontStyleNames[bit];
-  }
-  return text + "]";
-}
-
-std::optional<uint8_t> ParseFontStyle(const std::string& text) {
-  std::string value = trimmed(text);
-  if (value.size() < 2 || value.front() != '[' || value.back() != ']') return std::nullopt;
-  value = value.substr(1, value.size() - 2);
-  uint8_t style = 0;
-  size_t start = 0;
-  while (start <= value.size()) {
-    size_t comma = value.find(',', start);
-    if (comma == std::string::npos) comma = value.size();
-    const std::string name = trimmed(std::string_view(value).substr(start, comma - start));
-    if (!name.empty()) {
-      int bit = 0;
-      while (bit < 4 && !same_text(name, kFontStyleNames[bit])) ++bit;
-      if (bit == 4) return std::nullopt;  // names no style: the font keeps its own
-      style = uint8_t(style | (1 << bit));
-    } else if (comma < value.size()) {
-      return std::nullopt;
-    }
-    start = comma + 1;
-  }
-  return style;
-}
-
-std::vector<std::string> MemoTextLines(const std::string& text) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(std::move(line));
-    start = end + 1;
-  }
-  return lines;
-}
-
-std::string MemoTextFromLines(const std::vector<std::string>& lines) {
-  std::string text;
-  for (size_t i = 0; i < lines.size(); ++i) {
-    if (i > 0) text += '\n';
-    text += lines[i];
-  }
-  // A last empty line needs its own break to stay a line.
-  if (!lines.empty() && lines.back().empty()) text += '\n';
-  return text;
+const StoredValue* StoredFormValues::Find(std::string_view key) const {
+  for (const StoredProperty& property : properties)
+    if (property.key == key) return &property.value;
+  return nullptr;
 }
 
 void SaveFormState(ProfileFile& profile, const FormPlacement& placement, const ScreenMetrics& screen,
@@ -204,33 +190,7 @@ void SaveFormState(ProfileFile& profile, const FormPlacement& placement, const S
   profile.Write(kFormStateSection, "NormPos", normal);
   profile.Write(kFormStateSection, screen_key("NormPos", screen), normal);
   profile.Write(kFormStateSection, "Visible", placement.destroying ? "1" : "0");
-
-  const TextFont& font = values.font;
-  write_value(profile, "FontDialog1_FontCharset", std::to_string(font.charset));
-  write_value(profile, "FontDialog1_FontColor", std::to_string(font.color));
-  write_value(profile, "FontDialog1_FontHeight", std::to_string(font.height));
-  write_value(profile, "FontDialog1_FontName", font.name);
-  write_value(profile, "FontDialog1_FontPitch", kPitchNames[font.pitch < 3 ? font.pitch : 0]);
-  write_value(profile, "FontDialog1_FontSize", std::to_string(font.size));
-  write_value(profile, "FontDialog1_FontStyle", FormatFontStyle(font.style));
-
-  profile.EraseSection(kMemoLinesSection);
-  const std::vector<std::string> lines = MemoTextLines(values.memo_text);
-  if (!lines.empty()) {
-    profile.Write(kMemoLinesSection, "Count", std::to_string(lines.size()));
-    for (size_t i = 0; i < lines.size(); ++i)
-      profile.Write(kMemoLinesSection, "Item" + std::to_string(i), trimmed(lines[i]));
-  }
-
-  write_value(profile, "RandEd_Value", FormatStoredFloat(values.text_margin));
-  write_value(profile, "RandEd2_Value", FormatStoredFloat(values.picture_margin));
-  profile.Write(kFormStateSection, "Position1_Text", trimmed(values.text_position));
-  profile.Write(kFormStateSection, "Position2_Text", trimmed(values.picture_position));
-  write_value(profile, "TrackBar1_Position", std::to_string(values.text_transparency));
-  write_value(profile, "TrackBar2_Position", std::to_string(values.picture_transparency));
-  write_value(profile, "jpeged_Value", FormatStoredFloat(values.jpeg_quality));
-  write_value(profile, "AddTextCheck_Checked", values.add_text ? "True" : "False");
-  write_value(profile, "AddPicCheck_Checked", values.add_picture ? "True" : "False");
+  for (const StoredProperty& property : values.properties) write_property(profile, property);
   SaveOptionsSection(profile, values.options);
 }
 
@@ -253,36 +213,7 @@ RestoredPlacement ReadFormPlacement(const ProfileFile& profile, const ScreenMetr
 }
 
 void RestoreFormValues(const ProfileFile& profile, StoredFormValues& values) {
-  restore_font(profile, values.font);
-
-  if (auto count_text = read_value(profile, kMemoLinesSection, "Count")) {
-    // A count beyond the keys present would only add empty lines; a broken
-    // file must not make the memo grow without end.
-    const int64_t count =
-        std::min<int64_t>(ParseStoredInteger(*count_text), int64_t(profile.KeyCount(kMemoLinesSection)));
-    if (count > 0) {
-      std::vector<std::string> lines;
-      for (int64_t i = 0; i < count; ++i)
-        lines.push_back(read_value(profile, kMemoLinesSection, "Item" + std::to_string(i)).value_or(""));
-      values.memo_text = MemoTextFromLines(lines);
-    }
-  }
-
-  auto value = [&](const char* key) { return read_value(profile, kFormStateSection, key); };
-  if (auto text = value("RandEd_Value"))
-    values.text_margin = ParseStoredFloat(*text).value_or(values.text_margin);
-  if (auto text = value("RandEd2_Value"))
-    values.picture_margin = ParseStoredFloat(*text).value_or(values.picture_margin);
-  if (auto text = value("Position1_Text")) values.text_position = *text;
-  if (auto text = value("Position2_Text")) values.picture_position = *text;
-  if (auto text = value("TrackBar1_Position")) values.text_transparency = ParseStoredInteger(*text);
-  if (auto text = value("TrackBar2_Position")) values.picture_transparency = ParseStoredInteger(*text);
-  if (auto text = value("jpeged_Value"))
-    values.jpeg_quality = ParseStoredFloat(*text).value_or(values.jpeg_quality);
-  if (auto text = value("AddTextCheck_Checked"))
-    values.add_text = parse_boolean(*text).value_or(values.add_text);
-  if (auto text = value("AddPicCheck_Checked"))
-    values.add_picture = parse_boolean(*text).value_or(values.add_picture);
+  for (StoredProperty& property : values.properties) read_property(profile, property);
   RestoreOptionsSection(profile, values.options);
 }
 

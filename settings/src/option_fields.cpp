@@ -5,7 +5,8 @@
 #include <cstring>
 #include <iterator>
 
-#include "settings/form_state.h"
+#include "settings/profile_file.h"
+#include "stored_value_text.h"
 
 namespace {
 
@@ -146,7 +147,7 @@ std::string FormatOptionValue(const OptionField& field, const WatermarkOptions& 
   WatermarkOptions values = options;
   return std::visit(
       Overloaded{
-          [&](FlagField get) { return std::string(get(values) ? "True" : "False"); },
+          [&](FlagField get) { return std::string(FormatStoredBoolean(get(values))); },
           [&](RelativeField get) {
             const auto index = size_t(get(values));
             return std::string(index < std::size(kRelativeNames) ? kRelativeNames[index] : "None");
@@ -159,10 +160,7 @@ std::string FormatOptionValue(const OptionField& field, const WatermarkOptions& 
 
 void ParseOptionValue(const OptionField& field, const std::string& text, WatermarkOptions& options) {
   std::visit(Overloaded{
-                 [&](FlagField get) {
-                   if (SameProfileName(text, "True")) get(options) = true;
-                   if (SameProfileName(text, "False")) get(options) = false;
-                 },
+                 [&](FlagField get) { get(options) = ParseStoredBoolean(text).value_or(get(options)); },
                  [&](RelativeField get) {
                    for (size_t i = 0; i < std::size(kRelativeNames); ++i)
                      if (SameProfileName(text, kRelativeNames[i]))

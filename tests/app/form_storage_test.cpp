@@ -158,6 +158,26 @@ TEST_F(FormStorage, AnEmptyMemoErasesItsSection) {
   EXPECT_TRUE(form->text.Memo1->toPlainText().isEmpty());
 }
 
+TEST_F(FormStorage, AnOpenedJobsTextIsStoredAsTheLinesTheMemoShows) {
+  ShowActive();
+  // Lone CRs as a settings file may hold them: the memo shows each as a
+  // break, and the store keeps the same lines, while the text itself stays
+  // as the file has it.
+  const std::string text = "Erste\rZweite\r\n\rVierte";
+  SettingsFileContent content = ContentFromForm(*form);
+  content.text = text;
+  const QString job = config_home->path() + QStringLiteral("/auftrag.stx");
+  ASSERT_TRUE(WriteSettingsFile(QFile::encodeName(job).toStdString(), content).ok);
+  form->OpenSettingsFile(job);
+  EXPECT_EQ(ContentFromForm(*form).text, text);
+  EXPECT_TRUE(form->close());
+  EXPECT_NE(ReadText(IniPath()).find("[TMainForm.Memo1_Lines]\nCount=4\nItem0=Erste\nItem1=Zweite\nItem2=\n"
+                                     "Item3=Vierte\n"),
+            std::string::npos);
+  Restart();
+  EXPECT_EQ(form->text.Memo1->toPlainText(), QStringLiteral("Erste\nZweite\n\nVierte"));
+}
+
 TEST_F(FormStorage, FalseForAddTextLeavesNeitherTextButtonSelected) {
   ShowActive();
   form->text.AddNoTextCheck->setChecked(true);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "run/stamp_text.h"
+#include "run/text_lines.h"
 
 using Lines = std::vector<std::string>;
 
@@ -37,4 +38,12 @@ TEST(MemoLines, LinesAreCutAt4096Characters) {
   const Lines cut = MemoLines(umlauts);
   ASSERT_EQ(cut.size(), 1u);
   EXPECT_EQ(cut[0].size(), 2u * 4096u);
+}
+
+TEST(MemoTextLines, ALastEmptyLineComesBackFromTheLines) {
+  EXPECT_TRUE(MemoTextLines("").empty());
+  EXPECT_EQ(MemoTextLines("a\n"), std::vector<std::string>{"a"});
+  EXPECT_EQ(MemoTextLines("a\r\n\nb"), (std::vector<std::string>{"a", "", "b"}));
+  for (const char* text : {"a\n\n", "\n", "a\n\nb", "x"})
+    EXPECT_EQ(MemoTextFromLines(MemoTextLines(text)), text) << text;
 }

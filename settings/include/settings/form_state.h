@@ -1,34 +1,51 @@
-// The form-state store's keys and value texts: which control values the
-// window keeps between runs, the window placement, and the INI file they
-// live in. The window copies its controls into StoredFormValues and back;
-// everything about the file's text is decided here.
+// The form-state store's file: which control values the window keeps
+// between runs, the window placement, and the INI file they live in. The
+// window names each stored property by its key and hands its value over in
+// the form its type is written; everything about the file's text is
+// decided here.
 #pragma once
 
 #include <optional>
 #include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
 
 #include "run/text_font.h"
 #include "settings/profile_file.h"
 #include "run/watermark_options.h"
 
 inline constexpr const char* kFormStateSection = "TMainForm";
-inline constexpr const char* kMemoLinesSection = "TMainForm.Memo1_Lines";
+
+// A list of lines: the memo's whole text, as the memo reads it. The store
+// keeps it in a section of its own ("TMainForm.<key>"), one key per line.
+struct StoredLines {
+  std::string text;
+};
+
+// A stored property's value; its type decides how it is written:
+//   int32_t      decimal, e.g. "75"
+//   double       shortest general form with "." under every locale, "20"
+//   bool         "True" or "False"
+//   std::string  a text, written even when empty
+//   StoredLines  "Count" and "Item0".. in the section "TMainForm.<key>"
+//   TextFont     seven keys "<key>Charset", "<key>Color" .. "<key>Style"
+using StoredValue = std::variant<int32_t, double, bool, std::string, StoredLines, TextFont>;
+
+struct StoredProperty {
+  std::string key;  // component name, "_", property name: "RandEd_Value"
+  StoredValue value;
+};
 
 // The stored control values, as the controls hold them.
 struct StoredFormValues {
-  TextFont font;                  // FontDialog1.Font
-  std::string memo_text;          // Memo1, lines separated by "\n"
-  double text_margin = 20;        // RandEd.Value
-  double picture_margin = 20;     // RandEd2.Value
-  std::string text_position;      // Position1.Text
-  std::string picture_position;   // Position2.Text
-  int text_transparency = 75;     // TrackBar1.Position
-  int picture_transparency = 50;  // TrackBar2.Position
-  double jpeg_quality = 75;       // jpeged.Value
-  bool add_text = true;           // AddTextCheck.Checked
-  bool add_picture = false;       // AddPicCheck.Checked
+  // Written and read back in this order.
+  std::vector<StoredProperty> properties;
   // Kept in a section of their own ("Erweitert"), only while one is on.
   WatermarkOptions options;
+
+  // The property of that key; null when there is none.
+  const StoredValue* Find(std::string_view key) const;
 };
 
 struct ScreenMetrics {
@@ -50,7 +67,8 @@ struct FormPlacement {
   bool destroying = false;
 };
 
-// Writes the placement, then the values in the stored order.
+// Writes the placement, then the properties in their order, then the
+// options' section.
 void SaveFormState(ProfileFile& profile, const FormPlacement& placement, const ScreenMetrics& screen,
                    const StoredFormValues& values);
 
@@ -61,22 +79,11 @@ struct RestoredPlacement {
 };
 RestoredPlacement ReadFormPlacement(const ProfileFile& profile, const ScreenMetrics& screen);
 
-// Reads every stored value over values (the controls' current values):
-// a missing key, or a text that does not convert where the store leaves a
-// control alone, keeps the value.
+// Reads every stored property over its value (the control's current
+// value): a missing key, or a text that does not convert where the store
+// leaves a control alone, keeps the value. An integer that is no number
+// reads as 0; a list of lines is read only when its "Count" is above 0.
 void RestoreFormValues(const ProfileFile& profile, StoredFormValues& values);
-
-// The memo's text as the store's list of lines and back: a last empty
-// line does not count, as in a memo whose text ends with a line break.
-std::vector<std::string> MemoTextLines(const std::string& text);
-std::string MemoTextFromLines(const std::vector<std::string>& lines);
-
-// Value texts, exposed for the tests of their edge cases.
-std::string FormatStoredFloat(double value);  // shortest general, "." separator
-std::optional<double> ParseStoredFloat(const std::string& text);
-int32_t ParseStoredInteger(const std::string& text);  // 0 when not a number
-std::string FormatFontStyle(uint8_t style);           // "[fsBold,fsItalic]"
-std::optional<uint8_t> ParseFontStyle(const std::string& text);
 
 // The store's file: "<config>/stempora/<program name>.INI", <config> being
 // $XDG_CONFIG_HOME when it is an absolute path, else ~/.config. Empty when
