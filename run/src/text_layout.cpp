@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "run/plain_text_pass.h"
+#include "run/text_lines.h"
 
 TextBlockLayout LayOutTextBlock(const PlainTextSettings& settings, int64_t image_width,
                                 int64_t image_height) {

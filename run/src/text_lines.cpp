@@ -1,8 +1,6 @@
 // The memo's text split into lines, and the lines the text pass draws.
 #include "run/text_lines.h"
 
-#include "run/stamp_text.h"
-
 namespace {
 
 constexpr size_t kMaxLineCharacters = 4096;

@@ -13,18 +13,13 @@
 
 struct PlainTextSettings {
   // The memo's whole text (UTF-8) as the memo or the settings file holds it;
-  // MemoLines is the one place that splits it into lines.
+  // MemoLines (text_lines.h) splits it into the lines drawn.
   std::string text;
   TextFont font;
   int position = 4;       // placement index 0..8
   int64_t margin = 20;    // pixels
   int transparency = 75;  // 0..100; values outside are taken as the nearest end
 };
-
-// The memo's lines as the memo reports them: lines end at CR LF, LF or CR; an
-// empty last line does not count, empty lines before it do; each line is cut
-// at 4096 characters (UTF-8 code points).
-std::vector<std::string> MemoLines(const std::string& text);
 
 // The text block as the pass measures and places it: lines as drawn (an
 // empty line becomes " "), each line's advance width, the common line height

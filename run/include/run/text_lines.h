@@ -14,3 +14,7 @@ std::vector<std::string> MemoTextLines(std::string_view text);
 // The lines joined by LF, the way back: a last empty line gets a break of
 // its own, so MemoTextLines gives the same lines again.
 std::string MemoTextFromLines(const std::vector<std::string>& lines);
+
+// The lines the text pass draws: MemoTextLines, each line cut at 4096
+// characters (UTF-8 code points).
+std::vector<std::string> MemoLines(const std::string& text);
