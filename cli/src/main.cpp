@@ -7,7 +7,9 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -139,7 +141,9 @@ int run_job_file(int& argc, char** argv, const BatchCommandLine& line) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+// Whatever escapes (a failed allocation while the list of sources or the
+// job is read, say) ends the program with a message, not with abort().
+int main(int argc, char** argv) try {
   // The log is a report, not the work: a reader that goes away early
   // (stempora-batch JOB | head -n 1) must not end the run with SIGPIPE.
   // With the signal ignored, a log line to a closed pipe fails with EPIPE,
@@ -155,4 +159,13 @@ int main(int argc, char** argv) {
     return kJobNotRun;
   }
   return run_job_file(argc, argv, line);
+} catch (const std::bad_alloc&) {
+  std::fputs("Fehler: Nicht genügend Arbeitsspeicher\n", stderr);
+  return kJobNotRun;
+} catch (const std::exception& error) {
+  std::fprintf(stderr, "Fehler: %s\n", error.what());
+  return kJobNotRun;
+} catch (...) {
+  std::fputs("Fehler: Unbekannter Fehler\n", stderr);
+  return kJobNotRun;
 }
