@@ -18,6 +18,7 @@
 #include "command_line.h"
 #include "run/batch.h"
 #include "run/log_text.h"
+#include "run/output_path.h"
 #include "settings/settings_file.h"
 #include "source_list.h"
 
@@ -61,8 +62,15 @@ bool apply_command_line(const BatchCommandLine& line, WatermarkJob& job) {
   return true;
 }
 
+// The run refused the job's output subfolder name.
+int refuse_out_dir(const WatermarkJob& job) {
+  std::fprintf(stderr, "%s%s\n", kOutDirLeavesSourceFolderText, job.out_dir.c_str());
+  return kJobNotRun;
+}
+
 int print_plan(const WatermarkJob& job, const BatchControl& control, bool quiet) {
   const BatchPlan plan = PlanBatch(job, control);
+  if (plan.out_dir_refused) return refuse_out_dir(job);
   if (plan.refused) {
     std::fprintf(stderr, "%s%s\n", kRefusal, plan.overwritten_source.c_str());
     return kJobNotRun;
@@ -102,6 +110,7 @@ int run(int& argc, char** argv, const WatermarkJob& job, BatchControl control, b
       job, [&console](const std::string& line) { console.log_line(line); }, control);
   console.finish();
 
+  if (outcome.out_dir_refused) return refuse_out_dir(job);
   if (outcome.refused) {
     std::fprintf(stderr, "%s%s\n", kRefusal, outcome.overwritten_source.c_str());
     return kJobNotRun;
