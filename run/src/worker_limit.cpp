@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <fstream>
 #include <optional>
+#include <sstream>
 #include <string>
+#include <string_view>
 
 namespace {
 
@@ -24,12 +26,15 @@ std::optional<uint64_t> read_number(const std::string& path) {
 }
 
 std::optional<uint64_t> mem_available() {
+  // "MemAvailable:   22263412 kB"; some other lines have no unit.
   std::ifstream in("/proc/meminfo");
-  std::string name;
-  uint64_t kibibytes = 0;
-  std::string unit;
-  while (in >> name >> kibibytes >> unit)
-    if (name == "MemAvailable:") return kibibytes * 1024;
+  constexpr std::string_view kName = "MemAvailable:";
+  for (std::string line; std::getline(in, line);) {
+    if (line.compare(0, kName.size(), kName) != 0) continue;
+    std::istringstream value(line.substr(kName.size()));
+    uint64_t kibibytes = 0;
+    if (value >> kibibytes) return kibibytes * 1024;
+  }
   return std::nullopt;
 }
 

@@ -214,13 +214,15 @@ Status save_atomically(const std::string& path, const std::function<Status(Outpu
   // writing through it would let whoever may plant a link in the output
   // folder choose which file of the user's (or root's) gets replaced.
   struct stat st;
-  mode_t mode = 0666 & ~current_umask();
-  if (::lstat(target.c_str(), &st) != 0) {
-    if (errno != ENOENT) {
-      why = reason_of_errno(errno);
-      return fail("target cannot be examined");
-    }
-  } else if (!S_ISLNK(st.st_mode)) {
+  const bool found = ::lstat(target.c_str(), &st) == 0;
+  if (!found && errno != ENOENT) {
+    why = reason_of_errno(errno);
+    return fail("target cannot be examined");
+  }
+  mode_t mode;
+  if (!found || S_ISLNK(st.st_mode)) {
+    mode = 0666 & ~current_umask();
+  } else {
     if (!S_ISREG(st.st_mode)) {
       why = PIXKIT_REASON_NOT_REGULAR;
       return fail("target is not a regular file");
