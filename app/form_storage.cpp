@@ -45,7 +45,11 @@ void TFormStorage::ApplyValuesToForm(const StoredFormValues& values) {
 void TFormStorage::RestoreFormPlacement() {
   if (ini_file_name_.isEmpty()) return;
   const std::optional<ProfileFile> profile = LoadProfileFile(PathBytes(ini_file_name_));
-  if (!profile) return;
+  if (!profile) {
+    // The window starts with its defaults; the file stays as it is.
+    ReportHandlerError(&form_, QStringLiteral("%1 kann nicht gelesen werden").arg(ini_file_name_));
+    return;
+  }
   restored_ = true;
   const ScreenMetrics screen = CurrentScreen();
   const RestoredPlacement placement = ReadFormPlacement(*profile, screen);

@@ -19,8 +19,9 @@ class TFormStorage {
   void SetIniFileName(const QString& path) { ini_file_name_ = path; }
 
   // Reads the file over the window's values. A missing file leaves the
-  // form defaults; so does one that cannot be read, and then no save will
-  // write over it.
+  // form defaults; so does one that cannot be read (or is too large to be
+  // the program's own), which is reported, and then no save will write
+  // over it.
   void RestoreFormPlacement();
   // Writes the file; a file that cannot be written is reported and the
   // program goes on.

@@ -2,6 +2,9 @@
 
 #include <QMessageBox>
 #include <QWidget>
+#include <cstdio>
+#include <cstdlib>
+#include <new>
 
 namespace {
 
@@ -15,7 +18,36 @@ void ShowErrorBox(QWidget* parent, const QString& text) {
   box.exec();
 }
 
+// The text of the exception being handled.
+QString EscapedErrorText() {
+  try {
+    throw;
+  } catch (const std::bad_alloc&) {
+    return QStringLiteral("Nicht genügend Arbeitsspeicher");
+  } catch (const std::exception& error) {
+    return QString::fromUtf8(error.what());
+  } catch (...) {
+    return QStringLiteral("Unbekannter Fehler");
+  }
+}
+
 }  // namespace
+
+int ReportErrorLeavingMain(int& argc, char** argv) noexcept {
+  try {
+    const QString text = EscapedErrorText();
+    std::fprintf(stderr, "%s: %s\n", kApplicationTitle, qPrintable(text));
+    // Without any display an application object would end the program
+    // on the spot; standard error has said it then.
+    if (std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY") || std::getenv("QT_QPA_PLATFORM")) {
+      QApplication application(argc, argv);
+      ReportHandlerError(nullptr, text);
+    }
+  } catch (...) {
+    // Nothing is left to tell the user with.
+  }
+  return EXIT_FAILURE;
+}
 
 void SetHandlerErrorReporter(HandlerErrorReporter reporter) { CurrentReporter() = std::move(reporter); }
 

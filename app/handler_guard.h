@@ -37,6 +37,13 @@ auto Guarded(Form* form, void (Form::*handler)()) {
   return [form, handler](auto&&...) { RunGuarded(form, [&] { (form->*handler)(); }); };
 }
 
+// For the handler of main's try block, with the exception that escaped
+// main still being handled: says what it was in a message box (made with
+// an application object of its own, the program's being gone by then)
+// when a display can be had, and on standard error. Returns the exit
+// status.
+int ReportErrorLeavingMain(int& argc, char** argv) noexcept;
+
 // The last line of defence for code outside the handlers (paint and other
 // events): an exception that leaves an event is reported the same way.
 class TGuardedApplication : public QApplication {

@@ -9,7 +9,7 @@
 #include "opened_paths.h"
 #include "window_arguments.h"
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv) try {
   // The help needs no display, so it is answered before Qt looks for one.
   QStringList given;
   for (int i = 1; i < argc; ++i) given.append(QString::fromLocal8Bit(argv[i]));
@@ -29,4 +29,8 @@ int main(int argc, char** argv) {
   form.show();
   OpenPathsInForm(form, SortOpenedPaths(arguments.paths));
   return application.exec();
+} catch (...) {
+  // Nothing may leave main: an error while the window is made or a job
+  // given here is opened is shown like one in a handler.
+  return ReportErrorLeavingMain(argc, argv);
 }

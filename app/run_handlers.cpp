@@ -23,6 +23,7 @@
 #include "handler_guard.h"
 #include "main_form.h"
 #include "run/failure_text.h"
+#include "run/output_path.h"
 #include "rx_spin_edit.h"
 
 namespace {
@@ -161,7 +162,12 @@ void TMainForm::RunEnded(const BatchOutcome& outcome) {
   run_ = nullptr;
   UnlockJobControls();
 
-  if (outcome.refused) {
+  if (outcome.out_dir_refused) {
+    // The name field is locked during a run, so it still holds the name
+    // the run was given.
+    dialogs_.show_message(this, kErrorCaption,
+                          QString::fromUtf8(kOutDirLeavesSourceFolderText) + process.OutDirEd->text());
+  } else if (outcome.refused) {
     dialogs_.show_message(this, kErrorCaption, OverwriteRefusedMessage(outcome.overwritten_source));
   } else {
     StatusBar1->SetPanelText(EndedText(outcome));

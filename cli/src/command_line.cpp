@@ -18,12 +18,17 @@ const char kBatchUsage[] =
     "Liste des Auftrags; sie werden vom aktuellen Verzeichnis aus geöffnet.\n"
     "\n"
     "Optionen:\n"
-    "  --jobs N              Anzahl gleichzeitig bearbeiteter Dateien (Vorgabe: so viele\n"
-    "                        wie Prozessorkerne nutzbar sind); 1 bearbeitet eine nach\n"
-    "                        der anderen\n"
+    "  --jobs N              höchstens so viele Dateien gleichzeitig bearbeiten (Vorgabe:\n"
+    "                        so viele wie Prozessorkerne nutzbar sind); 1 bearbeitet eine\n"
+    "                        nach der anderen. Nie mehr als erkannte Quelldateien und\n"
+    "                        nur so viele, wie der beim Start freie Arbeitsspeicher Bilder\n"
+    "                        von der Größe des größten bisher geladenen fasst; bis das\n"
+    "                        erste Bild geladen ist, eine\n"
     "  --sources-from DATEI  Quelldateien aus DATEI lesen, ein Pfad je Zeile, leere\n"
-    "                        Zeilen zählen nicht (- liest die Standardeingabe)\n"
-    "  --out-dir NAME        Name des Unterverzeichnisses statt dem des Auftrags\n"
+    "                        Zeilen zählen nicht (- liest die Standardeingabe); eine\n"
+    "                        Zeile mit Nullzeichen oder über 4095 Bytes lehnt die Liste ab\n"
+    "  --out-dir NAME        Name des Unterverzeichnisses statt dem des Auftrags (kein\n"
+    "                        absoluter Pfad und ohne \"..\")\n"
     "  --quality N           JPEG-Qualität 1 bis 100 statt der des Auftrags\n"
     "  --shard K/N           nur die Quelldateien an den Stellen K, K+N, K+2N, ... der\n"
     "                        Liste bearbeiten (1 <= K <= N); die N Teile zusammen\n"
@@ -43,8 +48,10 @@ const char kBatchUsage[] =
     "  0    alle erkannten Quelldateien wurden geschrieben\n"
     "  1    mindestens eine Quelldatei konnte nicht geladen oder geschrieben werden\n"
     "  2    die Einstellungsdatei oder die Liste der Quelldateien ist nicht lesbar oder\n"
-    "       beschädigt, oder der Lauf wurde abgelehnt, weil Quelldateien überschrieben\n"
-    "       würden\n"
+    "       beschädigt, der Lauf wurde abgelehnt, weil Quelldateien überschrieben\n"
+    "       würden oder der Name des Unterverzeichnisses mit \"..\" aus dem Ordner der\n"
+    "       Quelldatei hinausführt, oder ein unerwarteter Fehler außerhalb des Laufs\n"
+    "       (etwa zu wenig Arbeitsspeicher beim Lesen der Liste) trat auf\n"
     "  130  durch SIGINT abgebrochen\n"
     "  143  durch SIGTERM abgebrochen\n";
 
@@ -75,8 +82,10 @@ struct ValueOption {
 };
 
 constexpr ValueOption kValueOptions[] = {
-    {"--jobs", "eine Zahl ab 1"},       {"--sources-from", "eine Datei (- für die Standardeingabe)"},
-    {"--out-dir", "einen Namen"},       {"--quality", "eine Zahl von 1 bis 100"},
+    {"--jobs", "eine Zahl ab 1"},
+    {"--sources-from", "eine Datei (- für die Standardeingabe)"},
+    {"--out-dir", "den Namen eines Unterverzeichnisses"},
+    {"--quality", "eine Zahl von 1 bis 100"},
     {"--shard", "K/N mit 1 <= K <= N"},
 };
 
@@ -104,9 +113,11 @@ bool store_value(std::string_view name, const std::string& value, BatchCommandLi
   if (name == "--shard") return parse_shard(value, line.shard_index, line.shard_count);
   if (name == "--out-dir") {
     // An empty name is taken: the overwrite guard refuses it with its own
-    // message, as it does for the job's name.
+    // message, as it does for the job's name. A name starting with "/" is
+    // an absolute path on a command line; the run would make it a
+    // subfolder like a job's "\Neu", which is not what was meant.
     line.out_dir = value;
-    return true;
+    return value.empty() || value.front() != '/';
   }
   line.sources_from = value;
   return !value.empty();

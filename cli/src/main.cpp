@@ -7,7 +7,9 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -17,6 +19,7 @@
 #include "run/batch.h"
 #include "run/failure_text.h"
 #include "run/log_text.h"
+#include "run/output_path.h"
 #include "settings/settings_file.h"
 #include "source_list.h"
 
@@ -60,8 +63,15 @@ bool apply_command_line(const BatchCommandLine& line, WatermarkJob& job) {
   return true;
 }
 
+// The run refused the job's output subfolder name.
+int refuse_out_dir(const WatermarkJob& job) {
+  std::fprintf(stderr, "%s%s\n", kOutDirLeavesSourceFolderText, job.out_dir.c_str());
+  return kJobNotRun;
+}
+
 int print_plan(const WatermarkJob& job, const BatchControl& control, bool quiet) {
   const BatchPlan plan = PlanBatch(job, control);
+  if (plan.out_dir_refused) return refuse_out_dir(job);
   if (plan.refused) {
     std::fprintf(stderr, "%s%s\n", kRefusal, plan.overwritten_source.c_str());
     return kJobNotRun;
@@ -101,6 +111,7 @@ int run(int& argc, char** argv, const WatermarkJob& job, BatchControl control, b
       job, [&console](const std::string& line) { console.log_line(line); }, control);
   console.finish();
 
+  if (outcome.out_dir_refused) return refuse_out_dir(job);
   if (outcome.refused) {
     std::fprintf(stderr, "%s%s\n", kRefusal, outcome.overwritten_source.c_str());
     return kJobNotRun;
@@ -137,7 +148,9 @@ int run_job_file(int& argc, char** argv, const BatchCommandLine& line) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+// Whatever escapes (a failed allocation while the list of sources or the
+// job is read, say) ends the program with a message, not with abort().
+int main(int argc, char** argv) try {
   // The log is a report, not the work: a reader that goes away early
   // (stempora-batch JOB | head -n 1) must not end the run with SIGPIPE.
   // With the signal ignored, a log line to a closed pipe fails with EPIPE,
@@ -153,4 +166,13 @@ int main(int argc, char** argv) {
     return kJobNotRun;
   }
   return run_job_file(argc, argv, line);
+} catch (const std::bad_alloc&) {
+  std::fputs("Fehler: Nicht genügend Arbeitsspeicher\n", stderr);
+  return kJobNotRun;
+} catch (const std::exception& error) {
+  std::fprintf(stderr, "Fehler: %s\n", error.what());
+  return kJobNotRun;
+} catch (...) {
+  std::fputs("Fehler: Unbekannter Fehler\n", stderr);
+  return kJobNotRun;
 }

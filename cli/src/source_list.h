@@ -14,8 +14,7 @@ struct SourceListRead {
 // Lines end in LF or CR LF; empty lines are skipped. Every other byte is
 // part of the path as it stands (no trimming, no re-encoding: a file name
 // is bytes). A line holding a NUL byte is refused, since no file can be
-// opened under that name and a shortened one would name another file.
+// opened under that name and a shortened one would name another file; so
+// is a line longer than the system's path limit. Either refusal comes as
+// soon as the line is met, so an endless input (/dev/zero) ends the read.
 SourceListRead ReadSourceList(const std::string& path);
-
-// The same for the text of such a file.
-SourceListRead SplitSourceList(const std::string& text, const std::string& path);

@@ -9,6 +9,7 @@
 #include <mutex>
 #include <new>
 #include <optional>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <system_error>
@@ -16,11 +17,13 @@
 #include <utility>
 #include <vector>
 
+#include "image/dib_access.h"
 #include "run/batch.h"
 #include "run/failure_text.h"
 #include "run/log_text.h"
 #include "run/output_path.h"
 #include "run/stamp_source.h"
+#include "worker_limit.h"
 
 namespace {
 
@@ -134,11 +137,12 @@ class Run {
       if (entry.row != 0) ++progress_.total;
   }
 
-  // Runs the entries on the given number of workers.
+  // Runs the entries on up to the given number of workers (WorkerLimit).
   void work(int workers) {
-    workers = std::max(1, std::min<int>(workers, int(entries_.size())));
+    workers = std::max(1, std::min(workers, progress_.total));
     workers_ = std::vector<WorkerProgress>(size_t(workers));
     for (WorkerProgress& p : workers_) p.run = this;
+    limit_.emplace(workers, control_.memory_bytes > 0 ? control_.memory_bytes : AvailableMemoryBytes());
     if (workers == 1) {
       worker(workers_[0]);
       return;
@@ -146,7 +150,9 @@ class Run {
     std::vector<std::thread> threads;
     threads.reserve(size_t(workers));
     try {
-      for (int w = 0; w < workers; ++w) threads.emplace_back([this, w] { worker(workers_[size_t(w)]); });
+      // A worker starts once the pictures loaded so far leave room for it.
+      while (int(threads.size()) < workers && limit_->wait_for_room(int(threads.size())))
+        threads.emplace_back([this, w = threads.size()] { worker(workers_[w]); });
     } catch (const std::system_error&) {
       // Fewer threads than asked for: those that started share the list,
       // and with none this thread works through it.
@@ -186,8 +192,20 @@ class Run {
 
  private:
   // The next entry to work on, or none when the list is through, the run
-  // was cancelled or an error stopped it.
+  // was cancelled or an error stopped it. Waits while as many sources as
+  // allowed are in work; a worker handed an entry ends it with
+  // limit_->end_source().
   std::optional<size_t> take_entry() {
+    limit_->begin_source();
+    std::optional<size_t> entry = next_entry();
+    if (!entry) {
+      limit_->end_source();
+      limit_->close();
+    }
+    return entry;
+  }
+
+  std::optional<size_t> next_entry() {
     std::lock_guard<std::mutex> lock(hand_out_mutex_);
     if (stopped_ || next_ >= entries_.size()) return std::nullopt;
     if (log_.failure()) {
@@ -228,6 +246,7 @@ class Run {
       }
       if (recognised) end_source(progress, written);
       log_.done(*index);
+      limit_->end_source();
     }
   }
 
@@ -241,6 +260,7 @@ class Run {
       log_.line(index, ErrorText(LoadFailedText(LogPathText(source), loaded.reason)));
       return false;
     }
+    limit_->note_picture(DibWidth(record), DibHeight(record));
     // Only a source that loaded gets its folder: a job listing files that
     // are gone leaves no empty folders behind.
     const std::string folder = OutputFolder(source, job_.out_dir);
@@ -360,6 +380,8 @@ class Run {
   BatchProgress progress_;
   std::exception_ptr progress_failure_;
   std::vector<WorkerProgress> workers_;
+
+  std::optional<WorkerLimit> limit_;  // from the start of work()
 };
 
 std::vector<std::string> opened_sources(const WatermarkJob& job) {
@@ -387,6 +409,18 @@ std::vector<Entry> shard_entries(std::vector<std::string>& sources, const BatchC
   return entries;
 }
 
+// A save killed between naming its finished file and renaming it leaves
+// the hidden name behind; the run clears such leftovers from the output
+// folders it is about to write into, once each.
+void remove_leftover_saves(const std::vector<Entry>& entries, const std::string& out_dir) {
+  std::set<std::string> folders;
+  for (const Entry& entry : entries) {
+    if (entry.row == 0) continue;
+    const std::string folder = OutputFolder(entry.source, out_dir);
+    if (folders.insert(folder).second) PixkitRemoveLeftoverSaves(folder.c_str());
+  }
+}
+
 }  // namespace
 
 int DefaultWorkerCount() {
@@ -407,6 +441,10 @@ BatchPlan PlanBatch(const WatermarkJob& job, const BatchControl& control) {
     plan.overwritten_source = std::move(*overwritten);
     return plan;
   }
+  if (OutDirLeavesSourceFolder(job.out_dir)) {
+    plan.out_dir_refused = true;
+    return plan;
+  }
   if (!valid_shard(control)) return plan;
   for (Entry& entry : shard_entries(sources, control))
     plan.entries.push_back(
@@ -423,8 +461,14 @@ BatchOutcome RunBatch(const WatermarkJob& job, const LogSink& log, const BatchCo
       outcome.overwritten_source = std::move(*overwritten);
       return outcome;
     }
+    if (OutDirLeavesSourceFolder(job.out_dir)) {
+      outcome.out_dir_refused = true;
+      return outcome;
+    }
     if (!valid_shard(control)) throw std::invalid_argument("invalid shard");
-    Run run(job, log, control, shard_entries(sources, control));
+    std::vector<Entry> entries = shard_entries(sources, control);
+    remove_leftover_saves(entries, job.out_dir);
+    Run run(job, log, control, std::move(entries));
     run.work(control.workers > 0 ? control.workers : DefaultWorkerCount());
     return run.finish();
   } catch (const std::bad_alloc&) {

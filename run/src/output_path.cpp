@@ -76,3 +76,14 @@ std::string OutputFolder(const std::string& source, const std::string& out_dir) 
 std::string OutputPath(const std::string& source, const std::string& out_dir) {
   return OutputFolder(source, out_dir) + FileNamePart(source);
 }
+
+bool OutDirLeavesSourceFolder(const std::string& out_dir) {
+  size_t start = 0;
+  while (start <= out_dir.size()) {
+    size_t end = out_dir.find_first_of("/\\", start);
+    if (end == std::string::npos) end = out_dir.size();
+    if (out_dir.compare(start, end - start, "..") == 0) return true;
+    start = end + 1;
+  }
+  return false;
+}

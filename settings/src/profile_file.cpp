@@ -7,7 +7,6 @@
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 
 std::string_view TrimProfileBlanks(std::string_view text) {
   constexpr std::string_view kBlanks = " \t";
@@ -171,7 +170,14 @@ std::optional<ProfileFile> LoadProfileFile(const std::string& path) {
   if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
   std::ifstream in(path, std::ios::binary);
   if (!in) return std::nullopt;
-  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  // Read in pieces up to the limit, whatever size the file claims: it may
+  // grow while it is read.
+  std::string text;
+  char piece[1 << 16];
+  while (in.read(piece, sizeof piece) || in.gcount() > 0) {
+    text.append(piece, size_t(in.gcount()));
+    if (text.size() > kMaxProfileFileBytes) return std::nullopt;
+  }
   if (in.bad()) return std::nullopt;
   return ProfileFile::FromText(text);
 }

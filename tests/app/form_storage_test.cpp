@@ -18,6 +18,7 @@
 #include "form_fixture.h"
 #include "handler_guard.h"
 #include "rx_spin_edit.h"
+#include "settings/profile_file.h"
 
 namespace {
 
@@ -201,6 +202,21 @@ TEST_F(FormStorage, AFileThatCannotBeWrittenIsReportedAndTheProgramGoesOn) {
   ASSERT_EQ(reported.size(), 1u);
   EXPECT_EQ(reported[0], QStringLiteral("nach %1 kann nicht geschrieben werden").arg(IniPath()));
   EXPECT_EQ(ReadText(IniPath()), "[TMainForm]\nRandEd_Value=5\n");
+}
+
+TEST_F(FormStorage, AFileTooLargeToBeOursIsReportedAndLeftAlone) {
+  // One memo line of many megabytes: reading it line by line held the
+  // window for seconds and gigabytes.
+  const std::string huge = "[Memo1_Lines]\nLine0=" + std::string(kMaxProfileFileBytes, 'x') + "\n";
+  WriteText(IniPath(), huge);
+  std::vector<QString> reported;
+  SetHandlerErrorReporter([&](QWidget*, const QString& text) { reported.push_back(text); });
+  Restart();
+  EXPECT_EQ(form->text.RandEd->Value(), 20.0);
+  EXPECT_TRUE(form->close());
+  ASSERT_EQ(reported.size(), 1u);
+  EXPECT_EQ(reported[0], QStringLiteral("%1 kann nicht gelesen werden").arg(IniPath()));
+  EXPECT_TRUE(ReadText(IniPath()) == huge);
 }
 
 TEST_F(FormStorage, AWindowThatWasNeverShownWritesNothing) {

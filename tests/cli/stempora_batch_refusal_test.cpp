@@ -1,5 +1,6 @@
-// Every way an output could land on a listed source refuses the run
-// before anything is created, loaded or written.
+// Every way an output could land on a listed source, or outside the
+// source's folder, refuses the run before anything is created, loaded or
+// written.
 #include <gtest/gtest.h>
 
 #include "cli_scratch_job.h"
@@ -103,4 +104,38 @@ TEST(StemporaBatch, DryRunAndOutputFolderOptionAreRefusedLikeTheRun) {
   // A shard refuses whenever the whole job would, even when its own share
   // (here W/a.bmp alone) would overwrite nothing: all shards run or none.
   expect_refused(folder, folder.file("W/a.bmp"), "", {"--shard", "2/2", "--out-dir=W", "job.stx"});
+}
+
+TEST(StemporaBatch, OutputFolderNamesLeavingTheSourceFolderAreRefused) {
+  ScratchFolder folder;
+  write_bmp(folder.file("fotos/a.bmp"));
+  write_job(folder.file("fotos/job.stx"), {"a.bmp"}, "..\\raus");
+  const struct {
+    std::vector<std::string> arguments;
+    std::string name;
+  } refused[] = {
+      {{"fotos/job.stx"}, "..\\raus"},
+      {{"--dry-run", "fotos/job.stx"}, "..\\raus"},
+      {{"--out-dir", "W/../../raus", "fotos/job.stx"}, "W/../../raus"},
+  };
+  for (const auto& [arguments, name] : refused) {
+    const BatchRun run = run_batch(arguments, folder.path());
+    EXPECT_EQ(run.exit_code, 2);
+    EXPECT_EQ(
+        run.err,
+        "Der Name des Unterverzeichnisses führt mit \"..\" aus dem Ordner der Quelldateien hinaus. Bitte "
+        "einen Namen für ein Unterverzeichnis wählen.\nName: " +
+            name + "\n");
+    EXPECT_EQ(run.out, "");
+  }
+  // On a command line "/" starts an absolute path, which the run would
+  // have taken as a subfolder.
+  const BatchRun absolute = run_batch({"--out-dir", folder.file("raus"), "fotos/job.stx"}, folder.path());
+  EXPECT_EQ(absolute.exit_code, 2);
+  EXPECT_EQ(
+      absolute.err.rfind("stempora-batch: --out-dir erwartet den Namen eines Unterverzeichnisses, nicht", 0),
+      0u)
+      << absolute.err;
+  EXPECT_EQ(files_below(folder.path()).size(), 2u);
+  EXPECT_FALSE(fs::exists(folder.path() / "raus"));
 }

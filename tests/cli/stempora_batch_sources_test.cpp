@@ -73,6 +73,25 @@ TEST(StemporaBatchSources, UnusableSourceListExitsTwoAndWritesNothing) {
   EXPECT_FALSE(fs::exists(folder.path() / "fotos/W"));
 }
 
+TEST(StemporaBatchSources, EndlessOrOverlongSourceListsAreRefusedAtTheFirstBadLine) {
+  // /dev/zero never ends: the list used to be read whole until memory ran
+  // out and the program died on the uncaught bad_alloc.
+  JobAndOtherPictures folder;
+  BatchRun run = run_batch({"--sources-from", "/dev/zero", "auftrag/job.stx"}, folder.path());
+  EXPECT_EQ(run.exit_code, 2);
+  EXPECT_EQ(run.err, "Die Datei /dev/zero enthält in Zeile 1 ein Nullzeichen und wurde nicht verwendet.\n");
+
+  run = run_batch({"--sources-from", "-", "auftrag/job.stx"}, folder.path(),
+                  "fotos/b.bmp\r\n" + std::string(4096, 'a') + "\r\n");
+  EXPECT_EQ(run.exit_code, 2);
+  EXPECT_EQ(
+      run.err,
+      "Die Datei (Standardeingabe) enthält in Zeile 2 einen Pfad mit mehr als 4095 Bytes und wurde nicht "
+      "verwendet.\n");
+  EXPECT_EQ(run.out, "");
+  EXPECT_FALSE(fs::exists(folder.path() / "fotos/W"));
+}
+
 TEST(StemporaBatchSources, DryRunListsWhatWouldBeWrittenAndTouchesNothing) {
   ScratchFolder folder;
   write_bmp(folder.file("a.bmp"));

@@ -3,10 +3,12 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 
+#include "core/temporary_names.h"
 #include "pixkit/pixkit.h"
 #include "support/peer_tools.h"
 #include "support/temp_folder.h"
@@ -59,16 +61,50 @@ TEST(SafeSave, ReplacesTheTargetKeepingItsPermissionBits) {
   EXPECT_EQ(entries_in(dir.path()), 1u);
 }
 
-TEST(SafeSave, WritesThroughASymbolicLink) {
+TEST(SafeSave, ASymbolicLinkAtTheNameIsReplacedAndWhatItNamesStays) {
+  // Whoever may write the output folder can plant links at output names;
+  // the files they name must not be what gets replaced.
   TempDir dir;
   fs::create_directory(dir.path() / "real");
   const std::string real = dir.file("real/pic.bmp");
   testsupport::write_file(real, {'o'});
   fs::create_symlink("real/pic.bmp", dir.path() / "link.bmp");
-  ASSERT_TRUE(
-      save_atomically(dir.file("link.bmp"), [](OutputFile& out) { return write_text(out, "new"); }).ok());
-  EXPECT_TRUE(fs::is_symlink(dir.path() / "link.bmp"));
-  EXPECT_EQ(contents(real), "new");
+  fs::create_symlink(dir.file("absent.bmp"), dir.path() / "dangling.bmp");
+  for (const char* name : {"link.bmp", "dangling.bmp"}) {
+    ASSERT_TRUE(save_atomically(dir.file(name), [](OutputFile& out) { return write_text(out, "new"); }).ok());
+    EXPECT_FALSE(fs::is_symlink(dir.path() / name)) << name;
+    EXPECT_EQ(contents(dir.file(name)), "new") << name;
+  }
+  EXPECT_EQ(contents(real), "o");
+  EXPECT_FALSE(fs::exists(dir.path() / "absent.bmp"));
+}
+
+TEST(SafeSave, LeftoversOfSavesWhoseProcessIsGoneAreRemoved) {
+  TempDir dir;
+  // A save killed after naming its finished file: the process made the
+  // name and is gone. The child only opens and leaves.
+  const std::string folder = dir.path().string();
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    const std::string name = folder + "/" + temporary_file_name();
+    ::_exit(::open(name.c_str(), O_CREAT | O_EXCL | O_WRONLY, 0600) >= 0 ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_EQ(status, 0);
+  ASSERT_EQ(entries_in(dir.path()), 1u);
+  // What stays: a save of this live process, the same name on another
+  // machine, a name of the old kind that says nothing of its owner.
+  const std::string own = temporary_file_name();
+  std::string other_machine = own;
+  other_machine[4] = other_machine[4] == '0' ? '1' : '0';
+  for (const std::string& name : {own, other_machine, std::string(".pkab12cd34")})
+    testsupport::write_file(dir.file(name), {'x'});
+
+  EXPECT_EQ(PixkitRemoveLeftoverSaves(dir.path().c_str()), 1);
+  EXPECT_EQ(entries_in(dir.path()), 3u);
+  EXPECT_EQ(PixkitRemoveLeftoverSaves(dir.file("fehlt").c_str()), 0);
 }
 
 TEST(SafeSave, RefusesTargetsThatCannotOrMayNotBeWritten) {

@@ -218,6 +218,30 @@ TEST(BatchWorkers, ProgressCoversTheWholeBatchOnceAndNeverGoesBack) {
   EXPECT_DOUBLE_EQ(seen.back().fraction, 1.0);
 }
 
+TEST(BatchWorkers, NoMoreSourcesAreInWorkThanMemoryHoldsOfTheLargestPictureSoFar) {
+  // Every worker used to hold a picture at once, whatever the memory: a
+  // hundred thousand asked for held gigabytes.
+  ScratchFolder folder;
+  std::vector<std::string> sources;
+  for (int i = 0; i < 12; ++i) {
+    sources.push_back(folder.file("m" + std::to_string(i) + ".bmp"));
+    ASSERT_TRUE(write_photo(sources.back(), PIXKIT_FORMAT_BMP));
+  }
+  WatermarkJob job = stamping_job(sources, "aus");
+  job.add_text = false;
+  BatchControl control;
+  control.workers = 8;
+  control.memory_bytes = 1;  // not even one picture: one at a time
+  int most_in_work = 0;
+  control.progress = [&](const BatchProgress& progress) {
+    most_in_work = std::max(most_in_work, progress.started - progress.finished);
+  };
+  Logged log;
+  EXPECT_EQ(RunBatch(job, log.sink(), control).sources_written, 12);
+  EXPECT_EQ(most_in_work, 1);
+  EXPECT_EQ(log.lines.size(), 25u);
+}
+
 TEST(BatchWorkers, ALogThatFailsStopsTheRunInsteadOfAWorkerThread) {
   ScratchFolder folder;
   std::vector<std::string> sources;

@@ -129,12 +129,24 @@ PIXKIT_API TDibImage OpenDib(const char *path, int reserved, void *owner);
  * survives a failed write. Where the system allows, the temporary file has
  * no name until it is complete, so an interrupted save leaves nothing
  * behind; elsewhere it is a short hidden name of its own, so that target
- * names up to the system's limit can be written. A
- * target that is a symbolic link is written through to the file it names;
- * an existing target whose permission bits forbid writing is left alone.
+ * names up to the system's limit can be written (PixkitRemoveLeftoverSaves
+ * clears such names that a killed save left behind). A symbolic link at
+ * path is replaced by the new file, never written through: the file it
+ * names stays as it is. An existing target whose permission bits forbid
+ * writing is left alone.
  * Returns 1 when the whole file was written, 0 otherwise. The record is not
  * changed and stays the caller's. */
 PIXKIT_API int SaveDib(const TDibImage *dib, const char *path, int format, void *owner);
+
+/* Removes from folder the hidden temporary files of saves that were killed
+ * between naming the finished file and renaming it over their target. Only
+ * names this library gives are removed, and only those of processes of
+ * this machine (and process namespace) that no longer exist: a save still
+ * at work, here or on another machine sharing the folder, keeps its file.
+ * Returns the number of files removed; a folder that is missing or cannot
+ * be read gives 0. Meant to be called once per folder before a batch of
+ * saves into it. */
+PIXKIT_API int PixkitRemoveLeftoverSaves(const char *folder);
 
 /* Why a load or a save failed. */
 enum {

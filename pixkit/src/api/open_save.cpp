@@ -10,6 +10,7 @@
 #include "core/record_storage.h"
 #include "core/safe_save.h"
 #include "core/source_file.h"
+#include "core/temporary_names.h"
 
 using namespace pixkit;
 
@@ -224,6 +225,15 @@ PIXKIT_API int SaveDibEx(const TDibImage* dib, const char* path, int format, voi
 
 PIXKIT_API int SaveDib(const TDibImage* dib, const char* path, int format, void* owner) {
   return SaveDibEx(dib, path, format, owner, nullptr);
+}
+
+PIXKIT_API int PixkitRemoveLeftoverSaves(const char* folder) {
+  if (folder == nullptr) return 0;
+  try {
+    return remove_leftover_temporaries(folder);
+  } catch (...) {
+    return 0;  // only the folder's name can fail to be copied
+  }
 }
 
 PIXKIT_API void SetJPEGQual(int quality) { g_jpeg_quality.store(clamped_quality(quality)); }

@@ -1,19 +1,17 @@
 #include "safe_save.h"
 
 #include <fcntl.h>
-#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <chrono>
 #include <climits>
-#include <cstring>
 #include <mutex>
 #include <vector>
 
 #include "pixkit/pixkit.h"
 #include "source_file.h"
+#include "temporary_names.h"
 
 namespace pixkit {
 namespace {
@@ -46,22 +44,6 @@ bool bits_allow_writing(const struct stat& st) {
 
 }  // namespace
 
-Result<std::string> resolve_write_target(const std::string& path) {
-  if (path.empty()) return fail("empty path");
-  std::string current = path;
-  for (int hops = 0; hops < 40; ++hops) {
-    struct stat st;
-    if (::lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return current;
-    std::vector<char> buffer(size_t(st.st_size > 0 ? st.st_size : PATH_MAX) + 1);
-    const ssize_t n = ::readlink(current.c_str(), buffer.data(), buffer.size() - 1);
-    if (n < 0) return fail("symbolic link cannot be read");
-    std::string target(buffer.data(), size_t(n));
-    if (target.empty()) return fail("empty symbolic link");
-    current = target[0] == '/' ? target : folder_of(current) + "/" + target;
-  }
-  return fail("too many symbolic links");
-}
-
 namespace {
 
 // The file being written, until it is renamed over the target.
@@ -71,8 +53,8 @@ namespace {
 // then is it linked under a short hidden name beside the target and renamed
 // over it (a link cannot replace an existing file). Where O_TMPFILE is not
 // supported, the file gets the short hidden name from the start. The name is
-// short and of its own, never the target's name with something added, so a
-// target name of up to 255 bytes can be written.
+// short and of its own (temporary_names.h), never the target's name with
+// something added, so a target name of up to 255 bytes can be written.
 class TemporaryFile {
  public:
   TemporaryFile() = default;
@@ -89,13 +71,16 @@ class TemporaryFile {
       // Old kernels say EISDIR, file systems without support EOPNOTSUPP.
       if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return errno;
     }
-    std::string pattern = folder + "/" + kTempPrefix + "XXXXXXXX";
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    fd_ = ::mkostemp(buffer.data(), O_CLOEXEC);
-    if (fd_ < 0) return errno;
-    name_.assign(buffer.data());
-    return 0;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      const std::string name = folder_ + "/" + temporary_file_name();
+      fd_ = ::open(name.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
+      if (fd_ >= 0) {
+        name_ = name;
+        return 0;
+      }
+      if (errno != EEXIST) return errno;
+    }
+    return EEXIST;
   }
 
   int fd() const { return fd_; }
@@ -107,7 +92,7 @@ class TemporaryFile {
     if (named()) return 0;
     const std::string proc_path = "/proc/self/fd/" + std::to_string(fd_);
     for (int attempt = 0; attempt < 100; ++attempt) {
-      const std::string name = folder_ + "/" + kTempPrefix + random_suffix();
+      const std::string name = folder_ + "/" + temporary_file_name();
       if (::linkat(AT_FDCWD, proc_path.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
         name_ = name;
         return 0;
@@ -132,22 +117,6 @@ class TemporaryFile {
   }
 
  private:
-  static constexpr const char* kTempPrefix = ".pk";
-
-  static std::string random_suffix() {
-    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-    uint8_t noise[8] = {};
-    if (::getrandom(noise, sizeof noise, 0) != ssize_t(sizeof noise)) {
-      // Without random bytes the clock still makes clashes unlikely; a
-      // clash only means another attempt.
-      const uint64_t t = uint64_t(std::chrono::steady_clock::now().time_since_epoch().count());
-      std::memcpy(noise, &t, sizeof noise);
-    }
-    std::string suffix;
-    for (uint8_t byte : noise) suffix += kLetters[byte % (sizeof kLetters - 1)];
-    return suffix;
-  }
-
   void discard() {
     if (fd_ >= 0) ::close(fd_);
     if (!name_.empty()) ::unlink(name_.c_str());
@@ -235,16 +204,25 @@ Status save_atomically(const std::string& path, const std::function<Status(Outpu
   int ignored = 0;
   int& why = reason ? *reason : ignored;
   why = PIXKIT_REASON_NONE;
-  auto resolved = resolve_write_target(path);
-  if (!resolved) {
+  if (path.empty()) {
     why = PIXKIT_REASON_NOT_FOUND;
-    return resolved.as_error();
+    return fail("empty path");
   }
-  const std::string target = resolved.value();
+  const std::string& target = path;
 
+  // A symbolic link at the name is replaced itself, like any file there:
+  // writing through it would let whoever may plant a link in the output
+  // folder choose which file of the user's (or root's) gets replaced.
   struct stat st;
+  const bool found = ::lstat(target.c_str(), &st) == 0;
+  if (!found && errno != ENOENT) {
+    why = reason_of_errno(errno);
+    return fail("target cannot be examined");
+  }
   mode_t mode;
-  if (::stat(target.c_str(), &st) == 0) {
+  if (!found || S_ISLNK(st.st_mode)) {
+    mode = 0666 & ~current_umask();
+  } else {
     if (!S_ISREG(st.st_mode)) {
       why = PIXKIT_REASON_NOT_REGULAR;
       return fail("target is not a regular file");
@@ -254,12 +232,6 @@ Status save_atomically(const std::string& path, const std::function<Status(Outpu
       return fail("target is write-protected");
     }
     mode = st.st_mode & 07777;
-  } else {
-    if (errno != ENOENT) {
-      why = reason_of_errno(errno);
-      return fail("target cannot be examined");
-    }
-    mode = 0666 & ~current_umask();
   }
 
   bool naming_failed = false;

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -20,6 +21,11 @@ struct BatchOutcome {
   // Nothing was created, loaded or written and no log line was sent.
   bool refused = false;
   std::string overwritten_source;  // when refused: the first source an output would replace
+  // The run did not start: the output subfolder name leads out of the
+  // source's folder (OutDirLeavesSourceFolder). Nothing was created,
+  // loaded or written and no log line was sent. A name that would also
+  // replace a source is reported as refused above.
+  bool out_dir_refused = false;
   // An error escaped a step (for instance out of memory). The run stopped
   // at that source; files already written stay, "Fertig..." was not sent.
   bool aborted = false;
@@ -49,8 +55,15 @@ struct BatchProgress {
 struct BatchControl {
   // Sources worked on at once, each by its own worker thread. 0: as many as
   // the process may use cores (DefaultWorkerCount). 1: on the calling
-  // thread, one after the other.
+  // thread, one after the other. Fewer work at once when the list has
+  // fewer recognised sources, or when memory_bytes does not hold that many
+  // pictures of the largest size loaded so far (until the first picture is
+  // loaded, one source is in work).
   int workers = 0;
+  // Memory the pictures in work may take together; 0: what the system has
+  // available when the run starts (AvailableMemoryBytes), or no limit when
+  // that cannot be read.
+  uint64_t memory_bytes = 0;
   // Set from any thread (or a signal handler) to cancel the run.
   const std::atomic<bool>* cancel = nullptr;
   // Handle only the listed entries whose position, counted from 0, is
@@ -79,7 +92,7 @@ BatchOutcome RunBatch(const WatermarkJob& job, const LogSink& log, const BatchCo
 // What RunBatch would do with each listed entry of its shard, in list
 // order, without loading anything: the path opened, and the output path
 // (empty for a file type the run passes over). refused/overwritten_source
-// as RunBatch would report them.
+// and out_dir_refused as RunBatch would report them.
 struct PlannedSource {
   std::string source;  // as opened
   std::string output;  // empty: passed over
@@ -87,6 +100,7 @@ struct PlannedSource {
 struct BatchPlan {
   bool refused = false;
   std::string overwritten_source;
+  bool out_dir_refused = false;
   std::vector<PlannedSource> entries;
 };
 BatchPlan PlanBatch(const WatermarkJob& job, const BatchControl& control = {});

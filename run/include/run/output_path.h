@@ -40,3 +40,15 @@ std::string OutputFolder(const std::string& source, const std::string& out_dir);
 
 // OutputFolder + the source's file name, name and extension unchanged.
 std::string OutputPath(const std::string& source, const std::string& out_dir);
+
+// Whether the output subfolder name leads out of the source's folder: one
+// of its levels (between "/" or "\") is "..". The run refuses such a name,
+// so a job file or a command line cannot send the outputs (or the
+// folders the run makes) anywhere else. A leading separator does not do
+// it: the name is a subfolder whatever it starts with.
+bool OutDirLeavesSourceFolder(const std::string& out_dir);
+
+// The German message of that refusal; the name follows it.
+inline constexpr char kOutDirLeavesSourceFolderText[] =
+    "Der Name des Unterverzeichnisses führt mit \"..\" aus dem Ordner der Quelldateien hinaus. "
+    "Bitte einen Namen für ein Unterverzeichnis wählen.\nName: ";

@@ -10,6 +10,7 @@
 // The file is held as lines in memory; Load and Save touch the disk.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -45,9 +46,16 @@ class ProfileFile {
   std::string line_end_ = "\n";
 };
 
+// The largest profile file Load reads. The program's own file holds a few
+// dozen short keys and the watermark text; one far larger was not written
+// by it, and holding it line by line would make the window slow to open
+// and take memory many times its size. Such a file counts as one that
+// cannot be read, so the window also leaves it alone when it closes.
+inline constexpr size_t kMaxProfileFileBytes = size_t(4) << 20;
+
 // Reading and writing a profile file on disk. Load gives an empty profile
 // for a missing file; it fails (nothing) only when the file exists and
-// cannot be read.
+// cannot be read, or is larger than kMaxProfileFileBytes.
 std::optional<ProfileFile> LoadProfileFile(const std::string& path);
 
 // Blanks and tabs around a name or value, as the profile functions drop them.
