@@ -23,11 +23,11 @@ QString EscapedErrorText() {
   try {
     throw;
   } catch (const std::bad_alloc&) {
-    return QStringLiteral("Nicht genügend Arbeitsspeicher");
+    return QString::fromStdString(OutOfMemoryText());
   } catch (const std::exception& error) {
     return QString::fromUtf8(error.what());
   } catch (...) {
-    return QStringLiteral("Unbekannter Fehler");
+    return QString::fromStdString(UnknownFailureText());
   }
 }
 

@@ -9,6 +9,8 @@
 #include <exception>
 #include <functional>
 
+#include "run/failure_text.h"
+
 class QWidget;
 
 inline constexpr const char* kApplicationTitle = "Stempora";
@@ -26,7 +28,7 @@ void RunGuarded(QWidget* parent, Body&& body) noexcept {
   } catch (const std::exception& error) {
     ReportHandlerError(parent, QString::fromUtf8(error.what()));
   } catch (...) {
-    ReportHandlerError(parent, QStringLiteral("Unbekannter Fehler"));
+    ReportHandlerError(parent, QString::fromStdString(UnknownFailureText()));
   }
 }
 

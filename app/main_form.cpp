@@ -23,6 +23,7 @@
 #include "open_filter.h"
 #include "paint_box.h"
 #include "preview_window.h"
+#include "run/failure_text.h"
 #include "source_drop.h"
 
 namespace {
@@ -148,7 +149,7 @@ void TMainForm::LibraryProgress(void* owner, int percent) {
       ReportHandlerError(form, QString::fromUtf8(error.what()));
   } catch (...) {
     if (!std::exchange(form->library_progress_failing_, true))
-      ReportHandlerError(form, QStringLiteral("Unbekannter Fehler"));
+      ReportHandlerError(form, QString::fromStdString(UnknownFailureText()));
   }
 }
 

@@ -167,12 +167,12 @@ int main(int argc, char** argv) try {
   }
   return run_job_file(argc, argv, line);
 } catch (const std::bad_alloc&) {
-  std::fputs("Fehler: Nicht genügend Arbeitsspeicher\n", stderr);
+  std::fprintf(stderr, "%s\n", ErrorText(OutOfMemoryText()).c_str());
   return kJobNotRun;
 } catch (const std::exception& error) {
-  std::fprintf(stderr, "Fehler: %s\n", error.what());
+  std::fprintf(stderr, "%s\n", ErrorText(error.what()).c_str());
   return kJobNotRun;
 } catch (...) {
-  std::fputs("Fehler: Unbekannter Fehler\n", stderr);
+  std::fprintf(stderr, "%s\n", ErrorText(UnknownFailureText()).c_str());
   return kJobNotRun;
 }

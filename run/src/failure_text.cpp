@@ -63,8 +63,10 @@ std::string ErrorText(const std::string& failure) { return "Fehler: " + failure;
 
 std::string OutOfMemoryText() { return "Nicht genügend Arbeitsspeicher"; }
 
+std::string UnknownFailureText() { return "Unbekannter Fehler"; }
+
 std::string AbortReasonText(const BatchOutcome& outcome) {
   if (outcome.out_of_memory) return OutOfMemoryText();
-  if (outcome.abort_reason.empty()) return "Unbekannter Fehler";
+  if (outcome.abort_reason.empty()) return UnknownFailureText();
   return outcome.abort_reason;
 }

@@ -27,6 +27,9 @@ std::string ErrorText(const std::string& failure);
 // "Nicht genügend Arbeitsspeicher".
 std::string OutOfMemoryText();
 
+// "Unbekannter Fehler": an error that brought no text of its own.
+std::string UnknownFailureText();
+
 // Why a run stopped half-way: out of memory, the error's own text, or
 // "Unbekannter Fehler" when it had none.
 std::string AbortReasonText(const BatchOutcome& outcome);
