@@ -4,9 +4,9 @@
 #include <cstdio>
 
 #include "desktop_setup.h"
-#include "handler_guard.h"
+#include "handlers/handler_guard.h"
 #include "main_form.h"
-#include "opened_paths.h"
+#include "handlers/opened_paths.h"
 #include "window_arguments.h"
 
 int main(int argc, char** argv) try {

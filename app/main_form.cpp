@@ -15,16 +15,16 @@
 #include <exception>
 #include <utility>
 
-#include "about_box.h"
-#include "background_run.h"
-#include "bit_btn_xp.h"
-#include "glyphs.h"
-#include "handler_guard.h"
-#include "open_filter.h"
-#include "paint_box.h"
-#include "preview_window.h"
+#include "dialogs/about_box.h"
+#include "state/background_run.h"
+#include "widgets/bit_btn_xp.h"
+#include "widgets/glyphs.h"
+#include "handlers/handler_guard.h"
+#include "dialogs/open_filter.h"
+#include "widgets/paint_box.h"
+#include "dialogs/preview_window.h"
 #include "run/failure_text.h"
-#include "source_drop.h"
+#include "handlers/source_drop.h"
 
 namespace {
 

@@ -10,15 +10,15 @@
 #include <string>
 #include <vector>
 
-#include "form_dialogs.h"
-#include "form_storage.h"
-#include "picture_page.h"
+#include "dialogs/form_dialogs.h"
+#include "state/form_storage.h"
+#include "pages/picture_page.h"
 #include "pixkit/pixkit.h"
-#include "process_page.h"
+#include "pages/process_page.h"
 #include "run/text_font.h"
-#include "source_page.h"
-#include "status_progress.h"
-#include "text_page.h"
+#include "pages/source_page.h"
+#include "widgets/status_progress.h"
+#include "pages/text_page.h"
 
 class BackgroundRun;
 struct BatchOutcome;

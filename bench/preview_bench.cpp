@@ -9,7 +9,7 @@
 #include <string>
 
 #include "bench_stamp_job.h"
-#include "preview_window.h"
+#include "dialogs/preview_window.h"
 #include "watermark_corpus.h"
 
 namespace {

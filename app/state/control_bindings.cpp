@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "main_form.h"
-#include "page_controls.h"
-#include "paint_box.h"
-#include "rx_spin_edit.h"
+#include "pages/page_controls.h"
+#include "widgets/paint_box.h"
+#include "widgets/rx_spin_edit.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The information dialog: title, size, the year in place of the
 // placeholder, OK closes it, and the web button asks the desktop to open
 // the maker's address.
-#include "about_box.h"
+#include "dialogs/about_box.h"
 
 #include <QApplication>
 #include <QDate>
@@ -10,7 +10,7 @@
 #include <QTimer>
 #include <QUrl>
 
-#include "bit_btn_xp.h"
+#include "widgets/bit_btn_xp.h"
 #include "form_fixture.h"
 
 namespace {

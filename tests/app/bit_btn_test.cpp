@@ -4,7 +4,7 @@
 #include <QDialog>
 #include <QTimer>
 
-#include "bit_btn_xp.h"
+#include "widgets/bit_btn_xp.h"
 
 TEST(BitBtn, KindsSetGlyphRolesAndModalResults) {
   TBitBtnXP ok(QStringLiteral("OK"), TBitBtnKind::kOk);

@@ -22,9 +22,9 @@
 
 #include "desktop_setup.h"
 #include "form_fixture.h"
-#include "opened_paths.h"
-#include "rx_spin_edit.h"
-#include "source_drop.h"
+#include "handlers/opened_paths.h"
+#include "widgets/rx_spin_edit.h"
+#include "handlers/source_drop.h"
 #include "window_arguments.h"
 
 namespace {

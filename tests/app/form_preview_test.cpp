@@ -7,10 +7,10 @@
 #include <QSlider>
 #include <QTest>
 
-#include "bit_btn_xp.h"
+#include "widgets/bit_btn_xp.h"
 #include "form_fixture.h"
 #include "pixkit/pixkit.h"
-#include "preview_window.h"
+#include "dialogs/preview_window.h"
 
 namespace {
 

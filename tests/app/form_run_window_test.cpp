@@ -19,10 +19,10 @@
 #include <QWindow>
 #include <algorithm>
 
-#include "bit_btn_xp.h"
+#include "widgets/bit_btn_xp.h"
 #include "form_fixture.h"
-#include "opened_paths.h"
-#include "rx_spin_edit.h"
+#include "handlers/opened_paths.h"
+#include "widgets/rx_spin_edit.h"
 
 namespace {
 

@@ -11,9 +11,9 @@
 #include <QTemporaryDir>
 #include <cstdio>
 
-#include "form_content.h"
+#include "state/form_content.h"
 #include "form_fixture.h"
-#include "rx_spin_edit.h"
+#include "widgets/rx_spin_edit.h"
 
 class MainFormSettingsFile : public FormFixture {
  protected:

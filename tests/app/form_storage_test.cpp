@@ -14,10 +14,10 @@
 #include <QTest>
 #include <fstream>
 
-#include "form_content.h"
+#include "state/form_content.h"
 #include "form_fixture.h"
-#include "handler_guard.h"
-#include "rx_spin_edit.h"
+#include "handlers/handler_guard.h"
+#include "widgets/rx_spin_edit.h"
 #include "settings/profile_file.h"
 
 namespace {

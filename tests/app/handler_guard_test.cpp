@@ -1,6 +1,6 @@
 // An exception escaping a handler is reported in a box titled "Stempora"
 // and the program goes on.
-#include "handler_guard.h"
+#include "handlers/handler_guard.h"
 
 #include <QApplication>
 #include <QListWidget>
@@ -8,7 +8,7 @@
 #include <QTimer>
 #include <stdexcept>
 
-#include "bit_btn_xp.h"
+#include "widgets/bit_btn_xp.h"
 #include "form_fixture.h"
 
 namespace {

@@ -11,10 +11,10 @@
 #include <QTest>
 #include <QToolButton>
 
-#include "bit_btn_xp.h"
+#include "widgets/bit_btn_xp.h"
 #include "form_fixture.h"
-#include "rx_label.h"
-#include "rx_spin_edit.h"
+#include "widgets/rx_label.h"
+#include "widgets/rx_spin_edit.h"
 
 using MainForm = FormFixture;
 

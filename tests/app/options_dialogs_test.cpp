@@ -1,6 +1,6 @@
 // The option dialogs give back what they were opened with, and every
 // control reaches its field.
-#include "options_dialogs.h"
+#include "dialogs/options_dialogs.h"
 
 #include <gtest/gtest.h>
 

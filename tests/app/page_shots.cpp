@@ -15,13 +15,13 @@
 #include <QTabWidget>
 #include <QTimer>
 
-#include "about_box.h"
+#include "dialogs/about_box.h"
 #include "desktop_setup.h"
-#include "options_dialogs.h"
-#include "font_dialog.h"
+#include "dialogs/options_dialogs.h"
+#include "dialogs/font_dialog.h"
 #include "main_form.h"
-#include "opened_paths.h"
-#include "preview_window.h"
+#include "handlers/opened_paths.h"
+#include "dialogs/preview_window.h"
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);

@@ -1,6 +1,6 @@
 // The preview shows a source stamped exactly as the run writes it and
 // follows a changed setting.
-#include "preview_window.h"
+#include "dialogs/preview_window.h"
 
 #include <gtest/gtest.h>
 

@@ -9,8 +9,8 @@
 #include <stdexcept>
 
 #include "form_fixture.h"
-#include "handler_guard.h"
-#include "rx_spin_edit.h"
+#include "handlers/handler_guard.h"
+#include "widgets/rx_spin_edit.h"
 
 namespace {
 

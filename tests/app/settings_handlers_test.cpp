@@ -14,11 +14,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "font_dialog.h"
+#include "dialogs/font_dialog.h"
 #include "form_fixture.h"
 #include "image/dib_access.h"
-#include "paint_box.h"
-#include "rx_spin_edit.h"
+#include "widgets/paint_box.h"
+#include "widgets/rx_spin_edit.h"
 
 namespace {
 

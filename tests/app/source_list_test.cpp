@@ -3,7 +3,7 @@
 #include <QListWidget>
 
 #include "form_fixture.h"
-#include "open_filter.h"
+#include "dialogs/open_filter.h"
 
 using SourceList = FormFixture;
 

@@ -1,0 +1,129 @@
+#include "dialogs/font_dialog.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFontDatabase>
+#include <QFontDialog>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPixmap>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <cmath>
+
+#include "settings/font_size.h"
+
+namespace {
+
+const char* const kColourNames[16] = {
+    "Schwarz", "Kastanienbraun", "Grün", "Olivgrün", "Marineblau", "Violett",   "Petrol", "Grau", "Silber",
+    "Rot",     "Hellgrün",       "Gelb", "Blau",     "Fuchsia",    "Aquamarin", "Weiß",
+};
+
+QColor QtColourOf(int32_t colour) {
+  if (colour == kWindowTextColour) return QPalette().color(QPalette::WindowText);
+  const uint32_t value = uint32_t(colour);
+  return QColor(int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF));
+}
+
+QIcon Swatch(const QColor& colour) {
+  QPixmap pixmap(16, 12);
+  pixmap.fill(colour);
+  QPainter painter(&pixmap);
+  painter.setPen(Qt::black);
+  painter.drawRect(0, 0, 15, 11);
+  return QIcon(pixmap);
+}
+
+}  // namespace
+
+QFont DialogFontOf(const TextFont& font) {
+  QFont qt_font(QString::fromStdString(font.name));
+  const int32_t size = font.size > 0 ? font.size : FontSizeFromHeight(font.height, font.pixels_per_inch);
+  if (size > 0) qt_font.setPointSize(size);
+  qt_font.setBold(font.style & kFontBold);
+  qt_font.setItalic(font.style & kFontItalic);
+  qt_font.setUnderline(font.style & kFontUnderline);
+  qt_font.setStrikeOut(font.style & kFontStrikeOut);
+  return qt_font;
+}
+
+TextFont FontFromDialogChoice(const TextFont& current, const QFont& chosen, int32_t colour) {
+  TextFont font = current;
+  font.name = chosen.family().toStdString();
+  uint8_t style = 0;
+  if (chosen.bold()) style |= kFontBold;
+  if (chosen.italic()) style |= kFontItalic;
+  if (chosen.underline()) style |= kFontUnderline;
+  if (chosen.strikeOut()) style |= kFontStrikeOut;
+  font.style = style;
+  // Sizes are whole points, as the platform's font dialog offers them.
+  const double points = chosen.pointSizeF() > 0 ? chosen.pointSizeF() : double(current.size);
+  font.size = int32_t(std::lround(points));
+  font.height = FontHeightFromSize(font.size, font.pixels_per_inch);
+  font.pitch = QFontDatabase::isFixedPitch(chosen.family()) ? kPitchFixed : kPitchVariable;
+  font.color = colour;
+  return font;
+}
+
+TFontDialog::TFontDialog(const TextFont& font, QWidget* parent) : QDialog(parent), initial_(font) {
+  setWindowTitle(QStringLiteral("Schriftart"));
+  auto* layout = new QVBoxLayout(this);
+
+  fonts_ = new QFontDialog(this);
+  fonts_->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
+  fonts_->setWindowFlags(Qt::Widget);
+  fonts_->setSizeGripEnabled(false);  // the outer dialog has the window's edge
+  fonts_->setCurrentFont(DialogFontOf(font));
+  shown_family_ = fonts_->currentFont().family();
+  layout->addWidget(fonts_);
+
+  auto* colour_row = new QHBoxLayout();
+  auto* label = new QLabel(QStringLiteral("&Farbe:"), this);
+  colours_ = new QComboBox(this);
+  colours_->setObjectName(QStringLiteral("ColourList"));
+  label->setBuddy(colours_);
+  // A colour that is none of the sixteen (the window-text reference at
+  // the start) stays selectable as it is.
+  bool standard = false;
+  for (int32_t colour : kStandardColours) standard = standard || colour == font.color;
+  if (!standard) {
+    const QString name =
+        font.color == kWindowTextColour ? QStringLiteral("Fenstertext") : QStringLiteral("Benutzerdefiniert");
+    colours_->addItem(Swatch(QtColourOf(font.color)), name, QVariant(font.color));
+  }
+  for (int i = 0; i < 16; ++i)
+    colours_->addItem(Swatch(QtColourOf(kStandardColours[i])), QString::fromUtf8(kColourNames[i]),
+                      QVariant(kStandardColours[i]));
+  colours_->setCurrentIndex(colours_->findData(QVariant(font.color)));
+  colour_row->addWidget(label);
+  colour_row->addWidget(colours_, 1);
+  colour_row->addStretch(1);
+  layout->addLayout(colour_row);
+
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+  buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("OK"));
+  buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Abbrechen"));
+  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  layout->addWidget(buttons);
+}
+
+TextFont TFontDialog::Font() const {
+  const QFont chosen = fonts_->currentFont();
+  TextFont font = FontFromDialogChoice(initial_, chosen, colours_->currentData().toInt());
+  // A face this system lacks is shown as its stand-in; left as it was, the
+  // font keeps its own name, so the job stays the same on other systems.
+  if (chosen.family() == shown_family_) {
+    font.name = initial_.name;
+    font.pitch = initial_.pitch;
+  }
+  return font;
+}
+
+std::optional<TextFont> ChooseTextFont(QWidget* parent, const TextFont& font) {
+  TFontDialog dialog(font, parent);
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  return dialog.Font();
+}

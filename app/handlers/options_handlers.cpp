@@ -1,0 +1,84 @@
+// "Erweitert..." on the text and picture pages, "Vorschau..." on the last
+// page, and keeping an open preview up to date with every setting.
+#include <QComboBox>
+#include <QFile>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QSlider>
+
+#include "dialogs/options_dialogs.h"
+#include "state/form_content.h"
+#include "main_form.h"
+#include "dialogs/preview_window.h"
+#include "run/output_path.h"
+#include "widgets/rx_spin_edit.h"
+
+void TMainForm::TextOptionsBtnClick() {
+  TTextOptionsDialog dialog(Options.text, this);
+  if (dialog.exec() != QDialog::Accepted) return;
+  Options.text = dialog.value();
+  SettingsChanged();
+}
+
+void TMainForm::PictureOptionsBtnClick() {
+  TPictureOptionsDialog dialog(Options.picture, this);
+  if (dialog.exec() != QDialog::Accepted) return;
+  Options.picture = dialog.value();
+  SettingsChanged();
+}
+
+void TMainForm::PreviewBtnClick() {
+  if (preview_ == nullptr) {
+    // Each render reads the controls as they are at that moment, as the
+    // start button would, and works on copies.
+    preview_ = new TPreviewForm(
+        [this](int index) {
+          PreviewRequest request;
+          SettingsFileContent content = ContentFromForm(*this);
+          request.watermark = CopyWatermark(WatermarkDib);
+          content.watermark = request.watermark ? request.watermark->dib : TDibImage{};
+          request.job = JobFromSettings(content);
+          // The job points at the content's record, a local here: the
+          // render works on the copy it keeps alive.
+          request.job.watermark = request.watermark ? &request.watermark->dib : nullptr;
+          if (index >= 0 && size_t(index) < content.sources.size())
+            request.source = OpenedSourcePath(content.sources[size_t(index)], content.sources_folder);
+          request.list_position = index + 1;
+          return request;
+        },
+        this);
+  }
+  preview_->show();
+  preview_->raise();
+  preview_->activateWindow();
+  SettingsChanged();
+}
+
+void TMainForm::SettingsChanged() {
+  if (preview_ == nullptr || !preview_->isVisible()) return;
+  QStringList listed;
+  for (int i = 0; i < sources.ListBox1->count(); ++i) listed << sources.ListBox1->item(i)->text();
+  const int selected = sources.ListBox1->currentRow();
+  preview_->SetSources(listed, selected >= 0 ? selected : 0);
+}
+
+void TMainForm::ConnectSettingsChanged() {
+  auto changed = [this] { SettingsChanged(); };
+  auto& kept = settings_connections_;
+  for (TRxSpinEdit* edit : {text.RandEd, picture.RandEd2})
+    kept.push_back(connect(edit, &QDoubleSpinBox::valueChanged, this, changed));
+  for (QComboBox* box : {text.Position1, picture.Position2})
+    kept.push_back(connect(box, &QComboBox::currentIndexChanged, this, changed));
+  for (QSlider* bar : {text.TrackBar1, picture.TrackBar2})
+    kept.push_back(connect(bar, &QSlider::valueChanged, this, changed));
+  for (QRadioButton* radio :
+       {text.AddTextCheck, text.AddNoTextCheck, picture.AddPicCheck, picture.NoPicChecked})
+    kept.push_back(connect(radio, &QRadioButton::toggled, this, changed));
+  kept.push_back(connect(text.Memo1, &QPlainTextEdit::textChanged, this, changed));
+  kept.push_back(connect(sources.ListBox1, &QListWidget::currentRowChanged, this, changed));
+  const QAbstractItemModel* list = sources.ListBox1->model();
+  kept.push_back(connect(list, &QAbstractItemModel::rowsInserted, this, changed));
+  kept.push_back(connect(list, &QAbstractItemModel::rowsRemoved, this, changed));
+  kept.push_back(connect(list, &QAbstractItemModel::modelReset, this, changed));
+}

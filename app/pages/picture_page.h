@@ -1,0 +1,28 @@
+// Page 3, "Grafik hinzufügen": the picture watermark's settings, the load
+// button and the preview area.
+#pragma once
+
+#include "widgets/paint_box.h"
+
+class QComboBox;
+class QRadioButton;
+class QScrollArea;
+class QSlider;
+class QWidget;
+class TBitBtnXP;
+class TRxSpinEdit;
+
+struct PicturePage {
+  QWidget* TabSheet3 = nullptr;
+  TRxSpinEdit* RandEd2 = nullptr;
+  QComboBox* Position2 = nullptr;
+  QSlider* TrackBar2 = nullptr;
+  QRadioButton* AddPicCheck = nullptr;
+  QRadioButton* NoPicChecked = nullptr;
+  TBitBtnXP* OpenPicBtn = nullptr;
+  TBitBtnXP* PictureOptionsBtn = nullptr;  // "Erweitert...": the further picture options
+  QScrollArea* ScrollBox1 = nullptr;
+  TPaintBox* PaintBox2 = nullptr;
+};
+
+PicturePage BuildPicturePage(QWidget* parent);
