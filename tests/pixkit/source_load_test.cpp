@@ -45,9 +45,10 @@ TEST(SourceLoad, FileCutShortAfterOpeningIsAChangedFile) {
   const int fd = pixkit::open_source_file(path.c_str(), size, reason);
   ASSERT_GE(fd, 0);
   ASSERT_EQ(::truncate(path.c_str(), 100), 0);
-  std::vector<uint8_t> bytes;
-  EXPECT_FALSE(pixkit::read_source_file(fd, size, bytes, reason));
-  EXPECT_EQ(reason, PIXKIT_REASON_CHANGED);
+  const pixkit::FileSource file(fd, size);
+  std::vector<uint8_t> bytes(size);
+  EXPECT_FALSE(file.read(0, bytes.data(), bytes.size()));
+  EXPECT_EQ(file.failure_reason(), PIXKIT_REASON_CHANGED);
   ::close(fd);
 }
 

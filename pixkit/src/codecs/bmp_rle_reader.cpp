@@ -80,7 +80,7 @@ class RleCursor {
 
 // Literal pixels of an absolute run: bytes_used bytes of data, then padding
 // to an even count.
-Result<ByteSpan> read_absolute_bytes(ByteReader& stream, uint32_t bytes_used) {
+Result<ByteSpan> read_absolute_bytes(SourceReader& stream, uint32_t bytes_used) {
   auto bytes = stream.bytes(bytes_used);
   if (!bytes) return fail("bmp: rle data truncated");
   if ((bytes_used & 1) && !stream.skip(1)) return fail("bmp: rle data truncated");
@@ -90,8 +90,7 @@ Result<ByteSpan> read_absolute_bytes(ByteReader& stream, uint32_t bytes_used) {
 // Walks the commands; the escapes are the same for both depths, the runs
 // go to the depth's own functions.
 template <class AbsoluteRun, class EncodedRun>
-Status expand_rle(ByteSpan data, RleCursor& cursor, AbsoluteRun absolute_run, EncodedRun encoded_run) {
-  ByteReader stream(data);
+Status expand_rle(SourceReader& stream, RleCursor& cursor, AbsoluteRun absolute_run, EncodedRun encoded_run) {
   for (;;) {
     // A stream that stops after the last row without an end-of-bitmap mark
     // lost nothing; stopping anywhere else is truncation.
@@ -125,7 +124,7 @@ Status expand_rle(ByteSpan data, RleCursor& cursor, AbsoluteRun absolute_run, En
 
 }  // namespace
 
-Status expand_rle8(ByteSpan stream, const BmpHeader& header, Picture& picture8) {
+Status expand_rle8(SourceReader& stream, const BmpHeader& header, Picture& picture8) {
   RleCursor cursor(header, picture8);
   auto encoded = [](RleCursor& c, uint32_t count, uint8_t value) -> Status {
     auto target = c.claim(count);
@@ -133,7 +132,7 @@ Status expand_rle8(ByteSpan stream, const BmpHeader& header, Picture& picture8) 
     if (target->count) std::memset(target->at, value, target->count);
     return {};
   };
-  auto absolute = [](ByteReader& s, RleCursor& c, uint32_t count) -> Status {
+  auto absolute = [](SourceReader& s, RleCursor& c, uint32_t count) -> Status {
     auto target = c.claim(count);
     if (!target) return target.as_error();
     auto bytes = read_absolute_bytes(s, count);
@@ -144,7 +143,7 @@ Status expand_rle8(ByteSpan stream, const BmpHeader& header, Picture& picture8) 
   return expand_rle(stream, cursor, absolute, encoded);
 }
 
-Status expand_rle4(ByteSpan stream, const BmpHeader& header, Picture& picture8) {
+Status expand_rle4(SourceReader& stream, const BmpHeader& header, Picture& picture8) {
   RleCursor cursor(header, picture8);
   // An encoded run alternates the value's high and low nibble.
   auto encoded = [](RleCursor& c, uint32_t count, uint8_t value) -> Status {
@@ -154,7 +153,7 @@ Status expand_rle4(ByteSpan stream, const BmpHeader& header, Picture& picture8) 
     for (uint32_t i = 0; i < target->count; ++i) target->at[i] = pair[i & 1];
     return {};
   };
-  auto absolute = [](ByteReader& s, RleCursor& c, uint32_t count) -> Status {
+  auto absolute = [](SourceReader& s, RleCursor& c, uint32_t count) -> Status {
     auto target = c.claim(count);
     if (!target) return target.as_error();
     auto bytes = read_absolute_bytes(s, (count + 1) / 2);

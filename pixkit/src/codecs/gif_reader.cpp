@@ -14,22 +14,17 @@
 
 #include "../core/limits.h"
 #include "../core/progress.h"
+#include "../core/source_reader.h"
 #include "codecs.h"
 
 namespace pixkit {
 namespace {
 
-struct GifMemory {
-  ByteSpan data;
-  size_t pos = 0;
-};
-
-int read_from_memory(GifFileType* gif, GifByteType* out, int count) {
-  auto* m = static_cast<GifMemory*>(gif->UserData);
+int read_from_source(GifFileType* gif, GifByteType* out, int count) {
+  auto* in = static_cast<SourceReader*>(gif->UserData);
   if (count <= 0) return 0;
-  const size_t n = std::min(size_t(count), m->data.size() - m->pos);
-  std::memcpy(out, m->data.data() + m->pos, n);
-  m->pos += n;
+  const size_t n = size_t(std::min<uint64_t>(uint64_t(count), in->remaining()));
+  if (!in->copy_to(out, n)) return 0;
   return int(n);  // giflib treats a short read as truncation
 }
 
@@ -131,10 +126,10 @@ Result<Picture> decode_first_image(GifFileType* gif) {
 
 }  // namespace
 
-Result<Picture> decode_gif(ByteSpan file) {
-  GifMemory memory{file, 0};
+Result<Picture> decode_gif(const RangeSource& file) {
+  SourceReader in(file);
   int error = 0;
-  GifCloser gif{DGifOpen(&memory, read_from_memory, &error)};
+  GifCloser gif{DGifOpen(&in, read_from_source, &error)};
   if (!gif.gif) return fail("gif: not a readable GIF file");
   return decode_first_image(gif.gif);
 }

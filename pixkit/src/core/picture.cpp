@@ -9,10 +9,10 @@
 namespace pixkit {
 
 Result<PixelBuffer> PixelBuffer::allocate(uint64_t bytes, bool zeroed) {
-  if (bytes == 0 || bytes > (uint64_t(1) << 40)) return fail("pixel memory size out of range");
+  if (bytes == 0 || bytes > (uint64_t(1) << 40)) return fail_too_large("pixel memory size out of range");
   PixelBuffer buffer;
   uint8_t* p = zeroed ? new (std::nothrow) uint8_t[bytes]() : new (std::nothrow) uint8_t[bytes];
-  if (!p) return fail("out of memory for pixels");
+  if (!p) return fail_too_large("out of memory for pixels");
   buffer.data_.reset(p);
   buffer.size_ = bytes;
   return buffer;
@@ -35,9 +35,9 @@ Result<Picture> Picture::create(int32_t width, int32_t height, int bit_count, bo
     return fail("unsupported bit count");
   PIXKIT_TRY(check_dimensions(width, height));
   auto row_bytes = dib_row_bytes(uint64_t(width), uint64_t(bit_count));
-  if (!row_bytes || *row_bytes > INT32_MAX) return fail("row too long");
+  if (!row_bytes || *row_bytes > INT32_MAX) return fail_too_large("row too long");
   auto total = checked_mul(*row_bytes, uint64_t(height));
-  if (!total) return fail("picture too large");
+  if (!total) return fail_too_large("picture too large");
   auto pixels = PixelBuffer::allocate(*total, zeroed);
   if (!pixels) return pixels.as_error();
   Picture picture;
@@ -50,8 +50,7 @@ Result<Picture> Picture::create(int32_t width, int32_t height, int bit_count, bo
     // Padding at the end of each row is never written by readers.
     const uint64_t used = (uint64_t(width) * bit_count + 7) / 8;
     if (used < *row_bytes)
-      for (int32_t y = 0; y < height; ++y)
-        std::memset(picture.row(y) + used, 0, size_t(*row_bytes - used));
+      for (int32_t y = 0; y < height; ++y) std::memset(picture.row(y) + used, 0, size_t(*row_bytes - used));
   }
   return picture;
 }
