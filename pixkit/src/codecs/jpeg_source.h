@@ -2,11 +2,11 @@
 // chunk at a time, so a load holds the picture and one chunk of the file.
 #pragma once
 
-// jpeglib.h needs the size types first.
-#include <jpeglib.h>
-
+// clang-format off
 #include <cstddef>
-#include <cstdio>
+#include <cstdio>  // jpeglib.h needs size_t and FILE declared first
+#include <jpeglib.h>
+// clang-format on
 
 #include "../core/range_source.h"
 
