@@ -20,8 +20,8 @@ namespace {
 
 constexpr uint8_t kJ2kMagic[4] = {0xFF, 0x4F, 0xFF, 0x51};
 constexpr OPJ_UINT32 kMaxPrecision = 16;
-// Subsampling beyond this is not something a real picture does.
-constexpr OPJ_UINT32 kMaxSubsampling = 16;
+// The codestream's size marker holds subsampling in one byte, 1 to 255.
+constexpr OPJ_UINT32 kMaxSubsampling = 255;
 
 struct Geometry {
   int32_t width = 0;

@@ -248,6 +248,13 @@ Result<Picture> read_pixels(TIFF* tif) {
   if (plain && grey && l.bits == 1 && l.samples == 1) return read_bilevel(tif, l);
   if (plain && grey && (l.bits == 2 || l.bits == 4 || l.bits == 8 || l.bits == 16 || l.bits == 32))
     return read_direct_colour(tif, l, true);
+  // Signed 32-bit grey: ImageMagick and netpbm both show the samples by
+  // their bit pattern, as if they were unsigned (-1 white, the most
+  // negative value mid grey), and a picture should look here as it looks
+  // there.
+  if (l.sample_format == SAMPLEFORMAT_INT && grey && l.bits == 32 &&
+      (l.planar == PLANARCONFIG_CONTIG || l.planar == PLANARCONFIG_SEPARATE))
+    return read_direct_colour(tif, l, true);
   if (plain && l.photometric == PHOTOMETRIC_RGB && l.samples >= 3 &&
       (l.bits == 8 || l.bits == 16 || l.bits == 32))
     return read_direct_colour(tif, l, false);
