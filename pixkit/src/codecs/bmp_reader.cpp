@@ -204,7 +204,13 @@ Result<Picture> decode_bmp(const RangeSource& file) {
   if (!picture) return picture.as_error();
   picture->metadata.x_pixels_per_meter = header->x_pixels_per_meter;
   picture->metadata.y_pixels_per_meter = header->y_pixels_per_meter;
-  if (header->bit_count <= 8) return finish_indexed(std::move(picture.value()));
+  if (header->bit_count <= 8) {
+    // RLE streams have their indices checked run by run; a palette with an
+    // entry for every value of the bit count needs no check at all.
+    const bool checked = header->compression == kBiRle8 || header->compression == kBiRle4 ||
+                         header->palette.size() >= (size_t(1) << header->bit_count);
+    return finish_indexed(std::move(picture.value()), checked ? IndexCheck::Done : IndexCheck::Needed);
+  }
   // A fourth byte that is zero everywhere is padding, not transparency: many
   // writers leave it zero in opaque pictures, alpha mask or not.
   if (picture->bit_count() == 32) return drop_empty_alpha(std::move(picture.value()));

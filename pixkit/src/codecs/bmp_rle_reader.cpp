@@ -30,6 +30,7 @@ class RleCursor {
 
   RleCursor(const BmpHeader& header, Picture& picture)
       : picture_(picture),
+        colours_(header.palette.size()),
         width_(uint32_t(header.width)),
         padded_width_(uint32_t((uint64_t(header.width) * uint64_t(header.bit_count) + 31) / 32 * 32 /
                                uint64_t(header.bit_count))),
@@ -37,6 +38,14 @@ class RleCursor {
         top_down_(header.top_down) {}
 
   bool rows_done() const { return line_ >= height_; }
+
+  // Every index is checked as it is written, run by run, so that the
+  // picture needs no pass of its own; pixels the stream skips stay 0, which
+  // every palette has.
+  Status check_index(uint8_t index) const {
+    if (index >= colours_) return fail("bmp: rle index beyond the palette");
+    return {};
+  }
 
   // A run of count pixels starting at the cursor, checked against the row
   // and the picture.
@@ -70,6 +79,7 @@ class RleCursor {
 
  private:
   Picture& picture_;
+  size_t colours_;
   uint32_t width_;
   uint32_t padded_width_;  // width_ <= padded_width_; x_ <= padded_width_
   uint32_t height_;
@@ -129,7 +139,9 @@ Status expand_rle8(SourceReader& stream, const BmpHeader& header, Picture& pictu
   auto encoded = [](RleCursor& c, uint32_t count, uint8_t value) -> Status {
     auto target = c.claim(count);
     if (!target) return target.as_error();
-    if (target->count) std::memset(target->at, value, target->count);
+    if (target->count == 0) return {};
+    PIXKIT_TRY(c.check_index(value));
+    std::memset(target->at, value, target->count);
     return {};
   };
   auto absolute = [](SourceReader& s, RleCursor& c, uint32_t count) -> Status {
@@ -137,6 +149,7 @@ Status expand_rle8(SourceReader& stream, const BmpHeader& header, Picture& pictu
     if (!target) return target.as_error();
     auto bytes = read_absolute_bytes(s, count);
     if (!bytes) return bytes.as_error();
+    for (uint32_t i = 0; i < target->count; ++i) PIXKIT_TRY(c.check_index((*bytes)[i]));
     if (target->count) std::memcpy(target->at, bytes->data(), target->count);
     return {};
   };
@@ -150,6 +163,7 @@ Status expand_rle4(SourceReader& stream, const BmpHeader& header, Picture& pictu
     auto target = c.claim(count);
     if (!target) return target.as_error();
     const uint8_t pair[2] = {uint8_t(value >> 4), uint8_t(value & 15)};
+    for (uint32_t i = 0; i < target->count && i < 2; ++i) PIXKIT_TRY(c.check_index(pair[i]));
     for (uint32_t i = 0; i < target->count; ++i) target->at[i] = pair[i & 1];
     return {};
   };
@@ -160,7 +174,9 @@ Status expand_rle4(SourceReader& stream, const BmpHeader& header, Picture& pictu
     if (!bytes) return bytes.as_error();
     for (uint32_t i = 0; i < target->count; ++i) {
       const uint8_t b = (*bytes)[i / 2];
-      target->at[i] = (i & 1) ? (b & 15) : (b >> 4);
+      const uint8_t index = (i & 1) ? (b & 15) : (b >> 4);
+      PIXKIT_TRY(c.check_index(index));
+      target->at[i] = index;
     }
     return {};
   };
