@@ -69,10 +69,11 @@ inline constexpr size_t kMaxBmpHeadBytes = kBmpFileHeaderSize + kV5HeaderSize + 
 // file_size bytes (all of it when it is shorter).
 Result<BmpHeader> read_bmp_header(ByteSpan head, uint64_t file_size);
 
-// RLE8 and RLE4 streams expanded into an 8-bit picture of header.width x
-// header.height whose pixels are zero where the stream writes nothing.
-Status expand_rle8(SourceReader& stream, const BmpHeader& header, Picture& picture8);
-Status expand_rle4(SourceReader& stream, const BmpHeader& header, Picture& picture8);
+// RLE8 and RLE4 streams expanded into a zeroed picture of header.width x
+// header.height at 1, 4 or 8 bits, every index checked against the palette;
+// pixels the stream skips stay 0.
+Status expand_rle8(SourceReader& stream, const BmpHeader& header, Picture& picture);
+Status expand_rle4(SourceReader& stream, const BmpHeader& header, Picture& picture);
 
 // The file header and info header for writers; the colour table and pixels
 // follow. A 124-byte header carries the masks (for alpha); otherwise the

@@ -161,8 +161,12 @@ bool is_bgra(const BmpMasks& m) {
   return m.red == 0x00FF0000 && m.green == 0x0000FF00 && m.blue == 0x000000FF && m.alpha == 0xFF000000;
 }
 
+// The picture leaves at the depth its colour count calls for, as
+// finish_indexed would pack it.
 Result<Picture> decode_rle(const RangeSource& file, const BmpHeader& header) {
-  auto picture = Picture::create(header.width, header.height, 8, true);
+  const size_t colours = header.palette.size();
+  const int bit_count = colours <= 2 ? 1 : colours <= 16 ? 4 : 8;
+  auto picture = Picture::create(header.width, header.height, bit_count, true);
   if (!picture) return picture.as_error();
   SourceReader stream(file, header.pixel_offset, file.size());
   PIXKIT_TRY(header.compression == kBiRle8 ? expand_rle8(stream, header, *picture)
@@ -204,12 +208,13 @@ Result<Picture> decode_bmp(const RangeSource& file) {
   if (!picture) return picture.as_error();
   picture->metadata.x_pixels_per_meter = header->x_pixels_per_meter;
   picture->metadata.y_pixels_per_meter = header->y_pixels_per_meter;
+  // RLE pictures are packed and checked as they are expanded.
+  if (header->compression == kBiRle8 || header->compression == kBiRle4) return picture;
   if (header->bit_count <= 8) {
-    // RLE streams have their indices checked run by run; a palette with an
-    // entry for every value of the bit count needs no check at all.
-    const bool checked = header->compression == kBiRle8 || header->compression == kBiRle4 ||
-                         header->palette.size() >= (size_t(1) << header->bit_count);
-    return finish_indexed(std::move(picture.value()), checked ? IndexCheck::Done : IndexCheck::Needed);
+    // A palette with an entry for every value of the bit count needs no
+    // check of the indices.
+    const bool covered = header->palette.size() >= (size_t(1) << header->bit_count);
+    return finish_indexed(std::move(picture.value()), covered ? IndexCheck::Done : IndexCheck::Needed);
   }
   // A fourth byte that is zero everywhere is padding, not transparency: many
   // writers leave it zero in opaque pictures, alpha mask or not.

@@ -3,6 +3,11 @@
 // escapes to end of line (0), end of bitmap (1), a delta move (2, then dx,
 // dy) or an absolute run of 3..255 literal pixels padded to a 16-bit word.
 // Pixels the stream skips stay 0.
+//
+// The pixels go straight into the picture at the depth it leaves with, and
+// every index is checked as it is written: a stream of a few bytes may
+// declare a large picture, and it then costs what it writes, not a pass
+// over the picture.
 #include <algorithm>
 #include <cstring>
 
@@ -14,6 +19,25 @@ namespace {
 
 enum : uint8_t { kEndOfLine = 0, kEndOfBitmap = 1, kDelta = 2 };
 
+// Sets pixel x of a row of 1, 4 or 8 bits per pixel to index.
+void put_index(uint8_t* row, uint32_t x, uint8_t index, int bits) {
+  switch (bits) {
+    case 8:
+      row[x] = index;
+      return;
+    case 4: {
+      uint8_t& b = row[x >> 1];
+      b = (x & 1) ? uint8_t((b & 0xF0) | index) : uint8_t((b & 0x0F) | (index << 4));
+      return;
+    }
+    default: {
+      uint8_t& b = row[x >> 3];
+      const uint8_t bit = uint8_t(0x80 >> (x & 7));
+      b = index ? uint8_t(b | bit) : uint8_t(b & ~bit);
+    }
+  }
+}
+
 // Where the next pixel goes. line counts rows in stream order (the bottom
 // row first unless the picture is stored top-down).
 //
@@ -22,10 +46,22 @@ enum : uint8_t { kEndOfLine = 0, kEndOfBitmap = 1, kDelta = 2 };
 // pixels are dropped. A run past the padding is an error.
 class RleCursor {
  public:
-  // The part of a run that lands inside the picture.
+  // The part of a run that lands inside the picture: count pixels from x
+  // of row on.
   struct Target {
-    uint8_t* at = nullptr;
+    uint8_t* row = nullptr;
+    uint32_t x = 0;
     uint32_t count = 0;
+    int bits = 8;
+
+    void set(uint32_t i, uint8_t index) const { put_index(row, x + i, index, bits); }
+    void fill(uint8_t index) const {
+      if (bits == 8) {
+        std::memset(row + x, index, count);
+        return;
+      }
+      for (uint32_t i = 0; i < count; ++i) set(i, index);
+    }
   };
 
   RleCursor(const BmpHeader& header, Picture& picture)
@@ -53,9 +89,11 @@ class RleCursor {
     if (line_ >= height_) return fail("bmp: rle pixels below the last row");
     if (count > padded_width_ - x_) return fail("bmp: rle run past the row");
     Target target;
+    target.bits = picture_.bit_count();
     if (x_ < width_) {
       const int32_t y = int32_t(top_down_ ? line_ : height_ - 1 - line_);
-      target.at = picture_.row(y) + x_;
+      target.row = picture_.row(y);
+      target.x = x_;
       target.count = std::min(count, width_ - x_);
     }
     x_ += count;
@@ -134,14 +172,14 @@ Status expand_rle(SourceReader& stream, RleCursor& cursor, AbsoluteRun absolute_
 
 }  // namespace
 
-Status expand_rle8(SourceReader& stream, const BmpHeader& header, Picture& picture8) {
-  RleCursor cursor(header, picture8);
+Status expand_rle8(SourceReader& stream, const BmpHeader& header, Picture& picture) {
+  RleCursor cursor(header, picture);
   auto encoded = [](RleCursor& c, uint32_t count, uint8_t value) -> Status {
     auto target = c.claim(count);
     if (!target) return target.as_error();
     if (target->count == 0) return {};
     PIXKIT_TRY(c.check_index(value));
-    std::memset(target->at, value, target->count);
+    target->fill(value);
     return {};
   };
   auto absolute = [](SourceReader& s, RleCursor& c, uint32_t count) -> Status {
@@ -149,22 +187,24 @@ Status expand_rle8(SourceReader& stream, const BmpHeader& header, Picture& pictu
     if (!target) return target.as_error();
     auto bytes = read_absolute_bytes(s, count);
     if (!bytes) return bytes.as_error();
-    for (uint32_t i = 0; i < target->count; ++i) PIXKIT_TRY(c.check_index((*bytes)[i]));
-    if (target->count) std::memcpy(target->at, bytes->data(), target->count);
+    for (uint32_t i = 0; i < target->count; ++i) {
+      PIXKIT_TRY(c.check_index((*bytes)[i]));
+      target->set(i, (*bytes)[i]);
+    }
     return {};
   };
   return expand_rle(stream, cursor, absolute, encoded);
 }
 
-Status expand_rle4(SourceReader& stream, const BmpHeader& header, Picture& picture8) {
-  RleCursor cursor(header, picture8);
+Status expand_rle4(SourceReader& stream, const BmpHeader& header, Picture& picture) {
+  RleCursor cursor(header, picture);
   // An encoded run alternates the value's high and low nibble.
   auto encoded = [](RleCursor& c, uint32_t count, uint8_t value) -> Status {
     auto target = c.claim(count);
     if (!target) return target.as_error();
     const uint8_t pair[2] = {uint8_t(value >> 4), uint8_t(value & 15)};
     for (uint32_t i = 0; i < target->count && i < 2; ++i) PIXKIT_TRY(c.check_index(pair[i]));
-    for (uint32_t i = 0; i < target->count; ++i) target->at[i] = pair[i & 1];
+    for (uint32_t i = 0; i < target->count; ++i) target->set(i, pair[i & 1]);
     return {};
   };
   auto absolute = [](SourceReader& s, RleCursor& c, uint32_t count) -> Status {
@@ -176,7 +216,7 @@ Status expand_rle4(SourceReader& stream, const BmpHeader& header, Picture& pictu
       const uint8_t b = (*bytes)[i / 2];
       const uint8_t index = (i & 1) ? (b & 15) : (b >> 4);
       PIXKIT_TRY(c.check_index(index));
-      target->at[i] = index;
+      target->set(i, index);
     }
     return {};
   };
