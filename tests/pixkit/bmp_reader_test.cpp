@@ -252,6 +252,17 @@ TEST(BmpReader, Rle8RunsDeltaEndOfLineAndAbsoluteMode) {
                                                       1, 1, 0, 0}));
 }
 
+TEST(BmpReader, Rle8WithTwoColoursIsExpandedStraightToOneBit) {
+  // 10 x 1 over a byte boundary: 7 x index 1, absolute 0, 1, 1 (one pad byte).
+  Bytes headers = info_header(info(10, 1, 8, 1, 2));
+  const Bytes table = colour_table(2);
+  headers.insert(headers.end(), table.begin(), table.end());
+  Owned d(open_bytes(bmp_file(headers, {7, 1, 0, 3, 0, 1, 1, 0, 0, 1})));
+  ASSERT_NE(d.dib.Bits, nullptr);
+  EXPECT_EQ(d.dib.Info->bmiHeader.biBitCount, 1);
+  EXPECT_EQ(indices_of(d.dib), (std::vector<uint32_t>{1, 1, 1, 1, 1, 1, 1, 0, 1, 1}));
+}
+
 TEST(BmpReader, Rle4AlternatingRunsAndPaddedAbsoluteRun) {
   // 5 x 2: line 0 alternates 1 and 2; line 1 is the absolute run 3..7 (3
   // bytes of nibbles, one pad byte).

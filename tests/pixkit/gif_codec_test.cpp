@@ -106,6 +106,26 @@ TEST(GifCanvas, FrameIsPlacedOnTheLogicalScreen) {
   EXPECT_EQ(pixels_of(loaded.dib), (Rgba{4, 3, 3, want}));
 }
 
+// giflib refuses an LZW minimum code size above 8; ImageMagick and netpbm
+// read these two files, and so do we. Code size 11 (every code 12 bits
+// wide), made by a small generator: indices 0 1 2 / 3 2 1. Code size 9:
+// 5 x 3, the indices 0 to 3 in turn, row after row.
+TEST(GifWideCodes, MinimumCodeSizesAboveEightDecodeToThePeersPixels) {
+  const std::string folder = std::string(STEMPORA_TEST_DATA) + "/gif/good/";
+  const uint8_t K[3] = {0, 0, 0}, R[3] = {255, 0, 0}, G[3] = {0, 255, 0}, B[3] = {0, 0, 255};
+  auto picture = [](int width, int height, std::initializer_list<const uint8_t*> colours) {
+    Rgba p{width, height, 3, {}};
+    for (const uint8_t* c : colours) p.pixels.insert(p.pixels.end(), c, c + 3);
+    return p;
+  };
+  Record eleven{OpenDib((folder + "lzw_minimum_code_size_11.gif").c_str(), 0, nullptr)};
+  ASSERT_NE(eleven.dib.Bits, nullptr);
+  EXPECT_EQ(pixels_of(eleven.dib), picture(3, 2, {K, R, G, B, G, R}));
+  Record nine{OpenDib((folder + "lzw_minimum_code_size_9.gif").c_str(), 0, nullptr)};
+  ASSERT_NE(nine.dib.Bits, nullptr);
+  EXPECT_EQ(pixels_of(nine.dib), picture(5, 3, {K, R, G, B, K, R, G, B, K, R, G, B, K, R, G}));
+}
+
 TEST(GifPeer, OurFilesReadTheSameInNetpbm) {
   TempDir dir;
   for (int bits : {1, 4, 8}) {

@@ -155,6 +155,18 @@ TEST(Jp2GreyAlpha, ChannelDefinitionDecidesWhichComponentIsAlpha) {
   EXPECT_EQ(pixels_of(loaded.dib), (Rgba{3, 1, 4, {10, 10, 10, 255, 20, 20, 20, 128, 30, 30, 30, 0}}));
 }
 
+// Grey and an opaque alpha on a 258 x 2 grid, the grey subsampled 129 x 1
+// (2 x 2 samples: 10, 200 / 90, 250), written with OpenJPEG; its own
+// decoder shows those four grey samples.
+TEST(Jp2Subsampling, FirstComponentSubsampledFarGivesItsOwnSize) {
+  Record loaded{
+      OpenDib((std::string(STEMPORA_TEST_DATA) + "/jp2/good/grey_alpha_first_subsampled_129.jp2").c_str(), 0,
+              nullptr)};
+  ASSERT_EQ(loaded.bits(), 32);
+  EXPECT_EQ(pixels_of(loaded.dib),
+            (Rgba{2, 2, 4, {10, 10, 10, 255, 200, 200, 200, 255, 90, 90, 90, 255, 250, 250, 250, 255}}));
+}
+
 // sYCC with both chroma components subsampled 2 x 2, written with OpenJPEG
 // by a small generator: Y 76, Cb 85, Cr 255 (red) in the top-left 2 x 2
 // block, Y, Cb and Cr 128 (mid grey) elsewhere.

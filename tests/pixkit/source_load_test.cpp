@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <string>
 #include <thread>
 
 #include "core/source_file.h"
@@ -45,9 +46,10 @@ TEST(SourceLoad, FileCutShortAfterOpeningIsAChangedFile) {
   const int fd = pixkit::open_source_file(path.c_str(), size, reason);
   ASSERT_GE(fd, 0);
   ASSERT_EQ(::truncate(path.c_str(), 100), 0);
-  std::vector<uint8_t> bytes;
-  EXPECT_FALSE(pixkit::read_source_file(fd, size, bytes, reason));
-  EXPECT_EQ(reason, PIXKIT_REASON_CHANGED);
+  const pixkit::FileSource file(fd, size);
+  std::vector<uint8_t> bytes(size);
+  EXPECT_FALSE(file.read(0, bytes.data(), bytes.size()));
+  EXPECT_EQ(file.failure_reason(), PIXKIT_REASON_CHANGED);
   ::close(fd);
 }
 
@@ -107,5 +109,31 @@ TEST(SourceLoad, EachFailureNamesItsReason) {
   if (::geteuid() != 0) {
     ::chmod(dir.file("gross.bmp").c_str(), 0);
     EXPECT_EQ(load_reason(dir.file("gross.bmp")), PIXKIT_REASON_NO_PERMISSION);
+  }
+}
+
+TEST(SourceLoad, PictureIsReadFromAFileFarLargerThanIt) {
+  // The reader takes what the headers locate; a file of several gigabytes
+  // behind a small picture costs the picture, and the rest is ignored.
+  TempDir dir;
+  const std::string path = dir.file("lang.bmp");
+  testsupport::write_file(path, bmp_bytes(dir, 30, 20));
+  ASSERT_EQ(::truncate(path.c_str(), off_t(5) << 30), 0);  // sparse: no disk space taken
+  EXPECT_EQ(load_reason(path), PIXKIT_REASON_NONE);
+}
+
+TEST(SourceLoad, SizeOverTheLimitsIsTooLargeInEveryFormat) {
+  TempDir dir;
+  OwnedDib picture(newdib(30, 20, 24, nullptr, 0));
+  const int formats[] = {PIXKIT_FORMAT_BMP, PIXKIT_FORMAT_GIF, PIXKIT_FORMAT_IFF,
+                         PIXKIT_FORMAT_JPG, PIXKIT_FORMAT_PCX, PIXKIT_FORMAT_RLE,
+                         PIXKIT_FORMAT_TGA, PIXKIT_FORMAT_TIF, PIXKIT_FORMAT_JP2};
+  for (const int format : formats) {
+    const std::string path = dir.file("bild" + std::to_string(format));
+    ASSERT_EQ(SaveDib(&picture.dib, path.c_str(), format, nullptr), 1) << format;
+    PixkitSetLimits(16, 0);
+    EXPECT_EQ(load_reason(path), PIXKIT_REASON_TOO_LARGE) << "format " << format;
+    PixkitSetLimits(0, 0);
+    EXPECT_EQ(load_reason(path), PIXKIT_REASON_NONE) << "format " << format;
   }
 }

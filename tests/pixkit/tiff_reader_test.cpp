@@ -100,6 +100,18 @@ TEST(TiffSamples, ThirtyTwoBitsPerSampleAreNarrowedToEight) {
   EXPECT_EQ(getpixel(&grey.dib, 5, 0), 0x808080u);
 }
 
+// 3 x 2 grey of signed 32-bit samples (SampleFormat 2), made by a small
+// generator: -2^31, -2^30, -1 / 0, 2^30, 2^31 - 1. ImageMagick and netpbm
+// show them by their bit pattern, as if unsigned: 127, 191, 255 / 0, 63,
+// 127 (netpbm rounds the halves up).
+TEST(TiffSamples, SignedThirtyTwoBitGreyLooksAsInThePeers) {
+  Record grey{OpenDib(tiff_file("grey_32_bits_signed.tif").c_str(), 0, nullptr)};
+  ASSERT_NE(grey.dib.Bits, nullptr);
+  const Rgba peers{
+      3, 2, 3, {127, 127, 127, 191, 191, 191, 255, 255, 255, 0, 0, 0, 63, 63, 63, 127, 127, 127}};
+  EXPECT_LE(testsupport::max_channel_difference(pixels_of(grey.dib), peers), 1);
+}
+
 // One strip whose RowsPerStrip is past 2^31 is one strip; the same tag over
 // several listed strips is refused (files in tiff/bad).
 TEST(TiffRowsPerStrip, PastTheHeightMeansOneStrip) {

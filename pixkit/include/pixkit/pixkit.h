@@ -116,9 +116,13 @@ enum {
  * content). reserved is 0. owner is handed to the progress handler
  * registered for it, if any. The record is at the file's own bit count:
  * palette pictures at 1, 4 or 8 bits, others at 24, or 32 with a real
- * alpha channel. Only regular files are read, with ordinary reads: a named
- * pipe or device is refused without waiting, and a file that shrinks while
- * it is read is a failed load. On failure the record's Bits and Storage are NULL and
+ * alpha channel. Only regular files are read, with ordinary reads, and
+ * only as far as the picture needs: the format is found from the first
+ * bytes and the size in the header is checked against the limits before
+ * the pixel data is read, so a load holds the picture and a small part of
+ * the file, never the whole file. A named pipe or device is refused without
+ * waiting, and a file that shrinks under the part being read is a failed
+ * load. On failure the record's Bits and Storage are NULL and
  * nothing needs releasing (deldib on it is harmless). The caller owns the
  * record and releases it with deldib. */
 PIXKIT_API TDibImage OpenDib(const char *path, int reserved, void *owner);

@@ -16,29 +16,6 @@ using namespace pixkit;
 
 namespace {
 
-class FileSource : public RangeSource {
- public:
-  FileSource(int fd, uint64_t size) : fd_(fd), size_(size) {}
-  uint64_t size() const override { return size_; }
-  bool read(uint64_t offset, void* out, size_t count) const override {
-    if (offset > size_ || count > size_ - offset) return false;
-    auto* bytes = static_cast<uint8_t*>(out);
-    while (count > 0) {
-      const ssize_t n = ::pread(fd_, bytes, count, off_t(offset));
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) return false;  // the file became shorter
-      bytes += n;
-      offset += uint64_t(n);
-      count -= size_t(n);
-    }
-    return true;
-  }
-
- private:
-  int fd_;
-  uint64_t size_;
-};
-
 void copy_name(const std::string& name, char (&out)[64]) {
   // The reader cuts names to kMaxCameraNameBytes, which leaves room for
   // the terminator.

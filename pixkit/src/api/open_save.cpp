@@ -18,14 +18,10 @@ namespace {
 
 std::atomic<int> g_jpeg_quality{75};
 
-// Why a decoder refused the content. The size checks of the limits and of
-// the pixel allocation, and the readers that check a size of their own,
-// all say so in their texts; anything else a decoder refuses is damage.
-int reason_of_decode_error(const char* text) {
-  const std::string t = text;
-  for (const char* mark : {"over the limit", "too large", "out of memory", "memory size out of range"})
-    if (t.find(mark) != std::string::npos) return PIXKIT_REASON_TOO_LARGE;
-  return PIXKIT_REASON_DAMAGED;
+// Why a decoder refused the content: a size refusal says so in its kind;
+// anything else a decoder refuses is damage.
+int reason_of_decode_error(const Error& error) {
+  return error.kind == ErrorKind::TooLarge ? PIXKIT_REASON_TOO_LARGE : PIXKIT_REASON_DAMAGED;
 }
 
 // Closes the descriptor it holds at the end of a load, whatever happens.
@@ -43,7 +39,7 @@ class SourceDescriptor {
   int fd_;
 };
 
-Result<Picture> decode_any(ByteSpan file) {
+Result<Picture> decode_any(const RangeSource& file) {
   switch (sniff_format(file)) {
     case FileFormat::Bmp:
       return decode_bmp(file);
@@ -118,21 +114,24 @@ TDibImage open_dib(const char* path, const PixkitCallOptions& call, int& reason)
     return empty_record();
   }
   ProgressScope progress(call.progress_owner, call.progress);
-  std::vector<uint8_t> bytes;
-  {
-    uint64_t size = 0;
-    SourceDescriptor source(open_source_file(path, size, reason));
-    if (source.fd() < 0 || !read_source_file(source.fd(), size, bytes, reason)) return empty_record();
-  }
+  uint64_t size = 0;
+  SourceDescriptor descriptor(open_source_file(path, size, reason));
+  if (descriptor.fd() < 0) return empty_record();
+  // The readers take the file as they need it, so a load holds the picture
+  // and a window of the file, never the whole file.
+  const FileSource file(descriptor.fd(), size);
   report_progress(0, 1);
-  const ByteSpan file(bytes.data(), bytes.size());
   if (sniff_format(file) == FileFormat::Unknown) {
-    reason = PIXKIT_REASON_UNKNOWN_FORMAT;
+    reason =
+        file.failure_reason() != PIXKIT_REASON_NONE ? file.failure_reason() : PIXKIT_REASON_UNKNOWN_FORMAT;
     return empty_record();
   }
   auto picture = decode_any(file);
   if (!picture) {
-    reason = reason_of_decode_error(picture.error());
+    // A read the system refused, or a file cut short under the reader, is
+    // what ended the decoder, whatever it made of the missing bytes.
+    reason = file.failure_reason() != PIXKIT_REASON_NONE ? file.failure_reason()
+                                                         : reason_of_decode_error(picture.as_error());
     return empty_record();
   }
   TDibImage dib = record_from_picture(std::move(picture.value()));
@@ -172,7 +171,7 @@ namespace pixkit {
 // Loads a picture from memory the way OpenDib loads a file; for tests and
 // fuzzing.
 TDibImage open_dib_from_memory(ByteSpan file) {
-  auto picture = decode_any(file);
+  auto picture = decode_any(SpanSource(file));
   if (!picture) return empty_record();
   return record_from_picture(std::move(picture.value()));
 }

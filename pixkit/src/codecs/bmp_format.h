@@ -9,6 +9,7 @@
 #include "../core/output_file.h"
 #include "../core/picture.h"
 #include "../core/result.h"
+#include "../core/source_reader.h"
 
 namespace pixkit {
 
@@ -58,14 +59,21 @@ struct BmpHeader {
   std::vector<Rgb> palette;   // 1 .. 2^bit_count entries for 1, 2, 4, 8 bits
 };
 
-// Reads and validates the file header, the info header, the masks and the
-// colour table.
-Result<BmpHeader> read_bmp_header(ByteSpan file);
+// The most bytes the headers, masks and colour table take before the
+// pixels: file header, the largest info header, three masks after a 40-byte
+// one plus alpha, 256 four-byte colours.
+inline constexpr size_t kMaxBmpHeadBytes = kBmpFileHeaderSize + kV5HeaderSize + 16 + 256 * 4;
 
-// RLE8 and RLE4 streams expanded into an 8-bit picture of header.width x
-// header.height whose pixels are zero where the stream writes nothing.
-Status expand_rle8(ByteSpan stream, const BmpHeader& header, Picture& picture8);
-Status expand_rle4(ByteSpan stream, const BmpHeader& header, Picture& picture8);
+// Reads and validates the file header, the info header, the masks and the
+// colour table from head, the first kMaxBmpHeadBytes of a file of
+// file_size bytes (all of it when it is shorter).
+Result<BmpHeader> read_bmp_header(ByteSpan head, uint64_t file_size);
+
+// RLE8 and RLE4 streams expanded into a zeroed picture of header.width x
+// header.height at 1, 4 or 8 bits, every index checked against the palette;
+// pixels the stream skips stay 0.
+Status expand_rle8(SourceReader& stream, const BmpHeader& header, Picture& picture);
+Status expand_rle4(SourceReader& stream, const BmpHeader& header, Picture& picture);
 
 // The file header and info header for writers; the colour table and pixels
 // follow. A 124-byte header carries the masks (for alpha); otherwise the

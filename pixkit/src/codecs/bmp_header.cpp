@@ -204,8 +204,8 @@ Status read_colour_table(ByteReader& file, const RawInfoHeader& raw, BmpHeader& 
 
 }  // namespace
 
-Result<BmpHeader> read_bmp_header(ByteSpan file) {
-  ByteReader r(file);
+Result<BmpHeader> read_bmp_header(ByteSpan head, uint64_t file_size) {
+  ByteReader r(head);
   auto magic = r.le16();
   if (!magic || *magic != kBmpMagic) return fail("bmp: not a BMP file");
   // bfSize is wrong in many files and nothing needs it; two reserved words.
@@ -221,7 +221,7 @@ Result<BmpHeader> read_bmp_header(ByteSpan file) {
 
   header.pixel_offset = *offset;
   if (header.pixel_offset < r.position()) return fail("bmp: pixel offset inside the headers");
-  if (header.pixel_offset > file.size()) return fail("bmp: pixel offset beyond the file");
+  if (header.pixel_offset > file_size) return fail("bmp: pixel offset beyond the file");
   PIXKIT_TRY(read_colour_table(r, *raw, header));
   return header;
 }

@@ -3,8 +3,11 @@
 // 4 or 8 bits by their colour count; 5-5-5 pictures stay 16 bits, other
 // 16-bit layouts become 24; 32 bits stay 32 only with an alpha mask and an
 // alpha that is not zero everywhere.
+#include <algorithm>
+#include <array>
 #include <bit>
 #include <cstring>
+#include <optional>
 
 #include "../core/checked_size.h"
 #include "../core/progress.h"
@@ -14,29 +17,38 @@
 namespace pixkit {
 namespace {
 
-// Uncompressed rows in file order, checked to lie inside the file.
+// Uncompressed rows in file order, checked to lie inside the file before
+// anything is allocated, then read one at a time.
 class StoredRows {
  public:
-  static Result<StoredRows> locate(ByteSpan file, const BmpHeader& header) {
-    auto row_bytes = dib_row_bytes(uint64_t(header.width), uint64_t(header.bit_count));
-    if (!row_bytes) return fail("bmp: row too long");
-    auto total = checked_mul(*row_bytes, uint64_t(header.height));
-    const ByteSpan pixels = file.subspan(header.pixel_offset);
-    if (!total || *total > pixels.size()) return fail("bmp: pixel data truncated");
-    return StoredRows(pixels, size_t(*row_bytes), header);
+  StoredRows(const RangeSource& file, const BmpHeader& header)
+      : file_(file), header_(header), height_(header.height), top_down_(header.top_down) {}
+
+  Status locate() {
+    auto row_bytes = dib_row_bytes(uint64_t(header_.width), uint64_t(header_.bit_count));
+    if (!row_bytes) return fail_too_large("bmp: row too long");
+    auto total = checked_mul(*row_bytes, uint64_t(header_.height));
+    if (!total || *total > file_.size() - header_.pixel_offset) return fail("bmp: pixel data truncated");
+    row_bytes_ = size_t(*row_bytes);
+    pixels_.emplace(file_, header_.pixel_offset, header_.pixel_offset + *total);
+    return {};
   }
 
   int32_t count() const { return height_; }
-  ByteSpan file_row(int32_t i) const { return pixels_.subspan(size_t(i) * row_bytes_, row_bytes_); }
+  // The next row in file order.
+  Result<ByteSpan> next_file_row() {
+    auto row = pixels_->bytes(row_bytes_);
+    if (!row) return fail("bmp: pixel data truncated");
+    return *row;
+  }
   // Picture row (from the top) that file row i fills.
   int32_t target_row(int32_t i) const { return top_down_ ? i : height_ - 1 - i; }
 
  private:
-  StoredRows(ByteSpan pixels, size_t row_bytes, const BmpHeader& header)
-      : pixels_(pixels), row_bytes_(row_bytes), height_(header.height), top_down_(header.top_down) {}
-
-  ByteSpan pixels_;
-  size_t row_bytes_;
+  const RangeSource& file_;
+  const BmpHeader& header_;
+  std::optional<SourceReader> pixels_;
+  size_t row_bytes_ = 0;
   int32_t height_;
   bool top_down_;
 };
@@ -65,12 +77,14 @@ void report_rows(int32_t done, int32_t total) {
   if ((done & 63) == 0 || done == total) report_progress(uint64_t(done), uint64_t(total));
 }
 
-Result<Picture> decode_indexed(const StoredRows& rows, const BmpHeader& header) {
+Result<Picture> decode_indexed(StoredRows& rows, const BmpHeader& header) {
   auto picture = Picture::create(header.width, header.height, 8, false);
   if (!picture) return picture.as_error();
   const int32_t w = header.width;
   for (int32_t i = 0; i < rows.count(); ++i) {
-    const ByteSpan src = rows.file_row(i);
+    auto stored = rows.next_file_row();
+    if (!stored) return stored.as_error();
+    const ByteSpan src = *stored;
     uint8_t* dst = picture->row(rows.target_row(i));
     switch (header.bit_count) {
       case 8:
@@ -94,13 +108,15 @@ Result<Picture> decode_indexed(const StoredRows& rows, const BmpHeader& header) 
 
 // Same layout in the file as in the picture: 24 bits, 5-5-5 words, and
 // 32-bit blue, green, red, alpha.
-Result<Picture> copy_rows(const StoredRows& rows, const BmpHeader& header, int bit_count) {
+Result<Picture> copy_rows(StoredRows& rows, const BmpHeader& header, int bit_count) {
   auto picture = Picture::create(header.width, header.height, bit_count, false);
   if (!picture) return picture.as_error();
   const size_t used = size_t(header.width) * size_t(bit_count / 8);
   for (int32_t i = 0; i < rows.count(); ++i) {
+    auto stored = rows.next_file_row();
+    if (!stored) return stored.as_error();
     uint8_t* dst = picture->row(rows.target_row(i));
-    std::memcpy(dst, rows.file_row(i).data(), used);
+    std::memcpy(dst, stored->data(), used);
     // Bit 15 of a 5-5-5 word is unused; keep it clear in what we hand over.
     if (bit_count == 16)
       for (size_t b = 1; b < used; b += 2) dst[b] &= 0x7F;
@@ -109,7 +125,7 @@ Result<Picture> copy_rows(const StoredRows& rows, const BmpHeader& header, int b
   return picture;
 }
 
-Result<Picture> decode_masked(const StoredRows& rows, const BmpHeader& header) {
+Result<Picture> decode_masked(StoredRows& rows, const BmpHeader& header) {
   const MaskedChannel red(header.masks.red), green(header.masks.green), blue(header.masks.blue),
       alpha(header.masks.alpha);
   const bool has_alpha = header.masks.alpha != 0;
@@ -118,7 +134,9 @@ Result<Picture> decode_masked(const StoredRows& rows, const BmpHeader& header) {
   auto picture = Picture::create(header.width, header.height, has_alpha ? 32 : 24, false);
   if (!picture) return picture.as_error();
   for (int32_t i = 0; i < rows.count(); ++i) {
-    const ByteSpan src = rows.file_row(i);
+    auto stored = rows.next_file_row();
+    if (!stored) return stored.as_error();
+    const ByteSpan src = *stored;
     uint8_t* dst = picture->row(rows.target_row(i));
     for (int32_t x = 0; x < header.width; ++x) {
       const size_t at = size_t(x) * size_t(in_bytes);
@@ -143,45 +161,61 @@ bool is_bgra(const BmpMasks& m) {
   return m.red == 0x00FF0000 && m.green == 0x0000FF00 && m.blue == 0x000000FF && m.alpha == 0xFF000000;
 }
 
-Result<Picture> decode_rle(ByteSpan file, const BmpHeader& header) {
-  auto picture = Picture::create(header.width, header.height, 8, true);
+// The picture leaves at the depth its colour count calls for, as
+// finish_indexed would pack it.
+Result<Picture> decode_rle(const RangeSource& file, const BmpHeader& header) {
+  const size_t colours = header.palette.size();
+  const int bit_count = colours <= 2 ? 1 : colours <= 16 ? 4 : 8;
+  auto picture = Picture::create(header.width, header.height, bit_count, true);
   if (!picture) return picture.as_error();
-  const ByteSpan stream = file.subspan(header.pixel_offset);
+  SourceReader stream(file, header.pixel_offset, file.size());
   PIXKIT_TRY(header.compression == kBiRle8 ? expand_rle8(stream, header, *picture)
                                            : expand_rle4(stream, header, *picture));
   picture->palette = header.palette;
   return picture;
 }
 
-Result<Picture> decode_pixels(ByteSpan file, const BmpHeader& header) {
+Result<Picture> decode_pixels(const RangeSource& file, const BmpHeader& header) {
   if (header.compression == kBiRle8 || header.compression == kBiRle4) return decode_rle(file, header);
-  auto rows = StoredRows::locate(file, header);
-  if (!rows) return rows.as_error();
+  StoredRows rows(file, header);
+  PIXKIT_TRY(rows.locate());
   switch (header.bit_count) {
     case 1:
     case 2:
     case 4:
     case 8:
-      return decode_indexed(*rows, header);
+      return decode_indexed(rows, header);
     case 24:
-      return copy_rows(*rows, header, 24);
+      return copy_rows(rows, header, 24);
     case 16:
-      return is_555(header.masks) ? copy_rows(*rows, header, 16) : decode_masked(*rows, header);
+      return is_555(header.masks) ? copy_rows(rows, header, 16) : decode_masked(rows, header);
     default:
-      return is_bgra(header.masks) ? copy_rows(*rows, header, 32) : decode_masked(*rows, header);
+      return is_bgra(header.masks) ? copy_rows(rows, header, 32) : decode_masked(rows, header);
   }
 }
 
 }  // namespace
 
-Result<Picture> decode_bmp(ByteSpan file) {
-  auto header = read_bmp_header(file);
+Result<Picture> decode_bmp(const RangeSource& file) {
+  // The headers and the colour table, and nothing more, before the size is
+  // checked.
+  std::array<uint8_t, kMaxBmpHeadBytes> head;
+  const size_t head_size = size_t(std::min<uint64_t>(file.size(), head.size()));
+  if (!file.read(0, head.data(), head_size)) return fail("bmp: truncated file header");
+  auto header = read_bmp_header(ByteSpan(head.data(), head_size), file.size());
   if (!header) return header.as_error();
   auto picture = decode_pixels(file, *header);
   if (!picture) return picture.as_error();
   picture->metadata.x_pixels_per_meter = header->x_pixels_per_meter;
   picture->metadata.y_pixels_per_meter = header->y_pixels_per_meter;
-  if (header->bit_count <= 8) return finish_indexed(std::move(picture.value()));
+  // RLE pictures are packed and checked as they are expanded.
+  if (header->compression == kBiRle8 || header->compression == kBiRle4) return picture;
+  if (header->bit_count <= 8) {
+    // A palette with an entry for every value of the bit count needs no
+    // check of the indices.
+    const bool covered = header->palette.size() >= (size_t(1) << header->bit_count);
+    return finish_indexed(std::move(picture.value()), covered ? IndexCheck::Done : IndexCheck::Needed);
+  }
   // A fourth byte that is zero everywhere is padding, not transparency: many
   // writers leave it zero in opaque pictures, alpha mask or not.
   if (picture->bit_count() == 32) return drop_empty_alpha(std::move(picture.value()));

@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <string>
 
-#include "range_source.h"
+#include "../core/range_source.h"
 
 namespace pixkit {
 

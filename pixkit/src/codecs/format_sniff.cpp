@@ -1,8 +1,11 @@
 #include "format_sniff.h"
 
+#include <algorithm>
+#include <array>
 #include <cstring>
 
 #include "codecs.h"
+#include "pcx_format.h"
 
 namespace pixkit {
 namespace {
@@ -13,7 +16,13 @@ bool starts_with(ByteSpan file, const void* magic, size_t n) {
 
 }  // namespace
 
-FileFormat sniff_format(ByteSpan file) {
+FileFormat sniff_format(const RangeSource& source) {
+  // Every signature and the PCX header lie in the first 128 bytes.
+  std::array<uint8_t, pcx::kHeaderSize> head_bytes;
+  const size_t head_size = size_t(std::min<uint64_t>(source.size(), head_bytes.size()));
+  if (!source.read(0, head_bytes.data(), head_size)) return FileFormat::Unknown;
+  const ByteSpan file(head_bytes.data(), head_size);
+
   static const uint8_t kPng[] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
   static const uint8_t kJp2[] = {0, 0, 0, 0x0C, 'j', 'P', ' ', ' ', 0x0D, 0x0A, 0x87, 0x0A};
   static const uint8_t kJ2k[] = {0xFF, 0x4F, 0xFF, 0x51};
@@ -35,7 +44,7 @@ FileFormat sniff_format(ByteSpan file) {
       (std::memcmp(file.data() + 8, "ILBM", 4) == 0 || std::memcmp(file.data() + 8, "PBM ", 4) == 0))
     return FileFormat::Ilbm;
   if (looks_like_pcx(file)) return FileFormat::Pcx;
-  if (looks_like_tga(file)) return FileFormat::Tga;
+  if (looks_like_tga(source)) return FileFormat::Tga;
   return FileFormat::Unknown;
 }
 

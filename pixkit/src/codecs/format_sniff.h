@@ -1,12 +1,13 @@
-// Finds a file's format from its first bytes.
+// Finds a file's format from its first bytes (and, for TGA, its footer),
+// without reading the rest.
 #pragma once
 
-#include "../core/byte_reader.h"
+#include "../core/range_source.h"
 
 namespace pixkit {
 
 enum class FileFormat { Unknown, Bmp, Gif, Ilbm, Jpeg, Pcx, Tga, Tiff, Jp2, Png };
 
-FileFormat sniff_format(ByteSpan file);
+FileFormat sniff_format(const RangeSource& file);
 
 }  // namespace pixkit

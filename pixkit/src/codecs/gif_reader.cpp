@@ -11,25 +11,22 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 #include "../core/limits.h"
 #include "../core/progress.h"
+#include "../core/source_reader.h"
 #include "codecs.h"
+#include "gif_lzw.h"
 
 namespace pixkit {
 namespace {
 
-struct GifMemory {
-  ByteSpan data;
-  size_t pos = 0;
-};
-
-int read_from_memory(GifFileType* gif, GifByteType* out, int count) {
-  auto* m = static_cast<GifMemory*>(gif->UserData);
+int read_from_source(GifFileType* gif, GifByteType* out, int count) {
+  auto* in = static_cast<SourceReader*>(gif->UserData);
   if (count <= 0) return 0;
-  const size_t n = std::min(size_t(count), m->data.size() - m->pos);
-  std::memcpy(out, m->data.data() + m->pos, n);
-  m->pos += n;
+  const size_t n = size_t(std::min<uint64_t>(uint64_t(count), in->remaining()));
+  if (!in->copy_to(out, n)) return 0;
   return int(n);  // giflib treats a short read as truncation
 }
 
@@ -69,14 +66,32 @@ Status skip_extension(GifFileType* gif) {
   return {};
 }
 
-Status find_first_image(GifFileType* gif) {
+// The minimum code size giflib has just read and refused, when it is one
+// our own decoder takes (9 to 11); 0 otherwise. giflib reads the size byte
+// last, straight from our reader, so it is the byte before the reader's
+// place and the image data follows it.
+int refused_wide_code_size(const GifFileType* gif, SourceReader& in) {
+  if (gif->Error != D_GIF_ERR_READ_FAILED || in.position() == 0) return 0;
+  const uint64_t after = in.position();
+  if (!in.seek(after - 1)) return 0;
+  const auto size = in.u8();
+  if (!size || *size < kGifSmallestWideCodeSize || *size > kGifLargestCodeSize) return 0;
+  return *size;
+}
+
+// Moves to the first image's data. Returns the minimum code size when our
+// own decoder has to read it, 0 when giflib does.
+Result<int> find_first_image(GifFileType* gif, SourceReader& in) {
   for (;;) {
     GifRecordType record;
     if (DGifGetRecordType(gif, &record) == GIF_ERROR) return fail("gif: file damaged or truncated");
     switch (record) {
       case IMAGE_DESC_RECORD_TYPE:
-        if (DGifGetImageDesc(gif) == GIF_ERROR) return fail("gif: image descriptor damaged");
-        return {};
+        if (DGifGetImageDesc(gif) == GIF_ERROR) {
+          if (const int code_size = refused_wide_code_size(gif, in)) return code_size;
+          return fail("gif: image descriptor damaged");
+        }
+        return 0;
       case EXTENSION_RECORD_TYPE:
         PIXKIT_TRY(skip_extension(gif));
         break;
@@ -88,8 +103,11 @@ Status find_first_image(GifFileType* gif) {
   }
 }
 
-Result<Picture> decode_first_image(GifFileType* gif) {
-  PIXKIT_TRY(find_first_image(gif));
+Result<Picture> decode_first_image(GifFileType* gif, SourceReader& in) {
+  auto wide_code_size = find_first_image(gif, in);
+  if (!wide_code_size) return wide_code_size.as_error();
+  std::unique_ptr<GifLzwDecoder> own_decoder;
+  if (*wide_code_size != 0) own_decoder = std::make_unique<GifLzwDecoder>(in, *wide_code_size);
   const GifImageDesc& frame = gif->Image;
   PIXKIT_TRY(check_dimensions(frame.Width, frame.Height));
 
@@ -120,8 +138,11 @@ Result<Picture> decode_first_image(GifFileType* gif) {
     const int start = frame.Interlace ? kStart[pass] : 0, step = frame.Interlace ? kStep[pass] : 1;
     for (int32_t y = start; y < frame.Height; y += step) {
       GifPixelType* dst = picture->row(top + y) + left;
-      if (DGifGetLine(gif, dst, frame.Width) == GIF_ERROR)
+      if (own_decoder) {
+        PIXKIT_TRY(own_decoder->read_pixels(dst, size_t(frame.Width)));
+      } else if (DGifGetLine(gif, dst, frame.Width) == GIF_ERROR) {
         return fail("gif: picture data damaged or truncated");
+      }
       if (++rows_done % 64 == 0) report_progress(uint64_t(rows_done), uint64_t(frame.Height));
     }
   }
@@ -131,12 +152,12 @@ Result<Picture> decode_first_image(GifFileType* gif) {
 
 }  // namespace
 
-Result<Picture> decode_gif(ByteSpan file) {
-  GifMemory memory{file, 0};
+Result<Picture> decode_gif(const RangeSource& file) {
+  SourceReader in(file);
   int error = 0;
-  GifCloser gif{DGifOpen(&memory, read_from_memory, &error)};
+  GifCloser gif{DGifOpen(&in, read_from_source, &error)};
   if (!gif.gif) return fail("gif: not a readable GIF file");
-  return decode_first_image(gif.gif);
+  return decode_first_image(gif.gif, in);
 }
 
 }  // namespace pixkit

@@ -4,7 +4,8 @@
 
 namespace pixkit {
 
-Status unpack_byte_run1(ByteReader& in, uint8_t* out, size_t out_size) {
+template <class Reader>
+Status unpack_byte_run1(Reader& in, uint8_t* out, size_t out_size) {
   size_t filled = 0;
   while (filled < out_size) {
     auto control = in.u8();
@@ -27,6 +28,9 @@ Status unpack_byte_run1(ByteReader& in, uint8_t* out, size_t out_size) {
   }
   return {};
 }
+
+template Status unpack_byte_run1(ByteReader&, uint8_t*, size_t);
+template Status unpack_byte_run1(SourceReader&, uint8_t*, size_t);
 
 namespace {
 

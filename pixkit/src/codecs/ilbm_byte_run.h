@@ -9,12 +9,15 @@
 
 #include "../core/byte_reader.h"
 #include "../core/result.h"
+#include "../core/source_reader.h"
 
 namespace pixkit {
 
-// Fills out (out_size bytes) from the packed data at in, advancing in. A run
-// longer than what is left of out, or input that ends first, is an error.
-Status unpack_byte_run1(ByteReader& in, uint8_t* out, size_t out_size);
+// Fills out (out_size bytes) from the packed data at in (a ByteReader or a
+// SourceReader), advancing in. A run longer than what is left of out, or
+// input that ends first, is an error.
+template <class Reader>
+Status unpack_byte_run1(Reader& in, uint8_t* out, size_t out_size);
 
 // Appends the packed form of data to out. Runs of three or more equal bytes
 // become repeat runs; everything else goes into literal runs of at most 128.

@@ -9,6 +9,7 @@
 #include "../core/fixed_bytes.h"
 #include "../core/limits.h"
 #include "../core/progress.h"
+#include "../core/source_reader.h"
 #include "codecs.h"
 #include "ilbm_byte_run.h"
 #include "ilbm_format.h"
@@ -21,10 +22,14 @@ struct IlbmChunks {
   bool has_bmhd = false;
   Bmhd bmhd;
   bool has_cmap = false;
-  ByteSpan cmap;
-  uint32_t camg = 0;  // Amiga display mode; only the HAM and EHB bits matter
-  ByteSpan body;
+  std::vector<uint8_t> cmap;  // the part of the chunk that can hold colours
+  uint32_t camg = 0;          // Amiga display mode; only the HAM and EHB bits matter
+  uint64_t body_offset = 0;   // in the file
+  uint64_t body_size = 0;
 };
+
+// A CMAP holds 3 bytes per colour, and no more than 256 colours are used.
+constexpr size_t kMaxCmapBytes = 3 * 256;
 
 // The fixed part of BMHD in one checked read.
 Result<Bmhd> read_bmhd_chunk(ByteSpan chunk) {
@@ -59,8 +64,10 @@ Status validate_bmhd(const Bmhd& h, bool chunky) {
 
 // Walks the chunks of the FORM up to BODY. Chunk lengths are checked against
 // the FORM, and the FORM against the file; bytes after the FORM are ignored.
-Result<IlbmChunks> read_chunks(ByteSpan file) {
-  ByteReader in(file);
+// Only the BODY's place is noted; the other chunks are read as far as their
+// fields go, and skipped where they go on.
+Result<IlbmChunks> read_chunks(const RangeSource& file) {
+  SourceReader in(file, 0, kFormHeaderSize);
   const auto form = FixedBytes<kFormHeaderSize>::take(in);
   if (!form || form->be32<0>() != kIdForm) return fail("ilbm: not an IFF FORM");
   const uint32_t form_size = form->be32<4>();  // the form type and the chunks
@@ -72,37 +79,47 @@ Result<IlbmChunks> read_chunks(ByteSpan file) {
     return fail("ilbm: FORM is neither ILBM nor PBM");
   if (form_size < 4) return fail("ilbm: FORM too short");
   if (form_size > file.size() - 8) return fail("ilbm: FORM longer than the file");
-  ByteReader form_in(file.subspan(kFormHeaderSize, form_size - 4));
+  SourceReader form_in(file, kFormHeaderSize, uint64_t(kFormHeaderSize) + form_size - 4);
 
   while (const auto chunk_header = FixedBytes<kChunkHeaderSize>::take(form_in)) {
     const uint32_t id = chunk_header->be32<0>();
     const uint32_t length = chunk_header->be32<4>();
-    auto data = form_in.bytes(length);
-    if (!data) return fail("ilbm: chunk longer than the FORM");
-    // Chunks start on even offsets; the pad byte after the last chunk of a
-    // FORM is sometimes missing, which does no harm.
-    if (length & 1) form_in.skip(1);
+    if (length > form_in.remaining()) return fail("ilbm: chunk longer than the FORM");
+    const uint64_t data_at = form_in.position();
+    // The first bytes of the chunk, as many as the fields that are read
+    // from it need.
+    auto start_of_chunk = [&](size_t most) { return form_in.bytes(std::min<size_t>(length, most)); };
 
     if (id == kIdBmhd) {
       if (chunks.has_bmhd) return fail("ilbm: second BMHD chunk");
+      auto data = start_of_chunk(kBmhdSize);
+      if (!data) return fail("ilbm: chunk longer than the FORM");
       auto bmhd = read_bmhd_chunk(*data);
       if (!bmhd) return bmhd.as_error();
       PIXKIT_TRY(validate_bmhd(*bmhd, chunks.chunky));
       chunks.bmhd = *bmhd;
       chunks.has_bmhd = true;
     } else if (id == kIdCmap) {
+      auto data = start_of_chunk(kMaxCmapBytes);
+      if (!data) return fail("ilbm: chunk longer than the FORM");
       chunks.has_cmap = true;
-      chunks.cmap = *data;
+      chunks.cmap.assign(data->begin(), data->end());
     } else if (id == kIdCamg) {
-      const auto mode = ByteReader(*data).be32();
+      auto data = start_of_chunk(4);
+      const auto mode = data ? ByteReader(*data).be32() : std::nullopt;
       if (!mode) return fail("ilbm: CAMG chunk too short");
       chunks.camg = *mode;
     } else if (id == kIdBody) {
       if (!chunks.has_bmhd) return fail("ilbm: BODY before BMHD");
-      chunks.body = *data;
+      chunks.body_offset = kFormHeaderSize + data_at;
+      chunks.body_size = length;
       return chunks;
     }
     // Anything else (GRAB, DPPS, CRNG, ANNO, ...) carries nothing we show.
+    if (!form_in.seek(data_at + length)) return fail("ilbm: chunk longer than the FORM");
+    // Chunks start on even offsets; the pad byte after the last chunk of a
+    // FORM is sometimes missing, which does no harm.
+    if (length & 1) form_in.skip(1);
   }
   if (!chunks.has_bmhd) return fail("ilbm: no BMHD chunk");
   return fail("ilbm: no BODY chunk");
@@ -159,7 +176,10 @@ std::vector<Rgb> build_palette(const IlbmChunks& chunks, int index_bits, bool ex
 // Hands out the BODY one row (all planes and the mask plane) at a time.
 class BodyRows {
  public:
-  BodyRows(ByteSpan body, bool packed, size_t row_size) : in_(body), packed_(packed), row_(row_size) {}
+  BodyRows(const RangeSource& file, const IlbmChunks& chunks, size_t row_size)
+      : in_(file, chunks.body_offset, chunks.body_offset + chunks.body_size),
+        packed_(chunks.bmhd.compression == kCompressByteRun1),
+        row_(row_size) {}
 
   Result<const uint8_t*> next() {
     if (packed_) {
@@ -171,7 +191,7 @@ class BodyRows {
   }
 
  private:
-  ByteReader in_;
+  SourceReader in_;
   bool packed_;
   std::vector<uint8_t> row_;
 };
@@ -210,7 +230,7 @@ Result<Layout> plan_layout(const IlbmChunks& chunks) {
   }
   layout.plane_bytes = (size_t(h.width) + 15) / 16 * 2;
   auto row = checked_mul(layout.plane_bytes, uint64_t(h.planes) + (has_mask_plane ? 1 : 0));
-  if (!row) return fail("ilbm: row too long");
+  if (!row) return fail_too_large("ilbm: row too long");
   layout.row_size = size_t(*row);
   if (h.planes > 8) {
     layout.kind = Kind::Deep;
@@ -228,17 +248,17 @@ Status check_body_size(const IlbmChunks& chunks, const Layout& layout) {
   const uint64_t per_row =
       chunks.bmhd.compression == kCompressByteRun1 ? (layout.row_size + 127) / 128 * 2 : layout.row_size;
   auto needed = checked_mul(per_row, chunks.bmhd.height);
-  if (!needed || *needed > chunks.body.size()) return fail("ilbm: BODY too short for the picture");
+  if (!needed || *needed > chunks.body_size) return fail("ilbm: BODY too short for the picture");
   return {};
 }
 
-Result<Picture> decode_indexed(const IlbmChunks& chunks, const Layout& layout) {
+Result<Picture> decode_indexed(const RangeSource& file, const IlbmChunks& chunks, const Layout& layout) {
   const Bmhd& h = chunks.bmhd;
   const bool ehb = !chunks.chunky && (chunks.camg & kCamgExtraHalfBrite) && h.planes == 6;
   auto picture = Picture::create(h.width, h.height, 8, false);
   if (!picture) return picture.as_error();
   picture->palette = build_palette(chunks, h.planes, ehb);
-  BodyRows rows(chunks.body, h.compression == kCompressByteRun1, layout.row_size);
+  BodyRows rows(file, chunks, layout.row_size);
   std::vector<uint32_t> values(h.width);
   for (int32_t y = 0; y < h.height; ++y) {
     auto row = rows.next();
@@ -258,7 +278,7 @@ Result<Picture> decode_indexed(const IlbmChunks& chunks, const Layout& layout) {
 // Hold and modify: the two top planes choose between a palette colour and
 // changing one component of the pixel to the left. The new bits replace the
 // top of the component and its low bits stay, as the display hardware does.
-Result<Picture> decode_ham(const IlbmChunks& chunks, const Layout& layout) {
+Result<Picture> decode_ham(const RangeSource& file, const IlbmChunks& chunks, const Layout& layout) {
   const Bmhd& h = chunks.bmhd;
   const int colour_bits = layout.planes - 2;
   const int shift = 8 - colour_bits;
@@ -267,7 +287,7 @@ Result<Picture> decode_ham(const IlbmChunks& chunks, const Layout& layout) {
   const std::vector<Rgb> palette = build_palette(chunks, colour_bits, false);
   auto picture = Picture::create(h.width, h.height, 24, false);
   if (!picture) return picture.as_error();
-  BodyRows rows(chunks.body, h.compression == kCompressByteRun1, layout.row_size);
+  BodyRows rows(file, chunks, layout.row_size);
   std::vector<uint32_t> values(h.width);
   for (int32_t y = 0; y < h.height; ++y) {
     auto row = rows.next();
@@ -304,12 +324,12 @@ Result<Picture> decode_ham(const IlbmChunks& chunks, const Layout& layout) {
 }
 
 // Deep ILBM: planes R0..R7, G0..G7, B0..B7 and, with 32 planes, A0..A7.
-Result<Picture> decode_deep(const IlbmChunks& chunks, const Layout& layout) {
+Result<Picture> decode_deep(const RangeSource& file, const IlbmChunks& chunks, const Layout& layout) {
   const Bmhd& h = chunks.bmhd;
   const bool has_alpha = layout.planes == 32;
   auto picture = Picture::create(h.width, h.height, has_alpha ? 32 : 24, false);
   if (!picture) return picture.as_error();
-  BodyRows rows(chunks.body, h.compression == kCompressByteRun1, layout.row_size);
+  BodyRows rows(file, chunks, layout.row_size);
   std::vector<uint32_t> values(h.width);
   bool alpha_all_zero = true, alpha_all_opaque = true;
   for (int32_t y = 0; y < h.height; ++y) {
@@ -348,7 +368,7 @@ Result<Picture> decode_deep(const IlbmChunks& chunks, const Layout& layout) {
 
 }  // namespace
 
-Result<Picture> decode_ilbm(ByteSpan file) {
+Result<Picture> decode_ilbm(const RangeSource& file) {
   auto chunks = read_chunks(file);
   if (!chunks) return chunks.as_error();
   auto layout = plan_layout(*chunks);
@@ -356,13 +376,13 @@ Result<Picture> decode_ilbm(ByteSpan file) {
   PIXKIT_TRY(check_body_size(*chunks, *layout));
   switch (layout->kind) {
     case Kind::Indexed:
-      return decode_indexed(*chunks, *layout);
+      return decode_indexed(file, *chunks, *layout);
     case Kind::Ham:
-      return decode_ham(*chunks, *layout);
+      return decode_ham(file, *chunks, *layout);
     case Kind::Deep:
       break;
   }
-  return decode_deep(*chunks, *layout);
+  return decode_deep(file, *chunks, *layout);
 }
 
 }  // namespace pixkit

@@ -9,13 +9,13 @@ namespace {
 // Offsets beyond this only come from damaged boxes.
 constexpr uint64_t kMaxOffset = uint64_t(1) << 40;
 
-uint64_t size_of(const Jp2Memory& m) { return m.output ? m.output->size() : m.input.size(); }
+uint64_t size_of(const Jp2Memory& m) { return m.output ? m.output->size() : m.input->size(); }
 
 OPJ_SIZE_T read_memory(void* buffer, OPJ_SIZE_T count, void* user) {
   auto& m = *static_cast<Jp2Memory*>(user);
-  if (m.output || m.pos >= m.input.size() || count == 0) return OPJ_SIZE_T(-1);
-  const size_t n = size_t(std::min<uint64_t>(count, m.input.size() - m.pos));
-  std::memcpy(buffer, m.input.data() + m.pos, n);
+  if (m.output || m.pos >= m.input->size() || count == 0) return OPJ_SIZE_T(-1);
+  const size_t n = size_t(std::min<uint64_t>(count, m.input->size() - m.pos));
+  if (!m.input->read(m.pos, buffer, n)) return OPJ_SIZE_T(-1);
   m.pos += n;
   return n;
 }
@@ -44,7 +44,7 @@ OPJ_OFF_T skip_memory(OPJ_OFF_T count, void* user) {
     m.pos += uint64_t(count);
     return count;
   }
-  const uint64_t left = m.input.size() - std::min<uint64_t>(m.pos, m.input.size());
+  const uint64_t left = m.input->size() - std::min<uint64_t>(m.pos, m.input->size());
   if (left == 0) return -1;
   const uint64_t n = std::min<uint64_t>(uint64_t(count), left);
   m.pos += n;
@@ -69,7 +69,7 @@ opj_stream_t* open_jp2_memory_stream(Jp2Memory& memory) {
   if (!stream) return nullptr;
   opj_stream_set_user_data(stream, &memory, nullptr);
   if (input) {
-    opj_stream_set_user_data_length(stream, memory.input.size());
+    opj_stream_set_user_data_length(stream, memory.input->size());
     opj_stream_set_read_function(stream, read_memory);
   } else {
     opj_stream_set_write_function(stream, write_memory);

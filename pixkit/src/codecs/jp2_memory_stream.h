@@ -7,12 +7,12 @@
 #include <cstdint>
 #include <vector>
 
-#include "../core/byte_reader.h"
+#include "../core/range_source.h"
 
 namespace pixkit {
 
 struct Jp2Memory {
-  ByteSpan input;                          // reading
+  const RangeSource* input = nullptr;      // reading, where OpenJPEG asks
   std::vector<uint8_t>* output = nullptr;  // writing
   uint64_t pos = 0;
 };

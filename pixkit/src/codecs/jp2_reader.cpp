@@ -20,8 +20,8 @@ namespace {
 
 constexpr uint8_t kJ2kMagic[4] = {0xFF, 0x4F, 0xFF, 0x51};
 constexpr OPJ_UINT32 kMaxPrecision = 16;
-// Subsampling beyond this is not something a real picture does.
-constexpr OPJ_UINT32 kMaxSubsampling = 16;
+// The codestream's size marker holds subsampling in one byte, 1 to 255.
+constexpr OPJ_UINT32 kMaxSubsampling = 255;
 
 struct Geometry {
   int32_t width = 0;
@@ -172,13 +172,15 @@ Result<Picture> convert_image(const opj_image_t* image) {
 
 }  // namespace
 
-Result<Picture> decode_jp2(ByteSpan file) {
-  const bool codestream = file.size() >= 4 && std::memcmp(file.data(), kJ2kMagic, 4) == 0;
+Result<Picture> decode_jp2(const RangeSource& file) {
+  uint8_t magic[sizeof kJ2kMagic];
+  const bool codestream =
+      file.read(0, magic, sizeof magic) && std::memcmp(magic, kJ2kMagic, sizeof magic) == 0;
   Jp2Memory memory;
-  memory.input = file;
+  memory.input = &file;
   Jp2StreamCloser stream{open_jp2_memory_stream(memory)};
   Jp2CodecCloser codec{opj_create_decompress(codestream ? OPJ_CODEC_J2K : OPJ_CODEC_JP2)};
-  if (!stream.stream || !codec.codec) return fail("jp2: out of memory");
+  if (!stream.stream || !codec.codec) return fail_too_large("jp2: out of memory");
   quiet_jp2_codec(codec.codec);
   opj_dparameters_t parameters;
   opj_set_default_decoder_parameters(&parameters);

@@ -14,10 +14,12 @@ JpegErrorManager* manager_of(j_common_ptr cinfo) { return reinterpret_cast<JpegE
     switch (err->pub.msg_code) {
       case JERR_OUT_OF_MEMORY:
         err->failure = "jpeg: out of memory";
+        err->too_large = true;
         break;
       case JERR_IMAGE_TOO_BIG:
       case JERR_WIDTH_OVERFLOW:
         err->failure = "jpeg: picture too large";
+        err->too_large = true;
         break;
       case JERR_NO_IMAGE:
       case JERR_INPUT_EMPTY:
@@ -56,6 +58,7 @@ jpeg_error_mgr* install_jpeg_errors(JpegErrorManager& err) {
   err.pub.emit_message = emit;
   err.pub.output_message = stay_silent;
   err.failure = nullptr;
+  err.too_large = false;
   err.warnings = 0;
   return &err.pub;
 }

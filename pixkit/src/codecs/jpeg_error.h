@@ -23,6 +23,8 @@ struct JpegErrorManager {
   std::jmp_buf jump;
   // The first message that ended the work, as a fixed text for Result.
   const char* failure;
+  // The failure was a size refusal (picture too large, memory exhausted).
+  bool too_large;
   int warnings;
 };
 

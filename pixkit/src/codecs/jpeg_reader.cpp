@@ -12,6 +12,7 @@
 #include "jpeg_error.h"
 #include "jpeg_markers.h"
 #include "jpeg_orientation.h"
+#include "jpeg_source.h"
 
 namespace pixkit {
 namespace {
@@ -25,7 +26,8 @@ constexpr int kRowsPerRead = 16;
 // Everything that outlives a jump back into run_decompressor lives here, in
 // the caller's frame.
 struct DecodeJob {
-  ByteSpan file;
+  const RangeSource* file = nullptr;
+  JpegSourceManager source;
   jpeg_decompress_struct cinfo;
   JpegErrorManager err;
   jpeg_progress_mgr progress;
@@ -99,16 +101,17 @@ const char* run_decompressor(DecodeJob& job) {
   std::memset(&job.progress, 0, sizeof job.progress);
   job.progress.progress_monitor = watch_progress;
   cinfo.progress = &job.progress;
-  jpeg_mem_src(&cinfo, job.file.data(), static_cast<unsigned long>(job.file.size()));
+  use_jpeg_source(&cinfo, job.source, *job.file);
   jpeg_save_markers(&cinfo, kExifMarker, 0xFFFF);
   jpeg_save_markers(&cinfo, kIccMarker, 0xFFFF);
   jpeg_read_header(&cinfo, TRUE);
 
-  const char* failure = check_dimensions(cinfo.image_width, cinfo.image_height).ok()
-                            ? nullptr
-                            : "jpeg: picture size out of range";
+  const char* failure = nullptr;
+  if (!check_dimensions(cinfo.image_width, cinfo.image_height).ok())
+    failure = "jpeg: picture size over the limit";
   if (!failure && !collect_metadata(cinfo.marker_list, job.metadata)) failure = "jpeg: out of memory";
   if (failure) {
+    job.err.too_large = true;
     jpeg_destroy_decompress(&cinfo);
     return failure;
   }
@@ -121,6 +124,7 @@ const char* run_decompressor(DecodeJob& job) {
   jpeg_start_decompress(&cinfo);
   failure = allocate_output(job, cmyk);
   if (failure) {
+    job.err.too_large = true;
     jpeg_destroy_decompress(&cinfo);
     return failure;
   }
@@ -143,7 +147,7 @@ const char* run_decompressor(DecodeJob& job) {
       got = jpeg_read_scanlines(&cinfo, rows, count);
     }
     if (got == 0) {
-      // The memory source never suspends; no progress means a broken stream.
+      // Our sources never suspend; no progress means a broken stream.
       jpeg_destroy_decompress(&cinfo);
       return "jpeg: decoder made no progress";
     }
@@ -173,10 +177,13 @@ Result<Picture> apply_exif(Picture picture) {
 
 }  // namespace
 
-Result<Picture> decode_jpeg(ByteSpan file) {
-  auto job = std::make_unique<DecodeJob>();
-  job->file = file;
-  if (const char* failure = run_decompressor(*job)) return fail(failure);
+Result<Picture> decode_jpeg(const RangeSource& file) {
+  // Not value-initialised: that would clear the source's whole buffer on
+  // every load; run_decompressor sets up what libjpeg reads.
+  std::unique_ptr<DecodeJob> job(new DecodeJob);
+  job->file = &file;
+  if (const char* failure = run_decompressor(*job))
+    return job->err.too_large ? fail_too_large(failure) : fail(failure);
   Picture picture = std::move(job->picture);
   picture.metadata = std::move(job->metadata);
   return apply_exif(std::move(picture));

@@ -2,6 +2,7 @@
 // header's 16-colour palette, 8 bits with the 256-colour palette behind the
 // pixels, 24 bits as three and 32 bits as four planes of 8 bits; raw or RLE.
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <optional>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "../core/fixed_bytes.h"
 #include "../core/progress.h"
 #include "../core/record_storage.h"
+#include "../core/source_reader.h"
 #include "codecs.h"
 #include "pcx_format.h"
 
@@ -97,7 +99,8 @@ Status check_pcx_header(PcxHeader& h) {
 // may continue from one plane into the next but never past the line.
 class PcxLineSource {
  public:
-  PcxLineSource(ByteSpan data, bool rle) : in_(data), rle_(rle) {}
+  PcxLineSource(const RangeSource& file, uint64_t begin, uint64_t end, bool rle)
+      : in_(file, begin, end), rle_(rle) {}
 
   Status next_line(uint8_t* line, size_t size) {
     if (!rle_) {
@@ -124,13 +127,19 @@ class PcxLineSource {
   }
 
  private:
-  ByteReader in_;
+  SourceReader in_;
   bool rle_;
 };
 
-bool has_palette_trailer(ByteSpan file) {
-  return file.size() >= pcx::kHeaderSize + pcx::kTrailerSize &&
-         file[file.size() - pcx::kTrailerSize] == pcx::kPaletteMarker;
+// The 256-colour palette at the end of the file: its marker and 768 bytes
+// of colour, when the file has them.
+std::optional<std::array<uint8_t, pcx::kTrailerSize>> read_palette_trailer(const RangeSource& file) {
+  std::array<uint8_t, pcx::kTrailerSize> trailer;
+  if (file.size() < pcx::kHeaderSize + pcx::kTrailerSize ||
+      !file.read(file.size() - pcx::kTrailerSize, trailer.data(), trailer.size()) ||
+      trailer[0] != pcx::kPaletteMarker)
+    return std::nullopt;
+  return trailer;
 }
 
 std::vector<Rgb> indexed_palette(const PcxHeader& h) {
@@ -147,14 +156,14 @@ std::vector<Rgb> indexed_palette(const PcxHeader& h) {
   return std::vector<Rgb>(h.header_palette, h.header_palette + colours);
 }
 
-std::vector<Rgb> trailer_palette(ByteSpan file) {
+std::vector<Rgb> trailer_palette(const std::optional<std::array<uint8_t, pcx::kTrailerSize>>& trailer) {
   std::vector<Rgb> palette(256);
-  if (!has_palette_trailer(file)) {
+  if (!trailer) {
     // Without the marker the picture is taken for 256 greys.
     for (int i = 0; i < 256; ++i) palette[size_t(i)] = Rgb{uint8_t(i), uint8_t(i), uint8_t(i)};
     return palette;
   }
-  const uint8_t* p = file.data() + file.size() - pcx::kTrailerSize + 1;
+  const uint8_t* p = trailer->data() + 1;
   for (Rgb& c : palette) {
     c = Rgb{p[0], p[1], p[2]};
     p += 3;
@@ -220,8 +229,8 @@ Result<Picture> drop_uninformative_alpha(Picture picture) {
 
 }  // namespace
 
-bool looks_like_pcx(ByteSpan file) {
-  const auto h = read_pcx_header(file);
+bool looks_like_pcx(ByteSpan head) {
+  const auto h = read_pcx_header(head);
   if (!h) return false;
   const uint8_t version = h->version, bpp = h->bits_per_pixel;
   return h->manufacturer == pcx::kManufacturer && (version == 0 || (version >= 2 && version <= 5)) &&
@@ -229,23 +238,26 @@ bool looks_like_pcx(ByteSpan file) {
          h->planes <= 4 && h->xmax >= h->xmin && h->ymax >= h->ymin;
 }
 
-Result<Picture> decode_pcx(ByteSpan file) {
-  auto header = read_pcx_header(file);
+Result<Picture> decode_pcx(const RangeSource& file) {
+  std::array<uint8_t, pcx::kHeaderSize> head;
+  if (!file.read(0, head.data(), head.size())) return fail("pcx: file shorter than its header");
+  auto header = read_pcx_header(head);
   if (!header) return fail("pcx: file shorter than its header");
   PIXKIT_TRY(check_pcx_header(*header));
   const PcxHeader& h = *header;
 
-  size_t data_end = file.size();
-  if (h.layout == PcxLayout::Palette256 && has_palette_trailer(file)) data_end -= pcx::kTrailerSize;
-  const ByteSpan data = file.subspan(pcx::kHeaderSize, data_end - pcx::kHeaderSize);
+  std::optional<std::array<uint8_t, pcx::kTrailerSize>> trailer;
+  if (h.layout == PcxLayout::Palette256) trailer = read_palette_trailer(file);
+  const uint64_t data_end = file.size() - (trailer ? pcx::kTrailerSize : 0);
+  const uint64_t data_size = data_end - pcx::kHeaderSize;
 
   // A file far too short for its window is refused before allocating: raw
   // data holds every byte, an RLE byte pair at most 63.
   const uint64_t line_bytes = uint64_t(h.bytes_per_line) * h.planes;
   const auto total = checked_mul(line_bytes, uint64_t(h.height));
-  if (!total) return fail("pcx: picture too large");
+  if (!total) return fail_too_large("pcx: picture too large");
   const uint64_t max_expansion = h.encoding == pcx::kEncodingRle ? pcx::kMaxRun : 1;
-  if (uint64_t(data.size()) * max_expansion < *total) return fail("pcx: pixel data truncated");
+  if (data_size * max_expansion < *total) return fail("pcx: pixel data truncated");
 
   int bit_count = 8;
   if (h.layout == PcxLayout::Rgb) bit_count = 24;
@@ -255,7 +267,7 @@ Result<Picture> decode_pcx(ByteSpan file) {
   Picture picture = std::move(created.value());
 
   std::vector<uint8_t> line(line_bytes);
-  PcxLineSource source(data, h.encoding == pcx::kEncodingRle);
+  PcxLineSource source(file, pcx::kHeaderSize, data_end, h.encoding == pcx::kEncodingRle);
   for (int32_t y = 0; y < h.height; ++y) {
     PIXKIT_TRY(source.next_line(line.data(), line.size()));
     uint8_t* out = picture.row(y);
@@ -279,7 +291,7 @@ Result<Picture> decode_pcx(ByteSpan file) {
       picture.palette = indexed_palette(h);
       return finish_indexed(std::move(picture));
     case PcxLayout::Palette256:
-      picture.palette = trailer_palette(file);
+      picture.palette = trailer_palette(trailer);
       return finish_indexed(std::move(picture));
     case PcxLayout::Rgba:
       return drop_uninformative_alpha(std::move(picture));

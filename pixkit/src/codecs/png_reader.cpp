@@ -8,12 +8,14 @@
 // lives in decode_png, outside the jump's reach.
 #include <png.h>
 
+#include <array>
 #include <csetjmp>
 #include <cstring>
 #include <vector>
 
 #include "../core/limits.h"
 #include "../core/progress.h"
+#include "../core/source_reader.h"
 #include "codecs.h"
 
 namespace pixkit {
@@ -26,9 +28,7 @@ constexpr png_alloc_size_t kMaxChunkBytes = png_alloc_size_t(8) << 20;
 struct PngSession {
   png_structp png = nullptr;
   png_infop info = nullptr;
-  const uint8_t* data = nullptr;
-  size_t size = 0;
-  size_t pos = 0;
+  SourceReader* in = nullptr;
   // Filled by read_png_header.
   png_uint_32 width = 0;
   png_uint_32 height = 0;
@@ -38,11 +38,9 @@ struct PngSession {
   png_colorp palette = nullptr;
 };
 
-void read_from_memory(png_structp png, png_bytep out, png_size_t count) {
+void read_from_source(png_structp png, png_bytep out, png_size_t count) {
   auto* s = static_cast<PngSession*>(png_get_io_ptr(png));
-  if (count > s->size - s->pos) png_error(png, "png: file truncated");
-  std::memcpy(out, s->data + s->pos, count);
-  s->pos += count;
+  if (!s->in->copy_to(out, count)) png_error(png, "png: file truncated");
 }
 
 [[noreturn]] void jump_on_error(png_structp png, png_const_charp) { png_longjmp(png, 1); }
@@ -51,7 +49,7 @@ void ignore_warning(png_structp, png_const_charp) {}
 // Reads up to the image data and sets the transforms. false on any error.
 bool read_png_header(PngSession* s, png_uint_32 max_side) {
   if (setjmp(png_jmpbuf(s->png))) return false;
-  png_set_read_fn(s->png, s, read_from_memory);
+  png_set_read_fn(s->png, s, read_from_source);
   png_set_user_limits(s->png, max_side, max_side);
   png_set_chunk_malloc_max(s->png, kMaxChunkBytes);
   png_read_info(s->png, s->info);
@@ -90,6 +88,11 @@ bool read_png_pixels(PngSession* s, png_bytepp rows) {
   return true;
 }
 
+// The chunk type and the width of the first chunk (IHDR), after the
+// 8-byte signature and the 4-byte chunk length.
+constexpr size_t kIhdrTypeOffset = 12;
+constexpr size_t kIhdrWidthOffset = 16;
+
 class SessionCloser {
  public:
   explicit SessionCloser(PngSession& s) : s_(s) {}
@@ -101,22 +104,37 @@ class SessionCloser {
   PngSession& s_;
 };
 
+// The size in the IHDR chunk, which must come first, checked against the
+// limits before libpng sees the file: libpng's own refusal of a large side
+// does not tell size from damage.
+Status check_header_size(ByteSpan head) {
+  ByteReader in(head.subspan(kIhdrWidthOffset));
+  const auto width = in.be32(), height = in.be32();
+  if (!width || !height || std::memcmp(head.data() + kIhdrTypeOffset, "IHDR", 4) != 0)
+    return fail("png: no IHDR chunk first");
+  if (*width == 0 || *height == 0) return fail("png: picture has no pixels");
+  return check_dimensions(int64_t(*width), int64_t(*height));
+}
+
 }  // namespace
 
-Result<Picture> decode_png(ByteSpan file) {
-  if (file.size() < 8 || png_sig_cmp(file.data(), 0, 8) != 0) return fail("png: no PNG signature");
+Result<Picture> decode_png(const RangeSource& file) {
+  std::array<uint8_t, kIhdrWidthOffset + 8> head;
+  if (!file.read(0, head.data(), head.size()) || png_sig_cmp(head.data(), 0, 8) != 0)
+    return fail("png: no PNG signature");
+  PIXKIT_TRY(check_header_size(head));
+  SourceReader in(file);
   PngSession s;
-  s.data = file.data();
-  s.size = file.size();
+  s.in = &in;
   s.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, jump_on_error, ignore_warning);
-  if (!s.png) return fail("png: out of memory");
+  if (!s.png) return fail_too_large("png: out of memory");
   SessionCloser closer(s);
   s.info = png_create_info_struct(s.png);
-  if (!s.info) return fail("png: out of memory");
+  if (!s.info) return fail_too_large("png: out of memory");
 
   const int64_t max_side = current_limits().max_side;
   if (!read_png_header(&s, png_uint_32(max_side > 0x7fffffff ? 0x7fffffff : max_side)))
-    return fail("png: header damaged or picture too large");
+    return fail("png: header damaged");
   PIXKIT_TRY(check_dimensions(s.width, s.height));
 
   const int bit_count = s.channels == 1 ? 8 : s.channels == 3 ? 24 : s.channels == 4 ? 32 : 0;

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <optional>
 
-#include "../core/byte_reader.h"
 #include "../core/result.h"
+#include "../core/source_reader.h"
 
 namespace pixkit::tga {
 
@@ -51,7 +51,7 @@ struct Header {
 
 // Takes the 18 header bytes from in, in one checked read; nothing when fewer
 // are left.
-std::optional<Header> read_header(ByteReader& in);
+std::optional<Header> read_header(SourceReader& in);
 // Checks every field against the values it may take for the image type.
 Status check_header(const Header& header);
 

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "../core/fixed_bytes.h"
+#include "../core/source_reader.h"
 #include "codecs.h"
 #include "tga_format.h"
 
@@ -13,7 +14,7 @@ bool valid_map_entry_bits(uint8_t bits) { return bits == 15 || bits == 16 || bit
 
 }  // namespace
 
-std::optional<Header> read_header(ByteReader& in) {
+std::optional<Header> read_header(SourceReader& in) {
   const auto bytes = FixedBytes<kHeaderSize>::take(in);
   if (!bytes) return std::nullopt;
   Header h;
@@ -66,18 +67,19 @@ Status check_header(const Header& h) {
 
 namespace pixkit {
 
-bool looks_like_tga(ByteSpan file) {
-  ByteReader in(file);
+bool looks_like_tga(const RangeSource& file) {
+  SourceReader in(file, 0, tga::kHeaderSize);
   const auto header = tga::read_header(in);
   if (!header || !tga::check_header(*header).ok()) return false;
   const tga::Header& h = *header;
   // The ID and the map must at least fit in the file.
   const uint64_t map_bytes = h.colour_map_type ? uint64_t(h.map_length) * h.map_entry_bytes() : 0;
   if (tga::kHeaderSize + h.id_length + map_bytes >= file.size()) return false;
-  if (file.size() >= tga::kHeaderSize + tga::kFooterSize) {
-    const uint8_t* footer = file.data() + file.size() - sizeof tga::kFooterSignature;
-    if (std::memcmp(footer, tga::kFooterSignature, sizeof tga::kFooterSignature) == 0) return true;
-  }
+  uint8_t footer[sizeof tga::kFooterSignature];
+  if (file.size() >= tga::kHeaderSize + tga::kFooterSize &&
+      file.read(file.size() - sizeof footer, footer, sizeof footer) &&
+      std::memcmp(footer, tga::kFooterSignature, sizeof footer) == 0)
+    return true;
   // Without the version 2 footer the map fields of a file without a map must
   // be empty too; writers disagree only about the entry size.
   if (h.colour_map_type == 0 && (h.map_first != 0 || h.map_length != 0)) return false;

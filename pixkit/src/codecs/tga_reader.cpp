@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "../core/progress.h"
+#include "../core/source_reader.h"
 #include "codecs.h"
 #include "tga_format.h"
 
@@ -16,7 +17,7 @@ using tga::Header;
 
 uint8_t widen5(unsigned v) { return uint8_t((v << 3) | (v >> 2)); }
 
-Result<std::vector<Rgb>> read_colour_map(const Header& h, ByteReader& in) {
+Result<std::vector<Rgb>> read_colour_map(const Header& h, SourceReader& in) {
   const size_t entry_bytes = h.map_entry_bytes();
   auto map = in.bytes(size_t(h.map_length) * entry_bytes);
   if (!map) return fail("tga: colour map truncated");
@@ -40,7 +41,7 @@ Result<std::vector<Rgb>> read_colour_map(const Header& h, ByteReader& in) {
 // from one row into the next but never past the picture or the input.
 class TgaPixelSource {
  public:
-  TgaPixelSource(ByteReader& in, const Header& h)
+  TgaPixelSource(SourceReader& in, const Header& h)
       : in_(in),
         rle_(h.is_rle()),
         pixel_bytes_(h.pixel_bytes()),
@@ -82,7 +83,7 @@ class TgaPixelSource {
     return {};
   }
 
-  ByteReader& in_;
+  SourceReader& in_;
   bool rle_;
   size_t pixel_bytes_;
   uint64_t pixels_left_;
@@ -135,8 +136,8 @@ int picture_bit_count(const Header& h) {
 
 }  // namespace
 
-Result<Picture> decode_tga(ByteSpan file) {
-  ByteReader in(file);
+Result<Picture> decode_tga(const RangeSource& file) {
+  SourceReader in(file);
   const auto header = tga::read_header(in);
   if (!header) return fail("tga: file shorter than its header");
   const Header& h = *header;

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "../core/range_source.h"
 #include "../core/result.h"
-#include "range_source.h"
 
 namespace pixkit {
 

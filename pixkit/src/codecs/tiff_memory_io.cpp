@@ -14,15 +14,15 @@ constexpr tmsize_t kMaxSingleAllocation = tmsize_t(512) << 20;
 
 int swallow_message(TIFF*, void*, const char*, const char*, va_list) { return 1; }
 
-uint64_t file_size(const TiffMemoryFile& f) { return f.output ? f.output->size() : f.input.size(); }
+uint64_t file_size(const TiffMemoryFile& f) { return f.output ? f.output->size() : f.input->size(); }
 
 tmsize_t read_proc(thandle_t handle, void* buffer, tmsize_t size) {
   auto& f = *static_cast<TiffMemoryFile*>(handle);
   if (size <= 0 || f.output) return 0;
-  const uint64_t total = f.input.size();
+  const uint64_t total = f.input->size();
   if (f.pos >= total) return 0;
   const uint64_t n = std::min<uint64_t>(uint64_t(size), total - f.pos);
-  std::memcpy(buffer, f.input.data() + f.pos, size_t(n));
+  if (!f.input->read(f.pos, buffer, size_t(n))) return -1;
   f.pos += n;
   return tmsize_t(n);
 }

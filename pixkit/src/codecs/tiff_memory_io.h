@@ -1,7 +1,7 @@
-// libtiff client procedures over memory: the reader sees the whole file as a
-// read-only span, the writer builds the file in a growable buffer (libtiff
-// seeks back to patch directory offsets, which a plain stream cannot do).
-// Also the quiet open options both sides use.
+// libtiff client procedures: the reader reads the file where libtiff asks,
+// through a RangeSource; the writer builds the file in a growable buffer
+// (libtiff seeks back to patch directory offsets, which a plain stream
+// cannot do). Also the quiet open options both sides use.
 #pragma once
 
 #include <tiffio.h>
@@ -9,12 +9,12 @@
 #include <cstdint>
 #include <vector>
 
-#include "../core/byte_reader.h"
+#include "../core/range_source.h"
 
 namespace pixkit {
 
 struct TiffMemoryFile {
-  ByteSpan input;                          // reading
+  const RangeSource* input = nullptr;      // reading
   std::vector<uint8_t>* output = nullptr;  // writing
   uint64_t pos = 0;
 };

@@ -10,6 +10,7 @@
 
 #include "../core/limits.h"
 #include "../core/progress.h"
+#include "../core/source_reader.h"
 #include "codecs.h"
 #include "jpeg_orientation.h"
 #include "tiff_lab.h"
@@ -247,6 +248,13 @@ Result<Picture> read_pixels(TIFF* tif) {
   if (plain && grey && l.bits == 1 && l.samples == 1) return read_bilevel(tif, l);
   if (plain && grey && (l.bits == 2 || l.bits == 4 || l.bits == 8 || l.bits == 16 || l.bits == 32))
     return read_direct_colour(tif, l, true);
+  // Signed 32-bit grey: ImageMagick and netpbm both show the samples by
+  // their bit pattern, as if they were unsigned (-1 white, the most
+  // negative value mid grey), and a picture should look here as it looks
+  // there.
+  if (l.sample_format == SAMPLEFORMAT_INT && grey && l.bits == 32 &&
+      (l.planar == PLANARCONFIG_CONTIG || l.planar == PLANARCONFIG_SEPARATE))
+    return read_direct_colour(tif, l, true);
   if (plain && l.photometric == PHOTOMETRIC_RGB && l.samples >= 3 &&
       (l.bits == 8 || l.bits == 16 || l.bits == 32))
     return read_direct_colour(tif, l, false);
@@ -263,9 +271,9 @@ Result<Picture> read_pixels(TIFF* tif) {
 // How many values the first directory's entry for tag holds, as the file
 // says; libtiff trims a count that disagrees with its own reckoning and
 // keeps that to itself.
-std::optional<uint64_t> stored_value_count(TIFF* tif, ByteSpan file, uint16_t tag) {
+std::optional<uint64_t> stored_value_count(TIFF* tif, const RangeSource& file, uint16_t tag) {
   const bool big_endian = TIFFIsBigEndian(tif) != 0, big_tiff = TIFFIsBigTIFF(tif) != 0;
-  ByteReader r(file);
+  SourceReader r(file);
   auto u16 = [&]() { return big_endian ? r.be16() : r.le16(); };
   auto u32 = [&]() { return big_endian ? r.be32() : r.le32(); };
   auto u64 = [&]() -> std::optional<uint64_t> {
@@ -274,7 +282,7 @@ std::optional<uint64_t> stored_value_count(TIFF* tif, ByteSpan file, uint16_t ta
     return big_endian ? (uint64_t(*a) << 32 | *b) : (uint64_t(*b) << 32 | *a);
   };
   const uint64_t directory = TIFFCurrentDirOffset(tif);
-  if (directory > file.size() || !r.seek(size_t(directory))) return std::nullopt;
+  if (!r.seek(directory)) return std::nullopt;
   auto entries = big_tiff ? u64() : std::optional<uint64_t>(u16());
   if (!entries) return std::nullopt;
   for (uint64_t i = 0; i < *entries; ++i) {
@@ -290,7 +298,7 @@ std::optional<uint64_t> stored_value_count(TIFF* tif, ByteSpan file, uint16_t ta
 // nevertheless lists several strips was written with another strip height
 // than it states; libtiff would keep the first strip and stretch its byte
 // count over the picture, which reads the rest of the file as pixels.
-Status check_rows_per_strip(TIFF* tif, ByteSpan file) {
+Status check_rows_per_strip(TIFF* tif, const RangeSource& file) {
   if (TIFFIsTiled(tif)) return {};
   uint32_t rows_per_strip = 0, height = 0;
   if (!TIFFGetField(tif, TIFFTAG_ROWSPERSTRIP, &rows_per_strip) ||
@@ -302,7 +310,7 @@ Status check_rows_per_strip(TIFF* tif, ByteSpan file) {
   return {};
 }
 
-Result<Picture> read_first_directory(TIFF* tif, ByteSpan file) {
+Result<Picture> read_first_directory(TIFF* tif, const RangeSource& file) {
   PIXKIT_TRY(check_rows_per_strip(tif, file));
   auto picture = read_pixels(tif);
   if (!picture) return picture;
@@ -314,9 +322,9 @@ Result<Picture> read_first_directory(TIFF* tif, ByteSpan file) {
 
 }  // namespace
 
-Result<Picture> decode_tiff(ByteSpan file) {
+Result<Picture> decode_tiff(const RangeSource& file) {
   TiffMemoryFile memory;
-  memory.input = file;
+  memory.input = &file;
   TiffCloser tif{open_tiff_in_memory(memory, "r")};
   if (!tif.tif) return fail("tiff: not a readable TIFF file");
   return read_first_directory(tif.tif, file);

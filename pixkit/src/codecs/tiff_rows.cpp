@@ -18,7 +18,7 @@ Status resize_buffer(std::vector<uint8_t>& buffer, uint64_t bytes) {
   try {
     buffer.resize(size_t(bytes));
   } catch (const std::bad_alloc&) {
-    return fail("tiff: out of memory for a band of rows");
+    return fail_too_large("tiff: out of memory for a band of rows");
   }
   return {};
 }
@@ -89,7 +89,7 @@ Result<TiffRowSource> TiffRowSource::create(TIFF* tif, const TiffLayout& layout)
   }
   auto band = checked_mul(s.scanline_, s.band_rows_);
   if (band) band = checked_mul(*band, s.planes_);
-  if (!band || *band > kMaxBandBytes) return fail("tiff: strip or tile band too large");
+  if (!band || *band > kMaxBandBytes) return fail_too_large("tiff: strip or tile band too large");
   PIXKIT_TRY(resize_buffer(s.band_, *band));
   return s;
 }

@@ -17,9 +17,10 @@ namespace pixkit {
 template <size_t N>
 class FixedBytes {
  public:
-  // The next N bytes of in, which moves past them; nothing, and in unmoved,
-  // when fewer are left.
-  static std::optional<FixedBytes> take(ByteReader& in) {
+  // The next N bytes of in (a ByteReader or a SourceReader), which moves
+  // past them; nothing, and in unmoved, when fewer are left.
+  template <class Reader>
+  static std::optional<FixedBytes> take(Reader& in) {
     FixedBytes fixed;
     if (!in.copy_to(fixed.bytes_.data(), N)) return std::nullopt;
     return fixed;

@@ -23,8 +23,9 @@ void set_limits(int64_t max_side, int64_t max_pixels) {
 Status check_dimensions(int64_t width, int64_t height) {
   const Limits& limits = current_limits();
   if (width < 1 || height < 1) return fail("picture has no pixels");
-  if (width > limits.max_side || height > limits.max_side) return fail("picture side over the limit");
-  if (width * height > limits.max_pixels) return fail("picture area over the limit");
+  if (width > limits.max_side || height > limits.max_side)
+    return fail_too_large("picture side over the limit");
+  if (width * height > limits.max_pixels) return fail_too_large("picture area over the limit");
   return {};
 }
 

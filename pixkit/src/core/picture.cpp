@@ -1,5 +1,7 @@
 #include "picture.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 
@@ -9,10 +11,10 @@
 namespace pixkit {
 
 Result<PixelBuffer> PixelBuffer::allocate(uint64_t bytes, bool zeroed) {
-  if (bytes == 0 || bytes > (uint64_t(1) << 40)) return fail("pixel memory size out of range");
+  if (bytes == 0 || bytes > (uint64_t(1) << 40)) return fail_too_large("pixel memory size out of range");
   PixelBuffer buffer;
-  uint8_t* p = zeroed ? new (std::nothrow) uint8_t[bytes]() : new (std::nothrow) uint8_t[bytes];
-  if (!p) return fail("out of memory for pixels");
+  auto* p = static_cast<uint8_t*>(zeroed ? std::calloc(size_t(bytes), 1) : std::malloc(size_t(bytes)));
+  if (!p) return fail_too_large("out of memory for pixels");
   buffer.data_.reset(p);
   buffer.size_ = bytes;
   return buffer;
@@ -35,9 +37,9 @@ Result<Picture> Picture::create(int32_t width, int32_t height, int bit_count, bo
     return fail("unsupported bit count");
   PIXKIT_TRY(check_dimensions(width, height));
   auto row_bytes = dib_row_bytes(uint64_t(width), uint64_t(bit_count));
-  if (!row_bytes || *row_bytes > INT32_MAX) return fail("row too long");
+  if (!row_bytes || *row_bytes > INT32_MAX) return fail_too_large("row too long");
   auto total = checked_mul(*row_bytes, uint64_t(height));
-  if (!total) return fail("picture too large");
+  if (!total) return fail_too_large("picture too large");
   auto pixels = PixelBuffer::allocate(*total, zeroed);
   if (!pixels) return pixels.as_error();
   Picture picture;
@@ -50,8 +52,7 @@ Result<Picture> Picture::create(int32_t width, int32_t height, int bit_count, bo
     // Padding at the end of each row is never written by readers.
     const uint64_t used = (uint64_t(width) * bit_count + 7) / 8;
     if (used < *row_bytes)
-      for (int32_t y = 0; y < height; ++y)
-        std::memset(picture.row(y) + used, 0, size_t(*row_bytes - used));
+      for (int32_t y = 0; y < height; ++y) std::memset(picture.row(y) + used, 0, size_t(*row_bytes - used));
   }
   return picture;
 }
@@ -68,31 +69,40 @@ PictureView Picture::view() const {
   return v;
 }
 
-Result<Picture> finish_indexed(Picture picture8) {
+Result<Picture> finish_indexed(Picture picture8, IndexCheck check) {
   if (picture8.bit_count() != 8) return fail("indexed picture not at 8 bits");
   const size_t colours = picture8.palette.size();
   if (colours == 0 || colours > 256) return fail("palette size out of range");
   const int32_t w = picture8.width(), h = picture8.height();
-  if (colours < 256) {
-    for (int32_t y = 0; y < h; ++y) {
-      const uint8_t* row = picture8.row(y);
-      for (int32_t x = 0; x < w; ++x)
-        if (row[x] >= colours) return fail("palette index beyond the palette");
-    }
+  if (colours < 256 && check == IndexCheck::Needed) {
+    // The largest index of the whole buffer in one pass without a branch
+    // per pixel, which the compiler turns into wide compares; row padding
+    // is zero and never decides.
+    const uint8_t* p = picture8.bits();
+    uint8_t largest = 0;
+    for (uint64_t i = 0, n = picture8.byte_size(); i < n; ++i) largest = std::max(largest, p[i]);
+    if (largest >= colours) return fail("palette index beyond the palette");
   }
   const int target = colours <= 2 ? 1 : colours <= 16 ? 4 : 8;
   if (target == 8) return picture8;
   auto packed = Picture::create(w, h, target, true);
   if (!packed) return packed.as_error();
+  // Indices are below 2 or 16 now, so each packed byte is the indices
+  // shifted together, made whole and stored once: no test per pixel.
+  const int32_t per_byte = 8 / target, whole = w / per_byte;
   for (int32_t y = 0; y < h; ++y) {
     const uint8_t* src = picture8.row(y);
     uint8_t* dst = packed->row(y);
     if (target == 1) {
-      for (int32_t x = 0; x < w; ++x)
-        if (src[x]) dst[x >> 3] |= uint8_t(0x80 >> (x & 7));
+      for (int32_t i = 0; i < whole; ++i, src += 8)
+        dst[i] = uint8_t(src[0] << 7 | src[1] << 6 | src[2] << 5 | src[3] << 4 | src[4] << 3 | src[5] << 2 |
+                         src[6] << 1 | src[7]);
     } else {
-      for (int32_t x = 0; x < w; ++x) dst[x >> 1] |= (x & 1) ? src[x] : uint8_t(src[x] << 4);
+      for (int32_t i = 0; i < whole; ++i, src += 2) dst[i] = uint8_t(src[0] << 4 | src[1]);
     }
+    // The pixels of a last, partly used byte; bits past the width stay 0.
+    for (int32_t k = 0; k < w - whole * per_byte; ++k)
+      dst[whole] |= uint8_t(src[k] << (8 - target * (k + 1)));
   }
   packed->palette = std::move(picture8.palette);
   packed->metadata = std::move(picture8.metadata);

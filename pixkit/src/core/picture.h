@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <span>
 #include <vector>
@@ -27,6 +28,9 @@ struct Metadata {
 };
 
 // Pixel memory without zero filling where the caller overwrites every byte.
+// Zeroed memory comes from calloc: a large block is fresh pages from the
+// system, zero already, so a picture that a reader leaves mostly untouched
+// (an RLE stream that ends early) costs no pass over all of its bytes.
 class PixelBuffer {
  public:
   PixelBuffer() = default;
@@ -36,7 +40,10 @@ class PixelBuffer {
   uint64_t size() const { return size_; }
 
  private:
-  std::unique_ptr<uint8_t[]> data_;
+  struct Free {
+    void operator()(uint8_t* p) const { std::free(p); }
+  };
+  std::unique_ptr<uint8_t, Free> data_;
   uint64_t size_ = 0;
 };
 
@@ -72,9 +79,7 @@ class Picture {
 
   // Row y counted from the top.
   uint8_t* row(int32_t y) { return pixels_.data() + int64_t(height_ - 1 - y) * row_bytes_; }
-  const uint8_t* row(int32_t y) const {
-    return pixels_.data() + int64_t(height_ - 1 - y) * row_bytes_;
-  }
+  const uint8_t* row(int32_t y) const { return pixels_.data() + int64_t(height_ - 1 - y) * row_bytes_; }
 
   std::vector<Rgb> palette;
   Metadata metadata;
@@ -90,10 +95,16 @@ class Picture {
   PixelBuffer pixels_;
 };
 
+// Whether finish_indexed still has to look at every index. A reader that
+// checked each index as it wrote it (per run of an RLE stream), or whose
+// palette has an entry for every value its bits can take, says so and
+// spares a pass over the whole picture.
+enum class IndexCheck { Needed, Done };
+
 // Readers that decode palette pictures to one byte per pixel call this at the
 // end: it checks every index against the palette and repacks to 1 bit for up
 // to 2 colours and 4 bits for up to 16.
-Result<Picture> finish_indexed(Picture picture8);
+Result<Picture> finish_indexed(Picture picture8, IndexCheck check = IndexCheck::Needed);
 
 // A 32-bit picture whose alpha bytes are all zero carries no alpha: repack it
 // at 24 bits.

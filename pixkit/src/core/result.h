@@ -2,16 +2,26 @@
 // fixed text saying what was wrong ("pcx: bytes per line below width").
 #pragma once
 
+#include <cstdint>
 #include <utility>
 #include <variant>
 
 namespace pixkit {
 
+// Why a step refused: the content (damaged, or not something we read), or
+// its size (over the limits, or more memory than there is). Callers tell
+// the user which of the two it was, so the kind travels with the text.
+enum class ErrorKind : uint8_t { Damaged, TooLarge };
+
 struct Error {
   const char* text;
+  ErrorKind kind = ErrorKind::Damaged;
 };
 
 inline Error fail(const char* text) { return Error{text}; }
+// A refusal for size: the limits, an allocation that failed, a size the
+// format cannot carry.
+inline Error fail_too_large(const char* text) { return Error{text, ErrorKind::TooLarge}; }
 
 template <class T>
 class [[nodiscard]] Result {
@@ -39,22 +49,22 @@ class [[nodiscard]] Result {
 class [[nodiscard]] Status {
  public:
   Status() = default;
-  Status(Error error) : error_(error.text) {}
+  Status(Error error) : error_(error) {}
   static Status success() { return Status(); }
 
-  bool ok() const { return error_ == nullptr; }
+  bool ok() const { return error_.text == nullptr; }
   explicit operator bool() const { return ok(); }
-  const char* error() const { return error_ ? error_ : ""; }
-  Error as_error() const { return Error{error_}; }
+  const char* error() const { return error_.text ? error_.text : ""; }
+  Error as_error() const { return error_; }
 
  private:
-  const char* error_ = nullptr;
+  Error error_{nullptr};
 };
 
 // Returns from the enclosing function when a Status or Result failed.
-#define PIXKIT_TRY(expr)                                   \
-  do {                                                     \
-    auto&& pixkit_try_result_ = (expr);                    \
+#define PIXKIT_TRY(expr)                                                \
+  do {                                                                  \
+    auto&& pixkit_try_result_ = (expr);                                 \
     if (!pixkit_try_result_.ok()) return pixkit_try_result_.as_error(); \
   } while (0)
 

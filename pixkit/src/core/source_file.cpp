@@ -5,19 +5,10 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <new>
 
 #include "pixkit/pixkit.h"
 
 namespace pixkit {
-namespace {
-
-// Larger than any picture at the default size limits can take in any of
-// the formats read (250 million pixels at 8 bytes); a larger file is not
-// read into memory at all.
-constexpr uint64_t kMaxSourceBytes = uint64_t(4) << 30;
-
-}  // namespace
 
 int reason_of_errno(int error_number) {
   switch (error_number) {
@@ -73,30 +64,23 @@ int open_source_file(const char* path, uint64_t& size, int& reason) {
   return fd;
 }
 
-bool read_source_file(int fd, uint64_t size, std::vector<uint8_t>& bytes, int& reason) {
-  if (size > kMaxSourceBytes) {
-    reason = PIXKIT_REASON_TOO_LARGE;
-    return false;
-  }
-  try {
-    bytes.resize(size_t(size));
-  } catch (const std::bad_alloc&) {
-    reason = PIXKIT_REASON_TOO_LARGE;
-    return false;
-  }
-  size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
+bool FileSource::read(uint64_t offset, void* out, size_t count) const {
+  if (offset > size_ || count > size_ - offset) return false;
+  auto* bytes = static_cast<uint8_t*>(out);
+  while (count > 0) {
+    const ssize_t n = ::pread(fd_, bytes, count, off_t(offset));
+    if (n < 0 && errno == EINTR) continue;
     if (n < 0) {
-      if (errno == EINTR) continue;
-      reason = reason_of_errno(errno);
+      if (failure_reason_ == PIXKIT_REASON_NONE) failure_reason_ = reason_of_errno(errno);
       return false;
     }
     if (n == 0) {
-      reason = PIXKIT_REASON_CHANGED;
+      if (failure_reason_ == PIXKIT_REASON_NONE) failure_reason_ = PIXKIT_REASON_CHANGED;
       return false;
     }
-    done += size_t(n);
+    bytes += n;
+    offset += uint64_t(n);
+    count -= size_t(n);
   }
   return true;
 }

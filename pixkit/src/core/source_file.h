@@ -1,4 +1,5 @@
-// Reading a source picture file whole, with ordinary reads.
+// Reading a source picture file with ordinary reads, as far as the picture
+// needs.
 //
 // Mapping the file instead would let another program that cuts the file
 // short or re-saves it in place take the mapped pages away under a decoder,
@@ -8,7 +9,8 @@
 
 #include <cstdint>
 #include <string>
-#include <vector>
+
+#include "range_source.h"
 
 namespace pixkit {
 
@@ -19,11 +21,25 @@ namespace pixkit {
 // or returns -1 with reason set (PIXKIT_REASON_*).
 int open_source_file(const char* path, uint64_t& size, int& reason);
 
-// Reads size bytes, the whole file as it was opened, from fd. A file that
-// turns out shorter changed while it was read: false with reason
-// PIXKIT_REASON_CHANGED, as for any read error (with its own reason). A
-// file that grew is read as it was. The descriptor stays the caller's.
-bool read_source_file(int fd, uint64_t size, std::vector<uint8_t>& bytes, int& reason);
+// The file behind fd as it was opened, size bytes, read with pread where a
+// reader asks. A file that grew is read as it was; one that turns out
+// shorter changed while it was read, and that read fails like a read error.
+// The descriptor stays the caller's.
+class FileSource : public RangeSource {
+ public:
+  FileSource(int fd, uint64_t size) : fd_(fd), size_(size) {}
+  uint64_t size() const override { return size_; }
+  bool read(uint64_t offset, void* out, size_t count) const override;
+  // Why a read inside the file's size failed (PIXKIT_REASON_CHANGED for a
+  // file that became shorter), PIXKIT_REASON_NONE when none did. A reader
+  // that gives up after such a read reports damage; this is the truth.
+  int failure_reason() const { return failure_reason_; }
+
+ private:
+  int fd_;
+  uint64_t size_;
+  mutable int failure_reason_ = 0;
+};
 
 // The PIXKIT_REASON_* that an errno value from opening, reading or writing
 // a file stands for.
