@@ -7,7 +7,7 @@ TSAN_DIR ?= build-tsan
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 15
 
-.PHONY: deps build run test test-release test-asan test-tsan fuzz-smoke bench package clean
+.PHONY: deps build run test test-release test-asan test-tsan fuzz-smoke test-package bench package clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -19,7 +19,7 @@ build: deps
 run: build
 	@bash scripts/start.sh $(BUILD_DIR)
 
-test: test-release test-asan test-tsan fuzz-smoke
+test: test-release test-asan test-tsan fuzz-smoke test-package
 
 test-release: build
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
@@ -41,9 +41,15 @@ test-tsan: deps
 fuzz-smoke: deps
 	@bash scripts/fuzz-smoke.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
 
-# The Debian package of the Release build, in $(BUILD_DIR).
-package: build
-	cmake --build $(BUILD_DIR) --target package
+# The Debian packages built twice: identical bytes, lintian, contents,
+# exported symbols, hardening, and the programs answering.
+test-package: deps
+	@bash tests/install/package_checks.sh $(CURDIR) $(BUILD_DIR)/package-checks
+
+# The Debian packages stempora, libpixkit1 and libpixkit-dev (and their
+# -dbgsym packages), built by dpkg-buildpackage from a copy of the tree.
+package: deps
+	@bash scripts/build-packages.sh $(BUILD_DIR)/packages
 
 bench: build
 	cmake --build $(BUILD_DIR) --target benchmarks

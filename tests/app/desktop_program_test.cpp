@@ -206,3 +206,15 @@ TEST(WindowArguments, HelpIsAnOptionAndADoubleDashEndsTheOptions) {
   EXPECT_FALSE(files.show_help);
   EXPECT_EQ(files.paths, (QStringList{"a.jpg", "--help", "-h"}));
 }
+
+TEST(WindowArguments, AnUnknownOptionIsNoFileButQtsOwnOptionsPassWithTheirValues) {
+  const WindowArguments typo = ParseWindowArguments({"a.jpg", "--versio", "-x"});
+  EXPECT_EQ(typo.unknown_option, QStringLiteral("--versio"));
+  EXPECT_EQ(typo.paths, (QStringList{"a.jpg"}));
+  EXPECT_TRUE(ParseWindowArguments({"--version"}).show_version);
+  const WindowArguments qt =
+      ParseWindowArguments({"-platform", "offscreen", "--style", "Fusion", "-stylesheet=a.qss", "-reverse",
+                            "b.jpg", "-", "--", "-c.jpg"});
+  EXPECT_EQ(qt.unknown_option, QString());
+  EXPECT_EQ(qt.paths, (QStringList{"b.jpg", "-", "-c.jpg"}));
+}
