@@ -42,9 +42,13 @@ while IFS= read -r -d '' file; do
   [ -f "$file" ] || continue
   line=$(comment_for "$file")
   [ -n "$line" ] || continue
-  if head -n 5 "$file" | grep -q 'SPDX-License-Identifier:'; then continue; fi
+  # awk rather than head | grep: under pipefail, grep -q leaving early
+  # could fail the pipe and add a second line.
+  if awk 'NR > 5 { exit } /SPDX-License-Identifier:/ { found = 1; exit } END { exit !found }' "$file"; then
+    continue
+  fi
   temporary=$(mktemp "$file.XXXXXX")
-  if head -n 1 "$file" | grep -q '^#!'; then
+  if [ "$(head -c 2 "$file")" = '#!' ]; then
     { head -n 1 "$file"; echo "$line"; tail -n +2 "$file"; } >"$temporary"
   else
     { echo "$line"; cat "$file"; } >"$temporary"
