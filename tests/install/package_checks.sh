@@ -16,6 +16,7 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 rm -rf "$scratch" && mkdir -p "$scratch"
 scratch=$(cd "$scratch" && pwd)
 build=$source/scripts/build-packages.sh
+version=$(dpkg-parsechangelog -l "$source/debian/changelog" -S Version)
 
 echo "== first build"
 (umask 022 && TZ=UTC LC_ALL=C.UTF-8 "$build" "$scratch/first")
@@ -37,10 +38,10 @@ for deb in $names; do
     diff <(dpkg-deb -I "$first/$deb") <(dpkg-deb -I "$second/$deb") >&2 || true
   fi
 done
-[ $differ -eq 0 ] || fail "the builds are not reproducible (diffoscope shows where)"
+[ $differ -eq 0 ] || fail "the builds are not reproducible (diffoscope on the two files shows where)"
 
 echo "== lintian"
-lintian --fail-on error,warning --display-info --no-tag-display-limit "$first"/*.changes ||
+lintian --fail-on error,warning --display-info --tag-display-limit 0 "$first"/*.changes ||
   fail "lintian reports errors or unjustified warnings"
 
 echo "== contents"
@@ -68,12 +69,18 @@ has libpixkit-dev usr/include/pixkit/pixkit.h "usr/lib/$multiarch/libpixkit.so" 
 if dpkg-deb -c "$(deb stempora)" | grep -q 'libpixkit\|include/'; then fail "stempora holds the library"; fi
 [ "$(dpkg-deb -f "$(deb libpixkit1)" Section)" = libs ] || fail "libpixkit1 is not in Section libs"
 [ "$(dpkg-deb -f "$(deb libpixkit1)" Multi-Arch)" = same ] || fail "libpixkit1 is not Multi-Arch: same"
-depends=$(dpkg-deb -f "$(deb stempora)" Depends)
-echo "stempora Depends: $depends"
-for needed in 'libpixkit1 (>= 1.0)' libqt6widgets6 libjpeg62-turbo libtiff6 libopenjp2-7 libgif7 \
-    libpng16-16 qt6-qpa-plugins; do
-  grep -qF "$needed" <<<"$depends" || fail "stempora's Depends lack $needed"
-done
+depends_on() {
+  local package=$1 depends
+  shift
+  depends=$(dpkg-deb -f "$(deb "$package")" Depends)
+  echo "$package Depends: $depends"
+  for needed in "$@"; do
+    grep -qF "$needed" <<<"$depends" || fail "$package's Depends lack $needed"
+  done
+}
+depends_on stempora 'libpixkit1 (>= 1.0)' libqt6widgets6 libfontconfig1 qt6-qpa-plugins
+depends_on libpixkit1 libjpeg62-turbo libtiff6 libopenjp2-7 libgif7 libpng16-16
+depends_on libpixkit-dev "libpixkit1 (= $version)"
 
 root=$scratch/root
 for package in $names; do dpkg-deb -x "$first/$package" "$root"; done
@@ -100,8 +107,11 @@ done
 
 echo "== the unpacked programs"
 export LD_LIBRARY_PATH=$libdir
-[ "$("$root/usr/bin/stempora" --version)" = "stempora 1.0" ] || fail "stempora --version"
-[ "$("$root/usr/bin/stempora-batch" --version)" = "stempora-batch 1.0" ] || fail "stempora-batch --version"
+for program in stempora stempora-batch; do
+  answer=$("$root/usr/bin/$program" --version)
+  echo "$answer"
+  [ "$answer" = "$program $version" ] || fail "$program --version answers '$answer'"
+done
 status=0
 "$root/usr/bin/stempora" --versio 2>/dev/null || status=$?
 [ $status -eq 2 ] || fail "stempora --versio ended with $status, not 2"
