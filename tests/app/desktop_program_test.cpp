@@ -172,6 +172,14 @@ TEST(DesktopDialogs, ProgramIconComesInEveryThemeSize) {
     EXPECT_TRUE(sizes.contains(QSize(side, side))) << side;
 }
 
+// The desktop ties the window to its entry by this name; an entry renamed
+// without it loses the task bar's icon and name.
+TEST(DesktopDialogs, TheWindowNamesTheDesktopEntryThatIsInstalled) {
+  const QString entry =
+      QStringLiteral(STEMPORA_TEST_DATA "/../../dist/%1.desktop").arg(QLatin1String(kDesktopEntryName));
+  EXPECT_TRUE(QFile::exists(entry)) << entry.toStdString();
+}
+
 // Every control of every page lies inside the window and inside each
 // widget it sits in, so nothing is cut off at the smallest size allowed.
 TEST_F(DesktopProgram, MinimumSizeKeepsEveryControlInView) {
