@@ -7,7 +7,7 @@ TSAN_DIR ?= build-tsan
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 15
 
-.PHONY: deps cluster-deps build run test test-release test-asan test-tsan fuzz-smoke test-cluster bench package clean
+.PHONY: deps cluster-deps build run test test-release test-asan test-tsan fuzz-smoke test-cluster test-package bench package clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -22,7 +22,7 @@ build: deps
 run: build
 	@bash scripts/start.sh $(BUILD_DIR)
 
-test: test-release test-asan test-tsan fuzz-smoke test-cluster
+test: test-release test-asan test-tsan fuzz-smoke test-cluster test-package
 
 test-release: build
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
@@ -51,9 +51,15 @@ test-cluster: build cluster-deps
 fuzz-smoke: deps
 	@bash scripts/fuzz-smoke.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
 
-# The Debian package of the Release build, in $(BUILD_DIR).
-package: build
-	cmake --build $(BUILD_DIR) --target package
+# The Debian packages built twice: identical bytes, lintian, contents,
+# exported symbols, hardening, and the programs answering.
+test-package: deps
+	@bash tests/install/package_checks.sh $(CURDIR) $(BUILD_DIR)/package-checks
+
+# The Debian packages stempora, libpixkit1 and libpixkit-dev (and their
+# -dbgsym packages), built by dpkg-buildpackage from a copy of the tree.
+package: deps
+	@bash scripts/build-packages.sh $(BUILD_DIR)/packages
 
 bench: build
 	cmake --build $(BUILD_DIR) --target benchmarks

@@ -33,9 +33,9 @@ QTranslator* LoadGermanQtTranslations(QApplication& application) {
 
 void SetUpDesktopProgram(QApplication& application) {
   QApplication::setWindowIcon(ProgramIcon());
-  // Lets the desktop match the window to stempora.desktop (its icon and
+  // Lets the desktop match the window to its desktop entry (its icon and
   // name in task bars and docks).
-  QGuiApplication::setDesktopFileName(QStringLiteral("stempora"));
+  QGuiApplication::setDesktopFileName(QString::fromLatin1(kDesktopEntryName));
   QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
   LoadGermanQtTranslations(application);
 }

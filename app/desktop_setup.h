@@ -7,6 +7,10 @@ class QApplication;
 class QIcon;
 class QTranslator;
 
+// The name of the desktop entry (and the AppStream id) the window belongs
+// to: dist/example.stempora.Stempora.desktop.
+inline constexpr char kDesktopEntryName[] = "example.stempora.Stempora";
+
 // The program icon in every size it is drawn in (16 to 256 pixels).
 QIcon ProgramIcon();
 

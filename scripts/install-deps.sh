@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian packages the build, the tests and the window need.
 # The window loads Qt's own German texts (qt6-translations-l10n); the
 # install and package tests check their files with the freedesktop, AppStream,
-# man and Debian tools.
+# man and Debian tools, and build the Debian packages with debhelper (the
+# list holds everything debian/control's Build-Depends names).
 # Only what is missing is installed, so a second run costs a few dpkg queries.
 set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config ninja-build
-  libjpeg62-turbo-dev libjpeg-turbo-progs libgif-dev libtiff-dev libopenjp2-7-dev libpng-dev
+  libjpeg62-turbo-dev libjpeg-dev libjpeg-turbo-progs libgif-dev libtiff-dev libopenjp2-7-dev libpng-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
@@ -17,7 +19,7 @@ packages=(
   util-linux
   qt6-translations-l10n
   desktop-file-utils appstream shared-mime-info man-db groff-base
-  librsvg2-bin lintian dpkg-dev fakeroot file
+  librsvg2-bin lintian dpkg-dev fakeroot file debhelper
 )
 
 missing=()

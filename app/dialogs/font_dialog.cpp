@@ -5,6 +5,7 @@
 #include <QFontDatabase>
 #include <QFontDialog>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPixmap>
@@ -76,6 +77,7 @@ TFontDialog::TFontDialog(const TextFont& font, QWidget* parent) : QDialog(parent
   fonts_->setWindowFlags(Qt::Widget);
   fonts_->setSizeGripEnabled(false);  // the outer dialog has the window's edge
   fonts_->setCurrentFont(DialogFontOf(font));
+  fonts_->installEventFilter(this);
   shown_family_ = fonts_->currentFont().family();
   layout->addWidget(fonts_);
 
@@ -108,6 +110,18 @@ TFontDialog::TFontDialog(const TextFont& font, QWidget* parent) : QDialog(parent
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   layout->addWidget(buttons);
+}
+
+bool TFontDialog::eventFilter(QObject* watched, QEvent* event) {
+  // The embedded font dialog is a dialog of its own: Escape in one of its
+  // lists would close it alone and leave this one empty. Escape cancels
+  // the whole choice, as "Abbrechen" does.
+  if (watched == fonts_ && event->type() == QEvent::KeyPress &&
+      static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+    reject();
+    return true;
+  }
+  return QDialog::eventFilter(watched, event);
 }
 
 TextFont TFontDialog::Font() const {

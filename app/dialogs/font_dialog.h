@@ -38,6 +38,9 @@ class TFontDialog : public QDialog {
   TextFont Font() const;
   QComboBox* ColourList() const { return colours_; }
 
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
   TextFont initial_;
   QString shown_family_;

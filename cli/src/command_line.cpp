@@ -37,6 +37,7 @@ const char kBatchUsage[] =
     "                        \"QUELLE -> ZIEL\" ausgeben (übersprungene wie im Protokoll)\n"
     "  --quiet               nur Fehlerzeilen des Protokolls ausgeben\n"
     "  --help                diese Hilfe anzeigen\n"
+    "  --version             die Version anzeigen\n"
     "  --                    alles Weitere sind Dateinamen, auch wenn sie mit - beginnen\n"
     "\n"
     "Ist die Standardfehlerausgabe ein Terminal, zeigt dort eine Zeile den Fortschritt\n"
@@ -140,6 +141,10 @@ BatchCommandLine ParseBatchCommandLine(const std::vector<std::string>& arguments
     }
     if (argument == "--help" || argument == "-h") {
       line.show_help = true;
+      return line;
+    }
+    if (argument == "--version") {
+      line.show_version = true;
       return line;
     }
     if (argument == "--") {

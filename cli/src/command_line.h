@@ -7,6 +7,7 @@
 
 struct BatchCommandLine {
   bool show_help = false;
+  bool show_version = false;
   int jobs = 0;          // sources worked on at once; 0: as many as the process may use cores
   std::string job_file;  // the settings file to run
   // Given after the job file: they replace the job's list and are opened

@@ -161,8 +161,13 @@ int main(int argc, char** argv) try {
     std::fputs(kBatchUsage, stdout);
     return kAllWritten;
   }
+  if (line.show_version) {
+    std::fputs("stempora-batch " STEMPORA_VERSION "\n", stdout);
+    return kAllWritten;
+  }
   if (!line.error.empty()) {
-    std::fprintf(stderr, "stempora-batch: %s\n\n%s", line.error.c_str(), kBatchUsage);
+    std::fprintf(stderr, "stempora-batch: %s\n\"stempora-batch --help\" zeigt die Optionen.\n",
+                 line.error.c_str());
     return kJobNotRun;
   }
   return run_job_file(argc, argv, line);

@@ -172,6 +172,14 @@ TEST(DesktopDialogs, ProgramIconComesInEveryThemeSize) {
     EXPECT_TRUE(sizes.contains(QSize(side, side))) << side;
 }
 
+// The desktop ties the window to its entry by this name; an entry renamed
+// without it loses the task bar's icon and name.
+TEST(DesktopDialogs, TheWindowNamesTheDesktopEntryThatIsInstalled) {
+  const QString entry =
+      QStringLiteral(STEMPORA_TEST_DATA "/../../dist/%1.desktop").arg(QLatin1String(kDesktopEntryName));
+  EXPECT_TRUE(QFile::exists(entry)) << entry.toStdString();
+}
+
 // Every control of every page lies inside the window and inside each
 // widget it sits in, so nothing is cut off at the smallest size allowed.
 TEST_F(DesktopProgram, MinimumSizeKeepsEveryControlInView) {
@@ -205,4 +213,16 @@ TEST(WindowArguments, HelpIsAnOptionAndADoubleDashEndsTheOptions) {
   const WindowArguments files = ParseWindowArguments({"a.jpg", "--", "--help", "-h"});
   EXPECT_FALSE(files.show_help);
   EXPECT_EQ(files.paths, (QStringList{"a.jpg", "--help", "-h"}));
+}
+
+TEST(WindowArguments, AnUnknownOptionIsNoFileButQtsOwnOptionsPassWithTheirValues) {
+  const WindowArguments typo = ParseWindowArguments({"a.jpg", "--versio", "-x"});
+  EXPECT_EQ(typo.unknown_option, QStringLiteral("--versio"));
+  EXPECT_EQ(typo.paths, (QStringList{"a.jpg"}));
+  EXPECT_TRUE(ParseWindowArguments({"--version"}).show_version);
+  const WindowArguments qt =
+      ParseWindowArguments({"-platform", "offscreen", "--style", "Fusion", "-stylesheet=a.qss", "-reverse",
+                            "b.jpg", "-", "--", "-c.jpg"});
+  EXPECT_EQ(qt.unknown_option, QString());
+  EXPECT_EQ(qt.paths, (QStringList{"b.jpg", "-", "-c.jpg"}));
 }

@@ -2,8 +2,10 @@
 // preview, through the window's handlers.
 #include <QComboBox>
 #include <QFile>
+#include <QFontDialog>
 #include <QImage>
 #include <QLineEdit>
+#include <QListView>
 #include <QListWidget>
 #include <QPainter>
 #include <QPlainTextEdit>
@@ -133,6 +135,18 @@ TEST_F(FontChoice, TheDialogKeepsTheWindowTextReferenceAndTheFaceUntilChanged) {
   ASSERT_EQ(dialog.ColourList()->count(), 17);
   dialog.ColourList()->setCurrentIndex(10);  // the tenth standard colour: red
   EXPECT_EQ(dialog.Font().color, 0x0000FF);
+}
+
+TEST_F(FontChoice, EscapeInTheFontListsClosesTheWholeDialogAsCancelled) {
+  TFontDialog dialog(form->Font, form.get());
+  dialog.show();
+  QListView* families = dialog.findChild<QListView*>();
+  ASSERT_NE(families, nullptr);
+  families->setFocus();
+  QTest::keyClick(families, Qt::Key_Escape);
+  EXPECT_FALSE(dialog.isVisible()) << "Escape left the dialog open";
+  EXPECT_EQ(dialog.result(), QDialog::Rejected);
+  EXPECT_FALSE(dialog.findChild<QFontDialog*>()->isHidden()) << "the font lists were closed on their own";
 }
 
 TEST_F(FontChoice, SizeStyleAndHeightComeFromTheChosenFont) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 
 #include "cli_scratch_job.h"
@@ -73,11 +74,16 @@ TEST(StemporaBatch, HelpExplainsItself) {
   EXPECT_NE(run.out.find("Ein relativer Quellpfad wird erst beim Lauf geöffnet"), std::string::npos);
 }
 
-TEST(StemporaBatch, BadArgumentsExitTwoWithUsage) {
+TEST(StemporaBatch, BadArgumentsExitTwoWithAHintToTheHelp) {
   ScratchFolder folder;
   const BatchRun run = run_batch({"--jobs", "viele", "a.stx"}, folder.path());
   EXPECT_EQ(run.exit_code, 2);
-  EXPECT_NE(run.err.find("Aufruf:"), std::string::npos);
+  // The error on one line, then one line of hint instead of the whole help.
+  const std::string hint = "\n\"stempora-batch --help\" zeigt die Optionen.\n";
+  EXPECT_EQ(run.err.rfind("stempora-batch: --jobs erwartet ", 0), 0u) << run.err;
+  ASSERT_GT(run.err.size(), hint.size());
+  EXPECT_EQ(run.err.substr(run.err.size() - hint.size()), hint);
+  EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 2) << run.err;
   EXPECT_EQ(run.out, "");
 }
 

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Checks of `cmake --install` into a scratch DESTDIR under an unusual
 # prefix. Usage: install_checks.sh STEP BUILD_DIR SOURCE_DIR SCRATCH
 #   install     installs the build into SCRATCH/root
-#   files       every file a desktop install needs is there, and the
-#               programs find libpixkit from where they were installed
+#   files       every file a desktop install needs is there, the programs
+#               find libpixkit from where they were installed, are hardened
+#               and answer their command lines
 #   validate    desktop entry, AppStream data, MIME entry, manual pages
 #   pkgconfig   a C program builds and runs against the installed library
 set -euo pipefail
@@ -26,9 +28,13 @@ files)
     bin/stempora bin/stempora-batch
     "$libdir/libpixkit.so" "$libdir/libpixkit.so.1" "$libdir/libpixkit.so.1.0"
     "$libdir/pkgconfig/pixkit.pc" include/pixkit/pixkit.h
-    share/applications/stempora.desktop share/metainfo/example.stempora.Stempora.metainfo.xml
+    share/applications/example.stempora.Stempora.desktop
+    share/metainfo/example.stempora.Stempora.metainfo.xml
     share/mime/packages/stempora.xml share/icons/hicolor/scalable/apps/stempora.svg
-    share/man/man1/stempora.1.gz share/man/man1/stempora-batch.1.gz share/doc/stempora/copyright
+    share/man/man1/stempora.1.gz share/man/man1/stempora-batch.1.gz
+    share/man/de/man1/stempora.1.gz share/man/de/man1/stempora-batch.1.gz
+    share/doc/stempora/copyright share/doc/stempora/LICENSES/GPL-3.0-or-later.txt
+    share/doc/stempora/LICENSES/LGPL-2.1-or-later.txt
   )
   for size in 16 22 24 32 48 64 128 256; do
     expected+=("share/icons/hicolor/${size}x${size}/apps/stempora.png")
@@ -47,13 +53,53 @@ files)
   done
   env -u LD_LIBRARY_PATH "$dest/bin/stempora-batch" --help | grep -q "stempora-batch" ||
     fail "installed stempora-batch --help"
+
+  # Only the C interface leaves the library.
+  cxx=$(nm -D --defined-only "$dest/$libdir/libpixkit.so.1.0" | awk '$3 ~ /^_Z/ {print $3}')
+  [ -z "$cxx" ] || fail "libpixkit exports C++ symbols: $cxx"
+
+  # The hardening of an optimised build (the checked functions need the
+  # optimiser).
+  build_type=$(sed -n 's/^CMAKE_BUILD_TYPE:[A-Z]*=//p' "$build/CMakeCache.txt")
+  for binary in "$dest/bin/stempora" "$dest/bin/stempora-batch" "$dest/$libdir/libpixkit.so.1.0"; do
+    headers=$(readelf -lhd --wide "$binary")
+    grep -q 'Type: *DYN' <<<"$headers" || fail "$binary is not position independent"
+    grep -q GNU_RELRO <<<"$headers" || fail "$binary has no RELRO"
+    grep -q 'BIND_NOW\|FLAGS_1.*NOW' <<<"$headers" || fail "$binary is not bound now"
+    symbols=$(nm -D "$binary")
+    grep -q __stack_chk_fail <<<"$symbols" || fail "$binary has no stack protector"
+    case $build_type in
+    Release | RelWithDebInfo | MinSizeRel)
+      grep -q '__[a-z]*_chk@' <<<"$symbols" || fail "$binary calls no checked (fortified) function"
+      ;;
+    esac
+  done
+
+  # The command lines: the version, a mistyped option, no display. The
+  # version the programs give (from CMake's project) is the package's.
+  version=$(dpkg-parsechangelog -l "$source/debian/changelog" -S Version)
+  for program in stempora stempora-batch; do
+    answer=$(env -u LD_LIBRARY_PATH "$dest/bin/$program" --version)
+    [ "$answer" = "$program $version" ] || fail "$program --version answers '$answer'"
+    status=0
+    lines=$(env -u LD_LIBRARY_PATH "$dest/bin/$program" --versio 2>&1 >/dev/null) || status=$?
+    [ $status -eq 2 ] || fail "$program --versio ended with $status, not 2"
+    [ "$(wc -l <<<"$lines")" -eq 2 ] || fail "$program --versio says more than an error and a hint: $lines"
+  done
+  status=0
+  lines=$(env -u LD_LIBRARY_PATH -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM \
+    "$dest/bin/stempora" 2>&1 >/dev/null) || status=$?
+  [ $status -eq 1 ] || fail "stempora without a display ended with $status, not 1"
+  [ "$lines" = "$(head -n 1 <<<"$lines")" ] || fail "stempora without a display says more than one line: $lines"
+  grep -q 'Desktop-Sitzung.*stempora-batch' <<<"$lines" || fail "stempora without a display says: $lines"
   ;;
 
 validate)
-  desktop-file-validate "$dest/share/applications/stempora.desktop"
+  desktop=$dest/share/applications/example.stempora.Stempora.desktop
+  desktop-file-validate "$desktop"
   appstreamcli validate --no-net "$dest/share/metainfo/example.stempora.Stempora.metainfo.xml" >/dev/null
-  for page in stempora stempora-batch; do
-    warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l "$dest/share/man/man1/$page.1.gz" 2>&1 >/dev/null)
+  for page in man1/stempora man1/stempora-batch de/man1/stempora de/man1/stempora-batch; do
+    warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l "$dest/share/man/$page.1.gz" 2>&1 >/dev/null)
     [ -z "$warnings" ] || fail "man $page: $warnings"
   done
   mime=$scratch/mime
@@ -61,8 +107,13 @@ validate)
   cp "$dest/share/mime/packages/stempora.xml" "$mime/packages/"
   update-mime-database "$mime"
   grep -q '^application/x-stempora-job:\*\.stx$' "$mime/globs" || fail "no *.stx glob for the job type"
-  grep -q 'application/x-stempora-job' "$dest/share/applications/stempora.desktop" ||
-    fail "desktop entry does not open job files"
+  grep -qx 'MimeType=application/x-stempora-job;' "$desktop" ||
+    fail "desktop entry claims other types than the job files: $(grep MimeType "$desktop")"
+  grep -q '<launchable type="desktop-id">example.stempora.Stempora.desktop</launchable>' \
+    "$dest/share/metainfo/example.stempora.Stempora.metainfo.xml" || fail "metainfo names another desktop entry"
+  version=$(dpkg-parsechangelog -l "$source/debian/changelog" -S Version)
+  grep -q "<release version=\"$version\"" "$dest/share/metainfo/example.stempora.Stempora.metainfo.xml" ||
+    fail "metainfo has no release notes for $version"
   ;;
 
 pkgconfig)

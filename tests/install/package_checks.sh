@@ -1,34 +1,118 @@
 #!/usr/bin/env bash
-# Builds the Debian package of a build folder, as `make package` does, and
-# checks it: Depends computed from the shared libraries, the files a
-# desktop install needs, no lintian errors (warnings are printed), and the
-# unpacked stempora-batch starting with the library from the package.
-# Usage: package_checks.sh BUILD_DIR SCRATCH
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Builds the Debian packages twice, as `make package` does, and checks them:
+#   - both builds give the same bytes, although the second runs in another
+#     folder, at another time, in another time zone, locale and umask;
+#   - lintian finds no error and no warning that debian/*lintian-overrides
+#     does not justify;
+#   - each package holds its files, libpixkit1 exports only the C interface
+#     and its programs are hardened;
+#   - the unpacked programs answer --version and refuse a wrong option.
+# Usage: package_checks.sh SOURCE_DIR SCRATCH
 set -euo pipefail
-build=$1 scratch=$2
+source=$1 scratch=$2
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 rm -rf "$scratch" && mkdir -p "$scratch"
-(cd "$build" && cpack -G DEB -B "$scratch" >"$scratch/cpack.log") || { cat "$scratch/cpack.log"; fail "cpack"; }
-deb=$(ls "$scratch"/stempora_*.deb)
+scratch=$(cd "$scratch" && pwd)
+build=$source/scripts/build-packages.sh
+version=$(dpkg-parsechangelog -l "$source/debian/changelog" -S Version)
 
-depends=$(dpkg-deb -f "$deb" Depends)
-echo "Depends: $depends"
-for needed in libc6 libqt6widgets6 libjpeg62-turbo libtiff6 libopenjp2-7 libgif7 libpng16-16 qt6-qpa-plugins; do
-  grep -q "\b$needed\b" <<<"$depends" || fail "Depends lacks $needed"
+echo "== first build"
+(umask 022 && TZ=UTC LC_ALL=C.UTF-8 "$build" "$scratch/first")
+echo "== second build, elsewhere and otherwise"
+(umask 002 && TZ=Pacific/Kiritimati LC_ALL=C "$build" "$scratch/second/elsewhere")
+
+echo "== the same bytes"
+first=$scratch/first second=$scratch/second/elsewhere
+names=$(cd "$first" && ls ./*.deb)
+[ "$names" = "$(cd "$second" && ls ./*.deb)" ] || fail "the two builds made different packages"
+differ=0
+for deb in $names; do
+  if cmp -s "$first/$deb" "$second/$deb"; then
+    echo "same: $deb $(sha256sum <"$first/$deb" | cut -c1-16)"
+  else
+    differ=1
+    echo "DIFFERENT: $deb" >&2
+    diff <(dpkg-deb -c "$first/$deb") <(dpkg-deb -c "$second/$deb") >&2 || true
+    diff <(dpkg-deb -I "$first/$deb") <(dpkg-deb -I "$second/$deb") >&2 || true
+  fi
+done
+[ $differ -eq 0 ] || fail "the builds are not reproducible (diffoscope on the two files shows where)"
+
+echo "== lintian"
+lintian --fail-on error,warning --display-info --tag-display-limit 0 "$first"/*.changes ||
+  fail "lintian reports errors or unjustified warnings"
+
+echo "== contents"
+deb() { ls "$first"/"$1"_*.deb; }
+multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH)
+has() {
+  local package=$1
+  shift
+  local contents
+  contents=$(dpkg-deb -c "$(deb "$package")" | awk '{print $6}')
+  for file in "$@"; do
+    grep -qx -- "./$file" <<<"$contents" || fail "$package lacks $file"
+  done
+}
+has stempora usr/bin/stempora usr/bin/stempora-batch \
+  usr/share/applications/example.stempora.Stempora.desktop \
+  usr/share/metainfo/example.stempora.Stempora.metainfo.xml usr/share/mime/packages/stempora.xml \
+  usr/share/icons/hicolor/48x48/apps/stempora.png usr/share/icons/hicolor/scalable/apps/stempora.svg \
+  usr/share/man/man1/stempora.1.gz usr/share/man/man1/stempora-batch.1.gz \
+  usr/share/man/de/man1/stempora.1.gz usr/share/man/de/man1/stempora-batch.1.gz \
+  usr/share/doc/stempora/copyright
+has libpixkit1 "usr/lib/$multiarch/libpixkit.so.1" "usr/lib/$multiarch/libpixkit.so.1.0"
+has libpixkit-dev usr/include/pixkit/pixkit.h "usr/lib/$multiarch/libpixkit.so" \
+  "usr/lib/$multiarch/pkgconfig/pixkit.pc"
+if dpkg-deb -c "$(deb stempora)" | grep -q 'libpixkit\|include/'; then fail "stempora holds the library"; fi
+[ "$(dpkg-deb -f "$(deb libpixkit1)" Section)" = libs ] || fail "libpixkit1 is not in Section libs"
+[ "$(dpkg-deb -f "$(deb libpixkit1)" Multi-Arch)" = same ] || fail "libpixkit1 is not Multi-Arch: same"
+depends_on() {
+  local package=$1 depends
+  shift
+  depends=$(dpkg-deb -f "$(deb "$package")" Depends)
+  echo "$package Depends: $depends"
+  for needed in "$@"; do
+    grep -qF "$needed" <<<"$depends" || fail "$package's Depends lack $needed"
+  done
+}
+depends_on stempora 'libpixkit1 (>= 1.0)' libqt6widgets6 libfontconfig1 qt6-qpa-plugins
+depends_on libpixkit1 libjpeg62-turbo libtiff6 libopenjp2-7 libgif7 libpng16-16
+depends_on libpixkit-dev "libpixkit1 (= $version)"
+
+root=$scratch/root
+for package in $names; do dpkg-deb -x "$first/$package" "$root"; done
+libdir=$root/usr/lib/$multiarch
+
+echo "== exported symbols"
+exported=$(nm -D --defined-only "$libdir/libpixkit.so.1.0" | awk '{print $3}')
+echo "$exported" | grep -v '^PIXKIT_1$' | sed 's/@.*//' | tr '\n' ' '
+echo
+if grep -q '^_Z' <<<"$exported"; then fail "libpixkit exports C++ symbols: $(grep '^_Z' <<<"$exported")"; fi
+grep -qx 'OpenDib@@PIXKIT_1' <<<"$exported" || fail "OpenDib is not exported as PIXKIT_1"
+
+echo "== hardening"
+for binary in "$root/usr/bin/stempora" "$root/usr/bin/stempora-batch" "$libdir/libpixkit.so.1.0"; do
+  headers=$(readelf -lhd --wide "$binary")
+  grep -q 'Type: *DYN' <<<"$headers" || fail "$binary is not position independent"
+  grep -q GNU_RELRO <<<"$headers" || fail "$binary has no RELRO"
+  grep -q 'BIND_NOW\|FLAGS_1.*NOW' <<<"$headers" || fail "$binary is not bound now"
+  if grep -q 'R[UN]*PATH' <<<"$headers"; then fail "$binary names a library search path"; fi
+  symbols=$(nm -D "$binary")
+  grep -q '__stack_chk_fail' <<<"$symbols" || fail "$binary has no stack protector"
+  grep -q '__[a-z]*_chk@' <<<"$symbols" || fail "$binary calls no checked (fortified) function"
 done
 
-contents=$(dpkg-deb -c "$deb" | awk '{print $6}')
-for file in ./usr/bin/stempora ./usr/bin/stempora-batch ./usr/include/pixkit/pixkit.h \
-    ./usr/share/applications/stempora.desktop ./usr/share/mime/packages/stempora.xml \
-    ./usr/share/icons/hicolor/48x48/apps/stempora.png ./usr/share/man/man1/stempora.1.gz \
-    ./usr/share/doc/stempora/copyright; do
-  grep -qx -- "$file" <<<"$contents" || fail "package lacks $file"
+echo "== the unpacked programs"
+export LD_LIBRARY_PATH=$libdir
+for program in stempora stempora-batch; do
+  answer=$("$root/usr/bin/$program" --version)
+  echo "$answer"
+  [ "$answer" = "$program $version" ] || fail "$program --version answers '$answer'"
 done
-grep -q 'libpixkit.so.1$' <<<"$contents" || fail "package lacks libpixkit.so.1"
-
-lintian --fail-on error --no-tag-display-limit "$deb" || fail "lintian reports errors"
-
-dpkg -x "$deb" "$scratch/unpacked"
-env -u LD_LIBRARY_PATH "$scratch/unpacked/usr/bin/stempora-batch" --help | grep -q stempora-batch ||
-  fail "unpacked stempora-batch --help"
+status=0
+"$root/usr/bin/stempora" --versio 2>/dev/null || status=$?
+[ $status -eq 2 ] || fail "stempora --versio ended with $status, not 2"
+echo "all package checks passed"

@@ -63,7 +63,8 @@ TEST(SourceLoad, SourceRewrittenWhileLoadingNeverKillsTheProcess) {
   std::atomic<bool> done{false};
   std::thread rewriter([&] {
     while (!done.load()) {
-      ::truncate(path.c_str(), 64);
+      // A failed cut only makes this round a plain rewrite.
+      if (::truncate(path.c_str(), 64) != 0) continue;
       testsupport::write_file(path, whole);
     }
   });
