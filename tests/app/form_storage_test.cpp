@@ -12,13 +12,14 @@
 #include <QScreen>
 #include <QSlider>
 #include <QTest>
+#include <QWindow>
 #include <fstream>
 
-#include "state/form_content.h"
 #include "form_fixture.h"
 #include "handlers/handler_guard.h"
-#include "widgets/rx_spin_edit.h"
 #include "settings/profile_file.h"
+#include "state/form_content.h"
+#include "widgets/rx_spin_edit.h"
 
 namespace {
 
@@ -136,6 +137,32 @@ TEST_F(FormStorage, TheStoredPlacementForThisScreenSizeWins) {
                            .toStdString());
   Restart();
   EXPECT_EQ(form->frameGeometry(), QRect(20, 30, 640, 500));
+}
+
+// Run also under a real X server with a window manager, which frames the
+// window only some time after it is shown (STEMPORA_EXPECT_WINDOW_MANAGER
+// set): placed by a frame taken as none, the window crept up by its title
+// bar's height and grew by its frame at every start.
+TEST_F(FormStorage, ARestartedWindowComesBackExactlyWhereAndAsLargeAsItWas) {
+  const bool managed = !qEnvironmentVariableIsEmpty("STEMPORA_EXPECT_WINDOW_MANAGER");
+  auto frame = [&] { return form->windowHandle()->frameGeometry(); };
+  auto framed = [&] { return !managed || frame() != form->geometry(); };
+  ShowActive();
+  ASSERT_TRUE(QTest::qWaitFor(framed, 10000));
+  const QRect placed(QPoint(100, 80), QSize(640, 500));
+  form->setGeometry(placed);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return form->geometry() == placed; }, 10000));
+  const QRect outer = frame();
+  EXPECT_TRUE(form->close());
+  const std::string saved = ReadText(IniPath());
+  for (int start = 1; start <= 2; ++start) {
+    Restart();
+    (void)QTest::qWaitFor([&] { return framed() && form->geometry() == placed; }, 5000);
+    EXPECT_EQ(form->geometry(), placed) << "start " << start;
+    EXPECT_EQ(frame(), outer) << "start " << start;
+    EXPECT_TRUE(form->close());
+    EXPECT_EQ(ReadText(IniPath()), saved) << "start " << start;
+  }
 }
 
 TEST_F(FormStorage, AFileWrittenAt120DpiLeavesTheWindowCentredButRestoresValues) {
