@@ -12,6 +12,7 @@
 #include "settings/profile_file.h"
 #include "stored_value_text.h"
 #include "text_encoding.h"
+#include "watermark_origin_section.h"
 
 namespace {
 
@@ -196,6 +197,7 @@ void SaveFormState(ProfileFile& profile, const FormPlacement& placement, const S
   profile.Write(kWindowSection, "FrameMargins", format_position(m.left, m.top, m.right, m.bottom));
   for (const StoredProperty& property : values.properties) write_property(profile, property);
   SaveOptionsSection(profile, values.options);
+  SaveWatermarkOriginSection(profile, values.watermark_origin);
 }
 
 RestoredPlacement ReadFormPlacement(const ProfileFile& profile, const ScreenMetrics& screen) {
@@ -225,6 +227,7 @@ RestoredPlacement ReadFormPlacement(const ProfileFile& profile, const ScreenMetr
 void RestoreFormValues(const ProfileFile& profile, StoredFormValues& values) {
   for (StoredProperty& property : values.properties) read_property(profile, property);
   RestoreOptionsSection(profile, values.options);
+  RestoreWatermarkOriginSection(profile, values.watermark_origin);
 }
 
 std::string FormStatePath(const std::string& program_file) {

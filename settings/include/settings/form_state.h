@@ -39,12 +39,25 @@ struct StoredProperty {
   StoredValue value;
 };
 
+// Where the picture watermark came from, so that the next start can load
+// it again: a picture file, or the settings file that held it. The path is
+// absolute, as the system names it (its bytes).
+struct WatermarkOrigin {
+  enum class Kind { kNone, kPictureFile, kSettingsFile };
+  Kind kind = Kind::kNone;  // none: the start picture
+  std::string path;
+  bool operator==(const WatermarkOrigin&) const = default;
+};
+
 // The stored control values, as the controls hold them.
 struct StoredFormValues {
   // Written and read back in this order.
   std::vector<StoredProperty> properties;
   // Kept in a section of their own ("Erweitert"), only while one is on.
   WatermarkOptions options;
+  // Kept in a section of its own ("Wasserzeichenbild"), only while the
+  // picture is not the start picture.
+  WatermarkOrigin watermark_origin;
 
   // The property of that key; null when there is none.
   const StoredValue* Find(std::string_view key) const;
@@ -80,7 +93,7 @@ struct FormPlacement {
 };
 
 // Writes the placement (the frame in its own section), then the properties
-// in their order, then the options' section.
+// in their order, then the sections of the options and the picture's origin.
 void SaveFormState(ProfileFile& profile, const FormPlacement& placement, const ScreenMetrics& screen,
                    const StoredFormValues& values);
 
