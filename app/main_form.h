@@ -63,6 +63,9 @@ class TMainForm : public QMainWindow {
   // The picture watermark, owned by the window: 24 bits, or 32 when it was
   // loaded with the option that keeps its alpha channel.
   TDibImage WatermarkDib{};
+  // Where WatermarkDib came from (none: the start picture). The form-state
+  // store keeps it, so that the next start loads the same picture again.
+  WatermarkOrigin WatermarkDibOrigin;
   // FontDialog1's font: the text watermark's font.
   TextFont Font;
   // The options past the plain passes ("Erweitert..." on pages 2 and 3);
@@ -108,6 +111,11 @@ class TMainForm : public QMainWindow {
   void SettingsChanged();
   TPreviewForm* Preview() const { return preview_; }
   void PaintBox2Paint(QPainter& canvas);
+  // At start: loads the picture watermark again from where it came from
+  // last time. When it cannot, the start picture stays, "Kein Bild
+  // hinzufügen" is selected so that nothing unexpected is stamped, and the
+  // log says why.
+  void LoadWatermarkAgain(const WatermarkOrigin& origin);
   // What OpenBtnClick does once the file is chosen; also opens a job
   // given on the command line or dropped on the window.
   void OpenSettingsFile(const QString& path);

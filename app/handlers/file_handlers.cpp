@@ -1,9 +1,10 @@
 // The settings-file buttons.
 #include <QFile>
+#include <QFileInfo>
 
-#include "state/form_content.h"
 #include "handlers/handler_guard.h"
 #include "main_form.h"
+#include "state/form_content.h"
 
 namespace {
 const QString kErrorCaption = QStringLiteral("Fehler");
@@ -51,5 +52,7 @@ void TMainForm::OpenSettingsFile(const QString& path) {
     return;
   }
   ApplyContentToForm(*this, std::move(result.content));
+  WatermarkDibOrigin = {WatermarkOrigin::Kind::kSettingsFile,
+                        QFile::encodeName(QFileInfo(path).absoluteFilePath()).toStdString()};
   SettingsChanged();
 }

@@ -2,6 +2,7 @@
 // preview.
 #include <QComboBox>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPainter>
@@ -9,14 +10,23 @@
 #include <QRadioButton>
 #include <QSlider>
 
+#include "dialogs/open_filter.h"
 #include "image/dib_access.h"
 #include "image/draw_dib_scaled.h"
 #include "main_form.h"
-#include "dialogs/open_filter.h"
-#include "widgets/paint_box.h"
 #include "run/failure_text.h"
-#include "widgets/rx_spin_edit.h"
+#include "run/log_text.h"
+#include "settings/settings_file.h"
 #include "settings/watermark_picture.h"
+#include "widgets/paint_box.h"
+#include "widgets/rx_spin_edit.h"
+
+namespace {
+// After the failure text, when the picture watermark of the last run could
+// not be loaded again at start.
+constexpr const char* kWatermarkMissingText =
+    "Das zuletzt geladene Wasserzeichenbild fehlt, \"Kein Bild hinzufügen\" ist gewählt.";
+}  // namespace
 
 void TMainForm::NewBtnClick() {
   // The font, the picture watermark, the dialog folders and the log stay.
@@ -49,8 +59,8 @@ void TMainForm::OpenPicBtnClick() {
   const QStringList chosen = dialogs_.choose_picture_files(this, OpenDialog2Dir, filters);
   if (chosen.isEmpty()) return;
   const QString path = chosen.first();
-  TDibImage loaded =
-      LoadWatermarkPicture(QFile::encodeName(path).toStdString(), this, Options.picture.keep_alpha);
+  const std::string file = QFile::encodeName(QFileInfo(path).absoluteFilePath()).toStdString();
+  TDibImage loaded = LoadWatermarkPicture(file, this, Options.picture.keep_alpha);
   if (loaded.Bits == nullptr) {
     dialogs_.show_message(this, QStringLiteral("Fehler"),
                           QString::fromStdString(ErrorText(LoadFailedText(path.toStdString()))));
@@ -59,9 +69,42 @@ void TMainForm::OpenPicBtnClick() {
   // The old picture goes only once the new one is good.
   deldib(&WatermarkDib);
   WatermarkDib = loaded;
+  WatermarkDibOrigin = {WatermarkOrigin::Kind::kPictureFile, file};
   if (picture.NoPicChecked->isChecked()) picture.AddPicCheck->setChecked(true);
   picture.PaintBox2->update();
   SettingsChanged();
+}
+
+void TMainForm::LoadWatermarkAgain(const WatermarkOrigin& origin) {
+  if (origin.kind == WatermarkOrigin::Kind::kNone) return;
+  TDibImage loaded{};
+  std::string failure;
+  if (origin.kind == WatermarkOrigin::Kind::kPictureFile) {
+    int reason = PIXKIT_REASON_NONE;
+    // No progress: the window is only just being shown.
+    loaded = LoadWatermarkPicture(origin.path, nullptr, Options.picture.keep_alpha, &reason);
+    if (loaded.Bits == nullptr) failure = LoadFailedText(LogPathText(origin.path), reason);
+  } else {
+    // Only the picture is taken from the settings file; its other values
+    // are the store's.
+    SettingsReadResult read = ReadSettingsFile(origin.path);
+    if (read.ok()) {
+      loaded = std::exchange(read.content.watermark, TDibImage{});
+    } else {
+      failure = read.message;
+    }
+  }
+  if (loaded.Bits == nullptr) {
+    WatermarkDibOrigin = WatermarkOrigin{};
+    picture.NoPicChecked->setChecked(true);
+    AppendLog(QString::fromStdString(ErrorText(failure)) + QStringLiteral(" ") +
+              QString::fromUtf8(kWatermarkMissingText));
+    return;
+  }
+  deldib(&WatermarkDib);
+  WatermarkDib = loaded;
+  WatermarkDibOrigin = origin;
+  picture.PaintBox2->update();
 }
 
 void TMainForm::PaintBox2Paint(QPainter& canvas) {

@@ -245,6 +245,8 @@ ControlBinding DialogFont(TextFont TMainForm::*font, ContentField<std::optional<
 
 // The picture watermark. The content shares the window's record; assigned,
 // the window takes the content's record over and releases its own first.
+// The store keeps where the picture came from and loads it from there
+// again (after the radio buttons, which a failed load changes).
 ControlBinding Watermark(TDibImage TMainForm::*picture, ContentField<TDibImage> field) {
   ControlBinding binding;
   binding.to_content = [=](const TMainForm& form, SettingsFileContent& content) {
@@ -254,6 +256,12 @@ ControlBinding Watermark(TDibImage TMainForm::*picture, ContentField<TDibImage> 
     deldib(&(form.*picture));
     form.*picture = std::exchange(content.*field, TDibImage{});
     form.picture.PaintBox2->update();
+  };
+  binding.to_stored = [](const TMainForm& form, StoredFormValues& values) {
+    values.watermark_origin = form.WatermarkDibOrigin;
+  };
+  binding.from_stored = [](TMainForm& form, const StoredFormValues& values) {
+    form.LoadWatermarkAgain(values.watermark_origin);
   };
   return binding;
 }
@@ -300,7 +308,8 @@ std::vector<ControlBinding> MakeControlBindings() {
       RadioChecked(CONTROL(picture.AddPicCheck), &C::picture_on, "AddPicCheck_Checked"),
       // Written after every property of the window's section.
       OptionsValue(),
-      // Only a settings file keeps these.
+      // Only a settings file keeps these (of the picture watermark, the
+      // store keeps where it came from).
       RadioChecked(CONTROL(text.AddNoTextCheck), &C::text_off, nullptr),
       RadioChecked(CONTROL(picture.NoPicChecked), &C::picture_off, nullptr),
       LineText(CONTROL(process.OutDirEd), &C::out_dir, nullptr),

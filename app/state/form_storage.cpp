@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QWindow>
+#include <algorithm>
 
 #include "handlers/handler_guard.h"
 #include "main_form.h"
@@ -28,6 +30,16 @@ ScreenMetrics TFormStorage::CurrentScreen() const {
     metrics.pixels_per_inch = qRound(screen->logicalDotsPerInch());
   }
   return metrics;
+}
+
+FrameMargins TFormStorage::CurrentFrame() const {
+  // Asked of the platform window: the widget keeps the frame it measured
+  // last and may not notice when a window manager frames it later.
+  const QWindow* window = form_.windowHandle();
+  if (window == nullptr) return FrameMargins{};
+  const QMargins m = window->frameMargins();
+  auto side = [](int value) { return std::clamp(value, 0, kMaxFrameMargin); };
+  return FrameMargins{side(m.left()), side(m.top()), side(m.right()), side(m.bottom())};
 }
 
 StoredFormValues TFormStorage::ValuesFromForm() const {
@@ -55,11 +67,17 @@ void TFormStorage::RestoreFormPlacement() {
   const RestoredPlacement placement = ReadFormPlacement(*profile, screen);
   if (!placement.restore) return;
   if (placement.normal) {
+    // The stored rectangle is the outer one. A window manager frames the
+    // window only after it is shown, often after this: its frame cannot be
+    // measured here, and a frame taken as none would move the window by the
+    // title bar's height and grow it by the frame at every start. So the
+    // client area is placed, inside the frame the window had when the
+    // rectangle was saved, and the frame then lands where it was. A file
+    // without that frame takes the one known now (none before framing).
     const WindowRect& r = *placement.normal;
-    // The stored rectangle is the outer one; the frame is known once shown.
-    const QSize frame = form_.frameGeometry().size() - form_.geometry().size();
-    form_.move(r.left, r.top);
-    form_.resize(QSize(r.right - r.left, r.bottom - r.top) - frame);
+    const FrameMargins frame = placement.frame.value_or(CurrentFrame());
+    form_.setGeometry(QRect(QPoint(r.left + frame.left, r.top + frame.top),
+                            QPoint(r.right - 1 - frame.right, r.bottom - 1 - frame.bottom)));
   }
   switch (placement.show_cmd) {
     case 2:
@@ -94,12 +112,13 @@ void TFormStorage::SaveFormPlacement(bool destroying) {
   } else if (state & Qt::WindowMaximized) {
     placement.show_cmd = 3;
   }
-  const QRect frame = form_.frameGeometry();
-  const QRect client = form_.geometry();
   QRect normal = form_.normalGeometry();
-  if (!normal.isValid()) normal = client;
-  const QRect outer = normal.adjusted(frame.left() - client.left(), frame.top() - client.top(),
-                                      frame.right() - client.right(), frame.bottom() - client.bottom());
+  if (!normal.isValid()) normal = form_.geometry();
+  // The outer rectangle, and the frame that made it, so that the next
+  // start can place the client area before the window is framed.
+  placement.frame = CurrentFrame();
+  const FrameMargins& m = placement.frame;
+  const QRect outer = normal.adjusted(-m.left, -m.top, m.right, m.bottom);
   placement.normal =
       WindowRect{outer.left(), outer.top(), outer.left() + outer.width(), outer.top() + outer.height()};
   placement.destroying = destroying;

@@ -34,6 +34,9 @@ class TFormStorage {
   StoredFormValues ValuesFromForm() const;
   void ApplyValuesToForm(const StoredFormValues& values);
   ScreenMetrics CurrentScreen() const;
+  // The frame around the client area as far as it is known now: none
+  // before the window manager has framed the window.
+  FrameMargins CurrentFrame() const;
 
   TMainForm& form_;
   QString ini_file_name_;

@@ -12,6 +12,7 @@
 #include "settings/profile_file.h"
 #include "stored_value_text.h"
 #include "text_encoding.h"
+#include "watermark_origin_section.h"
 
 namespace {
 
@@ -190,8 +191,13 @@ void SaveFormState(ProfileFile& profile, const FormPlacement& placement, const S
   profile.Write(kFormStateSection, "NormPos", normal);
   profile.Write(kFormStateSection, screen_key("NormPos", screen), normal);
   profile.Write(kFormStateSection, "Visible", placement.destroying ? "1" : "0");
+  // Before the sections that are erased and written anew at the end of the
+  // file, so that a file saved twice stays the same.
+  const FrameMargins& m = placement.frame;
+  profile.Write(kWindowSection, "FrameMargins", format_position(m.left, m.top, m.right, m.bottom));
   for (const StoredProperty& property : values.properties) write_property(profile, property);
   SaveOptionsSection(profile, values.options);
+  SaveWatermarkOriginSection(profile, values.watermark_origin);
 }
 
 RestoredPlacement ReadFormPlacement(const ProfileFile& profile, const ScreenMetrics& screen) {
@@ -207,6 +213,12 @@ RestoredPlacement ReadFormPlacement(const ProfileFile& profile, const ScreenMetr
     if (rect && pixels_per_inch == screen.pixels_per_inch && rect->left < rect->right)
       placement.normal = rect;
   }
+  if (auto text = read_value(profile, kWindowSection, "FrameMargins")) {
+    if (const auto m = parse_rect(*text)) {
+      auto side = [](int value) { return std::clamp(value, 0, kMaxFrameMargin); };
+      placement.frame = FrameMargins{side(m->left), side(m->top), side(m->right), side(m->bottom)};
+    }
+  }
   if (auto text = read_value(profile, kFormStateSection, "ShowCmd"))
     placement.show_cmd = ParseStoredInteger(*text);
   return placement;
@@ -215,6 +227,7 @@ RestoredPlacement ReadFormPlacement(const ProfileFile& profile, const ScreenMetr
 void RestoreFormValues(const ProfileFile& profile, StoredFormValues& values) {
   for (StoredProperty& property : values.properties) read_property(profile, property);
   RestoreOptionsSection(profile, values.options);
+  RestoreWatermarkOriginSection(profile, values.watermark_origin);
 }
 
 std::string FormStatePath(const std::string& program_file) {

@@ -3,8 +3,10 @@
 #include "image/depth_up.h"
 #include "image/dib_access.h"
 
-TDibImage LoadWatermarkPicture(const std::string& path, void* owner, bool keep_alpha) {
-  TDibImage picture = OpenDib(path.c_str(), 0, owner);
+TDibImage LoadWatermarkPicture(const std::string& path, void* owner, bool keep_alpha, int* reason) {
+  int why = PIXKIT_REASON_NONE;
+  TDibImage picture = OpenDibEx(path.c_str(), 0, owner, &why);
+  if (reason != nullptr) *reason = why;
   if (picture.Bits == nullptr) return TDibImage{};
   if (!keep_alpha) FlattenOverWhite(picture);
   DepthUpTo(picture, 24);
@@ -13,6 +15,7 @@ TDibImage LoadWatermarkPicture(const std::string& path, void* owner, bool keep_a
   // not loaded.
   const int bits = picture.Bits == nullptr ? 0 : DibBitCount(picture);
   if (bits != 24 && !(keep_alpha && bits == 32)) {
+    if (reason != nullptr) *reason = PIXKIT_REASON_TOO_LARGE;  // no room for the copy
     deldib(&picture);
     return TDibImage{};
   }

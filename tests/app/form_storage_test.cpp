@@ -7,18 +7,21 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QImage>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QScreen>
 #include <QSlider>
 #include <QTest>
+#include <QWindow>
 #include <fstream>
 
-#include "state/form_content.h"
 #include "form_fixture.h"
 #include "handlers/handler_guard.h"
-#include "widgets/rx_spin_edit.h"
+#include "image/dib_access.h"
 #include "settings/profile_file.h"
+#include "state/form_content.h"
+#include "widgets/rx_spin_edit.h"
 
 namespace {
 
@@ -136,6 +139,79 @@ TEST_F(FormStorage, TheStoredPlacementForThisScreenSizeWins) {
                            .toStdString());
   Restart();
   EXPECT_EQ(form->frameGeometry(), QRect(20, 30, 640, 500));
+}
+
+// Run also under a real X server with a window manager, which frames the
+// window only some time after it is shown (STEMPORA_EXPECT_WINDOW_MANAGER
+// set): placed by a frame taken as none, the window crept up by its title
+// bar's height and grew by its frame at every start.
+TEST_F(FormStorage, ARestartedWindowComesBackExactlyWhereAndAsLargeAsItWas) {
+  const bool managed = !qEnvironmentVariableIsEmpty("STEMPORA_EXPECT_WINDOW_MANAGER");
+  auto frame = [&] { return form->windowHandle()->frameGeometry(); };
+  auto framed = [&] { return !managed || frame() != form->geometry(); };
+  ShowActive();
+  ASSERT_TRUE(QTest::qWaitFor(framed, 10000));
+  const QRect placed(QPoint(100, 80), QSize(640, 500));
+  form->setGeometry(placed);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return form->geometry() == placed; }, 10000));
+  const QRect outer = frame();
+  EXPECT_TRUE(form->close());
+  const std::string saved = ReadText(IniPath());
+  for (int start = 1; start <= 2; ++start) {
+    Restart();
+    (void)QTest::qWaitFor([&] { return framed() && form->geometry() == placed; }, 5000);
+    EXPECT_EQ(form->geometry(), placed) << "start " << start;
+    EXPECT_EQ(frame(), outer) << "start " << start;
+    EXPECT_TRUE(form->close());
+    EXPECT_EQ(ReadText(IniPath()), saved) << "start " << start;
+  }
+}
+
+// Only whether to stamp a picture was kept: the next start stamped the
+// black start picture on every photo without a word.
+TEST_F(FormStorage, TheLoadedPictureComesBackAtTheNextStartOrNoPictureIsStamped) {
+  QImage logo(3, 2, QImage::Format_RGB32);
+  logo.fill(qRgb(255, 0, 0));
+  const QString path = config_home->filePath(QStringLiteral("logo.png"));
+  ASSERT_TRUE(logo.save(path, "PNG"));
+  ShowActive();
+  picture_answers.push_back({path});
+  form->OpenPicBtnClick();
+  ASSERT_EQ(DibWidth(form->WatermarkDib), 3);
+  EXPECT_TRUE(form->close());
+
+  Restart();
+  EXPECT_TRUE(form->picture.AddPicCheck->isChecked());
+  EXPECT_EQ(DibWidth(form->WatermarkDib), 3);
+  EXPECT_EQ(getpixel(&form->WatermarkDib, 2, 1), 0x0000FFu);
+  EXPECT_TRUE(form->process.Memo2->toPlainText().isEmpty());
+  EXPECT_TRUE(form->close());
+
+  ASSERT_TRUE(QFile::remove(path));
+  Restart();
+  EXPECT_TRUE(form->picture.NoPicChecked->isChecked());
+  EXPECT_EQ(DibWidth(form->WatermarkDib), 320);
+  EXPECT_EQ(
+      form->process.Memo2->toPlainText(),
+      QStringLiteral("Fehler: Die Datei %1 konnte nicht geladen werden! (Datei nicht gefunden) Das zuletzt "
+                     "geladene Wasserzeichenbild fehlt, \"Kein Bild hinzufügen\" ist gewählt.")
+          .arg(path));
+}
+
+TEST_F(FormStorage, APictureFromASettingsFileComesBackFromThatFile) {
+  ShowActive();
+  SettingsFileContent content = ContentFromForm(*form);
+  TDibImage picture = newdib(5, 4, 24, nullptr, 0);
+  setpixel(&picture, 0, 0, 0x00FF00u);
+  content.watermark = picture;
+  const QString job = config_home->filePath(QStringLiteral("auftrag.stx"));
+  ASSERT_TRUE(WriteSettingsFile(QFile::encodeName(job).toStdString(), content).ok);
+  deldib(&picture);
+  form->OpenSettingsFile(job);
+  EXPECT_TRUE(form->close());
+  Restart();
+  EXPECT_EQ(DibWidth(form->WatermarkDib), 5);
+  EXPECT_EQ(getpixel(&form->WatermarkDib, 0, 0), 0x00FF00u);
 }
 
 TEST_F(FormStorage, AFileWrittenAt120DpiLeavesTheWindowCentredButRestoresValues) {

@@ -12,5 +12,7 @@
 // its shape on white. With keep_alpha a 32-bit picture stays a 32-bit
 // record with its alpha channel (the picture pass then blends by it); other
 // pictures still come as 24 bits. The caller owns the record and releases
-// it with deldib. owner is handed to the library's progress handler.
-TDibImage LoadWatermarkPicture(const std::string& path, void* owner, bool keep_alpha = false);
+// it with deldib. owner is handed to the library's progress handler. When
+// reason is given it gets why the load failed (PIXKIT_REASON_*).
+TDibImage LoadWatermarkPicture(const std::string& path, void* owner, bool keep_alpha = false,
+                               int* reason = nullptr);
