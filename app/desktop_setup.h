@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the window program sets up for the Linux desktop before its window
 // opens: the program icon, the desktop entry it belongs to, and Qt's own
 // German texts for the standard dialogs.

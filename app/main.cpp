@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Stempora's window program. Files given as arguments open as if chosen in
 // the window: a job file as with "Einstellungen Öffnen...", pictures and
 // folders as with "Hinzufügen...".

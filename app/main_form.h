@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TMainForm: the one main window. Its handlers carry the program's logic
 // for the source list, the status bar's progress, the batch run and the
 // settings files; the pages' controls are built in one file per page.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The batch run on several workers: speed next to one worker and to
 # djpeg | cjpeg, peak memory, and time per picture over long lists.
 find_package(Qt6 REQUIRED COMPONENTS Gui)

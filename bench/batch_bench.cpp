@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The batch run on several workers, next to one worker and to the codec
 // alone, each run in a child process of its own (its peak memory and its
 // cores are its own):

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One timed run of the benchmark job, as stempora-batch would do it: the
 // job is made once, then RunBatch goes through the list with the asked
 // number of workers. Only RunBatch is timed; the process start, the Qt

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The child side of the batch benchmark: one run of the benchmark job over
 // a list of sources, timed inside the process.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The stamping benchmarks' job, in one place so that every benchmark times
 // the same work.
 #include "bench_stamp_job.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The job the stamping benchmarks run: the picture watermark "Eingepasst" at
 // 50 %, two text lines "Zentriert" at 75 %, JPEG quality 75, the way a
 // photographer's batch is usually set up.

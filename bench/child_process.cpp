@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // fork + exec with a pipe for the child's standard output and wait4 for
 // its resource use. wait4 reports the one child's peak, where
 // getrusage(RUSAGE_CHILDREN) would report the largest of all children so

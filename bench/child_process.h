@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs a benchmark's work in a child process of its own, so that its peak
 // memory and its cores are its own: the peak resident size is what the
 // kernel recorded for that one child, and the child may be held to chosen

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # JPEG codec benchmark: a generated photo corpus, and Pixkit's load + save
 # of it, timed by run-benchmarks.sh against djpeg | cjpeg.
 add_executable(make_photo_corpus EXCLUDE_FROM_ALL ${CMAKE_CURRENT_LIST_DIR}/make_photo_corpus.cpp)

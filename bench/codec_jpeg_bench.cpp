@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Loads every JPEG of a folder and saves it again at quality 75 into a
 // second folder, the way a watermark run does minus the stamping. Timed
 // from outside (bench/run-benchmarks.sh) against djpeg | cjpeg.

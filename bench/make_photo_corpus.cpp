@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes a small corpus of photo-like 12-megapixel JPEGs for the codec
 // benchmark: smooth gradients, a few hard-edged shapes and mild sensor-like
 // noise, so the encoder and decoder see what a camera file makes them see.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The watermark options next to the plain job (bench/run-benchmarks.sh runs it).
 find_package(Qt6 REQUIRED COMPONENTS Gui)
 add_executable(options_bench EXCLUDE_FROM_ALL

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Cost of the watermark options next to the plain job, side by side in one
 // process: every photo is loaded, stamped and saved three ways, in turns so
 // that a busy machine slows all three alike:

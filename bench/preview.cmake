@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The preview window's response on a 12-megapixel source.
 add_executable(preview_bench EXCLUDE_FROM_ALL
   ${CMAKE_CURRENT_LIST_DIR}/preview_bench.cpp

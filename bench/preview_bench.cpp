@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The preview window on a 12-megapixel source with the benchmark job: time
 // from opening it to the first stamped picture (target <= 1 s), and from a
 // changed setting to the new picture, the settling pause included (target

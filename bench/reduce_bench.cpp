@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reduction of a stamped 12-megapixel picture to 8 bits (census, sort and
 // error diffusion) against the GIF encode of the reduced picture, side by
 // side in one process, best of a few rounds each.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs the benchmark steps against a build folder and prints their figures.
 #   bash bench/run-benchmarks.sh <build folder> [step ...]
 # With step names (say step_batch_speed), only those run, in the order given.

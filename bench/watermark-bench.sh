@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Times the full stamping run against loading and saving alone over a batch
 # of 12-megapixel photo-like JPEGs at quality 75, pinned to one core.
 #

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Stamping cost next to the codec (bench/watermark-bench.sh runs it).
 find_package(Qt6 REQUIRED COMPONENTS Gui)
 add_executable(watermark_bench EXCLUDE_FROM_ALL

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Cost of the stamping passes next to the codec: a batch of photo-sized
 // pictures is loaded and saved only, and loaded, promoted when needed,
 // stamped with the picture ("Eingepasst", 50%) and two text lines (75%) and

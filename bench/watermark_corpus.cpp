@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Photo-like test pictures for the watermark benchmark: smooth light falloff,
 // a few soft shapes and sensor-like noise, so that JPEG spends its usual
 // effort on them (flat colours would compress unrealistically fast).

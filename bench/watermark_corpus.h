@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Photo-like pictures for the watermark benchmark.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the example job: three small pictures and example.stx, which
 // lists them by relative path, so the job runs from wherever the folder
 // lies. Usage: stempora-make-example FOLDER

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the fuzz harnesses with clang's libFuzzer under ASan/UBSan and runs
 # each for a short time, starting from the saved inputs.
 set -euo pipefail

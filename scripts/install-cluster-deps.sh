@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what `make test-cluster` needs beyond scripts/install-deps.sh: a
 # Slurm controller and node daemon with munge for their authentication, and
 # GNU parallel. The test starts its own daemons; nothing here is enabled.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Renders the program icon's PNG sizes for the hicolor theme from the SVG.
 # The PNGs are checked in, so the build needs no SVG renderer; run this
 # after changing dist/icons/stempora.svg (needs rsvg-convert).

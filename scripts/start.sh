@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Starts the window program, or, where it is not built, runs the example job.
 set -euo pipefail
 build=${1:-build}

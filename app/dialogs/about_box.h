@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The information dialog "Info": the product's picture, texts about the
 // product and its maker, a button to the maker's web site and OK.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // FontDialog1: Qt's font dialog (face, size, bold, italic, underline,
 // strike-out) with a colour choice of the sixteen standard colours added,
 // as the text watermark's font has a colour.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The file dialogs and message boxes the window's handlers show. Tests
 // replace them, so a handler can run without a modal dialog.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Turns the imaging library's file-dialog filter, descriptions and
 // patterns alternating and separated by vertical bars, into Qt's list of
 // "description (patterns)" entries.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Erweitert...": the dialogs with the text's and the picture's further
 // options. Each edits a copy; the caller takes value() when accepted.
 #pragma once

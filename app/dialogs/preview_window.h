@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Vorschau": a window beside the main window that shows one source
 // stamped with the current settings and follows every change of them.
 // Rendering runs on a worker thread; typing in the main window never waits

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every handler of the window runs inside RunGuarded: an exception that
 // escapes it ends the handler and is shown in a message box captioned
 // with the application title, and the program goes on. Letting it cross

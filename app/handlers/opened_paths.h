@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Files handed to the window from outside it, as arguments of `stempora`
 // or dropped onto the source page: a job file opens as "Einstellungen
 // Öffnen..." would, pictures are added as "Hinzufügen..." would, and a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Erweitert..." on the text and picture pages, "Vorschau..." on the last
 // page, and keeping an open preview up to date with every setting.
 #include <QComboBox>

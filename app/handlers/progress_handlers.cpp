@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The status bar's progress panel: the progress message and its two paint
 // paths. A growing bar paints only its new strip over the old bar; a
 // shrinking one repaints the whole status bar, which erases the old bar.

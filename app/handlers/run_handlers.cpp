@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The start button's batch run. The run works on worker threads while the
 // window goes on painting and answering; everything that would change the
 // job or start another run is disabled until it ends, and the start button

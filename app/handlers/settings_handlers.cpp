@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The reset, the font choice, and the picture watermark's loading and
 // preview.
 #include <QComboBox>

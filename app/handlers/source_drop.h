@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Files and folders dropped onto page 1 ("Quelldateien"), on the source
 // list or anywhere else on the page, are opened as arguments of the
 // program are (opened_paths.h). While dragging, the cursor tells what a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The source list: entries are full paths as the dialog returns them, in
 // the order added; duplicates are allowed and nothing is checked.
 #include <QListWidget>

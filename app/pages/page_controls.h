@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Control makers shared by the pages, so the settings controls of both
 // watermark pages look and behave alike.
 #pragma once

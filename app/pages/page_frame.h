@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The frame every page shares: a header band with an embossed bold label,
 // a side panel with a decorative picture and an embossed word in a box,
 // and the client area that holds the page's own controls.

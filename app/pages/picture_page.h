@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Page 3, "Grafik hinzufügen": the picture watermark's settings, the load
 // button and the preview area.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Page 4, "Dateien verarbeiten": the start button, the output settings
 // and the run's log.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The decorative pictures of the pages' side panels and of the information
 // dialog, drawn in code.
 #pragma once

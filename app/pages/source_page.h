@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Page 1, "Quelldateien": the source list and its two buttons.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Page 2, "Text hinzufügen": the text watermark's settings.
 #pragma once
 

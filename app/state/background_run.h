@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One batch run for the window, on worker threads, so the window keeps
 // painting and answering while it works.
 //

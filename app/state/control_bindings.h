@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one table that binds each control of the window to what the two
 // stores keep of it: its field in a settings file's content, its key in the
 // form-state store, and the conversion between the control and each. Saving

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's controls as one settings value, and back. Saving a
 // settings file, opening one and starting a run all go through here, so
 // each reads the controls exactly once.

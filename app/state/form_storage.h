@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TFormStorage: keeps the window's stored control values and its placement
 // in the form-state INI file between runs. It restores when the window is
 // first shown and saves when the window closes (or, failing that, when it

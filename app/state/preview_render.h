@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The picture the preview shows: one source stamped with the window's
 // current settings, exactly as the run would stamp it, as a QImage. Made on
 // a worker thread; the loaded source is kept between renders so that a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A push button with a glyph and a kind. The kind sets the stock glyph,
 // the default or cancel role and the modal result: a button with a modal
 // result closes the modal dialog it sits in with that result.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Button glyphs and tab icons, drawn in code so the program carries no
 // picture files of its own.
 #pragma once

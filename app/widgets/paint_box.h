@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TPaintBox: a control without a look of its own; its owner draws it in
 // OnPaint whenever it needs painting.
 #pragma once

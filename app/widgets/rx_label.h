@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A label whose text carries a one-pixel shadow in the button-highlight
 // colour, offset up and to the left, which gives it an embossed look.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A numeric spin edit whose value is a floating-point number. In integer
 // mode every assigned value is rounded to the nearest whole number, halves
 // to the even neighbour (12.5 gives 12, 13.5 gives 14), as the settings

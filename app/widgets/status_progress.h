@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The status bar with its two panels: panel 0, a 350-pixel text panel
 // (empty unless a batch run says where it stands), and panel 1, the
 // progress panel drawn by the window, which reaches to the right end of

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What stempora-batch prints while a run goes on: the log lines on
 // standard output and, when standard error is a terminal, one progress
 // line there that keeps being rewritten.

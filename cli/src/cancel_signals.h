@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // SIGINT and SIGTERM cancel a run the way the window's "Abbrechen" does:
 // the handler only sets a flag that the run reads before it hands out the
 // next source, so sources in flight are finished and no file is left

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // stempora-batch: runs the job stored in a settings file exactly as the
 // window's start button would, without a window.
 #include <unistd.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The list of sources given to --sources-from: one path per line, for
 // lists too long for a command line.
 #pragma once

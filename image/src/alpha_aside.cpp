@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // 32-bit records around the 24-bit stamping passes: the alpha channel is set
 // aside while the colours are stamped and put back untouched afterwards, and
 // watermark pictures with transparency are composed over white once.

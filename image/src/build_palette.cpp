@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The colour census behind reduced pictures. Every choice here shows in the
 // output: 16-bit counters that halve on saturation, the exchange sort that
 // orders equal counts, and the cell's low corner as its colour.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reduction of a stamped 24-bit picture back to the 1, 4 or 8 bits its file
 // had: a popularity palette (or the library's black and white for 1 bit) and
 // error diffusion onto it.

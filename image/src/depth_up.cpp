@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Promotion of palette and 5-5-5 records to 24 bits per pixel.
 //
 // Every depth change follows the same order so that callers can rely on it:

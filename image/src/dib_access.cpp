@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "image/dib_access.h"
 
 int32_t DibWidth(const TDibImage& image) { return image.Info ? image.Info->bmiHeader.biWidth : 0; }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Serpentine error diffusion with 7/16, 5/16, 3/16 and 1/16 shares, kept as
 // sixteenths in 16-bit accumulators.
 //

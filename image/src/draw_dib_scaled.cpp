@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Scaled drawing of image records. The 24- and 8-bit scalers keep one
 // output row (the destination's width) whatever the destination's height,
 // compute the column mapping once, and hand a row that repeats the row

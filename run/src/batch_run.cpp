@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The batch loop: load, promote, stamp, reduce, save, release, for each
 // source on one of several workers; the log comes out in list order. The
 // steps from load to reduce are stamp_source's, shared with the preview.

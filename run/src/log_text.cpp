@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "run/log_text.h"
 
 std::string LogPathText(const std::string& path) {

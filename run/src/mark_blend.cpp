@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Blending a prepared sprite into the image: at a corner, as often as the
 // tiling asks for, or mapped onto the image the way the plain picture pass
 // maps its watermark, so that an unturned, untiled picture with alpha lands

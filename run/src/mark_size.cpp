@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Relative sizes: one rounding rule (to the nearest pixel) for every size
 // and the margin's own truncation toward zero.
 #include "run/mark_size.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Watermark sprites: made once per image, turned and scaled once; blending
 // them into the image is in mark_blend.cpp.
 //

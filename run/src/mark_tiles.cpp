@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tiling grid: marks in rows, every other row shifted by half a step,
 // the grid turned with the marks around the placed mark's centre.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The run refuses to start when any output would replace a listed source.
 // Paths are resolved the way the system will resolve them when the run
 // creates the output folder and opens the file, and files that already

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How the picture pass maps image pixels onto the picture, nearest-neighbour:
 // shared by the plain pass and by the blend of a picture's sprite, which must
 // land on exactly the same pixels.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The placement table: nine fixed placements and two scaled ones.
 #include "run/placement.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Gathers what the text variables of one source stand for. The file is
 // reached only through the imaging library.
 #include <ctime>

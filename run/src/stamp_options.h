@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the options of both passes share, for the option files of this folder
 // only; the plain passes neither include nor call any of it.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The plain picture pass: nearest-neighbour sampling of the watermark at its
 // placement and an integer blend with a fixed transparency.
 //

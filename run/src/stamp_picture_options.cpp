@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The picture pass with its options: the picture's own alpha, a size relative
 // to the image, a margin in percent, turning and tiling. With none of them
 // on and a 24-bit watermark, the plain pass does all the work.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The plain text pass: the lines drawn in black on a white mask, and the font
 // colour blended into the image wherever the mask came out exactly black.
 // The glyphs are drawn without antialiasing, so each glyph pixel is exactly

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The text pass with its options: a character height relative to the image,
 // a margin in percent, smooth edges, an outline, a shadow, turning and
 // tiling. With none of them on, the plain pass does all the work.

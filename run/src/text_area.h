@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Rectangles of the text mask, for the plain text pass and its options.
 #pragma once
 

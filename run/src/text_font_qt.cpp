@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TextFont to QFont with the rendering fixed explicitly.
 #include <fontconfig/fontconfig.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Measuring and placing the text block.
 #include <QFontMetrics>
 #include <QString>

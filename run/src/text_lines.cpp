@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The memo's text split into lines, and the lines the text pass draws.
 #include "run/text_lines.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Replacing the text watermark's variables; a pure function of the text
 // and the source's facts, so the run and a preview give the same text.
 #include "run/text_variables.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How many sources a run works on at once: no more than were asked for,
 // and no more than the memory at hand holds pictures of the largest size
 // seen so far in the run.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the window's controls do with a value assigned to them; the
 // settings-file reader applies the same rules so the window and the
 // command line run the same job.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The font record: charset (1), colour (4), name length m (1), name (m),
 // pitch (1), pixels per inch (4), size in points (4), style (1): 16 + m
 // bytes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The form-state store's file: the placement keys, then each stored
 // property written by its type, read back the same way.
 #include "settings/form_state.h"

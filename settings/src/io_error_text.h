@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // German reason texts for file errors, for the window's message boxes.
 #pragma once
 

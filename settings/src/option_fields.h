@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The table of watermark options: for each one its tag in a settings
 // file's option block, its key in the form-state store's section, its kind
 // and the range a value read from either is limited to. Both stores walk

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings file's optional option block, after the font record:
 //
 //   tag      4 bytes  "ERWT"

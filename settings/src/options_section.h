@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The form-state store's section for the watermark options: "Erweitert",
 // one key per option of the table, never a key in "TMainForm". With every
 // option off the section is removed (and so not written at all), so the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The picture watermark's 40-byte header and rows inside a settings file.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whether a new settings file may replace the file at its target, and the
 // permission bits it gets. The writer replaces the target by renaming a
 // temporary file over it, which the target's own permission bits do not

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The setting string: a signed 32-bit length n, then n bytes without
 // terminator.
 #pragma once

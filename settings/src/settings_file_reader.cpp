@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reads a whole settings file into a content value before anything is
 // applied, so a damaged file changes nothing.
 #include <fcntl.h>

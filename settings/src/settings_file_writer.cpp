@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes a settings file through a temporary file beside the target, so a
 // failed write never leaves a half-written job where an older one stood.
 #include <fcntl.h>

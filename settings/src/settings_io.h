@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Little-endian field streams over a file, for the settings file. The
 // output remembers the first write error; the input refuses every read
 // that would go past the end of the file.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Value texts of the form-state store, written as the platform's component
 // streaming writes them: numbers in the shortest general form with "."
 // under every locale, "True"/"False", sets as "[a,b]", enumerations by

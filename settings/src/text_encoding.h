@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Setting strings are written in UTF-8, this system's 8-bit code page.
 // Files made on systems with the Western European code page hold
 // Windows-1252 bytes instead; those are recognised by not being UTF-8.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The form-state store's section for where the picture watermark came from:
 // "Wasserzeichenbild", with the key "PictureFile" or "SettingsFile" and the
 // path, never a key in "TMainForm". The start picture writes no section.

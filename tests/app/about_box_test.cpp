@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The information dialog: title, size, the year in place of the
 // placeholder, OK closes it, and the web button asks the desktop to open
 // the maker's address.

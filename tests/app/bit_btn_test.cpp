@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The button kinds: stock glyph, default and cancel roles, modal results.
 #include <gtest/gtest.h>
 

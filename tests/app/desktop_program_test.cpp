@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window as a Linux desktop program: files given at the start or
 // dropped on page 1, Qt's German dialogs, message box icons, the program
 // icon and a minimum size that keeps every control in view.

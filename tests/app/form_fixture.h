@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A main window whose dialogs are scripted by the test: the source dialog
 // returns queued answers, message boxes are recorded instead of shown.
 #pragma once

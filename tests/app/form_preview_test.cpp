@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Vorschau..." from the window: the selected source stamped with the
 // window's settings, following a changed slider.
 #include <QFile>

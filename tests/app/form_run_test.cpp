@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The start button runs the job read from the controls and logs into Memo2.
 #include <QDir>
 #include <QFile>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window while a batch run works on its worker threads: the job's
 // controls are locked and come back as they were, the start button cancels
 // instead of starting again, quitting asks first and closes after the run,

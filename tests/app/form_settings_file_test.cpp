@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Saving and opening a settings file through the window: every control
 // comes back, a damaged file changes nothing, a failed save says why.
 #include <QComboBox>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The form-state store through the real window: start, close and read the
 // INI file; write one by hand, start, and look at the controls.
 #include <sys/stat.h>

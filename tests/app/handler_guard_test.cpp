@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An exception escaping a handler is reported in a box titled "Stempora"
 // and the program goes on.
 #include "handlers/handler_guard.h"

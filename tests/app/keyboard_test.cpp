@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Esc closes the window from every page but never removes list entries;
 // the memos keep Esc. Alt accelerators press their buttons.
 #include <QLineEdit>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // First start: caption, size, pages, and every control at its default.
 #include <QApplication>
 #include <QComboBox>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The option dialogs give back what they were opened with, and every
 // control reaches its field.
 #include "dialogs/options_dialogs.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Saves a picture of each page of the main window and of the information
 // dialog, for looking at the layout: page_shots <folder> [picture]
 // [sources]. With a picture, page 3 is also shown with it loaded as the

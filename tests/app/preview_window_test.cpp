@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The preview shows a source stamped exactly as the run writes it and
 // follows a changed setting.
 #include "dialogs/preview_window.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A progress receiver that throws half-way through a settings file or a
 // picture load: the error is shown in the "Stempora" box, nothing is
 // half-applied, the bar ends empty and the window goes on working.

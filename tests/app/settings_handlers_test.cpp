@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The reset, the font choice, the picture watermark's loading and its
 // preview, through the window's handlers.
 #include <QComboBox>

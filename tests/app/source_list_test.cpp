@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Adding keeps the dialog's order after the existing entries, duplicates
 // stay; deleting removes exactly the selected entries.
 #include <QListWidget>

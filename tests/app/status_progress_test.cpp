@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The progress panel: the rectangle arithmetic, the increase path that
 // paints only the new strip over the old bar, and the decrease path that
 // repaints the whole status bar; the text panel a run writes to.

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs a command on the X display in $DISPLAY with a window manager (the
 # first argument) managing its windows; the window manager ends with it.
 window_manager="$1"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // stempora-batch running beside the test, for what has to happen while it
 // works: a signal sent in the middle of a run, a terminal on its standard
 // error.

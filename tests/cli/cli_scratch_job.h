@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Scratch folders with pictures and settings files, and a way to run
 // stempora-batch on them and collect what it printed.
 #pragma once

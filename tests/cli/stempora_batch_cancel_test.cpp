@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // stempora-batch while it works: SIGINT and SIGTERM cancel cleanly, and
 // a terminal on standard error gets a progress line that is gone at the end.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Palette pictures come back at their own bit count through stempora-batch,
 // with the popularity palette and the diffused indices; 16-bit pictures come
 // back at 24 bits.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every way an output could land on a listed source, or outside the
 // source's folder, refuses the run before anything is created, loaded or
 // written.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // stempora-batch on real pictures: which sources it takes, where their
 // outputs go, the log it prints and its exit code.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the command line changes about a job: its list of sources (after
 // the job file, from a file or from standard input), its output folder
 // and JPEG quality; --dry-run and --quiet.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The whole road of a source through stempora-batch: load, promote, stamp
 // the picture and the text, save. Lossless formats (BMP, TGA) let the
 // written pixels be compared exactly.

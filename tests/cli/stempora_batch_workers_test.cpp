@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Several workers and several shards change how a job is carried out,
 // never what it writes or logs.
 #include <gtest/gtest.h>

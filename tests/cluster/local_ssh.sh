@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Stands in for ssh when GNU parallel's recipe runs on one machine
 # (PARALLEL_SSH): every node name becomes a job slot on this machine. Like
 # ssh, it drops its options and the host, joins the rest with spaces and

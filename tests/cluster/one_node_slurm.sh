@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # shellcheck shell=bash
 # A Slurm cluster of one node on localhost, for tests: munged, slurmctld
 # and slurmd run in the foreground of background jobs of the calling shell,

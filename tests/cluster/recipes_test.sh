@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The README's recipes for running a job past one machine, run as the
 # README prints them: the Slurm array job on a one-node cluster this test
 # starts on localhost, and the GNU parallel command with its four nodes as

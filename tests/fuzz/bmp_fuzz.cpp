@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Feeds arbitrary bytes to the BMP reader; a picture that decodes must also
 // make a valid record.
 #include <cstddef>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer harness for the capture-field reader: whatever a JPEG's
 // markers or a TIFF's directories say, the walk stays inside the bytes,
 // ends, and hands out only names and dates in their ranges.

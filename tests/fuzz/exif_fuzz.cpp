@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer harness for the EXIF block walker: whatever the block says, the
 // walk stays inside it, and the upright rewrite only touches its bytes.
 #include <cstddef>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs saved inputs through a fuzz harness so that every crash file found
 // once stays a regression test. Arguments are files or folders (searched
 // recursively); a missing folder counts as empty.

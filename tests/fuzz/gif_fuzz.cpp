@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer harness for the gif reader: decode, and hand a decoded picture
 // to a record the way OpenDib does.
 #include <cstddef>

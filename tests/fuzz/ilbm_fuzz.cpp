@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer harness for the ILBM reader: decode, and on success hand the
 // picture to a record and release it, as OpenDib would.
 #include <cstddef>

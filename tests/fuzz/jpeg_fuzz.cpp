@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer harness for the JPEG reader: any input either decodes into a
 // record or is refused, within the lowered limits, without a crash.
 #include <cstddef>

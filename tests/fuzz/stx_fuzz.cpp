@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Feeds arbitrary bytes to the settings-file reader. The reader takes a
 // path, so each input goes through a temporary file; a file that reads
 // hands out a watermark record, which is released here.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Feeds arbitrary bytes to the TGA reader and turns whatever it accepts into
 // a record, as OpenDib would.
 #include <cstddef>

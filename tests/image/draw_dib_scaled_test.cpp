@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Scaled drawing: which source pixel lands where, and that a repeated
 // source row is sent again without being rebuilt.
 #include "image/draw_dib_scaled.h"

@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: GPL-3.0-or-later */
 /* Built against an installed Pixkit through pkg-config: writes a 3 x 2
    picture as BMP, reads it back and checks a pixel, so headers, library
    name and symbols of the installed files all have to fit. */

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // ImageMagick and netpbm as independent oracles: their BMP files decode to
 // the pixels they decode themselves, and ours decode in them to our pixels.
 #include <gtest/gtest.h>

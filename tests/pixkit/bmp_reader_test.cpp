@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The BMP reader on tiny hand-made files whose pixels are worked out by hand.
 #include <gtest/gtest.h>
 

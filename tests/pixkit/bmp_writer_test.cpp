@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The BMP and RLE writers: exact bytes of tiny files, and round trips
 // through SaveDib and OpenDib.
 #include <gtest/gtest.h>

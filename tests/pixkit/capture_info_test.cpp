@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // PixkitReadCaptureInfo on the seed files in tests/data/jpeg/capture (a
 // JPEG whose EXIF names "Canon" / "Canon EOS 5D" / 2024:03:05 14:07:09, a
 // big-endian TIFF naming "NIKON CORPORATION" / "NIKON D850" /

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The EXIF block walker on tiny hand-made TIFF structures.
 #include "codecs/exif_block.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // GIF: palette pictures and pictures of few colours survive a round trip
 // exactly; photographs come back reduced to at most 256 colours; the first
 // frame lands on its logical screen; netpbm and ImageMagick agree with us

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // ILBM cross-checks with netpbm (ImageMagick has no ILBM coder): files
 // ppmtoilbm writes decode here to the pixels ilbmtoppm gives, and files
 // written here decode with ilbmtoppm to the record's pixels.

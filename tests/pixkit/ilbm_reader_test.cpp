@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The ILBM reader on tiny hand-made files whose pixels are worked out by
 // hand: bit planes, ByteRun1, EHB, HAM, the chunky PBM variant, mask planes,
 // deep ILBM and the colour map rules.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The ILBM writer: the exact bytes of a tiny file, ByteRun1 packing, and
 // round trips through SaveDib and OpenDib for every bit count.
 #include <gtest/gtest.h>

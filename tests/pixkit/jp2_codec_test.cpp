@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // JPEG 2000: our lossless files come back bit-exact at every depth and
 // read the same in ImageMagick; ImageMagick's JP2 and J2K files (grey, RGB,
 // RGBA, 16 bits) decode to the pixels it reports; damaged files give no

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Damaged and hostile JPEG files made while the test runs are refused
 // without a crash; each saved good one (damaged only in its EXIF) loads at
 // its size. The saved damaged files are checked in saved_files_test.cpp.

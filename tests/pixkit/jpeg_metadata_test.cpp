@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // EXIF and ICC carried from a load to a save, and photos turned upright by
 // their EXIF orientation.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The JPEG codec against libjpeg-turbo's own cjpeg and djpeg: the same
 // library with the same settings must give the same pixels and bytes.
 #include <gtest/gtest.h>

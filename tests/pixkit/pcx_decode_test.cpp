@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tiny hand-made PCX files with hand-worked pixels, and the damaged files
 // of tests/data/pcx/bad, which must all be refused without a crash.
 #include <gtest/gtest.h>

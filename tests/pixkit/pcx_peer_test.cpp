@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // PCX cross-checks with independent implementations: files netpbm and
 // ImageMagick write decode to the same pixels here, and files written here
 // decode to the same pixels there.

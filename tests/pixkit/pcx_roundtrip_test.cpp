@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // PCX files written by SaveDib come back through OpenDib with the same
 // pixels, and their headers follow the format's rules.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // PNG (reading only): every colour type decodes to the pixels netpbm and
 // ImageMagick report, at the bit count its content calls for; logos with
 // transparency keep it; damaged files give no picture.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The saved files under tests/data/<format>: every damaged one, named after
 // its defect, opens as a record without pixels and without a crash; every
 // seed of the formats without a test of their own loads. (PCX and TGA check

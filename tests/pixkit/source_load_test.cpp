@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Loading sources that are not what they claim or change under the reader:
 // every case is a failed load with its reason, never a crash or a hang.
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tiny hand-made TGA files with hand-worked pixels, and the damaged files
 // of tests/data/tga/bad, which must all be refused without a crash.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TGA cross-checks with netpbm only (ImageMagick 6 mishandles the origin
 // bit): files pamtotga writes decode here as tgatoppm decodes them, and
 // files written here decode in tgatoppm to the pixels we wrote.

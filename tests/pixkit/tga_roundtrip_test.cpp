@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TGA files written by SaveDib come back through OpenDib with the same
 // pixels and depth, and their headers say what was written.
 #include <gtest/gtest.h>

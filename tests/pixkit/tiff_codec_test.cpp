@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TIFF: our files survive a round trip unchanged and read the same in
 // netpbm and ImageMagick; their files (strips, tiles, separate planes,
 // 16 bits, alpha, palettes, bilevel) decode to the pixels they report;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TIFF files of the kinds other readers open and we once got wrong: every
 // orientation turned upright, CIE L*a*b* to sRGB, 32-bit samples, and
 // RowsPerStrip past the height. The files in tests/data/tiff were written by

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The run refuses every job whose outputs would replace a listed source.
 #include <gtest/gtest.h>
 #include <unistd.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // RunBatch on real files: the steps, the log lines and what lands on disk.
 #include <gtest/gtest.h>
 #include <sys/stat.h>

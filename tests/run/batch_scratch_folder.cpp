@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "batch_scratch_folder.h"
 
 #include "pixkit/pixkit.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A fresh folder for one batch test, removed with its contents at the end.
 #pragma once
 

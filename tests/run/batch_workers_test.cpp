@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The run on several workers: the same files and the same log as on one,
 // cancelling mid-way, shards and the whole-batch progress.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The picture pass's options on hand-worked cases.
 #include <gtest/gtest.h>
 

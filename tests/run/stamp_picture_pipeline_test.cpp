@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One source through the library-level steps of a run: promotion (or the
 // alpha set aside), the picture pass, the text pass, and back.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The pass draws into a mask that covers only where glyphs can land. These
 // tests draw the same lines into a mask of the image's full size, the plain
 // way, and demand the same image bytes.

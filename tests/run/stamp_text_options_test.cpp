@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The text pass's options: sizes relative to the image, smooth edges, outline,
 // shadow and turning, each checked against the plain pass's own pixels.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The text variables: each name against hand-written facts, the brace
 // rules, the facts of a file with and without EXIF, and the batch run
 // replacing them per source with the source's place in the whole list.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The form-state store's font height and size, and where its file lives.
 #include "settings/form_state.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The profile reader and writer: the platform's profile semantics, and a
 // file whose other content survives a write.
 #include "settings/profile_file.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Replacing a settings file: the target's permission bits decide, not the
 // fact that a rename over it would succeed. The tests run as the
 // super-user, whom the system lets write anything, so the decision is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The bytes are the contract: files we write are compared with layouts
 // worked out by hand.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Files that are not complete settings files are refused as damaged, and
 // reading them hands out no picture.
 #include <gtest/gtest.h>

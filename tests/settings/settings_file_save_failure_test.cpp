@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A save that fails reports why and leaves the older file as it was.
 #include <gtest/gtest.h>
 #include <sys/resource.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The saved settings files under tests/data/stx (also the fuzz harness's
 // seeds): each damaged one, named after its defect, is refused as damaged
 // without handing out a picture; each good one reads.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The reader holds a huge text once: its peak memory stays within twice the
 // file's size. Every allocation of this test program is counted (the
 // replaced operator new below), so the peak is measured, not guessed.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Scratch folders, file bytes and little-endian builders for the settings
 // file tests.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Value texts of the form-state store.
 #include "stored_value_text.h"
 

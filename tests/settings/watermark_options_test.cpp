@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the watermark options are kept: the settings file's option block
 // after the font record, the form-state store's "Erweitert" section, and
 // the job made from a settings file. With every option off both stores are

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The saved files under tests/data/<format>/<folder> (good seeds, damaged
 // files named after their defect), for parameterised tests.
 #pragma once

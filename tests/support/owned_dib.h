@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Owns a picture record for the length of a test and releases it with
 // deldib exactly once, also when an assertion leaves the test early.
 #pragma once

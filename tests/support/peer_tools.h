@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Running the peer programs (netpbm, ImageMagick) and the files they trade
 // with the tests: raw bytes and portable pixmaps.
 #pragma once

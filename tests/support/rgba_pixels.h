@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pixels as plain bytes, for comparing what a reader gave with what a peer
 // program or the test itself made, and pictures with known pixels.
 #pragma once

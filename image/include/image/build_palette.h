@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The popularity palette of a 24-bit image: a census of colour cells, most
 // frequent cell first.
 #pragma once

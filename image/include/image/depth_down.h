@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reduction of a 24-bit record back to 1, 4 or 8 bits with a popularity
 // palette and error diffusion.
 #pragma once

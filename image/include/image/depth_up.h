@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Promotion of 1, 4, 8 and 16-bit records to 24 bits, and the handling of
 // 32-bit records around the 24-bit passes.
 #pragma once

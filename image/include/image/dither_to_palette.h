@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Error diffusion of a 24-bit image onto the palette of a target record.
 #pragma once
 

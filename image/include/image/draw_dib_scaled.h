@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Drawing a rectangle of an image record scaled into a destination
 // rectangle. 24- and 8-bit records are scaled here, nearest neighbour, one
 // output row at a time; other depths go through Qt's own drawing.

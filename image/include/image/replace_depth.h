@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Making a record like another one: of another depth to replace it, or a
 // plain copy. Promotion, reduction, the alpha handling and every copy all
 // go through here, so every record they make keeps what a save reads from

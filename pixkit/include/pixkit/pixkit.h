@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: LGPL-2.1-or-later */
 /*
  * Pixkit: reads and writes picture files and owns the storage of every
  * image record the program holds.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // PixkitReadCaptureInfo: the EXIF capture fields and the modification time
 // of a file, read in place with pread so that a large TIFF is never read
 // whole.

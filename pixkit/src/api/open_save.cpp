@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // OpenDib, SaveDib and the settings around them.
 #include <unistd.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // Single-pixel access with the top-left origin over bottom-up memory.
 #include "core/record_storage.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // BMP file layout shared by the reader and the writers: header sizes,
 // compression codes, and the parsed header the reader works from.
 #pragma once

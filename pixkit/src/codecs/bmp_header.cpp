@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // Reading and checking the headers of a BMP file: the 14-byte file header,
 // one of the info header variants, the colour masks and the colour table.
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // BMP and DIB reader: uncompressed 1, 2, 4, 8, 16, 24 and 32 bits, bit
 // masks, RLE8 and RLE4, top-down and bottom-up. Palette pictures leave at 1,
 // 4 or 8 bits by their colour count; 5-5-5 pictures stay 16 bits, other

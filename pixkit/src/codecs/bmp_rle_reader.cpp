@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // Expanding the RLE8 and RLE4 pixel streams of BMP files. A stream is a
 // list of two-byte commands: a nonzero count repeats a value; a zero count
 // escapes to end of line (0), end of bitmap (1), a delta move (2, then dx,

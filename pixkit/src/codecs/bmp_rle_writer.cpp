@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // RLE8 and RLE4 BMP writer. Each row is cut into encoded runs (one value
 // repeated; for RLE4 two values alternating) where a run is long enough to
 // pay off, and absolute runs of literal pixels between them; every row ends

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // Uncompressed BMP writer: the picture's own bit count, rows bottom-up and
 // padded to 4 bytes, a colour table of 2^bits entries for palette pictures.
 // 32-bit pictures get a BITMAPV5 header with an alpha mask, the layout that

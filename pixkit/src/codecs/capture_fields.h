@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // When and with what a photo was taken, as its EXIF fields say: the
 // DateTimeOriginal of the Exif directory and IFD0's Make and Model, from a
 // JPEG's APP1 "Exif" block or from a TIFF file's own directories.

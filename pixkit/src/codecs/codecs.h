@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // Every reader and writer of the library. Readers take the file as a
 // source, read as much of it as the picture needs (the header first, checked
 // against the limits, then the pixel data as they decode it) and return a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // The EXIF block of a JPEG (the TIFF structure after "Exif\0\0"): finding
 // the few fields a watermarked copy must change, and changing them. Every
 // offset in the block is checked before it is followed; a block that does

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 #include "format_sniff.h"
 
 #include <algorithm>

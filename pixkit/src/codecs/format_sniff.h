@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // Finds a file's format from its first bytes (and, for TGA, its footer),
 // without reading the rest.
 #pragma once

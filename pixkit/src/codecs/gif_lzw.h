@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // The LZW image data of a GIF whose minimum code size is 9, 10 or 11.
 // giflib refuses such a size (its pixels are bytes, and these literals can
 // be wider), but the format allows codes of up to 12 bits, and viewers read

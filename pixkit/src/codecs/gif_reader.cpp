@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // GIF through giflib: the first image of the file, record by record (never
 // DGifSlurp, which would decode every frame of an animation and allocate
 // each frame's size unchecked).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // GIF through giflib, one image, GIF87a (we write no extensions).
 // Palette pictures keep their palette and indices. Pictures of 16, 24 and
 // 32 bits with at most 256 colours get exactly those colours; more colours

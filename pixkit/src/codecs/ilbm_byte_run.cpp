@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 #include "ilbm_byte_run.h"
 
 #include <cstring>

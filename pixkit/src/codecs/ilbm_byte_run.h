@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // ByteRun1, the run-length scheme of IFF pictures: a control byte n of
 // 0..127 copies the next n + 1 bytes, -1..-127 repeats the next byte
 // 1 - n times, -128 does nothing.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // Chunk identifiers and header fields shared by the ILBM reader and writer.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // IFF ILBM and its chunky sibling FORM PBM: walks the chunks of the FORM,
 // checks the bitmap header, then decodes the BODY row by row into palette
 // indices (1..8 planes), hold-and-modify colours (HAM) or deep RGB(A).

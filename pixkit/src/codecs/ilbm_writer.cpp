@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // Writes a picture as IFF ILBM, every plane row packed with ByteRun1:
 // palette pictures with one plane per bit and a full colour map, everything
 // else as 24-plane deep ILBM (the format keeps no alpha here).

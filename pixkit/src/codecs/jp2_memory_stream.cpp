@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 #include "jp2_memory_stream.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // OpenJPEG streams over memory, and the codec set-up both directions share:
 // quiet message handlers and one thread.
 #pragma once

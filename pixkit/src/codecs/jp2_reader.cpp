@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // JPEG 2000 through OpenJPEG: JP2 files and bare J2K codestreams, at full
 // resolution. The header is checked against our limits before OpenJPEG
 // allocates anything for the pixels. Grey and RGB come out at 24 bits,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // JPEG 2000 through OpenJPEG, lossless: a JP2 file with the reversible 5-3
 // wavelet and the reversible colour transform, one quality layer. Every
 // picture without alpha is written as 8-bit RGB (palettes expanded); 32-bit

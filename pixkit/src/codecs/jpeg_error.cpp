@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 #include "jpeg_error.h"
 
 // jerror.h needs jpeglib.h first; it names the message codes.

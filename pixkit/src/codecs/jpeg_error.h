@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // Error and warning handling shared by the JPEG reader and writer. libjpeg
 // reports a fatal error by calling error_exit, which must not return: ours
 // jumps back to the one function per codec file that called setjmp. That

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // The application markers a JPEG carries that the library keeps from a load
 // to a save: APP1 "Exif\0\0" and the APP2 "ICC_PROFILE" chunks.
 #pragma once

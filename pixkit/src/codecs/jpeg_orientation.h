@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // Turning a decoded picture upright according to its orientation tag, so the
 // picture the program stamps is the one the user sees. JPEG (EXIF) and TIFF
 // share the tag and its values, and both readers turn through here.

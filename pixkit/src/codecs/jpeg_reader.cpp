@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // JPEG reading over libjpeg-turbo: the decoder writes blue, green, red
 // straight into the picture's bottom-up rows; EXIF and ICC are kept, and a
 // photo with an EXIF orientation is turned upright.

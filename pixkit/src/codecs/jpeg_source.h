@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // A libjpeg source manager over a RangeSource: the decoder takes the file a
 // chunk at a time, so a load holds the picture and one chunk of the file.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // JPEG writing over libjpeg-turbo with the defaults of its cjpeg program
 // (4:2:0, baseline, standard Huffman tables), so a file of ours matches
 // what cjpeg makes of the same pixels. The EXIF block and ICC profile

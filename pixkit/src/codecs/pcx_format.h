@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // Constants of the PC Paintbrush file layout shared by the reader and the
 // writer.
 #pragma once

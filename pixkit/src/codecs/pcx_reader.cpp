@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // PC Paintbrush reader: 1, 2 and 4 bits in one to four bit planes with the
 // header's 16-colour palette, 8 bits with the 256-colour palette behind the
 // pixels, 24 bits as three and 32 bits as four planes of 8 bits; raw or RLE.

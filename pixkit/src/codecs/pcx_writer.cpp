@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // PC Paintbrush writer, always version 5 with RLE: 1 bit as one plane, 4 bits
 // as four planes of 1 bit with the header palette, 8 bits with the
 // 256-colour palette behind the pixels, everything else as three planes of

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // PNG through libpng, reading only (watermark logos). Palette pictures
 // without transparency stay palette pictures; transparency of any kind
 // (alpha channel or tRNS) is handed over as 32-bit BGRA so that a logo

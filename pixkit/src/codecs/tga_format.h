@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // The fixed header of a Truevision file and its checks, shared by the reader
 // and the format detection.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // Header reading and checking for Truevision files, and the plausibility
 // test that stands in for the magic number the format does not have.
 #include <cstring>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // Truevision reader: colour-mapped (8-bit indices into maps of 15, 16, 24 or
 // 32-bit entries), grey, and true colour at 15, 16, 24 and 32 bits; raw or
 // RLE; any of the four origins.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // Truevision writer, uncompressed, bottom-left origin: palette pictures as
 // 8-bit indices into a 24-bit colour map, 16 bits as 5-5-5, 24 bits, and
 // 32 bits with 8 attribute (alpha) bits; ends with the version 2 footer.

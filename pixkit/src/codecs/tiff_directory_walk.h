@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // The directories of a TIFF structure, as a TIFF file and a JPEG's EXIF
 // block both hold them: the header's byte order and first offset, each
 // directory's entries and its link to the next, and the values an entry

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // CIE L*a*b* TIFFs (photometric CIELab and ICCLab) to sRGB.
 #pragma once
 

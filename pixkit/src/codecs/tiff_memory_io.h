@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // libtiff client procedures: the reader reads the file where libtiff asks,
 // through a RangeSource; the writer builds the file in a growable buffer
 // (libtiff seeks back to patch directory offsets, which a plain stream

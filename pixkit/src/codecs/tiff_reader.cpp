@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // TIFF through libtiff: the first directory of the file. Palette, bilevel,
 // grey and RGB(A) pictures with plain unsigned samples and CIE L*a*b* are
 // converted here; everything else libtiff can read goes through its RGBA

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // Reading the pixel rows of a TIFF's current directory top-down, whatever
 // its storage: strips or tiles, one plane or one plane per sample.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // TIFF through libtiff, LZW compressed: palette pictures (1, 4, 8 bits)
 // with their colour map, 16 and 24 bits as 8-bit RGB, 32 bits as RGBA with
 // straight alpha. The file is built in memory because libtiff seeks back

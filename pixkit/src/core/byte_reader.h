@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // Bounds-checked reading over a byte span. Every getter reports a short read
 // by returning false (or an empty optional) instead of reading past the end.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // Size arithmetic that refuses to overflow instead of wrapping.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // A fixed-size header or record taken from a ByteReader in one checked read,
 // with getters at fixed offsets. The offsets are template arguments checked
 // against the size when the program is built, so once the one read has

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // Caps on picture size that every reader checks before it allocates.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // The record storages this library made and has not released yet.
 //
 // Records are plain values that callers copy freely, so a record handed to

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // Buffered writing to an open file descriptor with a sticky error flag, so
 // writers can emit a whole file and check once at the end.
 #pragma once

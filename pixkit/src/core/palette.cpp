@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // Palette objects behind PixkitPaletteHandle and the nearest-colour search.
 //
 // The search must give the entry with the smallest squared RGB distance and

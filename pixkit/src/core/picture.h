@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // A decoded picture in DIB layout: rows bottom-up, RowBytes a multiple of 4,
 // 24-bit pixels as blue, green, red; 32-bit as blue, green, red, alpha;
 // 16-bit as little-endian 5-5-5; 1 and 4 bits packed from the high bits.

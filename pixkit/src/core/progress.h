@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // Load and save progress for the owner of the current OpenDib/SaveDib call.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // Bytes at any offset of a file or buffer. Readers take their input through
 // this, so that a file is read as far as the picture needs and no further:
 // a header that the limits refuse costs the header, not the file.

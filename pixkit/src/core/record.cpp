@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // Making, checking and releasing image records.
 #include <cstring>
 #include <new>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // What a record's Storage points at, and the conversions between records and
 // pictures.
 #pragma once

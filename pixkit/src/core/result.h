@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // Small result types for the library's inner steps: a value or a short
 // fixed text saying what was wrong ("pcx: bytes per line below width").
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // Writes a file so that a failure never leaves a half-written target and
 // never harms an older file of the same name.
 #pragma once

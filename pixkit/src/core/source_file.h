@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // Reading a source picture file with ordinary reads, as far as the picture
 // needs.
 //

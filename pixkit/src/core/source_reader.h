@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // Reading a stretch of a RangeSource front to back with the getters of
 // ByteReader. A file is read a window at a time, so a reader that walks the
 // pixel data of a large file holds one window of it, not the file; bytes in

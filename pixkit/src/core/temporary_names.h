@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // The hidden names a save gives its temporary file in the target's folder,
 // and the removal of those that a killed save left behind.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The batch run: every recognised source of a job is loaded, brought to
 // 24 bits, stamped, brought back to its own depth and written into the
 // output subfolder beside it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The German texts of what went wrong, for the run's log, the preview, the
 // window's message boxes and stempora-batch alike. Each says one thing; the
 // callers put them together, so a text that stands in several places reads

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Everything one batch run needs, read from the window or a settings file
 // once at the start. The run never looks at widgets.
 #pragma once

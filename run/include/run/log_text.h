@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // File names as they stand in the run's log lines (the failure texts around
 // them are in failure_text.h).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Sizes and distances given relative to the image, turned into pixels.
 #pragma once
 

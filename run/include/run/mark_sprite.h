@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A watermark prepared once per image and laid over it any number of times:
 // every pixel holds a colour and a blend weight, so the picture's own alpha,
 // glyph coverage, an outline and a shadow all end in one integer blend.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the batch run writes a source: the recognised extensions and the
 // output folder and path beside the source.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The placement table shared by the text and the picture watermark.
 #pragma once
 

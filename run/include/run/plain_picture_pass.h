@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The plain picture pass: the watermark sampled nearest-neighbour at its
 // placement and blended with a fixed transparency. It knows nothing of the
 // options; they build on it (stamp_picture.h).

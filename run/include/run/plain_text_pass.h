@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The plain text pass: the lines drawn into a mask and the font colour
 // blended in where the mask is exactly black. It knows nothing of the
 // options; they build on it (stamp_text.h).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What turns one source into its stamped picture, as plain steps in the
 // order they are taken: load, bring to 24 bits, stamp, bring back. The
 // batch run takes every step and saves the result; the preview takes the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The text pass as the run and the preview call it: the plain pass with the
 // options built on it.
 #pragma once

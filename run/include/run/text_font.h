@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The text watermark's font as the window's font dialog and the settings
 // files hold it.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the memo's text breaks into lines: the one rule for every place
 // that needs the lines, the text pass that draws them and the form-state
 // store that keeps one key per line. CR LF, LF and a lone CR each end a

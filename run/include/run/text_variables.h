@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Variables in the text watermark, replaced per source before the text is
 // laid out: {Datei} (file name without folder and extension), {Dateiname}
 // (with extension), {Ordner} (name of the source's folder), {Datum}

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Options past the plain stamping passes: a picture's own transparency, sizes
 // relative to the image, rotation and tiling, legible text and text
 // variables. Every option is off by default; with all of them off the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A font's character height and its size in points belong together
 // through the pixels per inch, as the platform's font object keeps them:
 // setting one sets the other.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The form-state store's file: which control values the window keeps
 // between runs, the window placement, and the INI file they live in. The
 // window names each stored property by its key and hands its value over in

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An INI file read and written the way the platform's profile functions
 // treat one: section and key names compare without regard to ASCII case,
 // the first matching section and the first matching key in it win, blanks

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings file (".stx"): a complete job as a flat little-endian field
 // sequence without signature. A file we write is byte for byte that
 // layout; every file laid out that way reads.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Loading a picture file as the picture watermark.
 #pragma once
 
