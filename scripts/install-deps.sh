@@ -15,7 +15,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   netpbm imagemagick
-  xvfb xauth fonts-dejavu-core fonts-liberation fontconfig libfontconfig-dev
+  xvfb xauth openbox fonts-dejavu-core fonts-liberation fontconfig libfontconfig-dev
   util-linux
   qt6-translations-l10n
   desktop-file-utils appstream shared-mime-info man-db groff-base
