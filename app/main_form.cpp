@@ -126,6 +126,8 @@ TMainForm::~TMainForm() {
   SetDibProgressHandler(this, nullptr);
   deldib(&WatermarkDib);  // FormDestroy
   WatermarkDib = TDibImage{};
+  deldib(&WatermarkAlpha);
+  WatermarkAlpha = TDibImage{};
 }
 
 void TMainForm::FormCreate() {

@@ -60,9 +60,14 @@ class TMainForm : public QMainWindow {
   TBitBtnXP* QuitBtn = nullptr;
   TStatusBar* StatusBar1 = nullptr;
 
-  // The picture watermark, owned by the window: 24 bits, or 32 when it was
-  // loaded with the option that keeps its alpha channel.
+  // The picture watermark, owned by the window: 24 bits, a picture with
+  // transparency composed over white.
   TDibImage WatermarkDib{};
+  // The same picture as it was loaded, with its alpha channel (32 bits);
+  // none when it has no alpha channel. The run and a settings file take it
+  // instead of WatermarkDib while the option that keeps the alpha channel
+  // is on, so switching the option applies at once, either way.
+  TDibImage WatermarkAlpha{};
   // Where WatermarkDib came from (none: the start picture). The form-state
   // store keeps it, so that the next start loads the same picture again.
   WatermarkOrigin WatermarkDibOrigin;
@@ -116,6 +121,11 @@ class TMainForm : public QMainWindow {
   // hinzufügen" is selected so that nothing unexpected is stamped, and the
   // log says why.
   void LoadWatermarkAgain(const WatermarkOrigin& origin);
+  // Makes a 24- or 32-bit record the picture watermark (WatermarkDib and,
+  // for a 32-bit one, WatermarkAlpha), releasing the old ones first.
+  // Throws std::bad_alloc, the old picture kept, when the composed copy
+  // cannot be made; the record given is released then.
+  void AdoptWatermark(TDibImage picture);
   // What OpenBtnClick does once the file is chosen; also opens a job
   // given on the command line or dropped on the window.
   void OpenSettingsFile(const QString& path);

@@ -36,7 +36,7 @@ void TMainForm::PreviewBtnClick() {
         [this](int index) {
           PreviewRequest request;
           SettingsFileContent content = ContentFromForm(*this);
-          request.watermark = CopyWatermark(WatermarkDib);
+          request.watermark = CopyWatermark(content.watermark);
           content.watermark = request.watermark ? request.watermark->dib : TDibImage{};
           request.job = JobFromSettings(content);
           // The job points at the content's record, a local here: the
