@@ -131,7 +131,7 @@ TMainForm::~TMainForm() {
 }
 
 void TMainForm::FormCreate() {
-  OpenDialog1Filter = ConvertDibOpenFilter(QString::fromUtf8(GetDIBOpenFilter()));
+  OpenDialog1Filter = ConvertSourceOpenFilter(QString::fromUtf8(GetDIBOpenFilter()));
   WatermarkDib = newdib(320, 200, 24, nullptr, 0);
   text.Position1->setCurrentIndex(4);
   picture.Position2->setCurrentIndex(9);

@@ -84,7 +84,7 @@ class TMainForm : public QMainWindow {
   // The folder of the settings file last opened: a relative source in the
   // list, kept as the file stores it, is opened from there by the run.
   std::string SourcesFolder;
-  // OpenDialog1's filter, from the imaging library.
+  // OpenDialog1's filter: the imaging library's, cut to what the run stamps.
   QStringList OpenDialog1Filter;
 
   // Keeps the stored settings and the placement between runs.
@@ -139,6 +139,9 @@ class TMainForm : public QMainWindow {
   void StatusBar1DrawPanel(QPainter& painter, const TRect& panel);
   void SBarPaintMore(int32_t previous_percent);
 
+  // Adds a line at the end of the log (Memo2).
+  void AppendLog(const QString& line);
+
   // The dialogs the handlers show; tests replace them.
   FormDialogs& Dialogs() { return dialogs_; }
 
@@ -158,7 +161,6 @@ class TMainForm : public QMainWindow {
   void BuildToolBar(QWidget* parent);
   void BuildBottomBar(QWidget* parent);
   void ConnectHandlers();
-  void AppendLog(const QString& line);
   void EscapePressed();
   // The batch run (run_handlers.cpp).
   void StartRun();

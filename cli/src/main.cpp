@@ -82,7 +82,7 @@ int print_plan(const WatermarkJob& job, const BatchControl& control, bool quiet)
     // it announces.
     const std::string line =
         entry.output.empty()
-            ? LogPathText(entry.source) + " übersprungen: dieser Dateityp wird nicht bearbeitet"
+            ? SkippedTypeText(LogPathText(entry.source))
             : LogPathText(entry.source) + " -> " + LogPathText(entry.output);
     std::fputs(line.c_str(), stdout);
     std::fputc('\n', stdout);
