@@ -19,6 +19,7 @@
 #include "state/background_run.h"
 #include "widgets/bit_btn_xp.h"
 #include "widgets/glyphs.h"
+#include "widgets/log_follower.h"
 #include "handlers/handler_guard.h"
 #include "dialogs/open_filter.h"
 #include "widgets/paint_box.h"
@@ -108,6 +109,7 @@ TMainForm::TMainForm(FormDialogs dialogs, QWidget* parent)
   process.Memo2->installEventFilter(this);
   process.GoBtn->installEventFilter(this);
 
+  log_follower_ = new LogFollower(process.Memo2);
   ConnectHandlers();
   InstallSourceDrop(*this);
   FormCreate();
@@ -227,6 +229,8 @@ void TMainForm::showEvent(QShowEvent* event) {
   // The outer size includes the frame, which is known only once shown.
   const QSize frame = frameGeometry().size() - geometry().size();
   if (frame.isValid() && !frame.isEmpty()) resize(kMainFormSize - frame);
+  start_height_ = height();
+  GrowLogBy(process, 0);
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     QRect outer(QPoint(0, 0), kMainFormSize);
     outer.moveCenter(screen->availableGeometry().center());
@@ -234,6 +238,11 @@ void TMainForm::showEvent(QShowEvent* event) {
   }
   // The stored placement, when there is one, replaces the centred one.
   RunGuarded(this, [this] { FormStorage1.RestoreFormPlacement(); });
+}
+
+void TMainForm::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  GrowLogBy(process, height() - start_height_);
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {

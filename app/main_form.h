@@ -21,6 +21,7 @@
 #include "pages/text_page.h"
 
 class BackgroundRun;
+class LogFollower;
 struct BatchOutcome;
 class QPainter;
 class QTabWidget;
@@ -153,6 +154,7 @@ class TMainForm : public QMainWindow {
 
  protected:
   void showEvent(QShowEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -187,5 +189,9 @@ class TMainForm : public QMainWindow {
   // "Beenden" was confirmed during the run: the window closes at its end.
   bool close_when_run_ends_ = false;
   bool first_shown_ = false;
+  // The client area's height at the start size; the log takes what a
+  // taller window adds to it.
+  int start_height_ = kMainFormSize.height();
+  LogFollower* log_follower_ = nullptr;
   bool library_progress_failing_ = false;
 };
