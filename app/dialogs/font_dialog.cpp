@@ -1,5 +1,6 @@
 #include "dialogs/font_dialog.h"
 
+#include <QColorDialog>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFontDatabase>
@@ -97,6 +98,7 @@ TFontDialog::TFontDialog(const TextFont& font, QWidget* parent) : QDialog(parent
     colours_->addItem(Swatch(QtColourOf(kStandardColours[i])), QString::fromUtf8(kColourNames[i]),
                       QVariant(kStandardColours[i]));
   colours_->setCurrentIndex(colours_->findData(QVariant(font.color)));
+  AddCustomColourChoice();
   colour_row->addWidget(label);
   colour_row->addWidget(colours_, 1);
   colour_row->addStretch(1);
@@ -108,6 +110,35 @@ TFontDialog::TFontDialog(const TextFont& font, QWidget* parent) : QDialog(parent
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   layout->addWidget(buttons);
+}
+
+void TFontDialog::AddCustomColourChoice() {
+  // Last in the list, without a colour of its own: it opens the colour
+  // dialog that the outline and the shadow use, and the colour chosen
+  // there becomes the list's "Benutzerdefiniert" entry (the first).
+  QPixmap blank(16, 12);
+  blank.fill(Qt::transparent);  // lines its text up with the named colours
+  colours_->addItem(QIcon(blank), QStringLiteral("Benutzerdefiniert..."));
+  int chosen_index = colours_->currentIndex();
+  connect(colours_, &QComboBox::activated, this, [this, chosen_index](int index) mutable {
+    if (index != colours_->count() - 1) {
+      chosen_index = index;
+      return;
+    }
+    const QColor start = QtColourOf(colours_->itemData(chosen_index).toInt());
+    const QColor picked = QColorDialog::getColor(start, this, QStringLiteral("Farbe"));
+    if (picked.isValid()) {
+      const auto colour = int32_t(picked.red() | picked.green() << 8 | picked.blue() << 16);
+      const QString name = QStringLiteral("Benutzerdefiniert");
+      if (colours_->itemText(0) != name) colours_->insertItem(0, name);
+      colours_->setItemIcon(0, Swatch(picked));
+      colours_->setItemData(0, QVariant(colour));
+      chosen_index = 0;
+    } else if (chosen_index >= colours_->count() - 1) {
+      chosen_index = 0;
+    }
+    colours_->setCurrentIndex(chosen_index);
+  });
 }
 
 TextFont TFontDialog::Font() const {

@@ -1,6 +1,7 @@
 // FontDialog1: Qt's font dialog (face, size, bold, italic, underline,
-// strike-out) with a colour choice of the sixteen standard colours added,
-// as the text watermark's font has a colour.
+// strike-out) with a colour choice of the sixteen standard colours and any
+// other ("Benutzerdefiniert...") added, as the text watermark's font has a
+// colour.
 #pragma once
 
 #include <QDialog>
@@ -39,6 +40,8 @@ class TFontDialog : public QDialog {
   QComboBox* ColourList() const { return colours_; }
 
  private:
+  void AddCustomColourChoice();
+
   TextFont initial_;
   QString shown_family_;
   QFontDialog* fonts_ = nullptr;

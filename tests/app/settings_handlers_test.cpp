@@ -130,8 +130,10 @@ TEST_F(FontChoice, TheDialogKeepsTheWindowTextReferenceAndTheFaceUntilChanged) {
   EXPECT_EQ(unchanged.name, "Arial Black");
   EXPECT_EQ(unchanged.height, -19);
   EXPECT_EQ(unchanged.size, 14);
-  // The reference is offered first, then the sixteen colours.
-  ASSERT_EQ(dialog.ColourList()->count(), 17);
+  // The reference is offered first, then the sixteen colours, then the
+  // choice of any other.
+  ASSERT_EQ(dialog.ColourList()->count(), 18);
+  EXPECT_EQ(dialog.ColourList()->itemText(17), QStringLiteral("Benutzerdefiniert..."));
   dialog.ColourList()->setCurrentIndex(10);  // the tenth standard colour: red
   EXPECT_EQ(dialog.Font().color, 0x0000FF);
 }
