@@ -238,6 +238,7 @@ void TMainForm::showEvent(QShowEvent* event) {
   }
   // The stored placement, when there is one, replaces the centred one.
   RunGuarded(this, [this] { FormStorage1.RestoreFormPlacement(); });
+  RunGuarded(this, [this] { ShowChosenSettings(); });
 }
 
 void TMainForm::resizeEvent(QResizeEvent* event) {

@@ -113,8 +113,12 @@ class TMainForm : public QMainWindow {
   void TextOptionsBtnClick();
   void PictureOptionsBtnClick();
   void PreviewBtnClick();
-  // Any setting changed: an open preview renders again.
+  // Any setting changed: what the pages show of the settings is brought
+  // up to date and an open preview renders again.
   void SettingsChanged();
+  // The chosen font in words on the text page, and on each "Erweitert..."
+  // button whether any of its options is on.
+  void ShowChosenSettings();
   TPreviewForm* Preview() const { return preview_; }
   void PaintBox2Paint(QPainter& canvas);
   // At start: loads the picture watermark again from where it came from

@@ -158,3 +158,30 @@ std::optional<TextFont> ChooseTextFont(QWidget* parent, const TextFont& font) {
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   return dialog.Font();
 }
+
+namespace {
+
+QString ColourName(int32_t colour) {
+  if (colour == kWindowTextColour) return QStringLiteral("Fenstertext");
+  for (int i = 0; i < 16; ++i)
+    if (kStandardColours[i] == colour) return QString::fromUtf8(kColourNames[i]);
+  return QStringLiteral("Benutzerdefiniert (%1)").arg(QtColourOf(colour).name());
+}
+
+}  // namespace
+
+QString DescribeTextFont(const TextFont& font) {
+  QString face = QString::fromStdString(font.name);
+  const QString used = MakeTextQFont(font).family();
+  if (!used.isEmpty() && used.compare(face, Qt::CaseInsensitive) != 0)
+    face += QStringLiteral(" (hier: %1)").arg(used);
+  QStringList parts{face};
+  if (font.style & kFontBold) parts << QStringLiteral("fett");
+  if (font.style & kFontItalic) parts << QStringLiteral("kursiv");
+  if (font.style & kFontUnderline) parts << QStringLiteral("unterstrichen");
+  if (font.style & kFontStrikeOut) parts << QStringLiteral("durchgestrichen");
+  const int32_t size = font.size > 0 ? font.size : FontSizeFromHeight(font.height, font.pixels_per_inch);
+  parts << QStringLiteral("%1 pt").arg(size);
+  parts << ColourName(font.color);
+  return parts.join(QStringLiteral(", "));
+}

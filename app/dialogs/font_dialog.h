@@ -50,3 +50,8 @@ class TFontDialog : public QDialog {
 
 // Runs the dialog; nothing when the user cancels.
 std::optional<TextFont> ChooseTextFont(QWidget* parent, const TextFont& font);
+
+// The font in words, as the text page shows it: "DejaVu Sans, fett, 48 pt,
+// Weiß"; a face this system lacks is followed by the one used instead,
+// "Arial Black (hier: DejaVu Sans)". Needs a QGuiApplication.
+QString DescribeTextFont(const TextFont& font);

@@ -2,16 +2,20 @@
 // page, and keeping an open preview up to date with every setting.
 #include <QComboBox>
 #include <QFile>
+#include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QSlider>
 
+#include "dialogs/font_dialog.h"
 #include "dialogs/options_dialogs.h"
-#include "state/form_content.h"
-#include "main_form.h"
 #include "dialogs/preview_window.h"
+#include "main_form.h"
 #include "run/output_path.h"
+#include "state/form_content.h"
+#include "widgets/bit_btn_xp.h"
+#include "widgets/glyphs.h"
 #include "widgets/rx_spin_edit.h"
 
 void TMainForm::TextOptionsBtnClick() {
@@ -56,11 +60,33 @@ void TMainForm::PreviewBtnClick() {
 }
 
 void TMainForm::SettingsChanged() {
+  ShowChosenSettings();
   if (preview_ == nullptr || !preview_->isVisible()) return;
   QStringList listed;
   for (int i = 0; i < sources.ListBox1->count(); ++i) listed << sources.ListBox1->item(i)->text();
   const int selected = sources.ListBox1->currentRow();
   preview_->SetSources(listed, selected >= 0 ? selected : 0);
+}
+
+namespace {
+
+// A button whose dialog holds an option that is on shows the check glyph
+// and a bold caption.
+void MarkOptionsButton(TBitBtnXP* button, bool any_on) {
+  button->SetGlyph(any_on ? MakeGlyph(GlyphId::kAll) : QIcon());
+  QFont font = button->font();
+  font.setBold(any_on);
+  button->setFont(font);
+  button->setToolTip(any_on ? QStringLiteral("Mindestens eine erweiterte Einstellung ist eingeschaltet.")
+                            : QString());
+}
+
+}  // namespace
+
+void TMainForm::ShowChosenSettings() {
+  text.FontInfo->setText(QStringLiteral("Schrift: ") + DescribeTextFont(Font));
+  MarkOptionsButton(text.TextOptionsBtn, Options.text.any());
+  MarkOptionsButton(picture.PictureOptionsBtn, Options.picture.any());
 }
 
 void TMainForm::ConnectSettingsChanged() {

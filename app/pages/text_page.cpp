@@ -6,10 +6,10 @@
 #include <QRadioButton>
 #include <QSlider>
 
-#include "widgets/bit_btn_xp.h"
-#include "widgets/glyphs.h"
 #include "pages/page_controls.h"
 #include "pages/page_frame.h"
+#include "widgets/bit_btn_xp.h"
+#include "widgets/glyphs.h"
 #include "widgets/rx_spin_edit.h"
 
 namespace {
@@ -49,6 +49,10 @@ TextPage BuildTextPage(QWidget* parent) {
   page.NewFontBtn->setObjectName(QStringLiteral("NewFontBtn"));
   page.NewFontBtn->SetGlyph(MakeGlyph(GlyphId::kFont));
   page.NewFontBtn->setGeometry(QRect(OnPage(216, 256), QSize(193, 25)));
+
+  page.FontInfo = new QLabel(client);
+  page.FontInfo->setObjectName(QStringLiteral("FontInfo"));
+  page.FontInfo->setGeometry(QRect(OnPage(216, 288), QSize(385, 17)));
 
   page.TextOptionsBtn = new TBitBtnXP(QStringLiteral("Erweitert..."), TBitBtnKind::kCustom, client);
   page.TextOptionsBtn->setObjectName(QStringLiteral("TextOptionsBtn"));
