@@ -22,6 +22,8 @@ int32_t from_qcolor(const QColor& colour) {
 QDoubleSpinBox* number(QWidget* parent, double low, double high, double value, const QString& suffix,
                        int decimals = 1) {
   auto* box = new QDoubleSpinBox(parent);
+  // German numbers ("2,5 %") whatever the system's locale; files keep ".".
+  box->setLocale(QLocale(QLocale::German, QLocale::Germany));
   box->setRange(low, high);
   box->setDecimals(decimals);
   box->setValue(value);
@@ -67,6 +69,12 @@ TileControls tile_controls(QWidget* parent, const TileOptions& tile) {
   controls.in_percent =
       new QCheckBox(QStringLiteral("Abstände in Prozent der Bildbreite und -höhe"), controls.group);
   controls.in_percent->setChecked(tile.gap_in_percent);
+  auto show_unit = [controls](bool in_percent) {
+    for (QDoubleSpinBox* gap : {controls.gap_x, controls.gap_y})
+      gap->setSuffix(in_percent ? QStringLiteral(" %") : QStringLiteral(" Pixel"));
+  };
+  show_unit(tile.gap_in_percent);
+  QObject::connect(controls.in_percent, &QCheckBox::toggled, controls.group, show_unit);
   form->addRow(QStringLiteral("Abstand waagerecht:"), controls.gap_x);
   form->addRow(QStringLiteral("Abstand senkrecht:"), controls.gap_y);
   form->addRow(controls.in_percent);
