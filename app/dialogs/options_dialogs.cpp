@@ -39,15 +39,17 @@ QSpinBox* whole(QWidget* parent, int low, int high, int value, const QString& su
   return box;
 }
 
+void show_colour(QPushButton* button, int32_t colour) {
+  QPixmap swatch(28, 14);
+  swatch.fill(to_qcolor(colour));
+  button->setIcon(QIcon(swatch));
+  button->setText(QStringLiteral("Farbe..."));
+}
+
 // A button that shows its colour and lets the user pick another.
 QPushButton* colour_button(QWidget* parent, int32_t* colour) {
   auto* button = new QPushButton(parent);
-  auto paint = [button, colour] {
-    QPixmap swatch(28, 14);
-    swatch.fill(to_qcolor(*colour));
-    button->setIcon(QIcon(swatch));
-    button->setText(QStringLiteral("Farbe..."));
-  };
+  auto paint = [button, colour] { show_colour(button, *colour); };
   paint();
   QObject::connect(button, &QPushButton::clicked, button, [button, colour, paint] {
     const QColor chosen = QColorDialog::getColor(to_qcolor(*colour), button, QStringLiteral("Farbe"));
@@ -100,8 +102,11 @@ void add_buttons(QDialog* dialog, QVBoxLayout* layout) {
 
 }  // namespace
 
-TTextOptionsDialog::TTextOptionsDialog(const TextOptions& options, QWidget* parent)
-    : QDialog(parent), outline_colour_(options.outline_color), shadow_colour_(options.shadow_color) {
+TTextOptionsDialog::TTextOptionsDialog(const TextOptions& options, QWidget* parent, int32_t text_colour)
+    : QDialog(parent),
+      outline_colour_(options.outline_color),
+      shadow_colour_(options.shadow_color),
+      text_colour_(text_colour) {
   setObjectName(QStringLiteral("TextOptionsDialog"));
   setWindowTitle(QStringLiteral("Text: erweiterte Einstellungen"));
   auto* layout = new QVBoxLayout(this);
@@ -161,7 +166,32 @@ TTextOptionsDialog::TTextOptionsDialog(const TextOptions& options, QWidget* pare
       this);
   help->setWordWrap(true);
   layout->addWidget(help);
+  RecommendedBtn = new QPushButton(QStringLiteral("Empfohlene Einstellungen"), this);
+  RecommendedBtn->setObjectName(QStringLiteral("RecommendedBtn"));
+  connect(RecommendedBtn, &QPushButton::clicked, this, &TTextOptionsDialog::ApplyRecommended);
+  layout->addWidget(RecommendedBtn, 0, Qt::AlignLeft);
   add_buttons(this, layout);
+}
+
+void TTextOptionsDialog::ApplyRecommended() {
+  // Legible on any photo at any size: letters 4 % of the image high with
+  // smooth edges, ringed by 2 pixels of the colour that stands out most
+  // against the text's own.
+  RelativeCheck->setChecked(true);
+  RelativePercent->setValue(4);
+  SmoothCheck->setChecked(true);
+  OutlineGroup->setChecked(true);
+  OutlineWidth->setValue(2);
+  outline_colour_ = ContrastingColour(text_colour_);
+  show_colour(OutlineColour, outline_colour_);
+}
+
+int32_t ContrastingColour(int32_t colour) {
+  // The window-text reference stands for a dark colour. Brightness as the
+  // eye weighs red, green and blue.
+  const QColor shown = colour < 0 ? QColor(Qt::black) : to_qcolor(colour);
+  const int brightness = (shown.red() * 299 + shown.green() * 587 + shown.blue() * 114) / 1000;
+  return brightness < 128 ? 0xFFFFFF : 0x000000;
 }
 
 TextOptions TTextOptionsDialog::value() const {

@@ -19,7 +19,7 @@
 #include "widgets/rx_spin_edit.h"
 
 void TMainForm::TextOptionsBtnClick() {
-  TTextOptionsDialog dialog(Options.text, this);
+  TTextOptionsDialog dialog(Options.text, this, Font.color);
   if (dialog.exec() != QDialog::Accepted) return;
   Options.text = dialog.value();
   SettingsChanged();
