@@ -5,6 +5,7 @@
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QSlider>
+#include <iterator>
 
 #include "pages/page_controls.h"
 #include "pages/page_frame.h"
@@ -64,5 +65,12 @@ TextPage BuildTextPage(QWidget* parent) {
   page.AddNoTextCheck =
       MakeRadio(client, "AddNoTextCheck", QStringLiteral("Kein Text hinzufügen"), OnPage(424, 264));
   page.AddTextCheck->setChecked(true);
+
+  // Tab goes as the eye reads the page: "Erweitert..." sits right of the
+  // first field, so it comes second, not last.
+  QWidget* const reading_order[] = {page.RandEd, page.TextOptionsBtn, page.Position1,    page.TrackBar1,
+                                    page.Memo1,  page.NewFontBtn,     page.AddTextCheck, page.AddNoTextCheck};
+  for (size_t i = 1; i < std::size(reading_order); ++i)
+    QWidget::setTabOrder(reading_order[i - 1], reading_order[i]);
   return page;
 }

@@ -105,6 +105,9 @@ void TFormStorage::RestoreFormPlacement() {
                        QPoint(r.right - 1 - frame.right, r.bottom - 1 - frame.bottom));
     form_.setGeometry(FittedOnScreen(client, frame));
   }
+  if (const std::shared_ptr<QSize>& size = form_.Dialogs().file_dialog_size;
+      size && placement.file_dialog_width > 0)
+    *size = QSize(placement.file_dialog_width, placement.file_dialog_height);
   switch (placement.show_cmd) {
     case 2:
     case 6:
@@ -147,6 +150,10 @@ void TFormStorage::SaveFormPlacement(bool destroying) {
   const QRect outer = normal.adjusted(-m.left, -m.top, m.right, m.bottom);
   placement.normal =
       WindowRect{outer.left(), outer.top(), outer.left() + outer.width(), outer.top() + outer.height()};
+  if (const std::shared_ptr<QSize>& size = form_.Dialogs().file_dialog_size; size && size->isValid()) {
+    placement.file_dialog_width = size->width();
+    placement.file_dialog_height = size->height();
+  }
   placement.destroying = destroying;
   SaveFormState(*profile, placement, CurrentScreen(), ValuesFromForm());
   if (!SaveProfileFile(path, *profile))
