@@ -7,6 +7,7 @@
 #include <QMainWindow>
 #include <QStringList>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -197,5 +198,6 @@ class TMainForm : public QMainWindow {
   // taller window adds to it.
   int start_height_ = kMainFormSize.height();
   LogFollower* log_follower_ = nullptr;
+  std::optional<TextFont> shown_font_;  // the font the text page names
   bool library_progress_failing_ = false;
 };

@@ -7,6 +7,7 @@
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QSlider>
+#include <tuple>
 
 #include "dialogs/font_dialog.h"
 #include "dialogs/options_dialogs.h"
@@ -73,6 +74,10 @@ namespace {
 // A button whose dialog holds an option that is on shows the check glyph
 // and a bold caption.
 void MarkOptionsButton(TBitBtnXP* button, bool any_on) {
+  constexpr char kMarked[] = "stemporaOptionsOn";
+  const QVariant marked = button->property(kMarked);
+  if (marked.isValid() && marked.toBool() == any_on) return;
+  button->setProperty(kMarked, any_on);
   button->SetGlyph(any_on ? MakeGlyph(GlyphId::kAll) : QIcon());
   QFont font = button->font();
   font.setBold(any_on);
@@ -81,10 +86,21 @@ void MarkOptionsButton(TBitBtnXP* button, bool any_on) {
                             : QString());
 }
 
+bool SameTextFont(const TextFont& a, const TextFont& b) {
+  auto fields = [](const TextFont& f) {
+    return std::tie(f.name, f.charset, f.color, f.height, f.pitch, f.pixels_per_inch, f.size, f.style);
+  };
+  return fields(a) == fields(b);
+}
+
 }  // namespace
 
 void TMainForm::ShowChosenSettings() {
-  text.FontInfo->setText(QStringLiteral("Schrift: ") + DescribeTextFont(Font));
+  // Naming the face used asks fontconfig; every slider step comes here.
+  if (!shown_font_ || !SameTextFont(*shown_font_, Font)) {
+    text.FontInfo->setText(QStringLiteral("Schrift: ") + DescribeTextFont(Font));
+    shown_font_ = Font;
+  }
   MarkOptionsButton(text.TextOptionsBtn, Options.text.any());
   MarkOptionsButton(picture.PictureOptionsBtn, Options.picture.any());
 }
