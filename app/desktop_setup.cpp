@@ -6,6 +6,8 @@
 #include <QLibraryInfo>
 #include <QTranslator>
 
+#include "widgets/crisp_frame_style.h"
+
 namespace {
 constexpr int kIconSizes[] = {16, 22, 24, 32, 48, 64, 128, 256};
 }  // namespace
@@ -33,6 +35,9 @@ QTranslator* LoadGermanQtTranslations(QApplication& application) {
 }
 
 void SetUpDesktopProgram(QApplication& application) {
+  // The desktop's style, with Fusion's frames kept whole at fractional
+  // scales.
+  QApplication::setStyle(new TCrispFrameStyle());
   QApplication::setWindowIcon(ProgramIcon());
   // Lets the desktop match the window to its desktop entry (its icon and
   // name in task bars and docks).

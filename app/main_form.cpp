@@ -20,6 +20,7 @@
 #include "state/background_run.h"
 #include "widgets/bit_btn_xp.h"
 #include "widgets/glyphs.h"
+#include "widgets/log_follower.h"
 #include "handlers/handler_guard.h"
 #include "dialogs/open_filter.h"
 #include "widgets/paint_box.h"
@@ -109,6 +110,7 @@ TMainForm::TMainForm(FormDialogs dialogs, QWidget* parent)
   process.Memo2->installEventFilter(this);
   process.GoBtn->installEventFilter(this);
 
+  log_follower_ = new LogFollower(process.Memo2);
   ConnectHandlers();
   InstallSourceDrop(*this);
   FormCreate();
@@ -127,10 +129,12 @@ TMainForm::~TMainForm() {
   SetDibProgressHandler(this, nullptr);
   deldib(&WatermarkDib);  // FormDestroy
   WatermarkDib = TDibImage{};
+  deldib(&WatermarkAlpha);
+  WatermarkAlpha = TDibImage{};
 }
 
 void TMainForm::FormCreate() {
-  OpenDialog1Filter = ConvertDibOpenFilter(QString::fromUtf8(GetDIBOpenFilter()));
+  OpenDialog1Filter = ConvertSourceOpenFilter(QString::fromUtf8(GetDIBOpenFilter()));
   WatermarkDib = newdib(320, 200, 24, nullptr, 0);
   text.Position1->setCurrentIndex(4);
   picture.Position2->setCurrentIndex(9);
@@ -226,6 +230,8 @@ void TMainForm::showEvent(QShowEvent* event) {
   // The outer size includes the frame, which is known only once shown.
   const QSize frame = frameGeometry().size() - geometry().size();
   if (frame.isValid() && !frame.isEmpty()) resize(kMainFormSize - frame);
+  start_height_ = height();
+  GrowLogBy(process, 0);
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     QRect outer(QPoint(0, 0), kMainFormSize);
     outer.moveCenter(screen->availableGeometry().center());
@@ -233,6 +239,12 @@ void TMainForm::showEvent(QShowEvent* event) {
   }
   // The stored placement, when there is one, replaces the centred one.
   RunGuarded(this, [this] { FormStorage1.RestoreFormPlacement(); });
+  RunGuarded(this, [this] { ShowChosenSettings(); });
+}
+
+void TMainForm::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  GrowLogBy(process, height() - start_height_);
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {

@@ -8,6 +8,7 @@
 #include <QMainWindow>
 #include <QStringList>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,7 @@
 #include "pages/text_page.h"
 
 class BackgroundRun;
+class LogFollower;
 struct BatchOutcome;
 class QPainter;
 class QTabWidget;
@@ -61,9 +63,14 @@ class TMainForm : public QMainWindow {
   TBitBtnXP* QuitBtn = nullptr;
   TStatusBar* StatusBar1 = nullptr;
 
-  // The picture watermark, owned by the window: 24 bits, or 32 when it was
-  // loaded with the option that keeps its alpha channel.
+  // The picture watermark, owned by the window: 24 bits, a picture with
+  // transparency composed over white.
   TDibImage WatermarkDib{};
+  // The same picture as it was loaded, with its alpha channel (32 bits);
+  // none when it has no alpha channel. The run and a settings file take it
+  // instead of WatermarkDib while the option that keeps the alpha channel
+  // is on, so switching the option applies at once, either way.
+  TDibImage WatermarkAlpha{};
   // Where WatermarkDib came from (none: the start picture). The form-state
   // store keeps it, so that the next start loads the same picture again.
   WatermarkOrigin WatermarkDibOrigin;
@@ -80,7 +87,7 @@ class TMainForm : public QMainWindow {
   // The folder of the settings file last opened: a relative source in the
   // list, kept as the file stores it, is opened from there by the run.
   std::string SourcesFolder;
-  // OpenDialog1's filter, from the imaging library.
+  // OpenDialog1's filter: the imaging library's, cut to what the run stamps.
   QStringList OpenDialog1Filter;
 
   // Keeps the stored settings and the placement between runs.
@@ -108,8 +115,12 @@ class TMainForm : public QMainWindow {
   void TextOptionsBtnClick();
   void PictureOptionsBtnClick();
   void PreviewBtnClick();
-  // Any setting changed: an open preview renders again.
+  // Any setting changed: what the pages show of the settings is brought
+  // up to date and an open preview renders again.
   void SettingsChanged();
+  // The chosen font in words on the text page, and on each "Erweitert..."
+  // button whether any of its options is on.
+  void ShowChosenSettings();
   TPreviewForm* Preview() const { return preview_; }
   void PaintBox2Paint(QPainter& canvas);
   // At start: loads the picture watermark again from where it came from
@@ -117,6 +128,11 @@ class TMainForm : public QMainWindow {
   // hinzufügen" is selected so that nothing unexpected is stamped, and the
   // log says why.
   void LoadWatermarkAgain(const WatermarkOrigin& origin);
+  // Makes a 24- or 32-bit record the picture watermark (WatermarkDib and,
+  // for a 32-bit one, WatermarkAlpha), releasing the old ones first.
+  // Throws std::bad_alloc, the old picture kept, when the composed copy
+  // cannot be made; the record given is released then.
+  void AdoptWatermark(TDibImage picture);
   // What OpenBtnClick does once the file is chosen; also opens a job
   // given on the command line or dropped on the window.
   void OpenSettingsFile(const QString& path);
@@ -130,6 +146,9 @@ class TMainForm : public QMainWindow {
   void StatusBar1DrawPanel(QPainter& painter, const TRect& panel);
   void SBarPaintMore(int32_t previous_percent);
 
+  // Adds a line at the end of the log (Memo2).
+  void AppendLog(const QString& line);
+
   // The dialogs the handlers show; tests replace them.
   FormDialogs& Dialogs() { return dialogs_; }
 
@@ -141,6 +160,7 @@ class TMainForm : public QMainWindow {
 
  protected:
   void showEvent(QShowEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -149,7 +169,6 @@ class TMainForm : public QMainWindow {
   void BuildToolBar(QWidget* parent);
   void BuildBottomBar(QWidget* parent);
   void ConnectHandlers();
-  void AppendLog(const QString& line);
   void EscapePressed();
   // The batch run (run_handlers.cpp).
   void StartRun();
@@ -176,5 +195,10 @@ class TMainForm : public QMainWindow {
   // "Beenden" was confirmed during the run: the window closes at its end.
   bool close_when_run_ends_ = false;
   bool first_shown_ = false;
+  // The client area's height at the start size; the log takes what a
+  // taller window adds to it.
+  int start_height_ = kMainFormSize.height();
+  LogFollower* log_follower_ = nullptr;
+  std::optional<TextFont> shown_font_;  // the font the text page names
   bool library_progress_failing_ = false;
 };

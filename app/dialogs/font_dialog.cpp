@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "dialogs/font_dialog.h"
 
+#include <QColorDialog>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFontDatabase>
@@ -100,6 +101,7 @@ TFontDialog::TFontDialog(const TextFont& font, QWidget* parent) : QDialog(parent
     colours_->addItem(Swatch(QtColourOf(kStandardColours[i])), QString::fromUtf8(kColourNames[i]),
                       QVariant(kStandardColours[i]));
   colours_->setCurrentIndex(colours_->findData(QVariant(font.color)));
+  AddCustomColourChoice();
   colour_row->addWidget(label);
   colour_row->addWidget(colours_, 1);
   colour_row->addStretch(1);
@@ -123,6 +125,33 @@ bool TFontDialog::eventFilter(QObject* watched, QEvent* event) {
     return true;
   }
   return QDialog::eventFilter(watched, event);
+void TFontDialog::AddCustomColourChoice() {
+  // Last in the list, without a colour of its own: it opens the colour
+  // dialog that the outline and the shadow use, and the colour chosen
+  // there becomes the list's "Benutzerdefiniert" entry (the first).
+  QPixmap blank(16, 12);
+  blank.fill(Qt::transparent);  // lines its text up with the named colours
+  colours_->addItem(QIcon(blank), QStringLiteral("Benutzerdefiniert..."));
+  int chosen_index = colours_->currentIndex();
+  connect(colours_, &QComboBox::activated, this, [this, chosen_index](int index) mutable {
+    if (index != colours_->count() - 1) {
+      chosen_index = index;
+      return;
+    }
+    const QColor start = QtColourOf(colours_->itemData(chosen_index).toInt());
+    const QColor picked = QColorDialog::getColor(start, this, QStringLiteral("Farbe"));
+    if (picked.isValid()) {
+      const auto colour = int32_t(picked.red() | picked.green() << 8 | picked.blue() << 16);
+      const QString name = QStringLiteral("Benutzerdefiniert");
+      if (colours_->itemText(0) != name) colours_->insertItem(0, name);
+      colours_->setItemIcon(0, Swatch(picked));
+      colours_->setItemData(0, QVariant(colour));
+      chosen_index = 0;
+    } else if (chosen_index >= colours_->count() - 1) {
+      chosen_index = 0;
+    }
+    colours_->setCurrentIndex(chosen_index);
+  });
 }
 
 TextFont TFontDialog::Font() const {
@@ -141,4 +170,31 @@ std::optional<TextFont> ChooseTextFont(QWidget* parent, const TextFont& font) {
   TFontDialog dialog(font, parent);
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   return dialog.Font();
+}
+
+namespace {
+
+QString ColourName(int32_t colour) {
+  if (colour == kWindowTextColour) return QStringLiteral("Fenstertext");
+  for (int i = 0; i < 16; ++i)
+    if (kStandardColours[i] == colour) return QString::fromUtf8(kColourNames[i]);
+  return QStringLiteral("Benutzerdefiniert (%1)").arg(QtColourOf(colour).name());
+}
+
+}  // namespace
+
+QString DescribeTextFont(const TextFont& font) {
+  QString face = QString::fromStdString(font.name);
+  const QString used = MakeTextQFont(font).family();
+  if (!used.isEmpty() && used.compare(face, Qt::CaseInsensitive) != 0)
+    face += QStringLiteral(" (hier: %1)").arg(used);
+  QStringList parts{face};
+  if (font.style & kFontBold) parts << QStringLiteral("fett");
+  if (font.style & kFontItalic) parts << QStringLiteral("kursiv");
+  if (font.style & kFontUnderline) parts << QStringLiteral("unterstrichen");
+  if (font.style & kFontStrikeOut) parts << QStringLiteral("durchgestrichen");
+  const int32_t size = font.size > 0 ? font.size : FontSizeFromHeight(font.height, font.pixels_per_inch);
+  parts << QStringLiteral("%1 pt").arg(size);
+  parts << ColourName(font.color);
+  return parts.join(QStringLiteral(", "));
 }

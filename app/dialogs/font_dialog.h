@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // FontDialog1: Qt's font dialog (face, size, bold, italic, underline,
-// strike-out) with a colour choice of the sixteen standard colours added,
-// as the text watermark's font has a colour.
+// strike-out) with a colour choice of the sixteen standard colours and any
+// other ("Benutzerdefiniert...") added, as the text watermark's font has a
+// colour.
 #pragma once
 
 #include <QDialog>
@@ -43,6 +44,8 @@ class TFontDialog : public QDialog {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  void AddCustomColourChoice();
+
   TextFont initial_;
   QString shown_family_;
   QFontDialog* fonts_ = nullptr;
@@ -51,3 +54,8 @@ class TFontDialog : public QDialog {
 
 // Runs the dialog; nothing when the user cancels.
 std::optional<TextFont> ChooseTextFont(QWidget* parent, const TextFont& font);
+
+// The font in words, as the text page shows it: "DejaVu Sans, fett, 48 pt,
+// Weiß"; a face this system lacks is followed by the one used instead,
+// "Arial Black (hier: DejaVu Sans)". Needs a QGuiApplication.
+QString DescribeTextFont(const TextFont& font);

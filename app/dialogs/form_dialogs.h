@@ -3,9 +3,11 @@
 // replace them, so a handler can run without a modal dialog.
 #pragma once
 
+#include <QSize>
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <memory>
 #include <optional>
 
 #include "run/text_font.h"
@@ -32,6 +34,11 @@ struct FormDialogs {
   // A question with the buttons "Ja" and "Nein"; true for "Ja". Closing
   // the box answers "Nein".
   std::function<bool(QWidget* parent, const QString& caption, const QString& text)> ask_question;
+
+  // The size the standard file dialogs open at; each keeps the size it was
+  // left at for the next, and the form-state store keeps it between runs.
+  // Empty: a size that fits their columns. Null for dialogs that show none.
+  std::shared_ptr<QSize> file_dialog_size;
 
   static FormDialogs Standard();
 };

@@ -12,3 +12,9 @@
 // loses it, so the patterns are not shown twice; a description without
 // patterns is dropped.
 QStringList ConvertDibOpenFilter(const QString& filter);
+
+// The same for the source dialog, cut to what the batch run stamps: each
+// entry keeps only the patterns of extensions the run handles, and an entry
+// left without any is dropped ("Alle Dateien (*.*)" among them). The
+// library also reads types the run passes over (PNG, for logos).
+QStringList ConvertSourceOpenFilter(const QString& filter);

@@ -23,6 +23,8 @@ int32_t from_qcolor(const QColor& colour) {
 QDoubleSpinBox* number(QWidget* parent, double low, double high, double value, const QString& suffix,
                        int decimals = 1) {
   auto* box = new QDoubleSpinBox(parent);
+  // German numbers ("2,5 %") whatever the system's locale; files keep ".".
+  box->setLocale(QLocale(QLocale::German, QLocale::Germany));
   box->setRange(low, high);
   box->setDecimals(decimals);
   box->setValue(value);
@@ -38,15 +40,17 @@ QSpinBox* whole(QWidget* parent, int low, int high, int value, const QString& su
   return box;
 }
 
+void show_colour(QPushButton* button, int32_t colour) {
+  QPixmap swatch(28, 14);
+  swatch.fill(to_qcolor(colour));
+  button->setIcon(QIcon(swatch));
+  button->setText(QStringLiteral("Farbe..."));
+}
+
 // A button that shows its colour and lets the user pick another.
 QPushButton* colour_button(QWidget* parent, int32_t* colour) {
   auto* button = new QPushButton(parent);
-  auto paint = [button, colour] {
-    QPixmap swatch(28, 14);
-    swatch.fill(to_qcolor(*colour));
-    button->setIcon(QIcon(swatch));
-    button->setText(QStringLiteral("Farbe..."));
-  };
+  auto paint = [button, colour] { show_colour(button, *colour); };
   paint();
   QObject::connect(button, &QPushButton::clicked, button, [button, colour, paint] {
     const QColor chosen = QColorDialog::getColor(to_qcolor(*colour), button, QStringLiteral("Farbe"));
@@ -68,6 +72,12 @@ TileControls tile_controls(QWidget* parent, const TileOptions& tile) {
   controls.in_percent =
       new QCheckBox(QStringLiteral("Abstände in Prozent der Bildbreite und -höhe"), controls.group);
   controls.in_percent->setChecked(tile.gap_in_percent);
+  auto show_unit = [controls](bool in_percent) {
+    for (QDoubleSpinBox* gap : {controls.gap_x, controls.gap_y})
+      gap->setSuffix(in_percent ? QStringLiteral(" %") : QStringLiteral(" Pixel"));
+  };
+  show_unit(tile.gap_in_percent);
+  QObject::connect(controls.in_percent, &QCheckBox::toggled, controls.group, show_unit);
   form->addRow(QStringLiteral("Abstand waagerecht:"), controls.gap_x);
   form->addRow(QStringLiteral("Abstand senkrecht:"), controls.gap_y);
   form->addRow(controls.in_percent);
@@ -93,8 +103,11 @@ void add_buttons(QDialog* dialog, QVBoxLayout* layout) {
 
 }  // namespace
 
-TTextOptionsDialog::TTextOptionsDialog(const TextOptions& options, QWidget* parent)
-    : QDialog(parent), outline_colour_(options.outline_color), shadow_colour_(options.shadow_color) {
+TTextOptionsDialog::TTextOptionsDialog(const TextOptions& options, QWidget* parent, int32_t text_colour)
+    : QDialog(parent),
+      outline_colour_(options.outline_color),
+      shadow_colour_(options.shadow_color),
+      text_colour_(text_colour) {
   setObjectName(QStringLiteral("TextOptionsDialog"));
   setWindowTitle(QStringLiteral("Text: erweiterte Einstellungen"));
   auto* layout = new QVBoxLayout(this);
@@ -154,7 +167,32 @@ TTextOptionsDialog::TTextOptionsDialog(const TextOptions& options, QWidget* pare
       this);
   help->setWordWrap(true);
   layout->addWidget(help);
+  RecommendedBtn = new QPushButton(QStringLiteral("Empfohlene Einstellungen"), this);
+  RecommendedBtn->setObjectName(QStringLiteral("RecommendedBtn"));
+  connect(RecommendedBtn, &QPushButton::clicked, this, &TTextOptionsDialog::ApplyRecommended);
+  layout->addWidget(RecommendedBtn, 0, Qt::AlignLeft);
   add_buttons(this, layout);
+}
+
+void TTextOptionsDialog::ApplyRecommended() {
+  // Legible on any photo at any size: letters 4 % of the image high with
+  // smooth edges, ringed by 2 pixels of the colour that stands out most
+  // against the text's own.
+  RelativeCheck->setChecked(true);
+  RelativePercent->setValue(4);
+  SmoothCheck->setChecked(true);
+  OutlineGroup->setChecked(true);
+  OutlineWidth->setValue(2);
+  outline_colour_ = ContrastingColour(text_colour_);
+  show_colour(OutlineColour, outline_colour_);
+}
+
+int32_t ContrastingColour(int32_t colour) {
+  // The window-text reference stands for a dark colour. Brightness as the
+  // eye weighs red, green and blue.
+  const QColor shown = colour < 0 ? QColor(Qt::black) : to_qcolor(colour);
+  const int brightness = (shown.red() * 299 + shown.green() * 587 + shown.blue() * 114) / 1000;
+  return brightness < 128 ? 0xFFFFFF : 0x000000;
 }
 
 TextOptions TTextOptionsDialog::value() const {

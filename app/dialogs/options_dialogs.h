@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QDialog>
+#include <cstdint>
 
 #include "run/watermark_options.h"
 
@@ -22,11 +23,19 @@ struct TileControls {
   QCheckBox* in_percent = nullptr;
 };
 
+// The outline colour that stands out against the text colour: white for a
+// dark one, black for a light one.
+int32_t ContrastingColour(int32_t colour);
+
 class TTextOptionsDialog : public QDialog {
   Q_OBJECT
  public:
-  explicit TTextOptionsDialog(const TextOptions& options, QWidget* parent = nullptr);
+  // text_colour: the font's, for the recommended outline.
+  explicit TTextOptionsDialog(const TextOptions& options, QWidget* parent = nullptr, int32_t text_colour = 0);
   TextOptions value() const;
+  // "Empfohlene Einstellungen": smooth edges, a 2-pixel outline in the
+  // colour contrasting with the text and characters 4 % of the image high.
+  void ApplyRecommended();
 
   QCheckBox* RelativeCheck = nullptr;
   QDoubleSpinBox* RelativePercent = nullptr;
@@ -45,10 +54,12 @@ class TTextOptionsDialog : public QDialog {
   QSpinBox* ShadowTransparency = nullptr;
   QCheckBox* SmoothCheck = nullptr;
   QCheckBox* VariablesCheck = nullptr;
+  QPushButton* RecommendedBtn = nullptr;
 
  private:
   int32_t outline_colour_ = 0;
   int32_t shadow_colour_ = 0;
+  int32_t text_colour_ = 0;
 };
 
 class TPictureOptionsDialog : public QDialog {

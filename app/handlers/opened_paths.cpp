@@ -7,6 +7,8 @@
 
 #include "handlers/handler_guard.h"
 #include "main_form.h"
+#include "run/failure_text.h"
+#include "run/log_text.h"
 #include "run/output_path.h"
 
 namespace {
@@ -15,17 +17,13 @@ bool IsSettingsFile(const QFileInfo& info) {
   return info.suffix().compare(QString::fromUtf8(kSettingsFileSuffix), Qt::CaseInsensitive) == 0;
 }
 
-bool RunHandles(const QString& path) {
-  return SourceExtensionRow(QFile::encodeName(path).toStdString()) != 0;
-}
-
 // The folder's files that the run would stamp, by name; hidden files and
 // subfolders stay out.
 QStringList HandledFilesInFolder(const QString& folder) {
   QStringList files;
   const QDir dir(folder);
   for (const QFileInfo& entry : dir.entryInfoList(QDir::Files, QDir::Name)) {
-    if (RunHandles(entry.fileName())) files.append(entry.absoluteFilePath());
+    if (RunStampsFile(entry.fileName())) files.append(entry.absoluteFilePath());
   }
   return files;
 }
@@ -41,10 +39,16 @@ OpenedPaths SortOpenedPaths(const QStringList& paths) {
       opened.sources.append(HandledFilesInFolder(info.absoluteFilePath()));
     else if (IsSettingsFile(info))
       opened.settings_file = info.absoluteFilePath();
-    else
+    else if (RunStampsFile(path))
       opened.sources.append(info.absoluteFilePath());
+    else
+      opened.skipped.append(info.absoluteFilePath());
   }
   return opened;
+}
+
+bool RunStampsFile(const QString& path) {
+  return SourceExtensionRow(QFile::encodeName(path).toStdString()) != 0;
 }
 
 void OpenPathsInForm(TMainForm& form, const OpenedPaths& opened) {
@@ -53,5 +57,15 @@ void OpenPathsInForm(TMainForm& form, const OpenedPaths& opened) {
   RunGuarded(&form, [&] {
     if (!opened.settings_file.isEmpty()) form.OpenSettingsFile(opened.settings_file);
     for (const QString& path : opened.sources) AppendSourceEntry(form.sources.ListBox1, path);
+    for (const QString& path : opened.skipped)
+      form.AppendLog(
+          QString::fromStdString(SkippedTypeText(LogPathText(QFile::encodeName(path).toStdString()))));
+    if (!opened.skipped.isEmpty()) {
+      const qsizetype count = opened.skipped.size();
+      form.StatusBar1->SetPanelText(
+          count == 1
+              ? QStringLiteral("1 Datei übersprungen: dieser Dateityp wird nicht bearbeitet")
+              : QStringLiteral("%1 Dateien übersprungen: dieser Dateityp wird nicht bearbeitet").arg(count));
+    }
   });
 }

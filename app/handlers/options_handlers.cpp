@@ -3,20 +3,25 @@
 // page, and keeping an open preview up to date with every setting.
 #include <QComboBox>
 #include <QFile>
+#include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QSlider>
+#include <tuple>
 
+#include "dialogs/font_dialog.h"
 #include "dialogs/options_dialogs.h"
-#include "state/form_content.h"
-#include "main_form.h"
 #include "dialogs/preview_window.h"
+#include "main_form.h"
 #include "run/output_path.h"
+#include "state/form_content.h"
+#include "widgets/bit_btn_xp.h"
+#include "widgets/glyphs.h"
 #include "widgets/rx_spin_edit.h"
 
 void TMainForm::TextOptionsBtnClick() {
-  TTextOptionsDialog dialog(Options.text, this);
+  TTextOptionsDialog dialog(Options.text, this, Font.color);
   if (dialog.exec() != QDialog::Accepted) return;
   Options.text = dialog.value();
   SettingsChanged();
@@ -37,7 +42,7 @@ void TMainForm::PreviewBtnClick() {
         [this](int index) {
           PreviewRequest request;
           SettingsFileContent content = ContentFromForm(*this);
-          request.watermark = CopyWatermark(WatermarkDib);
+          request.watermark = CopyWatermark(content.watermark);
           content.watermark = request.watermark ? request.watermark->dib : TDibImage{};
           request.job = JobFromSettings(content);
           // The job points at the content's record, a local here: the
@@ -57,11 +62,48 @@ void TMainForm::PreviewBtnClick() {
 }
 
 void TMainForm::SettingsChanged() {
+  ShowChosenSettings();
   if (preview_ == nullptr || !preview_->isVisible()) return;
   QStringList listed;
   for (int i = 0; i < sources.ListBox1->count(); ++i) listed << sources.ListBox1->item(i)->text();
   const int selected = sources.ListBox1->currentRow();
   preview_->SetSources(listed, selected >= 0 ? selected : 0);
+}
+
+namespace {
+
+// A button whose dialog holds an option that is on shows the check glyph
+// and a bold caption.
+void MarkOptionsButton(TBitBtnXP* button, bool any_on) {
+  constexpr char kMarked[] = "stemporaOptionsOn";
+  const QVariant marked = button->property(kMarked);
+  if (marked.isValid() && marked.toBool() == any_on) return;
+  button->setProperty(kMarked, any_on);
+  button->SetGlyph(any_on ? MakeGlyph(GlyphId::kAll) : QIcon());
+  QFont font = button->font();
+  font.setBold(any_on);
+  button->setFont(font);
+  button->setToolTip(any_on ? QStringLiteral("Mindestens eine erweiterte Einstellung ist eingeschaltet.")
+                            : QString());
+}
+
+bool SameTextFont(const TextFont& a, const TextFont& b) {
+  auto fields = [](const TextFont& f) {
+    return std::tie(f.name, f.charset, f.color, f.height, f.pitch, f.pixels_per_inch, f.size, f.style);
+  };
+  return fields(a) == fields(b);
+}
+
+}  // namespace
+
+void TMainForm::ShowChosenSettings() {
+  // Naming the face used asks fontconfig; every slider step comes here.
+  if (!shown_font_ || !SameTextFont(*shown_font_, Font)) {
+    text.FontInfo->setText(QStringLiteral("Schrift: ") + DescribeTextFont(Font));
+    shown_font_ = Font;
+  }
+  MarkOptionsButton(text.TextOptionsBtn, Options.text.any());
+  MarkOptionsButton(picture.PictureOptionsBtn, Options.picture.any());
 }
 
 void TMainForm::ConnectSettingsChanged() {

@@ -25,6 +25,7 @@
 #include "main_form.h"
 #include "run/failure_text.h"
 #include "run/output_path.h"
+#include "widgets/log_follower.h"
 #include "widgets/rx_spin_edit.h"
 
 namespace {
@@ -96,6 +97,9 @@ void TMainForm::StartRun() {
   close_when_run_ends_ = false;
   run->Start();  // a thread that cannot be made leaves the window as it was
   run_ = run.release();
+  // The log shows its end and follows the run's lines, wherever it was
+  // scrolled to before.
+  log_follower_->FollowFromHere();
   LockJobControls();
   run_progress_timer_->start();
 }

@@ -10,6 +10,7 @@
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QSlider>
+#include <new>
 
 #include "dialogs/open_filter.h"
 #include "image/dib_access.h"
@@ -61,15 +62,16 @@ void TMainForm::OpenPicBtnClick() {
   if (chosen.isEmpty()) return;
   const QString path = chosen.first();
   const std::string file = QFile::encodeName(QFileInfo(path).absoluteFilePath()).toStdString();
-  TDibImage loaded = LoadWatermarkPicture(file, this, Options.picture.keep_alpha);
+  // Loaded with its alpha channel whatever the option says now: the option
+  // may be switched later.
+  TDibImage loaded = LoadWatermarkPicture(file, this, true);
   if (loaded.Bits == nullptr) {
     dialogs_.show_message(this, QStringLiteral("Fehler"),
                           QString::fromStdString(ErrorText(LoadFailedText(path.toStdString()))));
     return;
   }
   // The old picture goes only once the new one is good.
-  deldib(&WatermarkDib);
-  WatermarkDib = loaded;
+  AdoptWatermark(loaded);
   WatermarkDibOrigin = {WatermarkOrigin::Kind::kPictureFile, file};
   if (picture.NoPicChecked->isChecked()) picture.AddPicCheck->setChecked(true);
   picture.PaintBox2->update();
@@ -83,7 +85,7 @@ void TMainForm::LoadWatermarkAgain(const WatermarkOrigin& origin) {
   if (origin.kind == WatermarkOrigin::Kind::kPictureFile) {
     int reason = PIXKIT_REASON_NONE;
     // No progress: the window is only just being shown.
-    loaded = LoadWatermarkPicture(origin.path, nullptr, Options.picture.keep_alpha, &reason);
+    loaded = LoadWatermarkPicture(origin.path, nullptr, true, &reason);
     if (loaded.Bits == nullptr) failure = LoadFailedText(LogPathText(origin.path), reason);
   } else {
     // Only the picture is taken from the settings file; its other values
@@ -102,9 +104,17 @@ void TMainForm::LoadWatermarkAgain(const WatermarkOrigin& origin) {
               QString::fromUtf8(kWatermarkMissingText));
     return;
   }
-  deldib(&WatermarkDib);
-  WatermarkDib = loaded;
+  AdoptWatermark(loaded);
   WatermarkDibOrigin = origin;
+}
+
+void TMainForm::AdoptWatermark(TDibImage loaded) {
+  const WatermarkPictures pictures = SplitWatermarkPicture(loaded);
+  if (pictures.flattened.Bits == nullptr) throw std::bad_alloc();
+  deldib(&WatermarkDib);
+  deldib(&WatermarkAlpha);
+  WatermarkDib = pictures.flattened;
+  WatermarkAlpha = pictures.with_alpha;
   picture.PaintBox2->update();
 }
 

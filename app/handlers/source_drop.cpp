@@ -3,6 +3,7 @@
 
 #include <QDropEvent>
 #include <QEvent>
+#include <QFileInfo>
 #include <QListWidget>
 #include <QMimeData>
 #include <QTimer>
@@ -87,12 +88,15 @@ class SourceDropFilter : public QObject {
 Qt::DropAction SourceDropAction(const QMimeData* data) {
   const QStringList paths = LocalPaths(data);
   if (paths.isEmpty()) return Qt::IgnoreAction;
-  // Only names are looked at here: a drag moves over the window many
-  // times a second, folders are listed only when dropped.
+  // Mostly names are looked at here, as a drag moves over the window many
+  // times a second; folders are listed only when dropped. A drag of
+  // nothing but files the run does not stamp is refused.
+  bool addable = false;
   for (const QString& path : paths) {
     if (path.endsWith(QStringLiteral(".stx"), Qt::CaseInsensitive)) return Qt::LinkAction;
+    if (!addable) addable = RunStampsFile(path) || QFileInfo(path).isDir();
   }
-  return Qt::CopyAction;
+  return addable ? Qt::CopyAction : Qt::IgnoreAction;
 }
 
 void InstallSourceDrop(TMainForm& form) {

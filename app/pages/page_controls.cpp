@@ -46,6 +46,13 @@ QSlider* MakeTransparencyBar(QWidget* parent, const char* name, QPoint at, int v
   bar->setPageStep(10);
   bar->setValue(value);
   bar->setGeometry(at.x(), at.y(), 161, 45);
+  // Level with the bar's groove, in the free space right of the bar.
+  auto* shown = new QLabel(parent);
+  shown->setObjectName(QString::fromLatin1(name) + QStringLiteral("Value"));
+  shown->setGeometry(at.x() + 165, at.y() + 10, 44, 17);
+  auto show = [shown](int position) { shown->setText(QStringLiteral("%1 %").arg(position)); };
+  show(value);
+  QObject::connect(bar, &QSlider::valueChanged, shown, show);
   return bar;
 }
 

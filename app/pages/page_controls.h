@@ -18,7 +18,8 @@ QLabel* MakeLabel(QWidget* parent, const QString& text, QPoint at);
 TRxSpinEdit* MakeIntegerEdit(QWidget* parent, const char* name, QPoint at, int width, double value);
 // A drop-down list of the first `count` placements; nothing selected.
 QComboBox* MakePlacementList(QWidget* parent, const char* name, QPoint at, int count);
-// 0..100, a tick every 10 below, 161 x 45.
+// 0..100, a tick every 10 below, 161 x 45, with its value ("30 %") shown
+// right of it in a label named "<name>Value".
 QSlider* MakeTransparencyBar(QWidget* parent, const char* name, QPoint at, int value);
 // A radio button 17 pixels high, so a pair 16 pixels apart does not overlap.
 QRadioButton* MakeRadio(QWidget* parent, const char* name, const QString& caption, QPoint at);

@@ -6,11 +6,12 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
+#include <algorithm>
 
-#include "widgets/bit_btn_xp.h"
-#include "widgets/glyphs.h"
 #include "pages/page_controls.h"
 #include "pages/page_frame.h"
+#include "widgets/bit_btn_xp.h"
+#include "widgets/glyphs.h"
 #include "widgets/rx_spin_edit.h"
 
 namespace {
@@ -73,4 +74,8 @@ ProcessPage BuildProcessPage(QWidget* parent) {
   page.Memo2->setFixedHeight(kLogHeight);
   rest_layout->addWidget(page.Memo2);
   return page;
+}
+
+void GrowLogBy(const ProcessPage& page, int added_height) {
+  page.Memo2->setFixedHeight(kLogHeight + std::max(0, added_height));
 }

@@ -21,3 +21,7 @@ struct ProcessPage {
 };
 
 ProcessPage BuildProcessPage(QWidget* parent);
+
+// The log is 89 pixels high at the window's start size and takes every
+// pixel a taller window adds; its top stays where it was.
+void GrowLogBy(const ProcessPage& page, int added_height);

@@ -6,11 +6,12 @@
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QSlider>
+#include <iterator>
 
-#include "widgets/bit_btn_xp.h"
-#include "widgets/glyphs.h"
 #include "pages/page_controls.h"
 #include "pages/page_frame.h"
+#include "widgets/bit_btn_xp.h"
+#include "widgets/glyphs.h"
 #include "widgets/rx_spin_edit.h"
 
 namespace {
@@ -51,6 +52,10 @@ TextPage BuildTextPage(QWidget* parent) {
   page.NewFontBtn->SetGlyph(MakeGlyph(GlyphId::kFont));
   page.NewFontBtn->setGeometry(QRect(OnPage(216, 256), QSize(193, 25)));
 
+  page.FontInfo = new QLabel(client);
+  page.FontInfo->setObjectName(QStringLiteral("FontInfo"));
+  page.FontInfo->setGeometry(QRect(OnPage(216, 288), QSize(385, 17)));
+
   page.TextOptionsBtn = new TBitBtnXP(QStringLiteral("Erweitert..."), TBitBtnKind::kCustom, client);
   page.TextOptionsBtn->setObjectName(QStringLiteral("TextOptionsBtn"));
   page.TextOptionsBtn->setGeometry(QRect(OnPage(480, 38), QSize(113, 25)));
@@ -61,5 +66,12 @@ TextPage BuildTextPage(QWidget* parent) {
   page.AddNoTextCheck =
       MakeRadio(client, "AddNoTextCheck", QStringLiteral("Kein Text hinzufügen"), OnPage(424, 264));
   page.AddTextCheck->setChecked(true);
+
+  // Tab goes as the eye reads the page: "Erweitert..." sits right of the
+  // first field, so it comes second, not last.
+  QWidget* const reading_order[] = {page.RandEd, page.TextOptionsBtn, page.Position1,    page.TrackBar1,
+                                    page.Memo1,  page.NewFontBtn,     page.AddTextCheck, page.AddNoTextCheck};
+  for (size_t i = 1; i < std::size(reading_order); ++i)
+    QWidget::setTabOrder(reading_order[i - 1], reading_order[i]);
   return page;
 }

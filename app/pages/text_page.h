@@ -3,6 +3,7 @@
 #pragma once
 
 class QComboBox;
+class QLabel;
 class QPlainTextEdit;
 class QRadioButton;
 class QSlider;
@@ -17,6 +18,7 @@ struct TextPage {
   QSlider* TrackBar1 = nullptr;
   QPlainTextEdit* Memo1 = nullptr;
   TBitBtnXP* NewFontBtn = nullptr;
+  QLabel* FontInfo = nullptr;           // the chosen font in words, under NewFontBtn
   TBitBtnXP* TextOptionsBtn = nullptr;  // "Erweitert...": the further text options
   QRadioButton* AddTextCheck = nullptr;
   QRadioButton* AddNoTextCheck = nullptr;

@@ -244,19 +244,20 @@ ControlBinding DialogFont(TextFont TMainForm::*font, ContentField<std::optional<
   return binding;
 }
 
-// The picture watermark. The content shares the window's record; assigned,
-// the window takes the content's record over and releases its own first.
-// The store keeps where the picture came from and loads it from there
-// again (after the radio buttons, which a failed load changes).
-ControlBinding Watermark(TDibImage TMainForm::*picture, ContentField<TDibImage> field) {
+// The picture watermark: with the option that keeps the alpha channel on,
+// the picture as loaded, else the one composed over white. The content
+// shares the window's record; assigned, the window takes the content's
+// record over and releases its own first. The store keeps where the
+// picture came from and loads it from there again (after the radio
+// buttons, which a failed load changes).
+ControlBinding Watermark(ContentField<TDibImage> field) {
   ControlBinding binding;
   binding.to_content = [=](const TMainForm& form, SettingsFileContent& content) {
-    content.*field = form.*picture;
+    const bool alpha = form.Options.picture.keep_alpha && form.WatermarkAlpha.Bits != nullptr;
+    content.*field = alpha ? form.WatermarkAlpha : form.WatermarkDib;
   };
   binding.from_content = [=](TMainForm& form, SettingsFileContent& content) {
-    deldib(&(form.*picture));
-    form.*picture = std::exchange(content.*field, TDibImage{});
-    form.picture.PaintBox2->update();
+    form.AdoptWatermark(std::exchange(content.*field, TDibImage{}));
   };
   binding.to_stored = [](const TMainForm& form, StoredFormValues& values) {
     values.watermark_origin = form.WatermarkDibOrigin;
@@ -320,7 +321,7 @@ std::vector<ControlBinding> MakeControlBindings() {
       DialogFolder(&TMainForm::OpenDialog2Dir, &C::picture_dialog_dir),
       DialogFolder(&TMainForm::OpenDialog3Dir, &C::open_settings_dialog_dir),
       DialogFolder(&TMainForm::SaveDialog1Dir, &C::save_settings_dialog_dir),
-      Watermark(&TMainForm::WatermarkDib, &C::watermark),
+      Watermark(&C::watermark),
   };
 }
 

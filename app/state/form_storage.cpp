@@ -28,7 +28,11 @@ ScreenMetrics TFormStorage::CurrentScreen() const {
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     metrics.width = screen->geometry().width();
     metrics.height = screen->geometry().height();
-    metrics.pixels_per_inch = qRound(screen->logicalDotsPerInch());
+    // The resolution in force: a scale factor (QT_SCALE_FACTOR, a high
+    // resolution screen) makes each of the window's pixels several of the
+    // screen's, as a raised pixels-per-inch setting does elsewhere. A
+    // placement stored under another scale would not fit this one.
+    metrics.pixels_per_inch = qRound(screen->logicalDotsPerInch() * screen->devicePixelRatio());
   }
   return metrics;
 }
@@ -41,6 +45,27 @@ FrameMargins TFormStorage::CurrentFrame() const {
   const QMargins m = window->frameMargins();
   auto side = [](int value) { return std::clamp(value, 0, kMaxFrameMargin); };
   return FrameMargins{side(m.left()), side(m.top()), side(m.right()), side(m.bottom())};
+}
+
+QRect TFormStorage::FittedOnScreen(const QRect& client, const FrameMargins& frame) const {
+  const QScreen* screen = QGuiApplication::screenAt(client.center());
+  if (screen == nullptr) screen = QGuiApplication::primaryScreen();
+  if (screen == nullptr) return client;
+  // The whole window, frame included, inside the screen's free area (no
+  // panel over it), so that the title bar and every button are in reach:
+  // first as large as fits, never below the window's smallest size, then
+  // moved in.
+  const QRect room = screen->availableGeometry();
+  const QSize frame_size(frame.left + frame.right, frame.top + frame.bottom);
+  const QSize largest = (room.size() - frame_size).expandedTo(form_.minimumSize());
+  QRect fitted(client.topLeft(), client.size().boundedTo(largest));
+  const int outer_width = fitted.width() + frame_size.width();
+  const int outer_height = fitted.height() + frame_size.height();
+  const int left =
+      std::max(room.left(), std::min(fitted.left() - frame.left, room.right() + 1 - outer_width));
+  const int top = std::max(room.top(), std::min(fitted.top() - frame.top, room.bottom() + 1 - outer_height));
+  fitted.moveTopLeft(QPoint(left + frame.left, top + frame.top));
+  return fitted;
 }
 
 StoredFormValues TFormStorage::ValuesFromForm() const {
@@ -77,9 +102,13 @@ void TFormStorage::RestoreFormPlacement() {
     // without that frame takes the one known now (none before framing).
     const WindowRect& r = *placement.normal;
     const FrameMargins frame = placement.frame.value_or(CurrentFrame());
-    form_.setGeometry(QRect(QPoint(r.left + frame.left, r.top + frame.top),
-                            QPoint(r.right - 1 - frame.right, r.bottom - 1 - frame.bottom)));
+    const QRect client(QPoint(r.left + frame.left, r.top + frame.top),
+                       QPoint(r.right - 1 - frame.right, r.bottom - 1 - frame.bottom));
+    form_.setGeometry(FittedOnScreen(client, frame));
   }
+  if (const std::shared_ptr<QSize>& size = form_.Dialogs().file_dialog_size;
+      size && placement.file_dialog_width > 0)
+    *size = QSize(placement.file_dialog_width, placement.file_dialog_height);
   switch (placement.show_cmd) {
     case 2:
     case 6:
@@ -122,6 +151,10 @@ void TFormStorage::SaveFormPlacement(bool destroying) {
   const QRect outer = normal.adjusted(-m.left, -m.top, m.right, m.bottom);
   placement.normal =
       WindowRect{outer.left(), outer.top(), outer.left() + outer.width(), outer.top() + outer.height()};
+  if (const std::shared_ptr<QSize>& size = form_.Dialogs().file_dialog_size; size && size->isValid()) {
+    placement.file_dialog_width = size->width();
+    placement.file_dialog_height = size->height();
+  }
   placement.destroying = destroying;
   SaveFormState(*profile, placement, CurrentScreen(), ValuesFromForm());
   if (!SaveProfileFile(path, *profile))

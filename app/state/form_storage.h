@@ -5,6 +5,7 @@
 // is destroyed), and saves only in a run that restored.
 #pragma once
 
+#include <QRect>
 #include <QString>
 
 #include "settings/form_state.h"
@@ -38,6 +39,9 @@ class TFormStorage {
   // The frame around the client area as far as it is known now: none
   // before the window manager has framed the window.
   FrameMargins CurrentFrame() const;
+  // The client area moved and shrunk so that the window with its frame
+  // lies inside the free area of the screen it is on.
+  QRect FittedOnScreen(const QRect& client, const FrameMargins& frame) const;
 
   TMainForm& form_;
   QString ini_file_name_;

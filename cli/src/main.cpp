@@ -81,10 +81,9 @@ int print_plan(const WatermarkJob& job, const BatchControl& control, bool quiet)
   for (const PlannedSource& entry : plan.entries) {
     // The same path texts as the run's log, so a plan reads like the log
     // it announces.
-    const std::string line =
-        entry.output.empty()
-            ? LogPathText(entry.source) + " übersprungen: dieser Dateityp wird nicht bearbeitet"
-            : LogPathText(entry.source) + " -> " + LogPathText(entry.output);
+    const std::string line = entry.output.empty()
+                                 ? SkippedTypeText(LogPathText(entry.source))
+                                 : LogPathText(entry.source) + " -> " + LogPathText(entry.output);
     std::fputs(line.c_str(), stdout);
     std::fputc('\n', stdout);
   }

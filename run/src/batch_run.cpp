@@ -234,8 +234,7 @@ class Run {
         } else {
           // Passed over, but said so: the file dialog offers more types
           // than the run writes. No folder is made for it.
-          log_.line(*index,
-                    LogPathText(entry.source) + " übersprungen: dieser Dateityp wird nicht bearbeitet");
+          log_.line(*index, SkippedTypeText(LogPathText(entry.source)));
           count([](BatchOutcome& o) { ++o.sources_skipped; });
         }
       } catch (const std::bad_alloc&) {

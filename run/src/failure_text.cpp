@@ -60,6 +60,10 @@ std::string SaveFailedText(const std::string& shown_path, int reason) {
   return "Die Datei " + shown_path + " konnte nicht geschrieben werden! (" + SaveFailureText(reason) + ")";
 }
 
+std::string SkippedTypeText(const std::string& shown_path) {
+  return shown_path + " übersprungen: dieser Dateityp wird nicht bearbeitet";
+}
+
 std::string ErrorText(const std::string& failure) { return "Fehler: " + failure; }
 
 std::string OutOfMemoryText() { return "Nicht genügend Arbeitsspeicher"; }

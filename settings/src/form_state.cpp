@@ -196,6 +196,10 @@ void SaveFormState(ProfileFile& profile, const FormPlacement& placement, const S
   // file, so that a file saved twice stays the same.
   const FrameMargins& m = placement.frame;
   profile.Write(kWindowSection, "FrameMargins", format_position(m.left, m.top, m.right, m.bottom));
+  if (placement.file_dialog_width > 0 && placement.file_dialog_height > 0)
+    profile.Write(
+        kWindowSection, "FileDialogSize",
+        std::to_string(placement.file_dialog_width) + "," + std::to_string(placement.file_dialog_height));
   for (const StoredProperty& property : values.properties) write_property(profile, property);
   SaveOptionsSection(profile, values.options);
   SaveWatermarkOriginSection(profile, values.watermark_origin);
@@ -218,6 +222,16 @@ RestoredPlacement ReadFormPlacement(const ProfileFile& profile, const ScreenMetr
     if (const auto m = parse_rect(*text)) {
       auto side = [](int value) { return std::clamp(value, 0, kMaxFrameMargin); };
       placement.frame = FrameMargins{side(m->left), side(m->top), side(m->right), side(m->bottom)};
+    }
+  }
+  if (auto text = read_value(profile, kWindowSection, "FileDialogSize")) {
+    const size_t comma = text->find(',');
+    if (comma != std::string::npos) {
+      auto side = [](const std::string& part) {
+        return std::clamp(int(ParseStoredInteger(part)), kMinFileDialogSide, kMaxFileDialogSide);
+      };
+      placement.file_dialog_width = side(text->substr(0, comma));
+      placement.file_dialog_height = side(text->substr(comma + 1));
     }
   }
   if (auto text = read_value(profile, kFormStateSection, "ShowCmd"))

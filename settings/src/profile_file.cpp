@@ -224,7 +224,12 @@ bool SaveProfileFile(const std::string& path, const ProfileFile& profile) {
     else
       written += size_t(n);
   }
-  ok = ok && ::fsync(fd) == 0;
+  // No fsync: it waits until the disk has the file, which under other
+  // programs' writes took the window's closing for seconds. The rename
+  // below keeps the file whole for every reader; the write-out is only
+  // started here, so the data goes to disk ahead of the rename, as the
+  // usual file systems order them anyway.
+  if (ok) (void)::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
   ok = (::close(fd) == 0) && ok;
   ok = ok && ::rename(temp_path.c_str(), target.c_str()) == 0;
   if (!ok) ::unlink(temp_path.c_str());

@@ -3,6 +3,7 @@
 
 #include "image/depth_up.h"
 #include "image/dib_access.h"
+#include "image/replace_depth.h"
 
 TDibImage LoadWatermarkPicture(const std::string& path, void* owner, bool keep_alpha, int* reason) {
   int why = PIXKIT_REASON_NONE;
@@ -21,4 +22,24 @@ TDibImage LoadWatermarkPicture(const std::string& path, void* owner, bool keep_a
     return TDibImage{};
   }
   return picture;
+}
+
+WatermarkPictures SplitWatermarkPicture(TDibImage picture) {
+  WatermarkPictures pictures;
+  if (DibHoldsPixels(picture, 24)) {
+    pictures.flattened = picture;
+    return pictures;
+  }
+  if (DibHoldsPixels(picture, 32)) {
+    TDibImage flattened = CopyDib(picture);
+    FlattenOverWhite(flattened);
+    if (DibHoldsPixels(flattened, 24)) {
+      pictures.flattened = flattened;
+      pictures.with_alpha = picture;
+      return pictures;
+    }
+    deldib(&flattened);
+  }
+  deldib(&picture);
+  return pictures;
 }

@@ -1,17 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // "Vorschau..." from the window: the selected source stamped with the
 // window's settings, following a changed slider.
+#include <QComboBox>
 #include <QFile>
 #include <QPlainTextEdit>
-#include <QComboBox>
 #include <QRadioButton>
 #include <QSlider>
 #include <QTest>
 
-#include "widgets/bit_btn_xp.h"
+#include "dialogs/preview_window.h"
 #include "form_fixture.h"
 #include "pixkit/pixkit.h"
-#include "dialogs/preview_window.h"
+#include "widgets/bit_btn_xp.h"
 
 namespace {
 
@@ -56,10 +56,10 @@ TEST_F(FormPreview, PictureKeptWithItsAlphaIsStampedAlikeByTheWindowRunThePrevie
   deldib(&grey);
   AddEntries({source});
   SelectEntries({0});
-  deldib(&form->WatermarkDib);
-  form->WatermarkDib = newdib(16, 16, 32, nullptr, 0);
+  TDibImage logo = newdib(16, 16, 32, nullptr, 0);
   for (int y = 0; y < 16; ++y)
-    for (int x = 0; x < 16; ++x) setpixel(&form->WatermarkDib, x, y, uint32_t(x * 16) << 24 | 0x0000FFu);
+    for (int x = 0; x < 16; ++x) setpixel(&logo, x, y, uint32_t(x * 16) << 24 | 0x0000FFu);
+  form->AdoptWatermark(logo);
   form->Options.picture.keep_alpha = true;
   form->picture.AddPicCheck->setChecked(true);
   form->text.AddNoTextCheck->setChecked(true);

@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The start button runs the job read from the controls and logs into Memo2.
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTabWidget>
 #include <QTemporaryDir>
 
 #include "form_fixture.h"
@@ -50,6 +53,21 @@ TEST_F(MainFormRun, LogOfSuccessiveRunsAccumulates) {
   RunToEnd();
   RunToEnd();
   EXPECT_EQ(LogLines(), (QStringList{"Fertig...", "Fertig..."}));
+}
+
+// Scrolled to its top (Ctrl+Pos1), the log took a run's lines out of
+// view for the whole run.
+TEST_F(MainFormRun, TheLogShowsTheRunsLastLineWhereverItWasScrolledTo) {
+  ShowActive();
+  form->PageControl1->setCurrentWidget(form->process.TabSheet4);
+  for (int i = 0; i < 40; ++i) form->process.Memo2->appendPlainText(QStringLiteral("alt"));
+  QScrollBar* bar = form->process.Memo2->verticalScrollBar();
+  bar->setValue(0);
+  AddEntries({MakeSource(QStringLiteral("a.bmp")), MakeSource(QStringLiteral("b.bmp"))});
+  RunToEnd();
+  QApplication::processEvents();
+  EXPECT_GT(bar->maximum(), 0);
+  EXPECT_EQ(bar->value(), bar->maximum());
 }
 
 TEST_F(MainFormRun, RunThatWouldOverwriteSourcesIsRefused) {

@@ -215,6 +215,18 @@ TEST_F(FormStorage, APictureFromASettingsFileComesBackFromThatFile) {
   EXPECT_EQ(getpixel(&form->WatermarkDib, 0, 0), 0x00FF00u);
 }
 
+// A placement stored on a larger screen, or at a smaller scale, brought
+// the window back with "Beenden" off the screen.
+TEST_F(FormStorage, ARestoredWindowLargerThanTheScreenIsFittedIntoIt) {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  WriteText(IniPath(), QStringLiteral("[TMainForm]\nPixelsPerInch=%1\nNormPos=-50,-30,1750,1330\n")
+                           .arg(qRound(screen->logicalDotsPerInch() * screen->devicePixelRatio()))
+                           .toStdString());
+  Restart();
+  EXPECT_TRUE(screen->availableGeometry().contains(form->frameGeometry()));
+  EXPECT_EQ(form->frameGeometry().size(), screen->availableGeometry().size());
+}
+
 TEST_F(FormStorage, AFileWrittenAt120DpiLeavesTheWindowCentredButRestoresValues) {
   ShowActive();
   const QRect centred = form->frameGeometry();

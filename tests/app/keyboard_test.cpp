@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Esc closes the window from every page but never removes list entries;
 // the memos keep Esc. Alt accelerators press their buttons.
+#include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -100,4 +101,15 @@ TEST_F(MainFormKeyboard, ListAcceleratorsWorkOnlyOnFirstPage) {
   QTest::keyClick(form.get(), Qt::Key_H, Qt::AltModifier);
   QTest::qWait(250);  // longer than a button's animated click
   EXPECT_EQ(source_dialog_calls, 1);
+}
+
+// "Erweitert..." right of the first field was reached last.
+TEST_F(MainFormKeyboard, TabOnTheTextPageGoesAsThePageReads) {
+  ShowActive();
+  form->PageControl1->setCurrentIndex(1);
+  form->text.RandEd->setFocus();
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(form->text.TextOptionsBtn));
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(form->text.Position1));
 }

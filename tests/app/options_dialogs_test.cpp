@@ -50,3 +50,13 @@ TEST(OptionsDialogs, OpenedWithOptionsTheyGiveThemBackAndControlsReachTheirField
   picture_dialog.RelativeBox->setCurrentIndex(1);
   EXPECT_EQ(picture_dialog.value().relative, RelativeTo::kImageWidth);
 }
+
+// "5.0 %" and a gap without a unit read as English in a German dialog.
+TEST(OptionsDialogs, NumbersShowADecimalCommaAndTheirUnit) {
+  TTextOptionsDialog dialog(TextOptions{});
+  EXPECT_EQ(dialog.RelativePercent->text(), QStringLiteral("5,0 %"));
+  EXPECT_EQ(dialog.Angle->text(), QStringLiteral("0,0°"));
+  EXPECT_EQ(dialog.Tile.gap_x->text(), QStringLiteral("0,0 Pixel"));
+  dialog.Tile.in_percent->setChecked(true);
+  EXPECT_EQ(dialog.Tile.gap_y->text(), QStringLiteral("0,0 %"));
+}

@@ -20,6 +20,7 @@
 #include "dialogs/font_dialog.h"
 #include "form_fixture.h"
 #include "image/dib_access.h"
+#include "state/form_content.h"
 #include "widgets/paint_box.h"
 #include "widgets/rx_spin_edit.h"
 
@@ -132,8 +133,10 @@ TEST_F(FontChoice, TheDialogKeepsTheWindowTextReferenceAndTheFaceUntilChanged) {
   EXPECT_EQ(unchanged.name, "Arial Black");
   EXPECT_EQ(unchanged.height, -19);
   EXPECT_EQ(unchanged.size, 14);
-  // The reference is offered first, then the sixteen colours.
-  ASSERT_EQ(dialog.ColourList()->count(), 17);
+  // The reference is offered first, then the sixteen colours, then the
+  // choice of any other.
+  ASSERT_EQ(dialog.ColourList()->count(), 18);
+  EXPECT_EQ(dialog.ColourList()->itemText(17), QStringLiteral("Benutzerdefiniert..."));
   dialog.ColourList()->setCurrentIndex(10);  // the tenth standard colour: red
   EXPECT_EQ(dialog.Font().color, 0x0000FF);
 }
@@ -217,7 +220,9 @@ TEST_F(PictureLoad, ADamagedFileIsReportedAndChangesNothing) {
   EXPECT_EQ(messages.size(), 1u);
 }
 
-TEST_F(PictureLoad, ATransparentLogoIsComposedOverWhite) {
+// The option that keeps the alpha channel applies to a logo loaded before
+// it was switched on, and off again, without loading the logo again.
+TEST_F(PictureLoad, ATransparentLogoIsComposedOverWhiteAndKeepsItsAlphaForTheOption) {
   QTemporaryDir folder;
   QImage logo(2, 1, QImage::Format_ARGB32);
   logo.setPixel(0, 0, qRgba(0, 0, 0, 0));      // clear
@@ -230,6 +235,13 @@ TEST_F(PictureLoad, ATransparentLogoIsComposedOverWhite) {
   EXPECT_EQ(DibBitCount(form->WatermarkDib), 24);
   EXPECT_EQ(getpixel(&form->WatermarkDib, 0, 0), 0xFFFFFFu);
   EXPECT_EQ(getpixel(&form->WatermarkDib, 1, 0), 0x0000FFu);
+  form->Options.picture.keep_alpha = true;
+  const TDibImage kept = ContentFromForm(*form).watermark;
+  ASSERT_EQ(DibBitCount(kept), 32);
+  EXPECT_EQ(getpixel(&kept, 0, 0) >> 24, 0u);
+  EXPECT_EQ(getpixel(&kept, 1, 0), 0xFF0000FFu);
+  form->Options.picture.keep_alpha = false;
+  EXPECT_EQ(DibBitCount(ContentFromForm(*form).watermark), 24);
 }
 
 TEST_F(PictureLoad, ThePreviewTakesThePicturesSizeAndThenDrawsItUnscaled) {

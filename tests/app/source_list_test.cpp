@@ -3,8 +3,9 @@
 // stay; deleting removes exactly the selected entries.
 #include <QListWidget>
 
-#include "form_fixture.h"
 #include "dialogs/open_filter.h"
+#include "form_fixture.h"
+#include "handlers/opened_paths.h"
 
 using SourceList = FormFixture;
 
@@ -72,6 +73,18 @@ TEST(SourceListFilter, LibraryFilterBecomesQtFilterList) {
       ConvertDibOpenFilter(QStringLiteral("Alle Bilddateien|*.bmp;*.jpg|Bitmap (*.bmp, *.dib)|*.bmp;*.dib|"
                                           "Alle Dateien (*.*)|*.*")),
       (QStringList{"Alle Bilddateien (*.bmp *.jpg)", "Bitmap (*.bmp *.dib)", "Alle Dateien (*.*)"}));
+}
+
+// The library reads PNG for logos; the source dialog offered it, and the
+// run then passed every such source over.
+TEST(SourceListFilter, TheSourceDialogAndDroppedFilesOfferOnlyWhatTheRunStamps) {
+  EXPECT_EQ(
+      ConvertSourceOpenFilter(QStringLiteral("Alle Bilddateien|*.bmp;*.JPEG;*.j2k;*.png|JPEG 2000 (*.jp2, "
+                                             "*.j2k)|*.jp2;*.j2k|PNG (*.png)|*.png|Alle Dateien (*.*)|*.*")),
+      (QStringList{"Alle Bilddateien (*.bmp *.JPEG)", "JPEG 2000 (*.jp2)"}));
+  const OpenedPaths opened = SortOpenedPaths({"/a/logo.png", "/a/foto.jpg", "/a/ohne"});
+  EXPECT_EQ(opened.sources, QStringList{"/a/foto.jpg"});
+  EXPECT_EQ(opened.skipped, (QStringList{"/a/logo.png", "/a/ohne"}));
 }
 
 TEST(SourceListFilter, IncompleteAndEmptyPartsAreDropped) {

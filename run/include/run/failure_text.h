@@ -22,6 +22,10 @@ std::string LoadFailedText(const std::string& shown_path, int reason);
 // "Die Datei <path> konnte nicht geschrieben werden! (<reason>)".
 std::string SaveFailedText(const std::string& shown_path, int reason);
 
+// "<path> übersprungen: dieser Dateityp wird nicht bearbeitet": a source
+// whose extension the run does not stamp. shown_path as for LoadFailedText.
+std::string SkippedTypeText(const std::string& shown_path);
+
 // "Fehler: " before a failure text, as the log and a message box start it.
 std::string ErrorText(const std::string& failure);
 

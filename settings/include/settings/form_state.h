@@ -90,6 +90,9 @@ struct FormPlacement {
   // "Fenster" as "FrameMargins": a window is framed only once it is shown,
   // so the next start places its client area by this frame.
   FrameMargins frame;
+  // The size the file dialogs were last left at, kept in "Fenster" as
+  // "FileDialogSize"; 0 when there is none to keep.
+  int file_dialog_width = 0, file_dialog_height = 0;
   bool destroying = false;
 };
 
@@ -104,8 +107,13 @@ struct RestoredPlacement {
   // The frame as saved; none in a file written without it. Each side is
   // held to 0..kMaxFrameMargin.
   std::optional<FrameMargins> frame;
+  // Each side held to kMinFileDialogSide..kMaxFileDialogSide; none when
+  // not stored.
+  int file_dialog_width = 0, file_dialog_height = 0;
   int show_cmd = 1;
 };
+inline constexpr int kMinFileDialogSide = 200;
+inline constexpr int kMaxFileDialogSide = 20000;
 inline constexpr int kMaxFrameMargin = 200;
 RestoredPlacement ReadFormPlacement(const ProfileFile& profile, const ScreenMetrics& screen);
 

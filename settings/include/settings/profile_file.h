@@ -65,5 +65,6 @@ std::string_view TrimProfileBlanks(std::string_view text);
 bool SameProfileName(std::string_view a, std::string_view b);
 // Writes through a temporary file beside path that replaces it only when
 // complete; the folders on the way are made. The old file's permission
-// bits are kept. False when the file cannot be written.
+// bits are kept. Returns without waiting for the disk (the window saves on
+// closing). False when the file cannot be written.
 [[nodiscard]] bool SaveProfileFile(const std::string& path, const ProfileFile& profile);

@@ -17,3 +17,17 @@
 // reason is given it gets why the load failed (PIXKIT_REASON_*).
 TDibImage LoadWatermarkPicture(const std::string& path, void* owner, bool keep_alpha = false,
                                int* reason = nullptr);
+
+// The picture watermark as the window keeps it: composed over white, and
+// beside that the picture as loaded when it has an alpha channel, so that
+// the option blending by the alpha channel applies at once when switched,
+// either way, without loading the picture again.
+struct WatermarkPictures {
+  TDibImage flattened{};   // 24 bits
+  TDibImage with_alpha{};  // 32 bits, or none
+};
+
+// Takes over a 24- or 32-bit record (a 32-bit one becomes with_alpha and a
+// composed copy of it the flattened picture). Any other record, or no
+// memory for the copy, gives two empty records, the one given released.
+WatermarkPictures SplitWatermarkPicture(TDibImage picture);
