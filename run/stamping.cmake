@@ -1,6 +1,8 @@
 # Placement table, picture pass and text pass.
 target_sources(stempora_run PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/src/mark_blend.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/src/mark_lay.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/src/mark_sampling.cpp
   ${CMAKE_CURRENT_LIST_DIR}/src/mark_size.cpp
   ${CMAKE_CURRENT_LIST_DIR}/src/mark_sprite.cpp
   ${CMAKE_CURRENT_LIST_DIR}/src/mark_tiles.cpp
@@ -13,4 +15,5 @@ target_sources(stempora_run PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/src/text_font_qt.cpp
   ${CMAKE_CURRENT_LIST_DIR}/src/text_layout.cpp
   ${CMAKE_CURRENT_LIST_DIR}/src/text_lines.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/src/text_mark_masks.cpp
 )

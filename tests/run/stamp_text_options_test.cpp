@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -213,6 +214,23 @@ TEST_F(StampTextWithOptions, ComposedPathWithNothingToAddGivesThePlainPixels) {
   s.options.angle = 360;
   EXPECT_EQ(stamped(s), plain);
 }
+
+
+
+// Full blocks at 1000 % of a 100-pixel height, a 1000-pixel font, turned 30
+// degrees: far more pixels than any sprite may hold, so the text is drawn
+// a window at a time. The image's centre is the block's, inside a glyph.
+TEST_F(StampTextWithOptions, TextLargerThanAnySpriteStillStamps) {
+  TextStampSettings s = black_text();
+  s.text.clear();
+  for (int i = 0; i < 20; ++i) s.text += "\u2588";
+  s.options.relative = RelativeTo::kImageHeight;
+  s.options.relative_percent = 1000;
+  s.options.angle = 30;
+  const std::vector<uint32_t> out = stamped(s, 200, 100);
+  EXPECT_EQ(out[size_t(50 * 200 + 100)], 0u);
+}
+
 
 TEST_F(StampTextWithOptions, HostileValuesStampNothingOrSomethingButReturn) {
   TextStampSettings s = black_text();
