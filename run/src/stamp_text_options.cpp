@@ -32,11 +32,6 @@
 
 namespace {
 
-// Beyond these the mask work grows with their square for no visible gain.
-constexpr int kMaxOutlineWidth = 64;
-constexpr int kMaxShadowBlur = 64;
-constexpr int kMaxShadowOffset = 4096;
-
 struct Colour {
   double blue = 0, green = 0, red = 0;
 };

@@ -37,6 +37,12 @@ struct PictureOptions {
   }
 };
 
+// What an outline and a shadow may take: widths and the blur radius in
+// pixels up to 255, offsets in pixels up to 10000 either way.
+inline constexpr int kMaxOutlineWidth = 255;
+inline constexpr int kMaxShadowBlur = 255;
+inline constexpr int kMaxShadowOffset = 10000;
+
 struct TextOptions {
   RelativeTo relative = RelativeTo::kNone;  // kImageHeight or kNone
   double relative_percent = 5;
@@ -45,11 +51,11 @@ struct TextOptions {
   double angle = 0;
   TileOptions tile;
   bool outline = false;
-  int outline_width = 1;             // pixels
+  int outline_width = 1;             // pixels, 0 .. kMaxOutlineWidth
   int32_t outline_color = 0xFFFFFF;  // red in bits 0-7, green 8-15, blue 16-23
   bool shadow = false;
-  int shadow_dx = 2, shadow_dy = 2;
-  int shadow_blur = 2;  // radius in pixels
+  int shadow_dx = 2, shadow_dy = 2;  // -kMaxShadowOffset .. kMaxShadowOffset
+  int shadow_blur = 2;               // radius in pixels, 0 .. kMaxShadowBlur
   int32_t shadow_color = 0;
   int shadow_transparency = 50;  // 0..100
   bool smooth = false;           // blend by glyph coverage
