@@ -80,11 +80,12 @@ void lay_once(TDibImage& image, LaidPart& part, const MarkShape& shape, int64_t 
 
 }  // namespace
 
-MarkTiling MarkTilingOf(const TileOptions& tile, double angle, int64_t image_width, int64_t image_height) {
+MarkTiling MarkTilingOf(const TileOptions& tile, double angle, int64_t image_width, int64_t image_height,
+                        int64_t block_width, int64_t block_height) {
   MarkTiling tiling;
   tiling.enabled = tile.enabled;
-  tiling.gap_x = TileGapPixels(tile, true, image_width, image_height);
-  tiling.gap_y = TileGapPixels(tile, false, image_width, image_height);
+  tiling.gap_x = TileGapPixels(tile, true, image_width, image_height, block_width, block_height);
+  tiling.gap_y = TileGapPixels(tile, false, image_width, image_height, block_width, block_height);
   tiling.angle = angle;
   return tiling;
 }

@@ -16,9 +16,10 @@ struct MarkTiling {
   double angle = 0;
 };
 
-// The tiling of a mark on an image of image_width x image_height, gaps
-// worked out in pixels.
-MarkTiling MarkTilingOf(const TileOptions& tile, double angle, int64_t image_width, int64_t image_height);
+// The tiling of a mark whose block is block_width x block_height on an
+// image of image_width x image_height, gaps worked out in pixels.
+MarkTiling MarkTilingOf(const TileOptions& tile, double angle, int64_t image_width, int64_t image_height,
+                        int64_t block_width, int64_t block_height);
 
 // Lays the mark shaped by shape with its block's top-left corner at (left,
 // top): once, or with tiling on at every corner of the grid anchored there

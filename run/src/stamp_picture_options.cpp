@@ -186,7 +186,7 @@ void StampPictureWithOptions(TDibImage& image, const TDibImage& watermark,
   if (!shape.valid()) return;
   const PictureMarkSource source(pixels, wm_width, wm_height, shape.factor);
   LayMark(image, source, shape, place.left, place.top,
-          MarkTilingOf(options.tile, options.angle, width, height));
+          MarkTilingOf(options.tile, options.angle, width, height, place.width, place.height));
 }
 
 }  // namespace

@@ -286,7 +286,7 @@ void stamp_composed_text(TDibImage& image, const TextStampSettings& settings) {
   if (!shape.valid()) return;
   const TextMarkSource source(layout, font, metrics, settings, looks, lines, area);
   LayMark(image, source, shape, layout.place.left, layout.place.top,
-          MarkTilingOf(options.tile, options.angle, width, height));
+          MarkTilingOf(options.tile, options.angle, width, height, layout.width, layout.height));
 }
 
 void StampTextWithOptions(TDibImage& image, const TextStampSettings& settings) {

@@ -351,3 +351,20 @@ TEST(StampPictureTurn, MarkLargerThanAnySpriteStillStamps) {
   deldib(&image);
 }
 
+// Gaps of 50 % of the mark's size: a 4 x 2 mark steps 6 across and 3 down,
+// the second row shifted by 3.
+TEST(StampPictureTiles, GapsInPercentOfTheMark) {
+  TDibImage image = filled(12, 6, kGrey200);
+  TDibImage mark = filled(4, 2, grey(0));
+  PictureStampSettings s = at_top_left(0);
+  s.options.tile.enabled = true;
+  s.options.tile.gap_in_mark_percent = true;
+  s.options.tile.gap_x = 50;
+  s.options.tile.gap_y = 50;
+  StampPicture(image, mark, s);
+  const std::vector<std::string> expected = {"AAAA..AAAA..", "AAAA..AAAA..", "............",
+                                             "A..AAAA..AAA", "A..AAAA..AAA", "............"};
+  EXPECT_EQ(letters_of(image), expected);
+  deldib(&mark);
+  deldib(&image);
+}

@@ -286,6 +286,25 @@ TEST_F(StampTextWithOptions, TextLargerThanAnySpriteStillStamps) {
   EXPECT_EQ(out[size_t(50 * 200 + 100)], 0u);
 }
 
+// Gaps of 50 % of the text block: the second mark of a row starts one and a
+// half block widths after the first, rounded to the nearest pixel.
+TEST_F(StampTextWithOptions, GapsInPercentOfTheBlock) {
+  const int w = 400, h = 60;
+  TextStampSettings s = black_text();
+  s.text = "\u2588";
+  s.position = 0;
+  const TextBlockLayout layout = LayOutTextBlock(s, w, h);
+  const std::vector<uint32_t> plain = stamped(s, w, h);
+  const int first = black_columns(plain, w, 10).first;
+  s.options.tile.enabled = true;
+  s.options.tile.gap_in_mark_percent = true;
+  s.options.tile.gap_x = 50;
+  s.options.tile.gap_y = 50;
+  const std::vector<uint32_t> tiled = stamped(s, w, h);
+  const int64_t step = (3 * layout.width + 1) / 2;
+  EXPECT_EQ(tiled[size_t(10 * w + first + step)], 0u);
+  EXPECT_EQ(tiled[size_t(10 * w + first + step - 1)], kWhite);
+}
 
 TEST_F(StampTextWithOptions, HostileValuesStampNothingOrSomethingButReturn) {
   TextStampSettings s = black_text();

@@ -17,11 +17,18 @@ enum class RelativeTo : uint8_t {
 // half a step, and the whole grid is turned by the mark's angle.
 struct TileOptions {
   bool enabled = false;
-  double gap_x = 0;  // between neighbouring marks
+  double gap_x = 0;  // between neighbouring marks, in pixels unless one of the flags says otherwise
   double gap_y = 0;
   bool gap_in_percent = false;  // of the image width (gap_x) and height (gap_y)
+  // Of the mark's own width (gap_x) and height (gap_y); before
+  // gap_in_percent. A job that never set it keeps its gaps as they were.
+  bool gap_in_mark_percent = false;
   bool operator==(const TileOptions&) const = default;
 };
+
+// The gaps the window offers when tiling is switched on with none set: half
+// the mark's size each way, so repeated marks never run into each other.
+inline constexpr double kNewTileGapMarkPercent = 50;
 
 struct PictureOptions {
   bool keep_alpha = false;  // blend by the picture's own alpha channel
