@@ -18,7 +18,8 @@ struct TileControls {
   QGroupBox* group = nullptr;  // checkable: tiling on
   QDoubleSpinBox* gap_x = nullptr;
   QDoubleSpinBox* gap_y = nullptr;
-  QCheckBox* in_percent = nullptr;
+  QCheckBox* in_percent = nullptr;       // of the image
+  QCheckBox* in_mark_percent = nullptr;  // of the mark
 };
 
 class TTextOptionsDialog : public QDialog {
