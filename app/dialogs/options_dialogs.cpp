@@ -71,16 +71,41 @@ TileControls tile_controls(QWidget* parent, const TileOptions& tile) {
   controls.gap_y = number(controls.group, 0, 100000, tile.gap_y, QString());
   controls.in_percent =
       new QCheckBox(QStringLiteral("Abstände in Prozent der Bildbreite und -höhe"), controls.group);
-  controls.in_percent->setChecked(tile.gap_in_percent);
-  auto show_unit = [controls](bool in_percent) {
+  controls.in_percent->setChecked(tile.gap_in_percent && !tile.gap_in_mark_percent);
+  controls.in_mark_percent = new QCheckBox(
+      QStringLiteral("Abstände in Prozent der Breite und Höhe des Wasserzeichens"), controls.group);
+  controls.in_mark_percent->setChecked(tile.gap_in_mark_percent);
+  auto show_unit = [controls] {
+    const bool in_percent = controls.in_percent->isChecked() || controls.in_mark_percent->isChecked();
     for (QDoubleSpinBox* gap : {controls.gap_x, controls.gap_y})
       gap->setSuffix(in_percent ? QStringLiteral(" %") : QStringLiteral(" Pixel"));
   };
-  show_unit(tile.gap_in_percent);
-  QObject::connect(controls.in_percent, &QCheckBox::toggled, controls.group, show_unit);
+  show_unit();
+  for (QCheckBox* unit : {controls.in_percent, controls.in_mark_percent})
+    QObject::connect(unit, &QCheckBox::toggled, controls.group, [show_unit](bool) { show_unit(); });
   form->addRow(QStringLiteral("Abstand waagerecht:"), controls.gap_x);
   form->addRow(QStringLiteral("Abstand senkrecht:"), controls.gap_y);
   form->addRow(controls.in_percent);
+  form->addRow(controls.in_mark_percent);
+  // One unit at a time.
+  QObject::connect(controls.in_percent, &QCheckBox::toggled, controls.in_mark_percent,
+                   [other = controls.in_mark_percent](bool on) {
+                     if (on) other->setChecked(false);
+                   });
+  QObject::connect(controls.in_mark_percent, &QCheckBox::toggled, controls.in_percent,
+                   [other = controls.in_percent](bool on) {
+                     if (on) other->setChecked(false);
+                   });
+  // Tiling switched on with no gaps set starts with half the mark's size
+  // between marks; gaps already set, even 0 in a unit of their own, stay.
+  QObject::connect(controls.group, &QGroupBox::toggled, controls.group, [controls](bool on) {
+    if (!on || controls.gap_x->value() != 0 || controls.gap_y->value() != 0 ||
+        controls.in_percent->isChecked() || controls.in_mark_percent->isChecked())
+      return;
+    controls.gap_x->setValue(kNewTileGapMarkPercent);
+    controls.gap_y->setValue(kNewTileGapMarkPercent);
+    controls.in_mark_percent->setChecked(true);
+  });
   return controls;
 }
 
@@ -90,6 +115,7 @@ TileOptions tile_value(const TileControls& controls) {
   tile.gap_x = controls.gap_x->value();
   tile.gap_y = controls.gap_y->value();
   tile.gap_in_percent = controls.in_percent->isChecked();
+  tile.gap_in_mark_percent = controls.in_mark_percent->isChecked();
   return tile;
 }
 
@@ -133,7 +159,7 @@ TTextOptionsDialog::TTextOptionsDialog(const TextOptions& options, QWidget* pare
   OutlineGroup->setCheckable(true);
   OutlineGroup->setChecked(options.outline);
   auto* outline_form = new QFormLayout(OutlineGroup);
-  OutlineWidth = whole(OutlineGroup, 1, 64, options.outline_width, QStringLiteral(" Pixel"));
+  OutlineWidth = whole(OutlineGroup, 0, kMaxOutlineWidth, options.outline_width, QStringLiteral(" Pixel"));
   OutlineColour = colour_button(OutlineGroup, &outline_colour_);
   outline_form->addRow(QStringLiteral("Breite:"), OutlineWidth);
   outline_form->addRow(QStringLiteral("Farbe:"), OutlineColour);
@@ -143,9 +169,11 @@ TTextOptionsDialog::TTextOptionsDialog(const TextOptions& options, QWidget* pare
   ShadowGroup->setCheckable(true);
   ShadowGroup->setChecked(options.shadow);
   auto* shadow_form = new QFormLayout(ShadowGroup);
-  ShadowDx = whole(ShadowGroup, -1000, 1000, options.shadow_dx, QStringLiteral(" Pixel"));
-  ShadowDy = whole(ShadowGroup, -1000, 1000, options.shadow_dy, QStringLiteral(" Pixel"));
-  ShadowBlur = whole(ShadowGroup, 0, 64, options.shadow_blur, QStringLiteral(" Pixel"));
+  ShadowDx =
+      whole(ShadowGroup, -kMaxShadowOffset, kMaxShadowOffset, options.shadow_dx, QStringLiteral(" Pixel"));
+  ShadowDy =
+      whole(ShadowGroup, -kMaxShadowOffset, kMaxShadowOffset, options.shadow_dy, QStringLiteral(" Pixel"));
+  ShadowBlur = whole(ShadowGroup, 0, kMaxShadowBlur, options.shadow_blur, QStringLiteral(" Pixel"));
   ShadowColour = colour_button(ShadowGroup, &shadow_colour_);
   ShadowTransparency = whole(ShadowGroup, 0, 100, options.shadow_transparency, QStringLiteral(" %"));
   shadow_form->addRow(QStringLiteral("Versatz waagerecht:"), ShadowDx);

@@ -20,7 +20,8 @@ struct TileControls {
   QGroupBox* group = nullptr;  // checkable: tiling on
   QDoubleSpinBox* gap_x = nullptr;
   QDoubleSpinBox* gap_y = nullptr;
-  QCheckBox* in_percent = nullptr;
+  QCheckBox* in_percent = nullptr;       // of the image
+  QCheckBox* in_mark_percent = nullptr;  // of the mark
 };
 
 // The outline colour that stands out against the text colour: white for a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The application's style with one repair: at a fractional scale
 // (QT_SCALE_FACTOR=1.5, say) the plain frame of memos, lists and scroll
 // boxes lost its top and left edges, whose one-pixel line fell less than

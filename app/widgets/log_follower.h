@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Keeps a log memo showing its newest line. A memo follows its end only
 // while that end is fully in view, and a memo whose height is not a whole
 // number of lines, or that was scrolled up once, never follows again: a

@@ -1,21 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Blending a prepared sprite into the image: at a corner, as often as the
-// tiling asks for, or mapped onto the image the way the plain picture pass
-// maps its watermark, so that an unturned, untiled picture with alpha lands
-// on the plain pass's pixels.
+// Blending a sprite into the image at a corner, cut off at the image's
+// edges; a sprite blended many times has its two blend terms prepared once.
 #include <algorithm>
 #include <cstdint>
 #include <new>
 #include <vector>
 
 #include "image/dib_access.h"
-#include "picture_mapping.h"
 #include "run/mark_sprite.h"
-#include "run/placement.h"
-#include "stamp_options.h"
 
 void PrepareRepeatedBlend(MarkSprite& sprite) {
-  if (sprite.empty() || int64_t(sprite.width) * sprite.height > kMaxPreparedSpritePixels) return;
+  if (sprite.empty() || int64_t(sprite.width) * sprite.height > kHeldMarkPixels) return;
   const size_t count = size_t(sprite.width) * size_t(sprite.height);
   try {
     sprite.keep_bytes.resize(3 * count);
@@ -66,29 +61,6 @@ void BlendMarkSprite(TDibImage& image, const MarkSprite& sprite, int64_t left, i
       // the loop vectorises.
       const uint32_t mark = w[i];
       const uint32_t keep = kMarkWeightFull - mark;
-      p[0] = uint8_t((p[0] * keep + c[0] * mark) / kMarkWeightFull);
-      p[1] = uint8_t((p[1] * keep + c[1] * mark) / kMarkWeightFull);
-      p[2] = uint8_t((p[2] * keep + c[2] * mark) / kMarkWeightFull);
-    }
-  }
-}
-
-void BlendMappedSprite(TDibImage& image, const MarkSprite& sprite, const BlockPlacement& place) {
-  if (!DibHoldsPixels(image, 24) || sprite.empty() || !place.valid) return;
-  const std::vector<int32_t> columns = MapPictureAxis(DibWidth(image), place.left, place.scale, sprite.width);
-  const std::vector<int32_t> rows = MapPictureAxis(DibHeight(image), place.top, place.scale, sprite.height);
-  int32_t x0, x1, y0, y1;
-  CoveredRun(columns, x0, x1);
-  CoveredRun(rows, y0, y1);
-  for (int32_t y = y0; y < y1; ++y) {
-    uint8_t* p = DibRow(image, y) + 3 * int64_t(x0);
-    const size_t row = size_t(rows[size_t(y)]) * size_t(sprite.width);
-    for (int32_t x = x0; x < x1; ++x, p += 3) {
-      const size_t i = row + size_t(columns[size_t(x)]);
-      const uint32_t mark = sprite.weight[i];
-      if (mark == 0) continue;
-      const uint32_t keep = kMarkWeightFull - mark;
-      const uint8_t* c = &sprite.colour[3 * i];
       p[0] = uint8_t((p[0] * keep + c[0] * mark) / kMarkWeightFull);
       p[1] = uint8_t((p[1] * keep + c[1] * mark) / kMarkWeightFull);
       p[2] = uint8_t((p[2] * keep + c[2] * mark) / kMarkWeightFull);

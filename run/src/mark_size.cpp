@@ -42,9 +42,11 @@ int64_t RelativeTextPixelSize(double percent, int64_t image_height) {
   return nearest_pixel(clamp_percent(percent, 0.01, 1000, 100) * double(image_height) / 100);
 }
 
-double TileGapPixels(const TileOptions& tile, bool horizontal, int64_t image_width, int64_t image_height) {
+double TileGapPixels(const TileOptions& tile, bool horizontal, int64_t image_width, int64_t image_height,
+                     int64_t block_width, int64_t block_height) {
   const double gap = horizontal ? tile.gap_x : tile.gap_y;
   if (!std::isfinite(gap)) return 0;
-  if (!tile.gap_in_percent) return gap;
-  return gap * double(horizontal ? image_width : image_height) / 100;
+  if (tile.gap_in_mark_percent) return gap * double(horizontal ? block_width : block_height) / 100;
+  if (tile.gap_in_percent) return gap * double(horizontal ? image_width : image_height) / 100;
+  return gap;
 }

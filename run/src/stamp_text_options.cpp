@@ -4,12 +4,15 @@
 // tiling. With none of them on, the plain pass does all the work.
 //
 // Options that only change the font size or the margin leave the plain pass
-// to do the drawing. The others draw the block once into a coverage mask
-// (glyph coverage with smooth edges, else 255 exactly where the plain pass
-// would see black), widen it by the outline, shift and blur it into the
-// shadow, and compose the three into a sprite of colours and weights. The
-// text's weight is coverage x (100 - t), so a fully covered pixel without
-// outline or shadow beneath blends exactly like the plain pass.
+// to do the drawing. The others lay the text as a mark (mark_lay.cpp) whose
+// source is drawn for the window asked for: a coverage mask (glyph coverage
+// with smooth edges, else 255 exactly where the plain pass would see black),
+// widened by the outline, shifted and blurred into the shadow, the three
+// composed into colours and weights. Each window is drawn with the margin
+// the outline and the blur reach across, so windows fit together without a
+// seam and a text of any size is drawn a window at a time. The text's
+// weight is coverage x (100 - t), so a fully covered pixel without outline
+// or shadow beneath blends exactly like the plain pass.
 #include <QCoreApplication>
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -20,24 +23,15 @@
 #include <new>
 
 #include "image/dib_access.h"
+#include "mark_sampling.h"
 #include "run/mark_size.h"
 #include "run/mark_sprite.h"
 #include "run/stamp_text.h"
 #include "stamp_options.h"
 #include "text_area.h"
+#include "text_mark_masks.h"
 
 namespace {
-
-// Beyond these the mask work grows with their square for no visible gain.
-constexpr int kMaxOutlineWidth = 64;
-constexpr int kMaxShadowBlur = 64;
-constexpr int kMaxShadowOffset = 4096;
-
-struct Mask {
-  int64_t width = 0;
-  int64_t height = 0;
-  std::vector<uint8_t> values;  // row by row, 0 .. 255
-};
 
 struct Colour {
   double blue = 0, green = 0, red = 0;
@@ -56,7 +50,7 @@ Mask draw_coverage(const TextBlockLayout& layout, const QFont& font, const QFont
                    const TextArea& area, bool smooth) {
   Mask mask;
   QImage canvas(int(area.x1 - area.x0), int(area.y1 - area.y0), QImage::Format_ARGB32_Premultiplied);
-  if (canvas.isNull()) return mask;
+  if (canvas.isNull()) throw std::bad_alloc();
   canvas.fill(Qt::transparent);
   {
     QPainter painter(&canvas);
@@ -92,85 +86,6 @@ Mask draw_coverage(const TextBlockLayout& layout, const QFont& font, const QFont
   return mask;
 }
 
-// The largest value of each row within half_width pixels to either side.
-std::vector<uint8_t> row_maxima(const Mask& in, int64_t half_width) {
-  std::vector<uint8_t> out(in.values.size());
-  std::vector<int64_t> window(static_cast<size_t>(in.width));  // indices, values falling
-  for (int64_t y = 0; y < in.height; ++y) {
-    const uint8_t* row = in.values.data() + y * in.width;
-    uint8_t* to = out.data() + y * in.width;
-    size_t head = 0, tail = 0;
-    int64_t next = 0;  // the next column to enter the window
-    for (int64_t x = 0; x < in.width; ++x) {
-      for (; next < in.width && next <= x + half_width; ++next) {
-        while (tail > head && row[window[tail - 1]] <= row[next]) --tail;
-        window[tail++] = next;
-      }
-      while (window[head] < x - half_width) ++head;
-      to[x] = row[window[head]];
-    }
-  }
-  return out;
-}
-
-// The largest value within a disc of the given radius around each pixel:
-// for each row offset the disc's chord there, as a running maximum along
-// the rows, so the cost grows with the radius and not with its square.
-Mask widen(const Mask& in, int radius) {
-  Mask out = in;
-  std::vector<std::vector<uint8_t>> chords(size_t(radius) + 1);
-  for (int dy = -radius; dy <= radius; ++dy) {
-    int64_t half = 0;
-    while ((half + 1) * (half + 1) + int64_t(dy) * dy <= int64_t(radius) * radius + radius) ++half;
-    std::vector<uint8_t>& chord = chords[size_t(half)];
-    if (chord.empty()) chord = row_maxima(in, half);
-    for (int64_t y = std::max<int64_t>(0, dy); y < std::min<int64_t>(in.height, in.height + dy); ++y) {
-      const uint8_t* from = chord.data() + (y - dy) * in.width;
-      uint8_t* to = out.values.data() + y * in.width;
-      for (int64_t x = 0; x < in.width; ++x) to[x] = std::max(to[x], from[x]);
-    }
-  }
-  return out;
-}
-
-// One box pass of the given radius along rows (step 1) or columns (step
-// width), rounded to the nearest value; outside the mask counts as 0.
-void box_pass(std::vector<uint8_t>& values, int64_t lines, int64_t length, int64_t line_step, int64_t step,
-              int radius) {
-  std::vector<uint8_t> line(static_cast<size_t>(length));
-  const int64_t span = 2 * int64_t(radius) + 1;
-  for (int64_t l = 0; l < lines; ++l) {
-    uint8_t* base = values.data() + l * line_step;
-    for (int64_t i = 0; i < length; ++i) line[size_t(i)] = base[i * step];
-    int64_t sum = 0;
-    for (int64_t i = 0; i < std::min<int64_t>(radius, length); ++i) sum += line[size_t(i)];
-    for (int64_t i = 0; i < length; ++i) {
-      if (i + radius < length) sum += line[size_t(i + radius)];
-      if (i - radius - 1 >= 0) sum -= line[size_t(i - radius - 1)];
-      base[i * step] = uint8_t((sum + span / 2) / span);
-    }
-  }
-}
-
-// The body's coverage moved by the offset and blurred by two box passes in
-// each direction, close to a Gaussian of the radius.
-Mask shadow_of(const Mask& body, int dx, int dy, int blur) {
-  Mask out;
-  out.width = body.width;
-  out.height = body.height;
-  out.values.assign(body.values.size(), 0);
-  for (int64_t y = std::max<int64_t>(0, dy); y < std::min<int64_t>(body.height, body.height + dy); ++y)
-    for (int64_t x = std::max<int64_t>(0, dx); x < std::min<int64_t>(body.width, body.width + dx); ++x)
-      out.values[size_t(y * body.width + x)] = body.values[size_t((y - dy) * body.width + (x - dx))];
-  if (blur > 0) {
-    for (int pass = 0; pass < 2; ++pass) {
-      box_pass(out.values, out.height, out.width, out.width, 1, blur);
-      box_pass(out.values, out.width, out.height, 1, out.width, blur);
-    }
-  }
-  return out;
-}
-
 // Body (fill over outline) over shadow, each with its own transparency.
 void compose(MarkSprite& sprite, const Mask& fill, const Mask* outline, const Mask* shadow,
              const TextStampSettings& settings) {
@@ -204,13 +119,138 @@ void compose(MarkSprite& sprite, const Mask& fill, const Mask* outline, const Ma
   }
 }
 
+TextArea grown(const TextArea& area, int64_t by) {
+  return TextArea{area.x0 - by, area.y0 - by, area.x1 + by, area.y1 + by};
+}
+
+int64_t size_of(const TextArea& area) { return (area.x1 - area.x0) * (area.y1 - area.y0); }
+
+// What the options add to the drawn text, held to their ranges.
+struct TextLooks {
+  bool smooth = false;
+  int outline = 0;  // 0: none
+  bool shadow = false;
+  int shadow_dx = 0;
+  int shadow_dy = 0;
+  int blur = 0;
+};
+
+TextLooks looks_of(const TextOptions& options) {
+  TextLooks looks;
+  looks.smooth = options.smooth;
+  looks.outline = options.outline ? std::clamp(options.outline_width, 0, kMaxOutlineWidth) : 0;
+  looks.shadow = options.shadow;
+  looks.shadow_dx = std::clamp(options.shadow_dx, -kMaxShadowOffset, kMaxShadowOffset);
+  looks.shadow_dy = std::clamp(options.shadow_dy, -kMaxShadowOffset, kMaxShadowOffset);
+  looks.blur = std::clamp(options.shadow_blur, 0, kMaxShadowBlur);
+  return looks;
+}
+
+// The composed text as a mark's source. Its frame is area (block
+// coordinates): every line's reach, widened by what the outline and the
+// shadow add.
+class TextMarkSource final : public MarkSource {
+ public:
+  TextMarkSource(const TextBlockLayout& layout, const QFont& font, const QFontMetrics& metrics,
+                 const TextStampSettings& settings, const TextLooks& looks, const TextArea& lines,
+                 const TextArea& area)
+      : layout_(layout),
+        font_(font),
+        metrics_(metrics),
+        settings_(settings),
+        looks_(looks),
+        area_(area),
+        body_(grown(lines, looks.outline)),
+        shade_(grown(TextArea{body_.x0 + looks.shadow_dx, body_.y0 + looks.shadow_dy,
+                              body_.x1 + looks.shadow_dx, body_.y1 + looks.shadow_dy},
+                     2 * int64_t(looks.blur) + 1)) {}
+
+  // The text with its outline, and its shadow: apart when the shadow is
+  // moved clear of the text.
+  std::vector<MarkRect> Parts() const override {
+    const MarkRect whole{0, 0, area_.x1 - area_.x0, area_.y1 - area_.y0};
+    if (!looks_.shadow) return {whole};
+    const int64_t apart =
+        std::max({shade_.x0 - body_.x1, body_.x0 - shade_.x1, shade_.y0 - body_.y1, body_.y0 - shade_.y1});
+    if (apart < 2) return {whole};
+    return {in_frame(body_), in_frame(shade_)};
+  }
+
+  MarkSprite Window(const MarkRect& rect) const override {
+    const TextArea window{area_.x0 + rect.x0, area_.y0 + rect.y0, area_.x0 + rect.x1, area_.y0 + rect.y1};
+    const int outline = looks_.outline;
+    const bool bodied = !IntersectAreas(window, body_).empty();
+    const bool shaded = looks_.shadow && !IntersectAreas(window, shade_).empty();
+    // The fill and the outline around it need the glyphs within the
+    // outline's reach of the window. The shadow is the body (fill and
+    // outline) moved by the offset and blurred: it needs the body where the
+    // window's pixels come from, with the blur's reach around it.
+    const TextArea fill_area = grown(window, outline);
+    const int64_t reach = 2 * int64_t(looks_.blur);
+    const TextArea from = grown(TextArea{window.x0 - looks_.shadow_dx, window.y0 - looks_.shadow_dy,
+                                         window.x1 - looks_.shadow_dx, window.y1 - looks_.shadow_dy},
+                                reach);
+    const TextArea shade_area = grown(from, outline);
+    // A shadow close to the text is drawn and widened together with it.
+    const TextArea both = UniteAreas(fill_area, shade_area);
+    const bool together = bodied && shaded && size_of(both) <= size_of(fill_area) + size_of(shade_area);
+    Mask drawn, widened;
+    if (together) {
+      drawn = draw_coverage(layout_, font_, metrics_, both, looks_.smooth);
+      widened = outline > 0 ? WidenMask(drawn, outline) : Mask{};
+    }
+    const auto part = [&both](const Mask& mask, const TextArea& a) {
+      return CutMask(mask, a.x0 - both.x0, a.y0 - both.y0, a.x1 - a.x0, a.y1 - a.y0);
+    };
+
+    Mask fill{rect.width(), rect.height(), std::vector<uint8_t>(size_t(rect.width() * rect.height()), 0)};
+    Mask rim;
+    if (together) {
+      fill = part(drawn, window);
+      if (outline > 0) rim = part(widened, window);
+    } else if (bodied) {
+      const Mask drawn_fill = draw_coverage(layout_, font_, metrics_, fill_area, looks_.smooth);
+      fill = InnerMask(drawn_fill, outline);
+      if (outline > 0) rim = InnerMask(WidenMask(drawn_fill, outline), outline);
+    }
+    Mask shade;
+    if (together) {
+      shade = part(outline > 0 ? widened : drawn, from);
+    } else if (shaded) {
+      const Mask drawn_body = draw_coverage(layout_, font_, metrics_, shade_area, looks_.smooth);
+      shade = outline > 0 ? InnerMask(WidenMask(drawn_body, outline), outline) : drawn_body;
+    }
+    if (shaded) {
+      BlurMask(shade, looks_.blur);
+      shade = InnerMask(shade, reach);
+    }
+    MarkSprite sprite = MakeMarkSprite(rect.width(), rect.height());
+    compose(sprite, fill, rim.values.empty() ? nullptr : &rim, shaded ? &shade : nullptr, settings_);
+    return sprite;
+  }
+
+ private:
+  MarkRect in_frame(const TextArea& a) const {
+    return IntersectMarkRects(MarkRect{a.x0 - area_.x0, a.y0 - area_.y0, a.x1 - area_.x0, a.y1 - area_.y0},
+                              MarkRect{0, 0, area_.x1 - area_.x0, area_.y1 - area_.y0});
+  }
+
+  const TextBlockLayout& layout_;
+  const QFont& font_;
+  const QFontMetrics& metrics_;
+  const TextStampSettings& settings_;
+  TextLooks looks_;
+  TextArea area_;
+  TextArea body_;   // where the text and its outline can have weight
+  TextArea shade_;  // where the shadow can
+};
+
 void stamp_composed_text(TDibImage& image, const TextStampSettings& settings) {
   const TextOptions& options = settings.options;
   const int64_t width = DibWidth(image);
   const int64_t height = DibHeight(image);
   const TextBlockLayout layout = LayOutTextBlock(settings, width, height);
   if (layout.lines.empty() || !layout.place.valid) return;
-  const bool turned = MarkTurnOf(options.angle).cos != 1;
 
   const QFont plain_font = MakeTextQFont(settings.font);
   QFont font = plain_font;
@@ -218,56 +258,36 @@ void stamp_composed_text(TDibImage& image, const TextStampSettings& settings) {
     font.setStyleStrategy(QFont::StyleStrategy(QFont::PreferAntialias | QFont::NoSubpixelAntialias));
   const QFontMetrics metrics = TextFontMetrics(plain_font);
 
-  const int outline = options.outline ? std::clamp(options.outline_width, 0, kMaxOutlineWidth) : 0;
-  const int shadow_dx = std::clamp(options.shadow_dx, -kMaxShadowOffset, kMaxShadowOffset);
-  const int shadow_dy = std::clamp(options.shadow_dy, -kMaxShadowOffset, kMaxShadowOffset);
-  const int blur = std::clamp(options.shadow_blur, 0, kMaxShadowBlur);
+  const TextLooks looks = looks_of(options);
   // The outline widens every side; the shadow adds its blur on every side
   // but its offset only on the side it is moved to.
-  const int64_t spread = outline + (options.shadow ? 2 * int64_t(blur) + 1 : 0);
-  const int64_t pad_left = spread + (options.shadow ? std::max(0, -shadow_dx) : 0);
-  const int64_t pad_right = spread + (options.shadow ? std::max(0, shadow_dx) : 0);
-  const int64_t pad_top = spread + (options.shadow ? std::max(0, -shadow_dy) : 0);
-  const int64_t pad_bottom = spread + (options.shadow ? std::max(0, shadow_dy) : 0);
-  const int64_t pad = std::max({pad_left, pad_right, pad_top, pad_bottom});
-
-  // The mask in block coordinates: every line's reach, widened by what the
-  // outline and the shadow add; a mark laid once is cut to the image (with
-  // that widening, so outlines of glyphs just outside still reach in).
-  TextArea area;
+  const int64_t spread = looks.outline + (looks.shadow ? 2 * int64_t(looks.blur) + 1 : 0);
+  const int64_t pad_left = spread + (looks.shadow ? std::max(0, -looks.shadow_dx) : 0);
+  const int64_t pad_right = spread + (looks.shadow ? std::max(0, looks.shadow_dx) : 0);
+  const int64_t pad_top = spread + (looks.shadow ? std::max(0, -looks.shadow_dy) : 0);
+  const int64_t pad_bottom = spread + (looks.shadow ? std::max(0, looks.shadow_dy) : 0);
+  TextArea lines;
   for (size_t i = 0; i < layout.lines.size(); ++i)
-    area = UniteAreas(area, TextLineArea(metrics, QString::fromStdString(layout.lines[i]), 0,
-                                         int64_t(i) * layout.line_height, layout.line_widths[i],
-                                         layout.line_height, layout.ascent));
-  area = TextArea{area.x0 - pad_left, area.y0 - pad_top, area.x1 + pad_right, area.y1 + pad_bottom};
-  if (!turned && !options.tile.enabled)
-    area = IntersectAreas(area, TextArea{-layout.place.left - pad, -layout.place.top - pad,
-                                         width - layout.place.left + pad, height - layout.place.top + pad});
-  if (area.empty()) return;
-  MarkSprite sprite = MakeMarkSprite(area.x1 - area.x0, area.y1 - area.y0);
-  if (sprite.empty()) return;
-  sprite.block_left = -area.x0;
-  sprite.block_top = -area.y0;
-  sprite.block_width = layout.width;
-  sprite.block_height = layout.height;
+    lines = UniteAreas(lines, TextLineArea(metrics, QString::fromStdString(layout.lines[i]), 0,
+                                           int64_t(i) * layout.line_height, layout.line_widths[i],
+                                           layout.line_height, layout.ascent));
+  const TextArea area{lines.x0 - pad_left, lines.y0 - pad_top, lines.x1 + pad_right, lines.y1 + pad_bottom};
+  if (lines.empty()) return;
 
-  const Mask fill = draw_coverage(layout, font, metrics, area, options.smooth);
-  if (fill.values.size() != sprite.weight.size()) return;
-  const Mask rim = outline > 0 ? widen(fill, outline) : Mask{};
-  const Mask* body = outline > 0 ? &rim : &fill;
-  const Mask shade = options.shadow ? shadow_of(*body, shadow_dx, shadow_dy, blur) : Mask{};
-  compose(sprite, fill, outline > 0 ? &rim : nullptr, options.shadow ? &shade : nullptr, settings);
-
-  const BlockPlacement& place = layout.place;
-  if (!turned && !options.tile.enabled) {
-    BlendMarkSprite(image, sprite, place.left - sprite.block_left, place.top - sprite.block_top);
-    return;
-  }
-  if (layout.width <= 0 || layout.height <= 0) return;
-  MarkSprite mark = turned ? TurnMarkSprite(sprite, 1.0, layout.width, layout.height, options.angle) : sprite;
-  if (mark.empty()) return;
-  if (!turned) FindMarkRuns(mark);
-  LayMark(image, mark, place.left, place.top, layout.width, layout.height, options.tile, options.angle);
+  const MarkFrame frame{.width = area.x1 - area.x0,
+                        .height = area.y1 - area.y0,
+                        .block_left = -area.x0,
+                        .block_top = -area.y0,
+                        .block_width = layout.width,
+                        .block_height = layout.height};
+  // At its own size an unturned text is copied as drawn, whatever the
+  // scaling asked for.
+  const MarkShape shape =
+      ShapeMark(frame, 1.0, layout.width, layout.height, options.angle, MarkScaling::kNearest);
+  if (!shape.valid()) return;
+  const TextMarkSource source(layout, font, metrics, settings, looks, lines, area);
+  LayMark(image, source, shape, layout.place.left, layout.place.top,
+          MarkTilingOf(options.tile, options.angle, width, height, layout.width, layout.height));
 }
 
 void StampTextWithOptions(TDibImage& image, const TextStampSettings& settings) {
@@ -281,12 +301,7 @@ void StampTextWithOptions(TDibImage& image, const TextStampSettings& settings) {
     StampPlainText(image, sized);
     return;
   }
-  try {
-    stamp_composed_text(image, sized);
-  } catch (const std::bad_alloc&) {
-    // No room for the masks: the image stays as it was, as for any text
-    // that cannot be drawn.
-  }
+  stamp_composed_text(image, sized);
 }
 
 }  // namespace

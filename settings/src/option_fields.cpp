@@ -17,14 +17,12 @@ constexpr const char* kRelativeNames[] = {"None", "ImageWidth", "ShorterSide", "
 
 // Ranges: percentages of a size up to ten times it, angles up to ten
 // turns either way, gaps up to a million (pixels or percent), outline and
-// blur up to 255 pixels, shadow offsets up to 10000 pixels. Wider values
+// blur and shadow offsets as far as the text pass takes them. Wider values
 // are typing errors, and a limit keeps every pass's counts and sums small.
 constexpr double kPercentMax = 1000;
 constexpr double kMarginPercentMax = 100;
 constexpr double kAngleMax = 3600;
 constexpr double kGapMax = 1e6;
-constexpr double kWidthMax = 255;
-constexpr double kOffsetMax = 10000;
 constexpr double kColorMin = -2147483648.0, kColorMax = 2147483647.0;
 
 #define FLAG(member) FlagField([](WatermarkOptions& o) -> bool& { return o.member; })
@@ -53,16 +51,20 @@ const OptionField kFields[] = {
     {0x0208, "TextTileGapY", NUMBER(text.tile.gap_y), 0, kGapMax},
     {0x0209, "TextTileGapInPercent", FLAG(text.tile.gap_in_percent)},
     {0x020A, "TextOutline", FLAG(text.outline)},
-    {0x020B, "TextOutlineWidth", INTEGER(text.outline_width), 0, kWidthMax},
+    {0x020B, "TextOutlineWidth", INTEGER(text.outline_width), 0, kMaxOutlineWidth},
     {0x020C, "TextOutlineColor", INTEGER(text.outline_color), kColorMin, kColorMax},
     {0x020D, "TextShadow", FLAG(text.shadow)},
-    {0x020E, "TextShadowDx", INTEGER(text.shadow_dx), -kOffsetMax, kOffsetMax},
-    {0x020F, "TextShadowDy", INTEGER(text.shadow_dy), -kOffsetMax, kOffsetMax},
-    {0x0210, "TextShadowBlur", INTEGER(text.shadow_blur), 0, kWidthMax},
+    {0x020E, "TextShadowDx", INTEGER(text.shadow_dx), -kMaxShadowOffset, kMaxShadowOffset},
+    {0x020F, "TextShadowDy", INTEGER(text.shadow_dy), -kMaxShadowOffset, kMaxShadowOffset},
+    {0x0210, "TextShadowBlur", INTEGER(text.shadow_blur), 0, kMaxShadowBlur},
     {0x0211, "TextShadowColor", INTEGER(text.shadow_color), kColorMin, kColorMax},
     {0x0212, "TextShadowTransparency", INTEGER(text.shadow_transparency), 0, 100},
     {0x0213, "TextSmooth", FLAG(text.smooth)},
     {0x0214, "TextVariables", FLAG(text.variables)},
+    // Kept only when set: the files and sections written before these
+    // existed hold gaps in pixels or in percent of the image.
+    {0x010B, "PictureTileGapInMarkPercent", FLAG(picture.tile.gap_in_mark_percent), 0, 0, true},
+    {0x0215, "TextTileGapInMarkPercent", FLAG(text.tile.gap_in_mark_percent), 0, 0, true},
 };
 
 #undef FLAG
@@ -87,6 +89,11 @@ RelativeTo allowed_relative(const OptionField& field, int value) {
 }  // namespace
 
 std::span<const OptionField> OptionFields() { return kFields; }
+
+bool OptionFieldIsWritten(const OptionField& field, const WatermarkOptions& options) {
+  return !field.only_when_set ||
+         EncodeOptionValue(field, options) != EncodeOptionValue(field, WatermarkOptions{});
+}
 
 std::vector<uint8_t> EncodeOptionValue(const OptionField& field, const WatermarkOptions& options) {
   WatermarkOptions values = options;  // the accessors hand out references

@@ -27,9 +27,16 @@ struct OptionField {
   // field: bit n set when RelativeTo value n is allowed (others read as kNone).
   double min = 0;
   double max = 0;
+  // Written only when it differs from its default, so that setting it is
+  // the only way it changes what either store holds.
+  bool only_when_set = false;
 };
 
 std::span<const OptionField> OptionFields();
+
+// Whether the stores write the field for these options: every field, but
+// one kept only when set only when it is.
+bool OptionFieldIsWritten(const OptionField& field, const WatermarkOptions& options);
 
 // The option's value as the block stores it: a flag or a RelativeTo in one
 // byte, an integer in four, a number as an eight-byte double; little-endian.

@@ -39,6 +39,7 @@ void WriteOptionsBlock(SettingsOutput& file, const WatermarkOptions& options,
                        const TDibImage* alpha_picture) {
   std::vector<uint8_t> fields;
   for (const OptionField& field : OptionFields()) {
+    if (!OptionFieldIsWritten(field, options)) continue;
     const std::vector<uint8_t> value = EncodeOptionValue(field, options);
     put16(fields, field.tag);
     put32(fields, uint32_t(value.size()));

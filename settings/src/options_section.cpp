@@ -11,7 +11,8 @@ void SaveOptionsSection(ProfileFile& profile, const WatermarkOptions& options) {
   profile.EraseSection(kOptionsSection);
   if (!options.any()) return;
   for (const OptionField& field : OptionFields())
-    profile.Write(kOptionsSection, field.key, FormatOptionValue(field, options));
+    if (OptionFieldIsWritten(field, options))
+      profile.Write(kOptionsSection, field.key, FormatOptionValue(field, options));
 }
 
 void RestoreOptionsSection(const ProfileFile& profile, WatermarkOptions& options) {

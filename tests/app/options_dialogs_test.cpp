@@ -60,3 +60,29 @@ TEST(OptionsDialogs, NumbersShowADecimalCommaAndTheirUnit) {
   dialog.Tile.in_percent->setChecked(true);
   EXPECT_EQ(dialog.Tile.gap_y->text(), QStringLiteral("0,0 %"));
 }
+
+// Tiling switched on with no gaps set starts with half the mark's size each
+// way; gaps already set stay, and one percent unit unchecks the other.
+TEST(OptionsDialogs, NewTilingStartsWithHalfTheMarksSize) {
+  TTextOptionsDialog text_dialog(TextOptions{});
+  text_dialog.Tile.group->setChecked(true);
+  EXPECT_EQ(text_dialog.value().tile, (TileOptions{true, 50, 50, false, true}));
+  text_dialog.Tile.in_percent->setChecked(true);
+  EXPECT_EQ(text_dialog.value().tile, (TileOptions{true, 50, 50, true, false}));
+
+  PictureOptions picture;
+  picture.tile = TileOptions{false, 20, 0, false};
+  TPictureOptionsDialog picture_dialog(picture);
+  picture_dialog.Tile.group->setChecked(true);
+  EXPECT_EQ(picture_dialog.value().tile, (TileOptions{true, 20, 0, false, false}));
+}
+
+// Outline width, blur and shadow offset reach as far as a job may hold them.
+TEST(OptionsDialogs, OutlineAndShadowReachTheirWholeRange) {
+  TTextOptionsDialog dialog(TextOptions{});
+  EXPECT_EQ(dialog.OutlineWidth->minimum(), 0);
+  EXPECT_EQ(dialog.OutlineWidth->maximum(), 255);
+  EXPECT_EQ(dialog.ShadowBlur->maximum(), 255);
+  EXPECT_EQ(dialog.ShadowDx->minimum(), -10000);
+  EXPECT_EQ(dialog.ShadowDy->maximum(), 10000);
+}

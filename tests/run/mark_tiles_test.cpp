@@ -1,12 +1,25 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
 #include "run/mark_sprite.h"
 
 namespace {
+
+// The corners ForEachTileCorner visits on an image_width x image_height
+// image for a grid of block_width x block_height marks anchored at
+// (anchor_left, anchor_top).
+std::vector<TileCorner> TileCorners(int64_t image_width, int64_t image_height, int64_t anchor_left,
+                                    int64_t anchor_top, int64_t block_width, int64_t block_height,
+                                    double gap_x, double gap_y, double angle, int64_t reach) {
+  std::vector<TileCorner> corners;
+  const TileGrid grid{anchor_left, anchor_top, block_width, block_height, gap_x, gap_y, angle, reach};
+  ForEachTileCorner(image_width, image_height, grid, [&](const TileCorner& c) { corners.push_back(c); });
+  return corners;
+}
 
 std::vector<std::pair<int64_t, int64_t>> corners_of(const std::vector<TileCorner>& tiles) {
   std::vector<std::pair<int64_t, int64_t>> out;
@@ -57,7 +70,14 @@ TEST(MarkTiles, QuarterTurnTurnsTheGrid) {
   EXPECT_EQ(in_column_40, shifted_column);
 }
 
-TEST(MarkTiles, TooManyMarksListNone) {
-  EXPECT_TRUE(TileCorners(30000, 30000, 0, 0, 1, 1, 0, 0, 0, 0).empty());
+// A grid of 1 x 1 marks without gaps over 2000 x 1000 lands on all two
+// million pixels, each once (the shifted rows' half-pixel marks at the
+// right edge round to just outside); an empty block visits nothing.
+TEST(MarkTiles, DenseGridVisitsEveryMarkAndAnEmptyBlockNone) {
+  std::vector<uint8_t> visits(2000 * 1000, 0);
+  ForEachTileCorner(2000, 1000, TileGrid{0, 0, 1, 1, 0, 0, 0, 0}, [&](const TileCorner& c) {
+    if (c.left >= 0 && c.top >= 0 && c.left < 2000 && c.top < 1000) ++visits[size_t(c.top * 2000 + c.left)];
+  });
+  EXPECT_EQ(std::count(visits.begin(), visits.end(), 1), 2000 * 1000);
   EXPECT_TRUE(TileCorners(100, 100, 0, 0, 0, 10, 0, 0, 0, 0).empty());
 }

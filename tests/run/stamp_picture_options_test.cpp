@@ -174,6 +174,65 @@ TEST(StampPictureRelativeSize, MarginInPercentOfTheShorterSide) {
   EXPECT_EQ(PlacePicture(s, 4000, 3000, 320, 200).top, 150);
 }
 
+// A black and a white column enlarged ten times to 20 x 10 by 20 % of a
+// 100-pixel width: bilinear from pixel centre to pixel centre, u = (x +
+// 0.5) / 10 - 0.5 of the way to white, the ends held at the edge pixels.
+// Column 9 takes 0.45 x 255 (115), column 10 0.55 x 255 (140).
+TEST(StampPictureRelativeSize, UnturnedEnlargementIsSmooth) {
+  TDibImage image = filled(100, 10, kGrey200);
+  TDibImage mark = newdib(2, 1, 24, nullptr, 0);
+  setpixel(&mark, 0, 0, 0);
+  setpixel(&mark, 1, 0, 0xFFFFFF);
+  PictureStampSettings s = at_top_left(0);
+  s.options.relative = RelativeTo::kImageWidth;
+  s.options.relative_percent = 20;
+  StampPicture(image, mark, s);
+  const uint32_t expected[20] = {0,   0,   0,   0,   0,   13,  38,  64,  89,  115,
+                                 140, 166, 191, 217, 242, 255, 255, 255, 255, 255};
+  for (int y = 0; y < 10; ++y)
+    for (int x = 0; x < 20; ++x) ASSERT_EQ(getpixel(&image, x, y), grey(expected[x])) << x << "," << y;
+  EXPECT_EQ(getpixel(&image, 20, 0), kGrey200);
+  deldib(&mark);
+  deldib(&image);
+}
+
+// The checkerboard of StrongReductionAveragesThePicture, unturned: 0
+// degrees averages like 90 degrees, no lone black or white pixel.
+TEST(StampPictureRelativeSize, UnturnedStrongReductionAveragesThePicture) {
+  TDibImage image = filled(10, 10, kGrey200);
+  TDibImage mark = newdib(30, 30, 24, nullptr, 0);
+  for (int y = 0; y < 30; ++y)
+    for (int x = 0; x < 30; ++x) setpixel(&mark, x, y, (x + y) % 2 ? 0u : 0xFFFFFFu);
+  PictureStampSettings s = at_top_left(0);
+  s.options.relative = RelativeTo::kImageWidth;
+  s.options.relative_percent = 100;
+  StampPicture(image, mark, s);
+  for (int y = 0; y < 10; ++y)
+    for (int x = 0; x < 10; ++x)
+      ASSERT_TRUE(getpixel(&image, x, y) == grey(142) || getpixel(&image, x, y) == grey(113))
+          << x << "," << y;
+  deldib(&mark);
+  deldib(&image);
+}
+
+// 20 % of a 100-pixel width makes a 10 x 5 picture exactly 20 x 10: at
+// margin 10 it covers columns 10..29 and rows 10..19 and not a pixel more.
+TEST(StampPictureRelativeSize, EnlargedPictureCoversExactlyItsSize) {
+  TDibImage image = filled(100, 50, kGrey200);
+  TDibImage mark = filled(10, 5, grey(10));
+  PictureStampSettings s = at_top_left(0);
+  s.margin = 10;
+  s.options.relative = RelativeTo::kImageWidth;
+  s.options.relative_percent = 20;
+  StampPicture(image, mark, s);
+  for (int y = 0; y < 50; ++y)
+    for (int x = 0; x < 100; ++x)
+      ASSERT_EQ(getpixel(&image, x, y), x >= 10 && x < 30 && y >= 10 && y < 20 ? grey(10) : kGrey200)
+          << x << "," << y;
+  deldib(&mark);
+  deldib(&image);
+}
+
 // Grey 10, 20, 30 from left to right, turned a quarter counter-clockwise
 // around the centre (2.5, 2.5): the right end goes up. Whole-pixel turns
 // take exact pixels and stamp nothing beside the mark.
@@ -271,6 +330,42 @@ TEST(StampPictureTurn, StrongReductionAveragesThePicture) {
     for (int x = 0; x < 10; ++x)
       ASSERT_TRUE(getpixel(&image, x, y) == grey(142) || getpixel(&image, x, y) == grey(113))
           << x << "," << y;
+  deldib(&mark);
+  deldib(&image);
+}
+
+// 1000 % of a 1200-pixel width makes the 320 x 200 picture 12000 x 7500;
+// turned 30 degrees it spans far more pixels than a sprite may hold. It is
+// sampled into the image piece by piece and covers all of it.
+TEST(StampPictureTurn, MarkLargerThanAnySpriteStillStamps) {
+  TDibImage image = filled(1200, 800, kGrey200);
+  TDibImage mark = filled(320, 200, grey(10));
+  PictureStampSettings s = at_top_left(0);
+  s.position = 4;
+  s.options.relative = RelativeTo::kImageWidth;
+  s.options.relative_percent = 1000;
+  s.options.angle = 30;
+  StampPicture(image, mark, s);
+  for (int y = 0; y < 800; ++y)
+    for (int x = 0; x < 1200; ++x) ASSERT_EQ(getpixel(&image, x, y), grey(10)) << x << "," << y;
+  deldib(&mark);
+  deldib(&image);
+}
+
+// Gaps of 50 % of the mark's size: a 4 x 2 mark steps 6 across and 3 down,
+// the second row shifted by 3.
+TEST(StampPictureTiles, GapsInPercentOfTheMark) {
+  TDibImage image = filled(12, 6, kGrey200);
+  TDibImage mark = filled(4, 2, grey(0));
+  PictureStampSettings s = at_top_left(0);
+  s.options.tile.enabled = true;
+  s.options.tile.gap_in_mark_percent = true;
+  s.options.tile.gap_x = 50;
+  s.options.tile.gap_y = 50;
+  StampPicture(image, mark, s);
+  const std::vector<std::string> expected = {"AAAA..AAAA..", "AAAA..AAAA..", "............",
+                                             "A..AAAA..AAA", "A..AAAA..AAA", "............"};
+  EXPECT_EQ(letters_of(image), expected);
   deldib(&mark);
   deldib(&image);
 }

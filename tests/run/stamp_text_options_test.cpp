@@ -3,9 +3,12 @@
 // shadow and turning, each checked against the plain pass's own pixels.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "image/dib_access.h"
@@ -45,6 +48,17 @@ std::vector<uint32_t> stamped(const TextStampSettings& s, int w = 160, int h = 1
     for (int x = 0; x < w; ++x) out.push_back(getpixel(&d, x, y));
   deldib(&d);
   return out;
+}
+
+// The black pixels' columns of a stamped image: [first, end), at row y.
+std::pair<int, int> black_columns(const std::vector<uint32_t>& pixels, int w, int y) {
+  int first = w, end = 0;
+  for (int x = 0; x < w; ++x) {
+    if (pixels[size_t(y * w + x)] != 0) continue;
+    first = std::min(first, x);
+    end = x + 1;
+  }
+  return {first, end};
 }
 
 class StampTextWithOptions : public testing::Test {
@@ -213,6 +227,84 @@ TEST_F(StampTextWithOptions, ComposedPathWithNothingToAddGivesThePlainPixels) {
   s.options.outline_width = 0;
   s.options.angle = 360;
   EXPECT_EQ(stamped(s), plain);
+}
+
+// A full block with an outline of 100: the outline reaches 100 pixels to
+// the left of the glyph, not 102.
+TEST_F(StampTextWithOptions, OutlineReachesItsFullWidth) {
+  const int w = 400, h = 120;
+  TextStampSettings s = black_text();
+  s.text = "\u2588";
+  const std::vector<uint32_t> plain = stamped(s, w, h);
+  const auto [first, end] = black_columns(plain, w, h / 2);
+  ASSERT_LT(first, end);
+  s.options.outline = true;
+  s.options.outline_width = 100;
+  s.options.outline_color = int32_t(kRed);
+  const std::vector<uint32_t> outlined = stamped(s, w, h);
+  EXPECT_EQ(outlined[size_t(h / 2 * w + first - 100)], kRed);
+  EXPECT_EQ(outlined[size_t(h / 2 * w + first - 102)], kWhite);
+}
+
+// A shadow moved 5000 pixels to the right lands there, not 4096 pixels
+// away; blurred by 100 it still tints pixels 150 beyond its glyph's edge
+// (two box passes reach 200).
+TEST_F(StampTextWithOptions, ShadowOffsetAndBlurReachTheirFullRange) {
+  const int w = 5400, h = 200;
+  TextStampSettings s = black_text();
+  s.text = "\u2588";
+  s.font.height = -100;
+  s.position = 3;
+  const std::vector<uint32_t> plain = stamped(s, w, h);
+  const auto [first, end] = black_columns(plain, w, h / 2);
+  ASSERT_LT(first, end);
+  s.options.shadow = true;
+  s.options.shadow_dx = 5000;
+  s.options.shadow_dy = 0;
+  s.options.shadow_blur = 0;
+  s.options.shadow_color = int32_t(kBlue);
+  s.options.shadow_transparency = 0;
+  const std::vector<uint32_t> sharp = stamped(s, w, h);
+  EXPECT_EQ(sharp[size_t(h / 2 * w + first + 5000)], kBlue);
+  EXPECT_EQ(sharp[size_t(h / 2 * w + first + 4096)], kWhite);
+  s.options.shadow_blur = 100;
+  const std::vector<uint32_t> blurred = stamped(s, w, h);
+  EXPECT_NE(blurred[size_t(h / 2 * w + end - 1 + 5000 + 150)], kWhite);
+  EXPECT_EQ(blurred[size_t(h / 2 * w + end - 1 + 5000 + 202)], kWhite);
+}
+
+// Full blocks at 1000 % of a 100-pixel height, a 1000-pixel font, turned 30
+// degrees: far more pixels than any sprite may hold, so the text is drawn
+// a window at a time. The image's centre is the block's, inside a glyph.
+TEST_F(StampTextWithOptions, TextLargerThanAnySpriteStillStamps) {
+  TextStampSettings s = black_text();
+  s.text.clear();
+  for (int i = 0; i < 20; ++i) s.text += "\u2588";
+  s.options.relative = RelativeTo::kImageHeight;
+  s.options.relative_percent = 1000;
+  s.options.angle = 30;
+  const std::vector<uint32_t> out = stamped(s, 200, 100);
+  EXPECT_EQ(out[size_t(50 * 200 + 100)], 0u);
+}
+
+// Gaps of 50 % of the text block: the second mark of a row starts one and a
+// half block widths after the first, rounded to the nearest pixel.
+TEST_F(StampTextWithOptions, GapsInPercentOfTheBlock) {
+  const int w = 400, h = 60;
+  TextStampSettings s = black_text();
+  s.text = "\u2588";
+  s.position = 0;
+  const TextBlockLayout layout = LayOutTextBlock(s, w, h);
+  const std::vector<uint32_t> plain = stamped(s, w, h);
+  const int first = black_columns(plain, w, 10).first;
+  s.options.tile.enabled = true;
+  s.options.tile.gap_in_mark_percent = true;
+  s.options.tile.gap_x = 50;
+  s.options.tile.gap_y = 50;
+  const std::vector<uint32_t> tiled = stamped(s, w, h);
+  const int64_t step = (3 * layout.width + 1) / 2;
+  EXPECT_EQ(tiled[size_t(10 * w + first + step)], 0u);
+  EXPECT_EQ(tiled[size_t(10 * w + first + step - 1)], kWhite);
 }
 
 TEST_F(StampTextWithOptions, HostileValuesStampNothingOrSomethingButReturn) {

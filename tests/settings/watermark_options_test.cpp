@@ -160,6 +160,38 @@ TEST(OptionBlock, DamagedBlockIsADamagedFile) {
   deldib(&content.watermark);
 }
 
+// Gaps in percent of the mark came after files with tiling existed: they
+// are written only when set (a field of 7 bytes each), so every other job
+// keeps its bytes and its gaps' meaning; set, they come back from both
+// stores.
+TEST(OptionBlock, GapsInPercentOfTheMarkAreKeptOnlyWhenSet) {
+  SettingsFileContent content = content_with_picture(2, 2);
+  content.options = some_options();
+  const std::vector<uint8_t> before = written(content);
+  StoredFormValues values;
+  values.options = content.options;
+  ProfileFile profile;
+  SaveFormState(profile, FormPlacement{}, ScreenMetrics{}, values);
+  EXPECT_EQ(profile.Text().find("GapInMarkPercent"), std::string::npos);
+
+  content.options.picture.tile.gap_in_mark_percent = true;
+  content.options.text.tile = TileOptions{true, 50, 50, false, true};
+  const std::vector<uint8_t> after = written(content);
+  EXPECT_EQ(after.size(), before.size() + 2 * 7);
+  SettingsReadResult read = read_bytes(after);
+  ASSERT_TRUE(read.ok()) << read.message;
+  expect_same_options(read.content.options, content.options);
+
+  values.options = content.options;
+  SaveFormState(profile, FormPlacement{}, ScreenMetrics{}, values);
+  StoredFormValues back;
+  RestoreFormValues(ProfileFile::FromText(profile.Text()), back);
+  EXPECT_TRUE(back.options.picture.tile.gap_in_mark_percent);
+  EXPECT_TRUE(back.options.text.tile.gap_in_mark_percent);
+  deldib(&read.content.watermark);
+  deldib(&content.watermark);
+}
+
 TEST(OptionBlock, JobCarriesTheOptions) {
   SettingsFileContent content = content_with_picture(2, 2);
   content.options = some_options();

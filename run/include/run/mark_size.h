@@ -31,7 +31,9 @@ MarkSize RelativePictureSize(RelativeTo relative, double percent, int64_t image_
 // as for the picture.
 int64_t RelativeTextPixelSize(double percent, int64_t image_height);
 
-// A tiling gap in pixels: as given, or with gap_in_percent that percentage
-// of the image extent along the same axis (width for gap_x, height for
-// gap_y). A gap that is not a finite number counts as 0.
-double TileGapPixels(const TileOptions& tile, bool horizontal, int64_t image_width, int64_t image_height);
+// A tiling gap in pixels: as given, or that percentage of the mark's block
+// (gap_in_mark_percent) or of the image (gap_in_percent) along the same axis
+// (width for gap_x, height for gap_y). A gap that is not a finite number
+// counts as 0.
+double TileGapPixels(const TileOptions& tile, bool horizontal, int64_t image_width, int64_t image_height,
+                     int64_t block_width, int64_t block_height);

@@ -29,9 +29,11 @@ BlockPlacement PlacePicture(const PictureStampSettings& settings, int64_t image_
 // channel); without keep_alpha it is composed over white first. With keep_alpha
 // each pixel weighs alpha / 255 x (100 - t) / 100: a byte becomes (image x
 // (25500 - a x u) + watermark x a x u) div 25500 with u = 100 - t, so alpha
-// 255 gives the plain blend and alpha 0 leaves the pixel. Unturned and
-// untiled the sampling stays nearest-neighbour; a turned mark is sampled
-// bilinearly. Tiling repeats the mark as TileCorners lists, anchored at the
-// placed mark. A turned or tiled mark, or a 32-bit watermark, beyond
-// kMaxSpritePixels is not stamped.
+// 255 gives the plain blend and alpha 0 leaves the pixel. A picture sized by
+// the options is resampled smoothly (bilinear, averaged first when reduced
+// twofold or more) to exactly its size, at any angle; one scaled only by
+// "Eingepasst" or "Maximal" keeps the plain pass's nearest-neighbour
+// sampling unless it is turned. Tiling repeats the mark over the grid of
+// ForEachTileCorner, anchored at the placed mark. Marks of any size are
+// stamped: they are sampled into the image a piece at a time.
 void StampPicture(TDibImage& image, const TDibImage& watermark, const PictureStampSettings& settings);

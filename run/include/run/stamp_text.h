@@ -27,8 +27,9 @@ TextStampSettings SizeTextForImage(const TextStampSettings& settings, int64_t im
 // outline widens the glyphs by a disc of its width in its own colour; a
 // shadow is the text with its outline moved by the offset and blurred (two
 // box passes of the radius each way), blended under it with its own
-// transparency. Outline width and blur radius are held to 0..64 pixels, the
-// shadow offset to -4096..4096. A turned block is sampled bilinearly by
-// coverage; tiling repeats it as TileCorners lists, anchored at the placed
-// block.
+// transparency. Outline width and blur radius are held to 0..255 pixels, the
+// shadow offset to -10000..10000 (watermark_options.h). A turned block is
+// sampled bilinearly by coverage; tiling repeats it over the grid of
+// ForEachTileCorner, anchored at the placed block. A text of any size is
+// stamped: it is drawn a window at a time when it is too large to hold.
 void StampText(TDibImage& image, const TextStampSettings& settings);

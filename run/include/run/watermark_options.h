@@ -18,11 +18,18 @@ enum class RelativeTo : uint8_t {
 // half a step, and the whole grid is turned by the mark's angle.
 struct TileOptions {
   bool enabled = false;
-  double gap_x = 0;  // between neighbouring marks
+  double gap_x = 0;  // between neighbouring marks, in pixels unless one of the flags says otherwise
   double gap_y = 0;
   bool gap_in_percent = false;  // of the image width (gap_x) and height (gap_y)
+  // Of the mark's own width (gap_x) and height (gap_y); before
+  // gap_in_percent. A job that never set it keeps its gaps as they were.
+  bool gap_in_mark_percent = false;
   bool operator==(const TileOptions&) const = default;
 };
+
+// The gaps the window offers when tiling is switched on with none set: half
+// the mark's size each way, so repeated marks never run into each other.
+inline constexpr double kNewTileGapMarkPercent = 50;
 
 struct PictureOptions {
   bool keep_alpha = false;  // blend by the picture's own alpha channel
@@ -38,6 +45,12 @@ struct PictureOptions {
   }
 };
 
+// What an outline and a shadow may take: widths and the blur radius in
+// pixels up to 255, offsets in pixels up to 10000 either way.
+inline constexpr int kMaxOutlineWidth = 255;
+inline constexpr int kMaxShadowBlur = 255;
+inline constexpr int kMaxShadowOffset = 10000;
+
 struct TextOptions {
   RelativeTo relative = RelativeTo::kNone;  // kImageHeight or kNone
   double relative_percent = 5;
@@ -46,11 +59,11 @@ struct TextOptions {
   double angle = 0;
   TileOptions tile;
   bool outline = false;
-  int outline_width = 1;             // pixels
+  int outline_width = 1;             // pixels, 0 .. kMaxOutlineWidth
   int32_t outline_color = 0xFFFFFF;  // red in bits 0-7, green 8-15, blue 16-23
   bool shadow = false;
-  int shadow_dx = 2, shadow_dy = 2;
-  int shadow_blur = 2;  // radius in pixels
+  int shadow_dx = 2, shadow_dy = 2;  // -kMaxShadowOffset .. kMaxShadowOffset
+  int shadow_blur = 2;               // radius in pixels, 0 .. kMaxShadowBlur
   int32_t shadow_color = 0;
   int shadow_transparency = 50;  // 0..100
   bool smooth = false;           // blend by glyph coverage
