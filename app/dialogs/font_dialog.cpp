@@ -125,6 +125,8 @@ bool TFontDialog::eventFilter(QObject* watched, QEvent* event) {
     return true;
   }
   return QDialog::eventFilter(watched, event);
+}
+
 void TFontDialog::AddCustomColourChoice() {
   // Last in the list, without a colour of its own: it opens the colour
   // dialog that the outline and the shadow use, and the colour chosen
