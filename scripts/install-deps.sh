@@ -10,7 +10,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config ninja-build
-  libjpeg62-turbo-dev libjpeg-dev libjpeg-turbo-progs libgif-dev libtiff-dev libopenjp2-7-dev libpng-dev
+  libjpeg62-turbo-dev libjpeg-dev libjpeg-turbo-progs libgif-dev libtiff-dev libopenjp2-7-dev libpng-dev libwebp-dev libavif-dev libheif-dev liblcms2-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "pixkit/pixkit.h"
+#include "run/export_options.h"
 #include "run/stamp_picture.h"
 #include "run/stamp_text.h"
 
@@ -23,6 +24,7 @@ struct WatermarkJob {
   bool add_text = true;
   PictureStampSettings picture;
   TextStampSettings text;
+  ExportOptions output;  // size, format, names and folders of the outputs
   const TDibImage* watermark = nullptr;  // 24-bit, owned by the caller
   void* owner = nullptr;                 // handed to OpenDib/SaveDib for progress
 };

@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+#include "run/export_options.h"
+
 enum class RelativeTo : uint8_t {
   kNone = 0,         // sizes as the plain passes take them
   kImageWidth = 1,   // picture: its width as a percentage of the image width
@@ -81,5 +83,6 @@ struct TextOptions {
 struct WatermarkOptions {
   PictureOptions picture;
   TextOptions text;
-  bool any() const { return picture.any() || text.any(); }
+  ExportOptions output;
+  bool any() const { return picture.any() || text.any() || output.any(); }
 };
