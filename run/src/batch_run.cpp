@@ -23,6 +23,7 @@
 #include "run/failure_text.h"
 #include "run/log_text.h"
 #include "run/output_path.h"
+#include "run/output_plan.h"
 #include "run/stamp_source.h"
 #include "worker_limit.h"
 
@@ -55,6 +56,8 @@ struct Entry {
   std::string source;  // as opened
   int row = 0;         // SourceExtensionRow; 0: passed over
   size_t number = 0;   // position in the whole list, from 1
+  std::string output;  // where it is written (PlanOutputs)
+  bool skip_existing = false;
 };
 
 // Hands each entry's lines on in list order: the lines of the entry at
@@ -135,7 +138,7 @@ class Run {
   Run(const WatermarkJob& job, const LogSink& sink, const BatchControl& control, std::vector<Entry> entries)
       : job_(job), control_(control), entries_(std::move(entries)), log_(sink, entries_.size()) {
     for (const Entry& entry : entries_)
-      if (entry.row != 0) ++progress_.total;
+      if (entry.row != 0 && !entry.skip_existing) ++progress_.total;
   }
 
   // Runs the entries on up to the given number of workers (WorkerLimit).
@@ -223,7 +226,7 @@ class Run {
   void worker(WorkerProgress& progress) {
     while (std::optional<size_t> index = take_entry()) {
       const Entry& entry = entries_[*index];
-      const bool recognised = entry.row != 0;
+      const bool recognised = entry.row != 0 && !entry.skip_existing;
       if (recognised) begin_source(progress);
       // An error that escapes a step stops the run; the source counts
       // neither as written nor as failed.
@@ -231,6 +234,10 @@ class Run {
       try {
         if (recognised) {
           written = stamp_one_source(*index, entry, progress);
+        } else if (entry.skip_existing) {
+          // The job keeps what is there; nothing is loaded.
+          log_.line(*index, ExistingOutputSkippedText(LogPathText(entry.output)));
+          count([](BatchOutcome& o) { ++o.sources_skipped; });
         } else {
           // Passed over, but said so: the file dialog offers more types
           // than the run writes. No folder is made for it.
@@ -263,9 +270,8 @@ class Run {
     limit_->note_picture(DibWidth(record), DibHeight(record));
     // Only a source that loaded gets its folder: a job listing files that
     // are gone leaves no empty folders behind.
-    const std::string folder = OutputFolder(source, job_.out_dir);
-    const std::string output = folder + FileNamePart(source);
-    create_output_folder(folder);
+    const std::string& output = entry.output;
+    create_output_folder(SourceFolder(output));
 
     const SourceDepth depth = BringTo24Bits(record);
     log_.line(index, LogPathText(source) + " geladen...");
@@ -398,25 +404,46 @@ bool valid_shard(const BatchControl& control) {
   return control.shard_count >= 1 && control.shard_index >= 0 && control.shard_index < control.shard_count;
 }
 
-// The entries of the control's shard, in list order.
-std::vector<Entry> shard_entries(std::vector<std::string>& sources, const BatchControl& control) {
+// The entries of the control's shard, in list order; the outputs were
+// planned over the whole list.
+std::vector<Entry> shard_entries(std::vector<std::string>& sources, std::vector<PlannedOutput>& outputs,
+                                 const BatchControl& control) {
   std::vector<Entry> entries;
   const size_t step = size_t(control.shard_count);
   for (size_t i = size_t(control.shard_index); i < sources.size(); i += step) {
     const int row = SourceExtensionRow(sources[i]);
-    entries.push_back(Entry{std::move(sources[i]), row, i + 1});
+    entries.push_back(
+        Entry{std::move(sources[i]), row, i + 1, std::move(outputs[i].path), outputs[i].skip_existing});
   }
   return entries;
+}
+
+// Why the run would not start: a source an output would replace, or an
+// output subfolder name leading out of the source's folder.
+bool refuses(const std::vector<std::string>& sources, const std::vector<PlannedOutput>& outputs,
+             const WatermarkJob& job, bool& refused, std::string& overwritten, bool& out_dir_refused) {
+  if (std::optional<std::string> source = FirstSourceReplacedBy(sources, outputs)) {
+    refused = true;
+    overwritten = std::move(*source);
+    return true;
+  }
+  // A target folder is named on purpose and may lie anywhere; the
+  // subfolder name is not used then.
+  if (!WritesToTargetFolder(job.output) && OutDirLeavesSourceFolder(job.out_dir)) {
+    out_dir_refused = true;
+    return true;
+  }
+  return false;
 }
 
 // A save killed between naming its finished file and renaming it leaves
 // the hidden name behind; the run clears such leftovers from the output
 // folders it is about to write into, once each.
-void remove_leftover_saves(const std::vector<Entry>& entries, const std::string& out_dir) {
+void remove_leftover_saves(const std::vector<Entry>& entries) {
   std::set<std::string> folders;
   for (const Entry& entry : entries) {
-    if (entry.row == 0) continue;
-    const std::string folder = OutputFolder(entry.source, out_dir);
+    if (entry.row == 0 || entry.skip_existing) continue;
+    const std::string folder = SourceFolder(entry.output);
     if (folders.insert(folder).second) PixkitRemoveLeftoverSaves(folder.c_str());
   }
 }
@@ -436,19 +463,12 @@ int DefaultWorkerCount() {
 BatchPlan PlanBatch(const WatermarkJob& job, const BatchControl& control) {
   BatchPlan plan;
   std::vector<std::string> sources = opened_sources(job);
-  if (std::optional<std::string> overwritten = FirstOverwrittenSource(sources, job.out_dir)) {
-    plan.refused = true;
-    plan.overwritten_source = std::move(*overwritten);
+  std::vector<PlannedOutput> outputs = PlanOutputs(sources, job);
+  if (refuses(sources, outputs, job, plan.refused, plan.overwritten_source, plan.out_dir_refused))
     return plan;
-  }
-  if (OutDirLeavesSourceFolder(job.out_dir)) {
-    plan.out_dir_refused = true;
-    return plan;
-  }
   if (!valid_shard(control)) return plan;
-  for (Entry& entry : shard_entries(sources, control))
-    plan.entries.push_back(
-        PlannedSource{entry.source, entry.row == 0 ? std::string() : OutputPath(entry.source, job.out_dir)});
+  for (Entry& entry : shard_entries(sources, outputs, control))
+    plan.entries.push_back(PlannedSource{entry.source, entry.output, entry.skip_existing});
   return plan;
 }
 
@@ -456,18 +476,12 @@ BatchOutcome RunBatch(const WatermarkJob& job, const LogSink& log, const BatchCo
   BatchOutcome outcome;
   try {
     std::vector<std::string> sources = opened_sources(job);
-    if (std::optional<std::string> overwritten = FirstOverwrittenSource(sources, job.out_dir)) {
-      outcome.refused = true;
-      outcome.overwritten_source = std::move(*overwritten);
+    std::vector<PlannedOutput> outputs = PlanOutputs(sources, job);
+    if (refuses(sources, outputs, job, outcome.refused, outcome.overwritten_source, outcome.out_dir_refused))
       return outcome;
-    }
-    if (OutDirLeavesSourceFolder(job.out_dir)) {
-      outcome.out_dir_refused = true;
-      return outcome;
-    }
     if (!valid_shard(control)) throw std::invalid_argument("invalid shard");
-    std::vector<Entry> entries = shard_entries(sources, control);
-    remove_leftover_saves(entries, job.out_dir);
+    std::vector<Entry> entries = shard_entries(sources, outputs, control);
+    remove_leftover_saves(entries);
     Run run(job, log, control, std::move(entries));
     run.work(control.workers > 0 ? control.workers : DefaultWorkerCount());
     return run.finish();

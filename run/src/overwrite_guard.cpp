@@ -15,6 +15,7 @@
 
 #include "run/batch.h"
 #include "run/output_path.h"
+#include "run/output_plan.h"
 
 namespace fs = std::filesystem;
 
@@ -87,4 +88,19 @@ std::optional<std::string> FirstOverwrittenSource(const std::vector<std::string>
 
 bool WouldOverwriteSources(const std::vector<std::string>& sources, const std::string& out_dir) {
   return FirstOverwrittenSource(sources, out_dir).has_value();
+}
+
+std::optional<std::string> FirstSourceReplacedBy(const std::vector<std::string>& sources,
+                                                 const std::vector<PlannedOutput>& plan) {
+  FileIdentities listed;
+  for (const std::string& source : sources) add_identity(listed, source);
+  // The name before the rule for taken names counts too: a job whose
+  // names land on its sources is refused whatever that rule says.
+  for (const PlannedOutput& entry : plan) {
+    for (const std::string* path : {&entry.named, &entry.path}) {
+      if (path->empty()) continue;
+      if (const std::string* overwritten = source_at(listed, *path)) return *overwritten;
+    }
+  }
+  return std::nullopt;
 }

@@ -37,7 +37,7 @@ struct BatchOutcome {
   bool out_of_memory = false;  // aborted for want of memory
   std::string abort_reason;    // the error's own text when it has one
   int sources_recognised = 0;  // entries whose extension is in SourceExtensions
-  int sources_skipped = 0;     // entries of any other type, logged as passed over
+  int sources_skipped = 0;     // other types, and outputs kept as they were (IfOutputExists::kSkip)
   int sources_written = 0;     // saved successfully
   int sources_failed = 0;      // could not be loaded, or could not be saved
 };
@@ -95,8 +95,9 @@ BatchOutcome RunBatch(const WatermarkJob& job, const LogSink& log, const BatchCo
 // (empty for a file type the run passes over). refused/overwritten_source
 // and out_dir_refused as RunBatch would report them.
 struct PlannedSource {
-  std::string source;  // as opened
-  std::string output;  // empty: passed over
+  std::string source;          // as opened
+  std::string output;          // empty: passed over
+  bool skip_existing = false;  // output is there already and the job keeps it
 };
 struct BatchPlan {
   bool refused = false;

@@ -1,0 +1,41 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The file name an output gets under the export options: the name pattern
+// with its variables, the extension of the output format, and the numbers
+// " (2)", " (3)", ... that keep names apart.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "run/export_options.h"
+#include "run/text_variables.h"
+
+// The extension (dot included) of an output in format, for a source of
+// this name: "wie Quelle" keeps the source's own extension as written.
+std::string OutputExtension(const std::string& source, ExportFormat format);
+
+// The name as a file can hold it on every system a job may travel to:
+// "/", "\", ":", "*", "?", '"', "<", ">", "|" and control characters
+// become "_". An empty name, "." and ".." become underscores as well, so
+// a name never means a folder.
+std::string FileNameSafe(const std::string& name);
+
+// Whether a name pattern needs the file's EXIF fields or its
+// modification time.
+bool NamePatternNeedsCaptureFacts(const std::string& pattern);
+
+// The pattern with its variables replaced, made safe, without extension.
+// The text watermark's variables apply, {Nr} is the source's place in the
+// whole list and {Nr:4} the same with zeros in front to four digits
+// (widths 1 to 9). The name is fixed before any picture is loaded, so
+// {Breite} and {Hoehe} are written as they stand.
+std::string NameFromPattern(const std::string& pattern, const SourceFacts& facts);
+
+// The output file name of a source: the pattern's name (or, with no
+// pattern, the source's own name without its extension) and the format's
+// extension. With neither set the source's file name as it stands.
+std::string OutputFileName(const std::string& source, const ExportOptions& output, const SourceFacts& facts);
+
+// name with " (n)" put in front of its extension: "a.jpg", 2 -> "a (2).jpg".
+// n below 2 leaves the name as it is.
+std::string NumberedFileName(const std::string& name, int64_t n);

@@ -1,0 +1,126 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Output names: a pure function of the pattern and the source's facts, so
+// every worker and every shard names a source alike.
+#include "run/output_names.h"
+
+#include <cstdio>
+#include <string_view>
+
+#include "run/output_path.h"
+
+namespace {
+
+bool same_ignoring_case(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; };
+    if (lower(a[i]) != lower(b[i])) return false;
+  }
+  return true;
+}
+
+// The extension of a file name from its last dot, dot included; empty
+// without one.
+std::string_view extension_of(std::string_view name) {
+  const size_t dot = name.rfind('.');
+  return dot == std::string_view::npos ? std::string_view() : name.substr(dot);
+}
+
+std::string_view stem_of(std::string_view name) {
+  const size_t dot = name.rfind('.');
+  return dot == std::string_view::npos ? name : name.substr(0, dot);
+}
+
+// "{Nr:4}" at text[at]: the width 1..9, or 0 when it is no such variable.
+int padded_number_width(std::string_view text, size_t at) {
+  constexpr std::string_view kOpen = "{Nr:";
+  if (text.substr(at, kOpen.size()) != kOpen) return 0;
+  const size_t digit = at + kOpen.size();
+  if (digit + 1 >= text.size() || text[digit + 1] != '}') return 0;
+  const char c = text[digit];
+  return (c >= '1' && c <= '9') ? c - '0' : 0;
+}
+
+}  // namespace
+
+std::string OutputExtension(const std::string& source, ExportFormat format) {
+  switch (format) {
+    case ExportFormat::kJpeg:
+      return ".jpg";
+    case ExportFormat::kPng:
+      return ".png";
+    case ExportFormat::kWebp:
+      return ".webp";
+    case ExportFormat::kAvif:
+      return ".avif";
+    case ExportFormat::kTiff:
+      return ".tif";
+    case ExportFormat::kJpeg2000:
+      return ".jp2";
+    case ExportFormat::kSameAsSource:
+      break;
+  }
+  const std::string_view extension = extension_of(FileNamePart(source));
+  // No encoder writes HEIC: such a source becomes a JPEG "wie Quelle".
+  if (same_ignoring_case(extension, ".heic") || same_ignoring_case(extension, ".heif")) return ".jpg";
+  return std::string(extension);
+}
+
+std::string FileNameSafe(const std::string& name) {
+  std::string safe = name;
+  for (char& c : safe) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7F || std::string_view("/\\:*?\"<>|").find(c) != std::string_view::npos)
+      c = '_';
+  }
+  if (safe.empty()) return "_";
+  if (safe == "." || safe == "..") return std::string(safe.size(), '_');
+  return safe;
+}
+
+bool NamePatternNeedsCaptureFacts(const std::string& pattern) { return TextNeedsCaptureFacts(pattern); }
+
+std::string NameFromPattern(const std::string& pattern, const SourceFacts& facts) {
+  // The padded numbers and the picture's size are settled here; escaped
+  // braces pass through untouched for the text variables to turn into one.
+  std::string text;
+  text.reserve(pattern.size());
+  const std::string_view view(pattern);
+  size_t i = 0;
+  while (i < view.size()) {
+    if (view.substr(i, 2) == "{{" || view.substr(i, 2) == "}}") {
+      text += view.substr(i, 2);
+      i += 2;
+    } else if (const int width = padded_number_width(view, i)) {
+      char digits[32];
+      std::snprintf(digits, sizeof digits, "%0*lld", width, static_cast<long long>(facts.number));
+      text += digits;
+      i += 6;  // "{Nr:N}"
+    } else if (view.substr(i, 8) == "{Breite}" || view.substr(i, 7) == "{Hoehe}") {
+      const size_t length = view[i + 1] == 'B' ? 8 : 7;
+      text += "{";
+      text += view.substr(i, length);
+      text += "}";
+      i += length;
+    } else {
+      text += view[i++];
+    }
+  }
+  return FileNameSafe(ReplaceTextVariables(text, facts));
+}
+
+std::string OutputFileName(const std::string& source, const ExportOptions& output, const SourceFacts& facts) {
+  const std::string name = FileNamePart(source);
+  if (output.name_pattern.empty() && output.format == ExportFormat::kSameAsSource) return name;
+  const std::string stem =
+      output.name_pattern.empty() ? std::string(stem_of(name)) : NameFromPattern(output.name_pattern, facts);
+  return stem + OutputExtension(source, output.format);
+}
+
+std::string NumberedFileName(const std::string& name, int64_t n) {
+  if (n < 2) return name;
+  const size_t dot = name.rfind('.');
+  const std::string suffix = " (" + std::to_string(n) + ")";
+  if (dot == std::string::npos || dot == 0) return name + suffix;
+  return name.substr(0, dot) + suffix + name.substr(dot);
+}

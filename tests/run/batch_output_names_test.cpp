@@ -1,0 +1,237 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Output names and folders under the export options: the name pattern,
+// names that meet numbered alike for any number of workers and shards,
+// the rules for a name taken on disk, the target folder, and the
+// overwrite guard holding for all of them.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <mutex>
+
+#include "batch_scratch_folder.h"
+#include "pixkit/pixkit.h"
+#include "run/batch.h"
+#include "run/export_size.h"
+#include "run/output_names.h"
+
+using batch_test::ScratchFolder;
+using batch_test::write_picture;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Logged {
+  std::mutex mutex;
+  std::vector<std::string> lines;
+  LogSink sink() {
+    return [this](const std::string& line) {
+      std::lock_guard<std::mutex> lock(mutex);
+      lines.push_back(line);
+    };
+  }
+};
+
+std::string file_bytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::map<std::string, std::string> files_below(const fs::path& folder) {
+  std::map<std::string, std::string> files;
+  if (!fs::exists(folder)) return files;
+  for (const auto& entry : fs::recursive_directory_iterator(folder))
+    if (entry.is_regular_file())
+      files[fs::relative(entry.path(), folder).string()] = file_bytes(entry.path());
+  return files;
+}
+
+WatermarkJob plain_job(std::vector<std::string> sources, const std::string& out_dir) {
+  WatermarkJob job;
+  job.sources = std::move(sources);
+  job.out_dir = out_dir;
+  job.add_text = false;
+  return job;
+}
+
+// Seven sources of which five would all be named "Foto.bmp", at different
+// depths so that their outputs differ.
+std::vector<std::string> meeting_sources(const ScratchFolder& folder) {
+  std::vector<std::string> sources;
+  const int depths[] = {24, 8, 24, 4, 8, 24, 1};
+  for (int i = 0; i < 7; ++i) {
+    const bool tga = i == 2 || i == 5;
+    sources.push_back(folder.file("s" + std::to_string(i) + (tga ? ".tga" : ".bmp")));
+    EXPECT_TRUE(
+        write_picture(sources.back(), tga ? 24 : depths[i], tga ? PIXKIT_FORMAT_TGA : PIXKIT_FORMAT_BMP));
+  }
+  return sources;
+}
+
+}  // namespace
+
+TEST(OutputNames, PatternPadsNumbersAndReplacesCharactersNoFileNameHolds) {
+  SourceFacts facts;
+  facts.path = "/fotos/Rom 2024/IMG_0042.JPG";
+  facts.number = 7;
+  facts.camera = "Canon EOS 5D";
+  EXPECT_EQ(NameFromPattern("Hochzeit-Meier-{Nr:4}", facts), "Hochzeit-Meier-0007");
+  EXPECT_EQ(NameFromPattern("{Nr}-{Nr:1}-{Nr:2}", facts), "7-7-07");
+  facts.number = 12345;
+  EXPECT_EQ(NameFromPattern("{Nr:4}", facts), "12345");
+  EXPECT_EQ(NameFromPattern("{Datei} {Ordner}", facts), "IMG_0042 Rom 2024");
+  EXPECT_EQ(NameFromPattern("a/b\\c:d*e?f\"g<h>i|j\tk", facts), "a_b_c_d_e_f_g_h_i_j_k");
+  EXPECT_EQ(NameFromPattern("{Kamera}: {{Nr:4}}", facts), "Canon EOS 5D_ {Nr_4}");
+  // Unknown before loading; kept as written rather than a wrong number.
+  EXPECT_EQ(NameFromPattern("{Datei}-{Breite}x{Hoehe}", facts), "IMG_0042-{Breite}x{Hoehe}");
+  EXPECT_EQ(NameFromPattern("{Datum}", facts), "_");  // no date: never an empty name
+  EXPECT_EQ(NameFromPattern("..", facts), "__");
+}
+
+TEST(OutputNames, ExtensionFollowsTheFormat) {
+  ExportOptions output;
+  SourceFacts facts;
+  EXPECT_EQ(OutputFileName("/f/Urlaub.JPG", output, facts), "Urlaub.JPG");
+  output.format = ExportFormat::kJpeg;
+  EXPECT_EQ(OutputFileName("/f/a.b.tif", output, facts), "a.b.jpg");
+  output.format = ExportFormat::kTiff;
+  EXPECT_EQ(OutputFileName("/f/a.bmp", output, facts), "a.tif");
+  output.format = ExportFormat::kSameAsSource;
+  output.name_pattern = "Neu";
+  EXPECT_EQ(OutputFileName("/f/a.Tga", output, facts), "Neu.Tga");
+  EXPECT_EQ(OutputFileName("/f/a.heic", output, facts), "Neu.jpg");
+  EXPECT_EQ(NumberedFileName("Neu.jpg", 3), "Neu (3).jpg");
+}
+
+TEST(ExportSize, SidesFitAndOnlyShrinkUnlessEnlargeIsOn) {
+  ExportSize size;
+  size.mode = ExportSizeMode::kLongEdge;
+  size.edge = 2048;
+  EXPECT_EQ(OutputSize(4000, 3000, size), (FittedSize{2048, 1536}));
+  EXPECT_EQ(OutputSize(3000, 4000, size), (FittedSize{1536, 2048}));
+  EXPECT_EQ(OutputSize(1000, 999, size), (FittedSize{1000, 999}));
+  size.enlarge = true;
+  EXPECT_EQ(OutputSize(1000, 999, size), (FittedSize{2048, 2046}));
+  size = ExportSize{};
+  size.mode = ExportSizeMode::kBox;
+  EXPECT_EQ(OutputSize(4000, 3000, size), (FittedSize{1440, 1080}));
+  size.mode = ExportSizeMode::kPercent;
+  EXPECT_EQ(OutputSize(4001, 3001, size), (FittedSize{2001, 1501}));
+  size.mode = ExportSizeMode::kMegapixels;
+  EXPECT_EQ(OutputSize(4000, 3000, size), (FittedSize{1633, 1225}));
+  size.megapixels = -1;
+  EXPECT_EQ(OutputSize(4000, 3000, size), (FittedSize{4000, 3000}));
+}
+
+TEST(BatchOutputNames, NamesThatMeetAreNumberedInListOrderForAnyWorkersAndShards) {
+  ScratchFolder folder;
+  const std::vector<std::string> sources = meeting_sources(folder);
+  Logged log;
+  ASSERT_EQ(RunBatch(plain_job(sources, "ref"), log.sink()).sources_written, 7);
+  const std::map<std::string, std::string> ref = files_below(folder.path() / "ref");
+  WatermarkJob job = plain_job(sources, "eins");
+  job.output.name_pattern = "Foto";
+  BatchControl control;
+  control.workers = 1;
+  ASSERT_EQ(RunBatch(job, log.sink(), control).sources_written, 7);
+  const std::map<std::string, std::string> one = files_below(folder.path() / "eins");
+  EXPECT_EQ(one, (std::map<std::string, std::string>{{"Foto.bmp", ref.at("s0.bmp")},
+                                                     {"Foto (2).bmp", ref.at("s1.bmp")},
+                                                     {"Foto.tga", ref.at("s2.tga")},
+                                                     {"Foto (3).bmp", ref.at("s3.bmp")},
+                                                     {"Foto (4).bmp", ref.at("s4.bmp")},
+                                                     {"Foto (2).tga", ref.at("s5.tga")},
+                                                     {"Foto (5).bmp", ref.at("s6.bmp")}}));
+
+  job.out_dir = "vier";
+  control.workers = 4;
+  ASSERT_EQ(RunBatch(job, log.sink(), control).sources_written, 7);
+  EXPECT_EQ(files_below(folder.path() / "vier"), one);
+
+  job.out_dir = "teil";
+  for (int k = 0; k < 3; ++k) {
+    BatchControl shard;
+    shard.shard_index = k;
+    shard.shard_count = 3;
+    shard.workers = 2;
+    RunBatch(job, log.sink(), shard);
+  }
+  EXPECT_EQ(files_below(folder.path() / "teil"), one);
+}
+
+TEST(BatchOutputNames, TakenNameIsReplacedSkippedOrRenamedAsTheJobSays) {
+  ScratchFolder folder;
+  const std::string source = folder.file("a.bmp");
+  ASSERT_TRUE(write_picture(source, 24, PIXKIT_FORMAT_BMP));
+  const std::string taken = folder.file_in_new_folders("W/a.bmp");
+  std::ofstream(taken) << "schon da";
+  WatermarkJob job = plain_job({source}, "W");
+
+  job.output.if_exists = IfOutputExists::kSkip;
+  Logged skipped;
+  const BatchOutcome outcome = RunBatch(job, skipped.sink());
+  EXPECT_EQ(outcome.sources_written, 0);
+  EXPECT_EQ(outcome.sources_skipped, 1);
+  EXPECT_EQ(skipped.lines, (std::vector<std::string>{taken + " vorhanden, übersprungen", "Fertig..."}));
+  EXPECT_EQ(file_bytes(taken), "schon da");
+
+  job.output.if_exists = IfOutputExists::kRename;
+  Logged renamed;
+  EXPECT_EQ(RunBatch(job, renamed.sink()).sources_written, 1);
+  EXPECT_EQ(file_bytes(taken), "schon da");
+  EXPECT_EQ(file_bytes(folder.path() / "W/a (2).bmp"), file_bytes(source));
+  EXPECT_EQ(renamed.lines.at(1), folder.file("W/a (2).bmp") + " geschrieben...");
+  // A second run finds "a (2)" taken as well.
+  EXPECT_EQ(PlanBatch(job).entries.at(0).output, folder.file("W/a (3).bmp"));
+
+  job.output.if_exists = IfOutputExists::kReplace;
+  Logged replaced;
+  EXPECT_EQ(RunBatch(job, replaced.sink()).sources_written, 1);
+  EXPECT_EQ(file_bytes(taken), file_bytes(source));
+}
+
+TEST(BatchOutputNames, TargetFolderMirrorsTheSourcesBelowTheirCommonParent) {
+  ScratchFolder folder;
+  const std::string first = folder.file_in_new_folders("fotos/rom/a.bmp");
+  const std::string second = folder.file_in_new_folders("fotos/paris/nacht/b.tga");
+  ASSERT_TRUE(write_picture(first, 24, PIXKIT_FORMAT_BMP));
+  ASSERT_TRUE(write_picture(second, 24, PIXKIT_FORMAT_TGA));
+  WatermarkJob job = plain_job({first, second}, "..");  // not used with a target folder
+  job.output.target = ExportTarget::kTargetFolder;
+  job.output.target_folder = folder.file("export");
+  Logged log;
+  ASSERT_EQ(RunBatch(job, log.sink()).sources_written, 2);
+  EXPECT_EQ(files_below(folder.path() / "export"),
+            (std::map<std::string, std::string>{{"rom/a.bmp", file_bytes(first)},
+                                                {"paris/nacht/b.tga", file_bytes(second)}}));
+}
+
+TEST(BatchOutputNames, NoOutputReplacesASourceWhateverTheNamesFoldersOrRule) {
+  ScratchFolder folder;
+  const std::string a = folder.file("a.bmp");
+  const std::string b = folder.file("b.bmp");
+  ASSERT_TRUE(write_picture(a, 24, PIXKIT_FORMAT_BMP));
+  ASSERT_TRUE(write_picture(b, 24, PIXKIT_FORMAT_BMP));
+  const std::string before = file_bytes(a);
+  for (IfOutputExists rule : {IfOutputExists::kReplace, IfOutputExists::kSkip, IfOutputExists::kRename}) {
+    WatermarkJob job = plain_job({b, a}, "W");
+    job.output.if_exists = rule;
+    job.output.target = ExportTarget::kTargetFolder;
+    job.output.target_folder = folder.path().string() + "/./";
+    job.output.name_pattern = "{Datei}";
+    Logged log;
+    BatchOutcome outcome = RunBatch(job, log.sink());
+    EXPECT_TRUE(outcome.refused);
+    EXPECT_EQ(outcome.overwritten_source, b);
+    // The pattern alone, beside the sources: the second source would be
+    // named after the first.
+    job.output.target = ExportTarget::kSubfolder;
+    job.out_dir = "";
+    job.output.name_pattern = "a";
+    outcome = RunBatch(job, log.sink());
+    EXPECT_TRUE(outcome.refused);
+    EXPECT_TRUE(log.lines.empty());
+  }
+  EXPECT_EQ(file_bytes(a), before);
+}
