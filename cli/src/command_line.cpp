@@ -2,6 +2,7 @@
 #include "command_line.h"
 
 #include <charconv>
+#include <optional>
 #include <string_view>
 
 const char kBatchUsage[] =
@@ -93,14 +94,12 @@ constexpr ValueOption kValueOptions[] = {
 
 // The option that takes a value named by argument ("--jobs" or
 // "--jobs=4"), or none.
-const ValueOption* value_option(std::string_view argument) {
-  for (const ValueOption& option : kValueOptions) {
-    if (argument == option.name) return &option;
-    if (argument.size() > option.name.size() && argument.substr(0, option.name.size()) == option.name &&
-        argument[option.name.size()] == '=')
-      return &option;
-  }
-  return nullptr;
+std::optional<ValueOption> value_option(std::string_view argument) {
+  const std::string_view name = argument.substr(0, argument.find('='));
+  for (const ValueOption& option : kValueOptions)
+    if (name == option.name) return option;
+  if (IsExportValueFlag(name)) return ValueOption{name, ExportFlagExpects(name)};
+  return std::nullopt;
 }
 
 // Stores the option's value in line; false when the option does not take it.
@@ -113,6 +112,7 @@ bool store_value(std::string_view name, const std::string& value, BatchCommandLi
     return true;
   }
   if (name == "--shard") return parse_shard(value, line.shard_index, line.shard_count);
+  if (IsExportValueFlag(name)) return StoreExportFlag(name, value, line.output);
   if (name == "--out-dir") {
     // An empty name is taken: the overwrite guard refuses it with its own
     // message, as it does for the job's name. A name starting with "/" is
@@ -154,7 +154,11 @@ BatchCommandLine ParseBatchCommandLine(const std::vector<std::string>& arguments
       line.dry_run = true;
     } else if (argument == "--quiet") {
       line.quiet = true;
-    } else if (const ValueOption* option = value_option(argument)) {
+    } else if (argument == "--srgb") {
+      line.output.convert_to_srgb = true;
+    } else if (argument == "--progressive") {
+      line.output.progressive = true;
+    } else if (const std::optional<ValueOption> option = value_option(argument)) {
       std::string value;
       if (argument.size() > option->name.size()) {
         value = argument.substr(option->name.size() + 1);

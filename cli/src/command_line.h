@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "export_flags.h"
+
 struct BatchCommandLine {
   bool show_help = false;
   bool show_version = false;
@@ -19,6 +21,7 @@ struct BatchCommandLine {
   std::optional<std::string> sources_from;
   std::optional<std::string> out_dir;  // in place of the job's output subfolder name
   std::optional<int> quality;          // in place of the job's JPEG quality, 1..100
+  ExportFlags output;                  // size, format, names and folder of the outputs
   bool dry_run = false;                // list what would be written, load nothing
   bool quiet = false;                  // print only the error lines of the log
   // --shard K/N as shard_index = K - 1 and shard_count = N.

@@ -21,6 +21,7 @@
 #include "run/failure_text.h"
 #include "run/log_text.h"
 #include "run/output_path.h"
+#include "run/output_plan.h"
 #include "settings/settings_file.h"
 #include "source_list.h"
 
@@ -60,7 +61,12 @@ bool apply_command_line(const BatchCommandLine& line, WatermarkJob& job) {
     job.sources_folder.clear();
   }
   if (line.out_dir) job.out_dir = *line.out_dir;
-  if (line.quality) job.jpeg_quality = *line.quality;
+  ApplyExportFlags(line.output, job.output);
+  if (line.quality) {
+    job.jpeg_quality = *line.quality;
+    // One quality on the command line, whichever way JPEG is written.
+    if (job.output.format == ExportFormat::kJpeg) job.output.jpeg.quality = *line.quality;
+  }
   return true;
 }
 
@@ -81,8 +87,9 @@ int print_plan(const WatermarkJob& job, const BatchControl& control, bool quiet)
   for (const PlannedSource& entry : plan.entries) {
     // The same path texts as the run's log, so a plan reads like the log
     // it announces.
-    const std::string line = entry.output.empty()
-                                 ? SkippedTypeText(LogPathText(entry.source))
+    const std::string line = entry.output.empty() ? SkippedTypeText(LogPathText(entry.source))
+                             : entry.skip_existing
+                                 ? ExistingOutputSkippedText(LogPathText(entry.output))
                                  : LogPathText(entry.source) + " -> " + LogPathText(entry.output);
     std::fputs(line.c_str(), stdout);
     std::fputc('\n', stdout);

@@ -29,6 +29,26 @@ constexpr double kColorMin = -2147483648.0, kColorMax = 2147483647.0;
 #define INTEGER(member) IntegerField([](WatermarkOptions& o) -> int32_t& { return o.member; })
 #define NUMBER(member) NumberField([](WatermarkOptions& o) -> double& { return o.member; })
 #define RELATIVE(member) RelativeField([](WatermarkOptions& o) -> RelativeTo& { return o.member; })
+#define TEXT(member) TextField([](WatermarkOptions& o) -> std::string& { return o.member; })
+// The enumerations are one byte each; a byte may stand for any object.
+#define CHOICE(member, names)                                                                   \
+  ChoiceField {                                                                                 \
+    [](WatermarkOptions& o) -> uint8_t& { return reinterpret_cast<uint8_t&>(o.member); }, names \
+  }
+
+// Names in the section, in the order of the enumerations' values.
+constexpr const char* kSizeModeNames[] = {"None",   "LongEdge", "ShortEdge", "Width",
+                                          "Height", "Box",      "Percent",   "Megapixels"};
+constexpr const char* kFormatNames[] = {"SameAsSource", "Jpeg", "Png", "Webp", "Avif", "Tiff", "Jpeg2000"};
+constexpr const char* kChromaNames[] = {"Default", "444", "422", "420"};
+constexpr const char* kTargetNames[] = {"Subfolder", "TargetFolder"};
+constexpr const char* kIfExistsNames[] = {"Replace", "Skip", "Rename"};
+constexpr const char* kMetadataNames[] = {"All", "WithoutGpsAndSerials", "None"};
+
+// Sides up to a million pixels, percentages and megapixels up to a
+// thousand: far past any picture the library holds.
+constexpr double kSideMax = 1e6;
+constexpr double kScaleMax = 1000;
 
 const OptionField kFields[] = {
     {0x0101, "PictureKeepAlpha", FLAG(picture.keep_alpha)},
@@ -65,12 +85,41 @@ const OptionField kFields[] = {
     // existed hold gaps in pixels or in percent of the image.
     {0x010B, "PictureTileGapInMarkPercent", FLAG(picture.tile.gap_in_mark_percent), 0, 0, true},
     {0x0215, "TextTileGapInMarkPercent", FLAG(text.tile.gap_in_mark_percent), 0, 0, true},
+    // How the outputs leave the run; each kept only when set, so a job
+    // that never chose them keeps its bytes.
+    {0x0301, "ExportSize", CHOICE(output.size.mode, kSizeModeNames), 0, 0, true},
+    {0x0302, "ExportSizeEdge", INTEGER(output.size.edge), 1, kSideMax, true},
+    {0x0303, "ExportSizeBoxWidth", INTEGER(output.size.box_width), 1, kSideMax, true},
+    {0x0304, "ExportSizeBoxHeight", INTEGER(output.size.box_height), 1, kSideMax, true},
+    {0x0305, "ExportSizePercent", NUMBER(output.size.percent), 0, kScaleMax, true},
+    {0x0306, "ExportSizeMegapixels", NUMBER(output.size.megapixels), 0, kScaleMax, true},
+    {0x0307, "ExportSizeEnlarge", FLAG(output.size.enlarge), 0, 0, true},
+    {0x0308, "ExportFormat", CHOICE(output.format, kFormatNames), 0, 0, true},
+    {0x0309, "ExportJpegQuality", INTEGER(output.jpeg.quality), 1, 100, true},
+    {0x030A, "ExportJpegQualityFromSource", FLAG(output.jpeg.quality_from_source), 0, 0, true},
+    {0x030B, "ExportJpegChroma", CHOICE(output.jpeg.chroma, kChromaNames), 0, 0, true},
+    {0x030C, "ExportJpegProgressive", FLAG(output.jpeg.progressive), 0, 0, true},
+    {0x030D, "ExportJpegOptimizeHuffman", FLAG(output.jpeg.optimize_huffman), 0, 0, true},
+    {0x030E, "ExportPngCompression", INTEGER(output.png.compression), 0, 9, true},
+    {0x030F, "ExportWebpQuality", INTEGER(output.webp.quality), 0, 100, true},
+    {0x0310, "ExportWebpLossless", FLAG(output.webp.lossless), 0, 0, true},
+    {0x0311, "ExportAvifQuality", INTEGER(output.avif.quality), 0, 100, true},
+    {0x0312, "ExportAvifSpeed", INTEGER(output.avif.speed), 0, 10, true},
+    {0x0313, "ExportMoreSources", FLAG(output.more_sources), 0, 0, true},
+    {0x0314, "ExportTarget", CHOICE(output.target, kTargetNames), 0, 0, true},
+    {0x0315, "ExportTargetFolder", TEXT(output.target_folder), 0, 0, true},
+    {0x0316, "ExportNamePattern", TEXT(output.name_pattern), 0, 0, true},
+    {0x0317, "ExportIfExists", CHOICE(output.if_exists, kIfExistsNames), 0, 0, true},
+    {0x0318, "ExportMetadata", CHOICE(output.metadata, kMetadataNames), 0, 0, true},
+    {0x0319, "ExportToSrgb", FLAG(output.convert_to_srgb), 0, 0, true},
 };
 
 #undef FLAG
 #undef INTEGER
 #undef NUMBER
 #undef RELATIVE
+#undef TEXT
+#undef CHOICE
 
 template <class... Ts>
 struct Overloaded : Ts... {
@@ -86,6 +135,12 @@ RelativeTo allowed_relative(const OptionField& field, int value) {
   return allowed ? RelativeTo(value) : RelativeTo::kNone;
 }
 
+uint8_t known_choice(const ChoiceField& field, unsigned value) {
+  return value < field.names.size() ? uint8_t(value) : 0;
+}
+
+bool holds_line_break(const std::string& text) { return text.find_first_of("\r\n") != std::string::npos; }
+
 }  // namespace
 
 std::span<const OptionField> OptionFields() { return kFields; }
@@ -95,12 +150,25 @@ bool OptionFieldIsWritten(const OptionField& field, const WatermarkOptions& opti
          EncodeOptionValue(field, options) != EncodeOptionValue(field, WatermarkOptions{});
 }
 
+bool OptionFieldFitsSection(const OptionField& field, const WatermarkOptions& options) {
+  if (const TextField* get = std::get_if<TextField>(&field.value)) {
+    WatermarkOptions values = options;
+    return !holds_line_break((*get)(values));
+  }
+  return true;
+}
+
 std::vector<uint8_t> EncodeOptionValue(const OptionField& field, const WatermarkOptions& options) {
   WatermarkOptions values = options;  // the accessors hand out references
   return std::visit(
       Overloaded{
           [&](FlagField get) { return std::vector<uint8_t>{uint8_t(get(values) ? 1 : 0)}; },
           [&](RelativeField get) { return std::vector<uint8_t>{uint8_t(get(values))}; },
+          [&](ChoiceField choice) { return std::vector<uint8_t>{choice.get(values)}; },
+          [&](TextField get) {
+            const std::string& text = get(values);
+            return std::vector<uint8_t>(text.begin(), text.end());
+          },
           [&](IntegerField get) {
             const uint32_t v = uint32_t(get(values));
             return std::vector<uint8_t>{uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)};
@@ -128,6 +196,18 @@ bool DecodeOptionValue(const OptionField& field, std::span<const uint8_t> payloa
                         [&](RelativeField get) {
                           if (payload.size() != 1) return false;
                           get(options) = allowed_relative(field, payload[0]);
+                          return true;
+                        },
+                        [&](ChoiceField choice) {
+                          if (payload.size() != 1) return false;
+                          choice.get(options) = known_choice(choice, payload[0]);
+                          return true;
+                        },
+                        [&](TextField get) {
+                          if (payload.size() > kMaxOptionTextBytes) return false;
+                          for (const uint8_t byte : payload)
+                            if (byte == 0) return false;
+                          get(options).assign(payload.begin(), payload.end());
                           return true;
                         },
                         [&](IntegerField get) {
@@ -160,6 +240,10 @@ std::string FormatOptionValue(const OptionField& field, const WatermarkOptions& 
             const auto index = size_t(get(values));
             return std::string(index < std::size(kRelativeNames) ? kRelativeNames[index] : "None");
           },
+          [&](ChoiceField choice) {
+            return std::string(choice.names[known_choice(choice, choice.get(values))]);
+          },
+          [&](TextField get) { return "\"" + get(values) + "\""; },
           [&](IntegerField get) { return std::to_string(get(values)); },
           [&](NumberField get) { return FormatStoredFloat(get(values)); },
       },
@@ -173,6 +257,15 @@ void ParseOptionValue(const OptionField& field, const std::string& text, Waterma
                    for (size_t i = 0; i < std::size(kRelativeNames); ++i)
                      if (SameProfileName(text, kRelativeNames[i]))
                        get(options) = allowed_relative(field, int(i));
+                 },
+                 [&](ChoiceField choice) {
+                   for (size_t i = 0; i < choice.names.size(); ++i)
+                     if (SameProfileName(text, choice.names[i])) choice.get(options) = uint8_t(i);
+                 },
+                 [&](TextField get) {
+                   // The section's reader took the quotes off already.
+                   if (text.size() <= kMaxOptionTextBytes && text.find('\0') == std::string::npos)
+                     get(options) = text;
                  },
                  [&](IntegerField get) {
                    if (std::optional<double> value = ParseStoredFloat(text); value && std::isfinite(*value))

@@ -11,8 +11,8 @@ namespace {
 constexpr uint8_t kBlockTag[4] = {'E', 'R', 'W', 'T'};
 constexpr uint16_t kBlockVersion = 1;
 constexpr size_t kFieldHeaderSize = 6;
-// Every field this reader knows is at most 8 bytes; a longer unknown one
-// is skipped without being held.
+// Every field this reader knows is at most 8 bytes, a text at most
+// kMaxOptionTextBytes; a longer unknown one is skipped without being held.
 constexpr uint32_t kLargestKnownValue = 8;
 // The picture watermark with its alpha channel: width and height (4 bytes
 // each), then its rows of blue, green, red and alpha bytes, bottom row
@@ -115,10 +115,10 @@ bool ReadOptionsBlock(SettingsInput& file, WatermarkOptions& options, TDibImage*
       if (!file.skip(size)) return false;
       continue;
     }
-    if (size > kLargestKnownValue) return false;
-    uint8_t value[kLargestKnownValue];
-    if (!file.bytes(value, size) || !DecodeOptionValue(*field, std::span<const uint8_t>(value, size), read))
-      return false;
+    const bool text = std::holds_alternative<TextField>(field->value);
+    if (size > (text ? kMaxOptionTextBytes : kLargestKnownValue)) return false;
+    std::vector<uint8_t> value(size);
+    if (!file.bytes(value.data(), size) || !DecodeOptionValue(*field, value, read)) return false;
   }
   options = read;
   return true;

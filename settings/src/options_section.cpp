@@ -11,13 +11,16 @@ void SaveOptionsSection(ProfileFile& profile, const WatermarkOptions& options) {
   profile.EraseSection(kOptionsSection);
   if (!options.any()) return;
   for (const OptionField& field : OptionFields())
-    if (OptionFieldIsWritten(field, options))
+    if (OptionFieldIsWritten(field, options) && OptionFieldFitsSection(field, options))
       profile.Write(kOptionsSection, field.key, FormatOptionValue(field, options));
 }
 
 void RestoreOptionsSection(const ProfileFile& profile, WatermarkOptions& options) {
   for (const OptionField& field : OptionFields()) {
-    if (std::optional<std::string> value = profile.Read(kOptionsSection, field.key))
-      ParseOptionValue(field, std::string(TrimProfileBlanks(*value)), options);
+    std::optional<std::string> value = profile.Read(kOptionsSection, field.key);
+    if (!value) continue;
+    // A text came in quotes; the blanks inside them are its own.
+    if (!std::holds_alternative<TextField>(field.value)) *value = std::string(TrimProfileBlanks(*value));
+    ParseOptionValue(field, *value, options);
   }
 }

@@ -1,0 +1,134 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "export_flags.h"
+
+#include <charconv>
+#include <filesystem>
+#include <system_error>
+
+namespace {
+
+struct FlagText {
+  std::string_view name;
+  const char* expects;
+};
+
+constexpr FlagText kFlags[] = {
+    {"--max-size", "eine Kantenlänge N oder einen Rahmen BxH in Pixeln"},
+    {"--format", "same, jpeg, png, webp, avif, tiff oder jp2"},
+    {"--name", "ein Namensmuster wie \"Hochzeit-{Nr:4}\""},
+    {"--target", "einen Zielordner"},
+    {"--if-exists", "replace, skip oder rename"},
+    {"--metadata", "all, no-gps oder none"},
+    {"--chroma", "444, 422 oder 420"},
+    {"--include", "eine Liste aus png, webp, heic und avif, durch Kommas getrennt"},
+};
+
+bool parse_side(std::string_view text, int32_t& side) {
+  const char* end = text.data() + text.size();
+  auto [rest, error] = std::from_chars(text.data(), end, side);
+  return !text.empty() && error == std::errc() && rest == end && side >= 1;
+}
+
+bool parse_max_size(std::string_view text, ExportSize& size) {
+  size = ExportSize{};
+  const size_t x = text.find_first_of("xX");
+  if (x == std::string_view::npos) {
+    size.mode = ExportSizeMode::kLongEdge;
+    return parse_side(text, size.edge);
+  }
+  size.mode = ExportSizeMode::kBox;
+  return parse_side(text.substr(0, x), size.box_width) && parse_side(text.substr(x + 1), size.box_height);
+}
+
+template <class Value, size_t N>
+bool one_of(std::string_view text, const std::pair<std::string_view, Value> (&names)[N],
+            std::optional<Value>& value) {
+  for (const auto& [name, meaning] : names) {
+    if (text != name) continue;
+    value = meaning;
+    return true;
+  }
+  return false;
+}
+
+constexpr std::pair<std::string_view, ExportFormat> kFormats[] = {
+    {"same", ExportFormat::kSameAsSource}, {"jpeg", ExportFormat::kJpeg}, {"png", ExportFormat::kPng},
+    {"webp", ExportFormat::kWebp},         {"avif", ExportFormat::kAvif}, {"tiff", ExportFormat::kTiff},
+    {"jp2", ExportFormat::kJpeg2000},
+};
+constexpr std::pair<std::string_view, IfOutputExists> kIfExists[] = {{"replace", IfOutputExists::kReplace},
+                                                                     {"skip", IfOutputExists::kSkip},
+                                                                     {"rename", IfOutputExists::kRename}};
+constexpr std::pair<std::string_view, MetadataPolicy> kMetadata[] = {
+    {"all", MetadataPolicy::kAll},
+    {"no-gps", MetadataPolicy::kWithoutGpsAndSerials},
+    {"none", MetadataPolicy::kNone}};
+constexpr std::pair<std::string_view, ChromaSubsampling> kChroma[] = {
+    {"444", ChromaSubsampling::k444}, {"422", ChromaSubsampling::k422}, {"420", ChromaSubsampling::k420}};
+
+// The job holds one switch for the four further source types; the list
+// names them so that a command line says what it lets in.
+bool parse_include(std::string_view text) {
+  if (text.empty()) return false;
+  size_t start = 0;
+  while (start <= text.size()) {
+    size_t end = text.find(',', start);
+    if (end == std::string_view::npos) end = text.size();
+    const std::string_view type = text.substr(start, end - start);
+    if (type != "png" && type != "webp" && type != "heic" && type != "avif") return false;
+    start = end + 1;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool IsExportValueFlag(std::string_view name) { return ExportFlagExpects(name) != nullptr; }
+
+const char* ExportFlagExpects(std::string_view name) {
+  for (const FlagText& flag : kFlags)
+    if (flag.name == name) return flag.expects;
+  return nullptr;
+}
+
+bool StoreExportFlag(std::string_view name, const std::string& value, ExportFlags& flags) {
+  if (name == "--max-size") {
+    ExportSize size;
+    if (!parse_max_size(value, size)) return false;
+    flags.size = size;
+    return true;
+  }
+  if (name == "--format") return one_of(value, kFormats, flags.format);
+  if (name == "--if-exists") return one_of(value, kIfExists, flags.if_exists);
+  if (name == "--metadata") return one_of(value, kMetadata, flags.metadata);
+  if (name == "--chroma") return one_of(value, kChroma, flags.chroma);
+  if (name == "--include") return flags.more_sources = parse_include(value);
+  if (name == "--name") {
+    flags.name_pattern = value;
+    return !value.empty();
+  }
+  if (name == "--target") {
+    flags.target_folder = value;
+    return !value.empty();
+  }
+  return false;
+}
+
+void ApplyExportFlags(const ExportFlags& flags, ExportOptions& output) {
+  if (flags.size) output.size = *flags.size;
+  if (flags.format) output.format = *flags.format;
+  if (flags.name_pattern) output.name_pattern = *flags.name_pattern;
+  if (flags.target_folder) {
+    // Typed here, so meant from here, not from the settings file's folder.
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(*flags.target_folder, error);
+    output.target = ExportTarget::kTargetFolder;
+    output.target_folder = error ? *flags.target_folder : absolute.lexically_normal().string();
+  }
+  if (flags.if_exists) output.if_exists = *flags.if_exists;
+  if (flags.metadata) output.metadata = *flags.metadata;
+  if (flags.chroma) output.jpeg.chroma = *flags.chroma;
+  if (flags.convert_to_srgb) output.convert_to_srgb = true;
+  if (flags.progressive) output.jpeg.progressive = true;
+  if (flags.more_sources) output.more_sources = true;
+}
