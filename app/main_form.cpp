@@ -213,6 +213,8 @@ void TMainForm::ConnectHandlers() {
   connect(text.TextOptionsBtn, &QPushButton::clicked, this, Guarded(this, &TMainForm::TextOptionsBtnClick));
   connect(picture.PictureOptionsBtn, &QPushButton::clicked, this,
           Guarded(this, &TMainForm::PictureOptionsBtnClick));
+  connect(process.OutputOptionsBtn, &QPushButton::clicked, this,
+          Guarded(this, &TMainForm::OutputOptionsBtnClick));
   connect(process.PreviewBtn, &QPushButton::clicked, this, Guarded(this, &TMainForm::PreviewBtnClick));
   ConnectSettingsChanged();
   picture.PaintBox2->OnPaint = [this](QPainter& canvas) {

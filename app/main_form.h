@@ -114,6 +114,7 @@ class TMainForm : public QMainWindow {
   // The further options and the preview (options_handlers.cpp).
   void TextOptionsBtnClick();
   void PictureOptionsBtnClick();
+  void OutputOptionsBtnClick();
   void PreviewBtnClick();
   // Any setting changed: what the pages show of the settings is brought
   // up to date and an open preview renders again.

@@ -14,11 +14,26 @@
 #include <thread>
 
 #include "image/dib_access.h"
+#include "run/export_size.h"
 #include "run/failure_text.h"
 
 namespace {
 
 QString OutOfMemoryLabel() { return QString::fromStdString(OutOfMemoryText()); }
+
+// The size the run writes the shown source at, from the source as loaded;
+// empty when the job keeps every picture's size.
+QString OutputSizeLabel(const ExportSize& size, const PreviewSource& source) {
+  if (size.mode == ExportSizeMode::kNone || !source.picture) return QString();
+  const int64_t width = DibWidth(source.picture->dib);
+  const int64_t height = DibHeight(source.picture->dib);
+  const FittedSize output = OutputSize(width, height, size);
+  return QStringLiteral("Ausgabe: %1 x %2 Pixel (Quelle: %3 x %4 Pixel)")
+      .arg(output.width)
+      .arg(output.height)
+      .arg(width)
+      .arg(height);
+}
 
 }  // namespace
 
@@ -121,10 +136,12 @@ void TPreviewForm::start_render() {
     std::shared_ptr<const SharedDib> stamped;
     QImage fitted;
     QString error;
+    QString output_size;
     try {
       // Only this worker touches the cache while it runs.
       cache_ = LoadPreviewSource(request.source, cache_);
       stamped = RenderPreview(request, cache_);
+      output_size = OutputSizeLabel(request.job.output.size, cache_);
       // The fitted view is scaled here too, so the window's thread only shows it.
       if (stamped) fitted = FittedDibImage(stamped->dib, room);
       error = QString::fromStdString(cache_.error);
@@ -138,15 +155,15 @@ void TPreviewForm::start_render() {
     // Dropped by Qt when the window is gone by the time it is delivered.
     QMetaObject::invokeMethod(
         this,
-        [this, generation, stamped = std::move(stamped), fitted = std::move(fitted), error] {
-          render_done(generation, stamped, fitted, error);
+        [this, generation, stamped = std::move(stamped), fitted = std::move(fitted), error, output_size] {
+          render_done(generation, stamped, fitted, error, output_size);
         },
         Qt::QueuedConnection);
   });
 }
 
 void TPreviewForm::render_done(quint64 generation, std::shared_ptr<const SharedDib> stamped, QImage fitted,
-                               QString error) {
+                               QString error, QString output_size) {
   rendering_ = false;
   if (generation == generation_) {
     stamped_ = std::move(stamped);
@@ -154,6 +171,8 @@ void TPreviewForm::render_done(quint64 generation, std::shared_ptr<const SharedD
     ++renders_finished_;
     if (!error.isEmpty())
       StateLabel->setText(error);
+    else if (stamped_ && !output_size.isEmpty())
+      StateLabel->setText(output_size);
     else if (stamped_)
       StateLabel->setText(
           QStringLiteral("%1 x %2 Pixel").arg(DibWidth(stamped_->dib)).arg(DibHeight(stamped_->dib)));

@@ -55,8 +55,8 @@ class TPreviewForm : public QWidget {
 
  private:
   void start_render();
-  void render_done(quint64 generation, std::shared_ptr<const SharedDib> stamped, QImage fitted,
-                   QString error);
+  void render_done(quint64 generation, std::shared_ptr<const SharedDib> stamped, QImage fitted, QString error,
+                   QString output_size);
   void show_image();
 
   RequestFor request_for_;

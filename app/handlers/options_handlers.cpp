@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// "Erweitert..." on the text and picture pages, "Vorschau..." on the last
+// "Erweitert..." on the text and picture pages, "Ausgabe..." and "Vorschau..." on the last
 // page, and keeping an open preview up to date with every setting.
 #include <QComboBox>
 #include <QFile>
@@ -10,6 +10,7 @@
 #include <QSlider>
 #include <tuple>
 
+#include "dialogs/export_dialog.h"
 #include "dialogs/font_dialog.h"
 #include "dialogs/options_dialogs.h"
 #include "dialogs/preview_window.h"
@@ -31,6 +32,13 @@ void TMainForm::PictureOptionsBtnClick() {
   TPictureOptionsDialog dialog(Options.picture, this);
   if (dialog.exec() != QDialog::Accepted) return;
   Options.picture = dialog.value();
+  SettingsChanged();
+}
+
+void TMainForm::OutputOptionsBtnClick() {
+  TExportDialog dialog(Options.output, this);
+  if (dialog.exec() != QDialog::Accepted) return;
+  Options.output = dialog.value();
   SettingsChanged();
 }
 
@@ -104,6 +112,7 @@ void TMainForm::ShowChosenSettings() {
   }
   MarkOptionsButton(text.TextOptionsBtn, Options.text.any());
   MarkOptionsButton(picture.PictureOptionsBtn, Options.picture.any());
+  MarkOptionsButton(process.OutputOptionsBtn, Options.output.any());
 }
 
 void TMainForm::ConnectSettingsChanged() {

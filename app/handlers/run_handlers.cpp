@@ -126,6 +126,7 @@ std::vector<QWidget*> TMainForm::JobControls() const {
           picture.NoPicChecked,
           picture.OpenPicBtn,
           picture.PictureOptionsBtn,
+          process.OutputOptionsBtn,
           process.OutDirEd,
           process.jpeged};
 }

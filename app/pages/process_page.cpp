@@ -64,6 +64,10 @@ ProcessPage BuildProcessPage(QWidget* parent) {
   page.jpeged = MakeIntegerEdit(rest, "jpeged", QPoint(96, 80), 121, 75);
   page.jpeged->SetBounds(1, 100);
   page.jpeged->SetValue(75);
+  // Beside the quality, in the room to the right of it; nothing else moves.
+  page.OutputOptionsBtn = new TBitBtnXP(QStringLiteral("Ausgabe..."), TBitBtnKind::kCustom, rest);
+  page.OutputOptionsBtn->setObjectName(QStringLiteral("OutputOptionsBtn"));
+  page.OutputOptionsBtn->setGeometry(225, 78, 113, 25);
 
   page.Memo2 = new QPlainTextEdit(rest);
   page.Memo2->setObjectName(QStringLiteral("Memo2"));

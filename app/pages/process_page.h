@@ -13,7 +13,8 @@ class TRxSpinEdit;
 struct ProcessPage {
   QWidget* TabSheet4 = nullptr;
   TBitBtnXP* GoBtn = nullptr;
-  TBitBtnXP* PreviewBtn = nullptr;  // "Vorschau...": the stamped source in a window of its own
+  TBitBtnXP* PreviewBtn = nullptr;        // "Vorschau...": the stamped source in a window of its own
+  TBitBtnXP* OutputOptionsBtn = nullptr;  // "Ausgabe...": size, format, names and folder of the outputs
   QGroupBox* GroupBox2 = nullptr;
   QLineEdit* OutDirEd = nullptr;
   TRxSpinEdit* jpeged = nullptr;

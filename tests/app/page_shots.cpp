@@ -17,6 +17,7 @@
 #include <QTimer>
 
 #include "dialogs/about_box.h"
+#include "dialogs/export_dialog.h"
 #include "desktop_setup.h"
 #include "dialogs/options_dialogs.h"
 #include "dialogs/font_dialog.h"
@@ -99,6 +100,15 @@ int main(int argc, char** argv) {
   application.processEvents();
   picture_options.grab().save(QStringLiteral("%1/picture_options.png").arg(folder));
   picture_options.hide();
+  ExportOptions output;
+  output.size.mode = ExportSizeMode::kLongEdge;
+  output.format = ExportFormat::kJpeg;
+  output.name_pattern = "Hochzeit-Meier-{Nr:4}";
+  TExportDialog export_dialog(output, &form);
+  export_dialog.show();
+  application.processEvents();
+  export_dialog.grab().save(QStringLiteral("%1/export.png").arg(folder));
+  export_dialog.hide();
   TFontDialog font_dialog(form.Font, &form);
   font_dialog.show();
   application.processEvents();

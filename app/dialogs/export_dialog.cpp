@@ -1,0 +1,287 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "dialogs/export_dialog.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDoubleSpinBox>
+#include <QFileDialog>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+#include "run/export_size.h"
+
+namespace {
+
+const QLocale& german() {
+  static const QLocale locale(QLocale::German, QLocale::Germany);
+  return locale;
+}
+
+QSpinBox* whole(QWidget* parent, int low, int high, int value, const QString& suffix = QString()) {
+  auto* box = new QSpinBox(parent);
+  box->setLocale(german());
+  box->setRange(low, high);
+  box->setValue(value);
+  box->setSuffix(suffix);
+  return box;
+}
+
+QDoubleSpinBox* number(QWidget* parent, double low, double high, double value, const QString& suffix) {
+  auto* box = new QDoubleSpinBox(parent);
+  box->setLocale(german());  // "2,5 MP" whatever the system's locale
+  box->setRange(low, high);
+  box->setDecimals(1);
+  box->setValue(value);
+  box->setSuffix(suffix);
+  return box;
+}
+
+QComboBox* choices(QWidget* parent, std::initializer_list<const char*> texts, int current) {
+  auto* box = new QComboBox(parent);
+  for (const char* text : texts) box->addItem(QString::fromUtf8(text));
+  box->setCurrentIndex(current < box->count() ? current : 0);
+  return box;
+}
+
+// A row of controls as one field of a form.
+QWidget* row(QWidget* parent, std::initializer_list<QWidget*> widgets) {
+  auto* holder = new QWidget(parent);
+  auto* layout = new QHBoxLayout(holder);
+  layout->setContentsMargins(0, 0, 0, 0);
+  for (QWidget* widget : widgets) {
+    widget->setParent(holder);
+    layout->addWidget(widget);
+  }
+  layout->addStretch(1);
+  return holder;
+}
+
+QString pixels(const FittedSize& size) { return QStringLiteral("%1 x %2").arg(size.width).arg(size.height); }
+
+}  // namespace
+
+TExportDialog::TExportDialog(const ExportOptions& options, QWidget* parent)
+    : QDialog(parent), options_(options) {
+  setWindowTitle(QStringLiteral("Ausgabe"));
+  auto* columns = new QHBoxLayout;
+  auto* left = new QVBoxLayout;
+  auto* right = new QVBoxLayout;
+  columns->addLayout(left);
+  columns->addLayout(right);
+
+  auto* size_group = new QGroupBox(QStringLiteral("Größe (vor dem Stempeln)"), this);
+  auto* size_form = new QFormLayout(size_group);
+  SizeModeBox = choices(size_group,
+                        {"Originalgröße", "Lange Kante", "Kurze Kante", "Breite", "Höhe",
+                         "Rahmen (Breite x Höhe)", "Prozent", "Megapixel"},
+                        int(options.size.mode));
+  size_form->addRow(QStringLiteral("Anpassen:"), SizeModeBox);
+  Edge = whole(size_group, 1, 1000000, options.size.edge, QStringLiteral(" Pixel"));
+  size_form->addRow(QStringLiteral("Kantenlänge:"), Edge);
+  BoxWidth = whole(size_group, 1, 1000000, options.size.box_width);
+  BoxHeight = whole(size_group, 1, 1000000, options.size.box_height, QStringLiteral(" Pixel"));
+  size_form->addRow(QStringLiteral("Rahmen:"),
+                    row(size_group, {BoxWidth, new QLabel(QStringLiteral("x")), BoxHeight}));
+  Percent = number(size_group, 0.1, 1000, options.size.percent, QStringLiteral(" %"));
+  size_form->addRow(QStringLiteral("Prozent:"), Percent);
+  Megapixels = number(size_group, 0.1, 1000, options.size.megapixels, QStringLiteral(" MP"));
+  size_form->addRow(QStringLiteral("Megapixel:"), Megapixels);
+  EnlargeCheck = new QCheckBox(QStringLiteral("Kleinere Bilder vergrößern"), size_group);
+  EnlargeCheck->setChecked(options.size.enlarge);
+  size_form->addRow(EnlargeCheck);
+  SizeExample = new QLabel(size_group);
+  SizeExample->setObjectName(QStringLiteral("SizeExample"));
+  SizeExample->setWordWrap(true);
+  size_form->addRow(SizeExample);
+  left->addWidget(size_group);
+
+  auto* format_group = new QGroupBox(QStringLiteral("Format"), this);
+  auto* format_form = new QFormLayout(format_group);
+  FormatBox = choices(format_group, {"wie Quelle", "JPEG", "PNG", "WebP", "AVIF", "TIFF", "JPEG 2000"},
+                      int(options.format));
+  format_form->addRow(QStringLiteral("Dateiformat:"), FormatBox);
+  JpegQuality = whole(format_group, 1, 100, options.jpeg.quality);
+  QualityFromSourceCheck = new QCheckBox(QStringLiteral("Qualität wie Quelle"));
+  QualityFromSourceCheck->setChecked(options.jpeg.quality_from_source);
+  format_form->addRow(QStringLiteral("JPEG-Qualität:"),
+                      row(format_group, {JpegQuality, QualityFromSourceCheck}));
+  ChromaBox = choices(format_group, {"Vorgabe (4:2:0)", "4:4:4", "4:2:2", "4:2:0"}, int(options.jpeg.chroma));
+  format_form->addRow(QStringLiteral("Farbunterabtastung:"), ChromaBox);
+  ProgressiveCheck = new QCheckBox(QStringLiteral("Progressiv"));
+  ProgressiveCheck->setChecked(options.jpeg.progressive);
+  HuffmanCheck = new QCheckBox(QStringLiteral("Huffman-Tabellen optimieren"));
+  HuffmanCheck->setChecked(options.jpeg.optimize_huffman);
+  format_form->addRow(QString(), row(format_group, {ProgressiveCheck, HuffmanCheck}));
+  PngCompression = whole(format_group, 0, 9, options.png.compression);
+  format_form->addRow(QStringLiteral("PNG-Kompression:"), PngCompression);
+  WebpQuality = whole(format_group, 0, 100, options.webp.quality);
+  WebpLosslessCheck = new QCheckBox(QStringLiteral("Verlustfrei"));
+  WebpLosslessCheck->setChecked(options.webp.lossless);
+  format_form->addRow(QStringLiteral("WebP-Qualität:"), row(format_group, {WebpQuality, WebpLosslessCheck}));
+  AvifQuality = whole(format_group, 0, 100, options.avif.quality);
+  AvifSpeed = whole(format_group, 0, 10, options.avif.speed);
+  format_form->addRow(
+      QStringLiteral("AVIF-Qualität:"),
+      row(format_group, {AvifQuality, new QLabel(QStringLiteral("Geschwindigkeit:")), AvifSpeed}));
+  MoreSourcesCheck = new QCheckBox(QStringLiteral("auch PNG, WebP und HEIC bearbeiten"), format_group);
+  MoreSourcesCheck->setChecked(options.more_sources);
+  format_form->addRow(MoreSourcesCheck);
+  left->addWidget(format_group);
+  left->addStretch(1);
+
+  auto* place_group = new QGroupBox(QStringLiteral("Ablage und Namen"), this);
+  auto* place_form = new QVBoxLayout(place_group);
+  SubfolderRadio = new QRadioButton(QStringLiteral("Unterverzeichnis neben jeder Quelldatei"), place_group);
+  TargetFolderRadio = new QRadioButton(
+      QStringLiteral("Ein Zielordner, Unterordner der Quelldateien nachgebildet:"), place_group);
+  (options.target == ExportTarget::kTargetFolder ? TargetFolderRadio : SubfolderRadio)->setChecked(true);
+  place_form->addWidget(SubfolderRadio);
+  place_form->addWidget(TargetFolderRadio);
+  TargetFolderEd = new QLineEdit(QString::fromStdString(options.target_folder));
+  TargetFolderBtn = new QPushButton(QStringLiteral("Durchsuchen..."));
+  auto* folder_row = row(place_group, {TargetFolderEd, TargetFolderBtn});
+  folder_row->layout()->setContentsMargins(20, 0, 0, 0);
+  // The folder takes the row's width, not the stretch behind the button.
+  qobject_cast<QHBoxLayout*>(folder_row->layout())->setStretch(0, 1);
+  qobject_cast<QHBoxLayout*>(folder_row->layout())->setStretch(2, 0);
+  place_form->addWidget(folder_row);
+  auto* name_form = new QFormLayout;
+  NamePatternEd = new QLineEdit(QString::fromStdString(options.name_pattern), place_group);
+  NamePatternEd->setPlaceholderText(QStringLiteral("leer: Name der Quelldatei"));
+  name_form->addRow(QStringLiteral("Dateiname:"), NamePatternEd);
+  auto* hint = new QLabel(
+      QStringLiteral("Variablen: {Datei}, {Ordner}, {Datum}, {Uhrzeit}, {Jahr}, {Kamera}, {Nr} und {Nr:4} "
+                     "(0001). Die Endung folgt dem Format; gleiche Namen bekommen \" (2)\", \" (3)\", ..."),
+      place_group);
+  hint->setWordWrap(true);
+  name_form->addRow(hint);
+  IfExistsBox =
+      choices(place_group, {"ersetzen", "überspringen", "neuer Name mit \" (2)\""}, int(options.if_exists));
+  name_form->addRow(QStringLiteral("Zieldatei vorhanden:"), IfExistsBox);
+  place_form->addLayout(name_form);
+  right->addWidget(place_group);
+
+  auto* meta_group = new QGroupBox(QStringLiteral("Metadaten und Farbe"), this);
+  auto* meta_form = new QFormLayout(meta_group);
+  MetadataBox = choices(meta_group, {"alle behalten", "alle außer GPS-Position und Seriennummern", "keine"},
+                        int(options.metadata));
+  meta_form->addRow(QStringLiteral("Metadaten:"), MetadataBox);
+  SrgbCheck = new QCheckBox(QStringLiteral("Farbprofil in sRGB umwandeln"), meta_group);
+  SrgbCheck->setChecked(options.convert_to_srgb);
+  meta_form->addRow(SrgbCheck);
+  auto* upright =
+      new QLabel(QStringLiteral("Die Ausrichtung wird immer angewandt und aufrecht geschrieben."));
+  upright->setWordWrap(true);
+  meta_form->addRow(upright);
+  right->addWidget(meta_group);
+  right->addStretch(1);
+
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+  buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("OK"));
+  buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Abbrechen"));
+  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(columns);
+  layout->addWidget(buttons);
+
+  connect(TargetFolderBtn, &QPushButton::clicked, this, [this] {
+    const QString folder =
+        QFileDialog::getExistingDirectory(this, QStringLiteral("Zielordner wählen"), TargetFolderEd->text());
+    if (folder.isEmpty()) return;
+    TargetFolderEd->setText(folder);
+    TargetFolderRadio->setChecked(true);
+  });
+  auto changed = [this] { show_choices(); };
+  connect(SizeModeBox, &QComboBox::currentIndexChanged, this, changed);
+  connect(FormatBox, &QComboBox::currentIndexChanged, this, changed);
+  connect(TargetFolderRadio, &QRadioButton::toggled, this, changed);
+  connect(QualityFromSourceCheck, &QCheckBox::toggled, this, changed);
+  connect(WebpLosslessCheck, &QCheckBox::toggled, this, changed);
+  connect(EnlargeCheck, &QCheckBox::toggled, this, changed);
+  for (QSpinBox* box : {Edge, BoxWidth, BoxHeight}) connect(box, &QSpinBox::valueChanged, this, changed);
+  for (QDoubleSpinBox* box : {Percent, Megapixels})
+    connect(box, &QDoubleSpinBox::valueChanged, this, changed);
+  show_choices();
+}
+
+// Only the controls of the chosen size rule and format take input; the
+// others keep their values for when they are chosen again.
+void TExportDialog::show_choices() {
+  const auto mode = ExportSizeMode(SizeModeBox->currentIndex());
+  const bool edge = mode == ExportSizeMode::kLongEdge || mode == ExportSizeMode::kShortEdge ||
+                    mode == ExportSizeMode::kWidth || mode == ExportSizeMode::kHeight;
+  Edge->setEnabled(edge);
+  BoxWidth->setEnabled(mode == ExportSizeMode::kBox);
+  BoxHeight->setEnabled(mode == ExportSizeMode::kBox);
+  Percent->setEnabled(mode == ExportSizeMode::kPercent);
+  Megapixels->setEnabled(mode == ExportSizeMode::kMegapixels);
+  EnlargeCheck->setEnabled(mode != ExportSizeMode::kNone);
+  SizeExample->setText(SizeExampleText());
+
+  // "wie Quelle" writes JPEG sources as JPEG: their settings stay open.
+  const auto format = ExportFormat(FormatBox->currentIndex());
+  const bool jpeg = format == ExportFormat::kJpeg || format == ExportFormat::kSameAsSource;
+  for (QWidget* control : {static_cast<QWidget*>(QualityFromSourceCheck), static_cast<QWidget*>(ChromaBox),
+                           static_cast<QWidget*>(ProgressiveCheck), static_cast<QWidget*>(HuffmanCheck)})
+    control->setEnabled(jpeg);
+  JpegQuality->setEnabled(jpeg && !QualityFromSourceCheck->isChecked());
+  PngCompression->setEnabled(format == ExportFormat::kPng || format == ExportFormat::kSameAsSource);
+  const bool webp = format == ExportFormat::kWebp || format == ExportFormat::kSameAsSource;
+  WebpLosslessCheck->setEnabled(webp);
+  WebpQuality->setEnabled(webp && !WebpLosslessCheck->isChecked());
+  const bool avif = format == ExportFormat::kAvif || format == ExportFormat::kSameAsSource;
+  AvifQuality->setEnabled(avif);
+  AvifSpeed->setEnabled(avif);
+  TargetFolderEd->setEnabled(TargetFolderRadio->isChecked());
+}
+
+QString TExportDialog::SizeExampleText() const {
+  const ExportSize size = value().size;
+  if (size.mode == ExportSizeMode::kNone) return QStringLiteral("Die Bilder behalten ihre Größe.");
+  return QStringLiteral(
+             "Ein Foto von 6000 x 4000 Pixeln wird %1 Pixel groß, eins von 4000 x 6000 Pixeln %2 Pixel.")
+      .arg(pixels(OutputSize(6000, 4000, size)), pixels(OutputSize(4000, 6000, size)));
+}
+
+ExportOptions TExportDialog::value() const {
+  ExportOptions o = options_;
+  o.size.mode = ExportSizeMode(SizeModeBox->currentIndex());
+  o.size.edge = Edge->value();
+  o.size.box_width = BoxWidth->value();
+  o.size.box_height = BoxHeight->value();
+  // The boxes show one decimal; a value they were opened with stays exact
+  // unless it was changed.
+  if (Percent->value() != QString::number(options_.size.percent, 'f', 1).toDouble())
+    o.size.percent = Percent->value();
+  if (Megapixels->value() != QString::number(options_.size.megapixels, 'f', 1).toDouble())
+    o.size.megapixels = Megapixels->value();
+  o.size.enlarge = EnlargeCheck->isChecked();
+  o.format = ExportFormat(FormatBox->currentIndex());
+  o.jpeg.quality = JpegQuality->value();
+  o.jpeg.quality_from_source = QualityFromSourceCheck->isChecked();
+  o.jpeg.chroma = ChromaSubsampling(ChromaBox->currentIndex());
+  o.jpeg.progressive = ProgressiveCheck->isChecked();
+  o.jpeg.optimize_huffman = HuffmanCheck->isChecked();
+  o.png.compression = PngCompression->value();
+  o.webp.quality = WebpQuality->value();
+  o.webp.lossless = WebpLosslessCheck->isChecked();
+  o.avif.quality = AvifQuality->value();
+  o.avif.speed = AvifSpeed->value();
+  o.more_sources = MoreSourcesCheck->isChecked();
+  o.target = TargetFolderRadio->isChecked() ? ExportTarget::kTargetFolder : ExportTarget::kSubfolder;
+  o.target_folder = TargetFolderEd->text().toStdString();
+  o.name_pattern = NamePatternEd->text().toStdString();
+  o.if_exists = IfOutputExists(IfExistsBox->currentIndex());
+  o.metadata = MetadataPolicy(MetadataBox->currentIndex());
+  o.convert_to_srgb = SrgbCheck->isChecked();
+  return o;
+}
