@@ -98,7 +98,7 @@ std::optional<std::string> FirstSourceReplacedBy(const std::vector<std::string>&
   // names land on its sources is refused whatever that rule says.
   for (const PlannedOutput& entry : plan) {
     for (const std::string* path : {&entry.named, &entry.path}) {
-      if (path->empty()) continue;
+      if (path->empty() || (path == &entry.path && entry.path == entry.named)) continue;
       if (const std::string* overwritten = source_at(listed, *path)) return *overwritten;
     }
   }
