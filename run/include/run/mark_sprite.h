@@ -44,12 +44,6 @@ struct MarkSprite {
   // row is blended whole.
   std::vector<int32_t> run_first;
   std::vector<int32_t> run_end;
-  // The blend's two terms byte by byte (kMarkWeightFull - weight, and
-  // colour x weight), made by PrepareRepeatedBlend for a sprite that is
-  // blended many times: the blend then runs over plain byte arrays, which
-  // the compiler vectorises.
-  std::vector<uint16_t> keep_bytes;
-  std::vector<uint32_t> mark_bytes;
   bool empty() const { return width <= 0 || height <= 0 || weight.empty(); }
 };
 
@@ -60,10 +54,6 @@ MarkSprite MakeMarkSprite(int64_t width, int64_t height);
 
 // Works out the sprite's row runs after its weights are set.
 void FindMarkRuns(MarkSprite& sprite);
-
-// Fills keep_bytes and mark_bytes, for sprites of at most kHeldMarkPixels
-// (18 bytes a pixel); larger ones blend from the weights as they are.
-void PrepareRepeatedBlend(MarkSprite& sprite);
 
 // Blends the sprite into a 24-bit image with its top-left corner at (left,
 // top), cut off at the image's edges: each byte becomes (image x
