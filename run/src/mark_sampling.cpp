@@ -13,6 +13,8 @@
 #include <limits>
 #include <vector>
 
+#include "wide_vectors.h"
+
 namespace {
 
 // Boxes beyond this many pixels on a side are not laid: no image has them,
@@ -113,7 +115,7 @@ long round_mean(double colour, double weight, double inverse) {
   return fraction > 0.5 ? whole + 1 : whole;
 }
 
-void put(MarkSprite& out, size_t to, const Accumulated& sum) {
+inline void put(MarkSprite& out, size_t to, const Accumulated& sum) {
   const long weight = round_half_up(sum.weight);
   if (weight <= 0) return;
   out.weight[to] = uint16_t(std::min<long>(weight, kMarkWeightFull));
@@ -140,6 +142,30 @@ double floor_of(double v) {
   return whole > v ? whole - 1 : whole;
 }
 
+// map_back's grid positions for count columns of a row, from the turn's
+// terms of each column (across_cos, across_sin) and of the row: the same
+// operations in the same order, a row at a time so that the divisions run
+// several to a vector.
+struct RowTerms {
+  double down_sin, down_cos, scale, factor, source_cx, source_cy;
+};
+STEMPORA_WIDE_VECTORS void map_row(const double* __restrict across_cos, const double* __restrict across_sin,
+                                   const RowTerms& row, int64_t count, double* __restrict ux,
+                                   double* __restrict uy) {
+  if (row.factor == 1) {
+    // Dividing by 1 changes no bit, so a factor of 1 skips it.
+    for (int64_t i = 0; i < count; ++i) {
+      ux[i] = (across_cos[i] - row.down_sin) / row.scale + row.source_cx - 0.5;
+      uy[i] = (across_sin[i] + row.down_cos) / row.scale + row.source_cy - 0.5;
+    }
+    return;
+  }
+  for (int64_t i = 0; i < count; ++i) {
+    ux[i] = ((across_cos[i] - row.down_sin) / row.scale + row.source_cx) / row.factor - 0.5;
+    uy[i] = ((across_sin[i] + row.down_cos) / row.scale + row.source_cy) / row.factor - 0.5;
+  }
+}
+
 // What map_back works out for laid row y of kTurned that stays the same
 // along the row, and for each column what stays the same down the
 // columns; map_back's own arithmetic, operation by operation, so a pixel
@@ -159,6 +185,8 @@ class TurnedRows {
       across_cos_.push_back(qx * shape.turn.cos);
       across_sin_.push_back(qx * shape.turn.sin);
     }
+    grid_x_.resize(across_cos_.size());
+    grid_y_.resize(across_cos_.size());
   }
 
   // Row y over the columns [x0, x1) given at construction.
@@ -171,18 +199,14 @@ class TurnedRows {
     const int64_t count = int64_t(across_cos_.size());
     int64_t first = 0, end = count;
     inside_span(down_sin, down_cos, first, end);
+    if (first >= end) return;
     const MarkSprite& pixels = *window.pixels;
     const int64_t reach_x = int64_t(pixels.width) - 1, reach_y = int64_t(pixels.height) - 1;
+    map_row(across_cos_.data() + first, across_sin_.data() + first,
+            RowTerms{down_sin, down_cos, scale, factor, source_cx_, source_cy_}, end - first,
+            grid_x_.data() + first, grid_y_.data() + first);
     for (int64_t i = first; i < end; ++i) {
-      double ux = (across_cos_[size_t(i)] - down_sin) / scale + source_cx_;
-      double uy = (across_sin_[size_t(i)] + down_cos) / scale + source_cy_;
-      // Dividing by 1 changes no bit, so a factor of 1 skips it.
-      if (shape_.factor != 1) {
-        ux /= factor;
-        uy /= factor;
-      }
-      ux -= 0.5;
-      uy -= 0.5;
+      const double ux = grid_x_[size_t(i)], uy = grid_y_[size_t(i)];
       const double fx0 = floor_of(ux), fy0 = floor_of(uy);
       if (fx0 < -1 || fy0 < -1 || fx0 >= double(shape_.grid_width) || fy0 >= double(shape_.grid_height))
         continue;
@@ -260,6 +284,9 @@ class TurnedRows {
   double source_cx_ = 0, source_cy_ = 0, centre_x_ = 0, centre_y_ = 0;
   std::vector<double> across_cos_;
   std::vector<double> across_sin_;
+  // The grid positions of the row being sampled.
+  mutable std::vector<double> grid_x_;
+  mutable std::vector<double> grid_y_;
 };
 
 // kSmooth keeps every tap inside the grid, so the block's edge pixels take
