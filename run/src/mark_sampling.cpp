@@ -166,6 +166,68 @@ STEMPORA_WIDE_VECTORS void map_row(const double* __restrict across_cos, const do
   }
 }
 
+// Pixels of a row whose four taps all lie inside the window, gathered a
+// batch at a time: their shares, the taps' weights and colours, and what
+// put needs, so that the sums run several pixels to a vector.
+constexpr int kTapBatch = 64;
+struct TapBatch {
+  int count = 0;
+  size_t to[kTapBatch];
+  double fx[kTapBatch], fy[kTapBatch];
+  double weight[4][kTapBatch];
+  double colour[4][3][kTapBatch];
+  double sum_weight[kTapBatch];
+  double sum_colour[3][kTapBatch];
+  double mean[3][kTapBatch];  // sum_colour x (1 / sum_weight)
+};
+
+// The bilinear sums of a batch, tap by tap in the order tap() adds them,
+// each product and sum rounded as there; a tap whose share is 0 adds 0 to
+// sums that are never below 0, which leaves them as they are, so every tap
+// is added without a test.
+STEMPORA_WIDE_VECTORS void sum_batch(TapBatch& b) {
+  for (int j = 0; j < b.count; ++j) {
+    const double fx = b.fx[j], fy = b.fy[j];
+    const double shares[4] = {(1 - fx) * (1 - fy), fx * (1 - fy), (1 - fx) * fy, fx * fy};
+    double weight = 0, blue = 0, green = 0, red = 0;
+    for (int t = 0; t < 4; ++t) {
+      const double fw = shares[t] * b.weight[t][j];
+      weight += fw;
+      blue += fw * b.colour[t][0][j];
+      green += fw * b.colour[t][1][j];
+      red += fw * b.colour[t][2][j];
+    }
+    const double inverse = 1 / weight;
+    b.sum_weight[j] = weight;
+    b.sum_colour[0][j] = blue;
+    b.sum_colour[1][j] = green;
+    b.sum_colour[2][j] = red;
+    b.mean[0][j] = blue * inverse;
+    b.mean[1][j] = green * inverse;
+    b.mean[2][j] = red * inverse;
+  }
+}
+
+// put for every pixel of a summed batch.
+void put_batch(const TapBatch& b, MarkSprite& out) {
+  for (int j = 0; j < b.count; ++j) {
+    const double sum = b.sum_weight[j];
+    const long weight = round_half_up(sum);
+    if (weight <= 0) continue;
+    const size_t to = b.to[j];
+    out.weight[to] = uint16_t(std::min<long>(weight, kMarkWeightFull));
+    for (int k = 0; k < 3; ++k) {
+      const double q = b.mean[k][j];
+      const long whole = long(q);
+      const double fraction = q - double(whole);
+      const long level = std::abs(fraction - 0.5) < 1e-9 ? round_half_up(b.sum_colour[k][j] / sum)
+                         : fraction > 0.5                ? whole + 1
+                                                         : whole;
+      out.colour[3 * to + size_t(k)] = uint8_t(std::min(level, 255L));
+    }
+  }
+}
+
 // What map_back works out for laid row y of kTurned that stays the same
 // along the row, and for each column what stays the same down the
 // columns; map_back's own arithmetic, operation by operation, so a pixel
@@ -217,25 +279,28 @@ class TurnedRows {
         sample_at_edge(window, gx, gy, fx, fy, out, to + size_t(i));
         continue;
       }
-      // All four taps inside the window. A tap whose share is 0 adds 0 to
-      // sums that are never below 0, which leaves them as they are, so
-      // every tap is added without a test.
       const size_t at = size_t(wy * pixels.width + wx);
-      const size_t below = at + size_t(pixels.width);
-      Accumulated sum;
-      add_tap(pixels, at, (1 - fx) * (1 - fy), sum);
-      add_tap(pixels, at + 1, fx * (1 - fy), sum);
-      add_tap(pixels, below, (1 - fx) * fy, sum);
-      add_tap(pixels, below + 1, fx * fy, sum);
-      put(out, to + size_t(i), sum);
+      const size_t taps[4] = {at, at + 1, at + size_t(pixels.width), at + size_t(pixels.width) + 1};
+      TapBatch& b = batch_;
+      const int j = b.count++;
+      b.to[j] = to + size_t(i);
+      b.fx[j] = fx;
+      b.fy[j] = fy;
+      for (int t = 0; t < 4; ++t) {
+        b.weight[t][j] = pixels.weight[taps[t]];
+        for (size_t k = 0; k < 3; ++k) b.colour[t][k][j] = pixels.colour[3 * taps[t] + k];
+      }
+      if (b.count == kTapBatch) flush(out);
     }
+    flush(out);
   }
 
  private:
-  static void add_tap(const MarkSprite& pixels, size_t i, double f, Accumulated& sum) {
-    const double fw = f * pixels.weight[i];
-    sum.weight += fw;
-    for (size_t k = 0; k < 3; ++k) sum.colour[k] += fw * pixels.colour[3 * i + k];
+  void flush(MarkSprite& out) const {
+    if (batch_.count == 0) return;
+    sum_batch(batch_);
+    put_batch(batch_, out);
+    batch_.count = 0;
   }
 
   static void sample_at_edge(const MarkWindow& window, int64_t gx, int64_t gy, double fx, double fy,
@@ -287,6 +352,7 @@ class TurnedRows {
   // The grid positions of the row being sampled.
   mutable std::vector<double> grid_x_;
   mutable std::vector<double> grid_y_;
+  mutable TapBatch batch_;
 };
 
 // kSmooth keeps every tap inside the grid, so the block's edge pixels take
