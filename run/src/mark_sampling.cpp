@@ -174,8 +174,9 @@ struct TapBatch {
   int count = 0;
   size_t to[kTapBatch];
   double fx[kTapBatch], fy[kTapBatch];
-  double weight[4][kTapBatch];
-  double colour[4][3][kTapBatch];
+  // As the window holds them; turned into doubles several to a vector.
+  uint16_t weight[4][kTapBatch];
+  uint8_t colour[4][3][kTapBatch];
   double sum_weight[kTapBatch];
   double sum_colour[3][kTapBatch];
   double mean[3][kTapBatch];  // sum_colour x (1 / sum_weight)
@@ -191,11 +192,11 @@ STEMPORA_WIDE_VECTORS void sum_batch(TapBatch& b) {
     const double shares[4] = {(1 - fx) * (1 - fy), fx * (1 - fy), (1 - fx) * fy, fx * fy};
     double weight = 0, blue = 0, green = 0, red = 0;
     for (int t = 0; t < 4; ++t) {
-      const double fw = shares[t] * b.weight[t][j];
+      const double fw = shares[t] * double(b.weight[t][j]);
       weight += fw;
-      blue += fw * b.colour[t][0][j];
-      green += fw * b.colour[t][1][j];
-      red += fw * b.colour[t][2][j];
+      blue += fw * double(b.colour[t][0][j]);
+      green += fw * double(b.colour[t][1][j]);
+      red += fw * double(b.colour[t][2][j]);
     }
     const double inverse = 1 / weight;
     b.sum_weight[j] = weight;
