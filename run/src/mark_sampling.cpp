@@ -177,15 +177,34 @@ struct TapBatch {
   // As the window holds them; turned into doubles several to a vector.
   uint16_t weight[4][kTapBatch];
   uint8_t colour[4][3][kTapBatch];
+  // What put works out: the sums, the weight rounded, and each colour
+  // rounded, or -1 where the quicker rounding cannot tell.
   double sum_weight[kTapBatch];
   double sum_colour[3][kTapBatch];
-  double mean[3][kTapBatch];  // sum_colour x (1 / sum_weight)
+  int32_t rounded_weight[kTapBatch];
+  int32_t level[3][kTapBatch];
 };
+
+// round_half_up for a value of 0 .. 2^31 - 1, in a vector's conversions.
+inline int32_t round_half_up_32(double v) {
+  const int32_t whole = int32_t(v);
+  return v - double(whole) >= 0.5 ? whole + 1 : whole;
+}
+
+// round_mean without its division: -1 where it would need it.
+inline int32_t quick_level(double colour, double inverse) {
+  const double q = colour * inverse;
+  const int32_t whole = int32_t(q);
+  const double fraction = q - double(whole);
+  const int32_t level = fraction > 0.5 ? whole + 1 : whole;
+  return std::abs(fraction - 0.5) < 1e-9 ? -1 : level;
+}
 
 // The bilinear sums of a batch, tap by tap in the order tap() adds them,
 // each product and sum rounded as there; a tap whose share is 0 adds 0 to
 // sums that are never below 0, which leaves them as they are, so every tap
-// is added without a test.
+// is added without a test. Then put's rounding as far as it goes without a
+// branch.
 STEMPORA_WIDE_VECTORS void sum_batch(TapBatch& b) {
   for (int j = 0; j < b.count; ++j) {
     const double fx = b.fx[j], fy = b.fy[j];
@@ -198,32 +217,31 @@ STEMPORA_WIDE_VECTORS void sum_batch(TapBatch& b) {
       green += fw * double(b.colour[t][1][j]);
       red += fw * double(b.colour[t][2][j]);
     }
-    const double inverse = 1 / weight;
     b.sum_weight[j] = weight;
     b.sum_colour[0][j] = blue;
     b.sum_colour[1][j] = green;
     b.sum_colour[2][j] = red;
-    b.mean[0][j] = blue * inverse;
-    b.mean[1][j] = green * inverse;
-    b.mean[2][j] = red * inverse;
+    b.rounded_weight[j] = round_half_up_32(weight);
+    // A colour sum is at most 255 x the weight sum, so each mean lies in
+    // 0 .. 255. Adding (weight == 0) changes no weight that is put and
+    // keeps an empty pixel's means at 0, without a branch.
+    const double inverse = 1 / (weight + double(weight == 0));
+    b.level[0][j] = quick_level(blue, inverse);
+    b.level[1][j] = quick_level(green, inverse);
+    b.level[2][j] = quick_level(red, inverse);
   }
 }
 
 // put for every pixel of a summed batch.
 void put_batch(const TapBatch& b, MarkSprite& out) {
   for (int j = 0; j < b.count; ++j) {
-    const double sum = b.sum_weight[j];
-    const long weight = round_half_up(sum);
+    const int32_t weight = b.rounded_weight[j];
     if (weight <= 0) continue;
     const size_t to = b.to[j];
-    out.weight[to] = uint16_t(std::min<long>(weight, kMarkWeightFull));
+    out.weight[to] = uint16_t(std::min<int32_t>(weight, kMarkWeightFull));
     for (int k = 0; k < 3; ++k) {
-      const double q = b.mean[k][j];
-      const long whole = long(q);
-      const double fraction = q - double(whole);
-      const long level = std::abs(fraction - 0.5) < 1e-9 ? round_half_up(b.sum_colour[k][j] / sum)
-                         : fraction > 0.5                ? whole + 1
-                                                         : whole;
+      const long level =
+          b.level[k][j] >= 0 ? b.level[k][j] : round_half_up(b.sum_colour[k][j] / b.sum_weight[j]);
       out.colour[3 * to + size_t(k)] = uint8_t(std::min(level, 255L));
     }
   }
