@@ -32,7 +32,7 @@ int main(int argc, char** argv) {
   }
   const std::string gif = std::string(argv[1]) + "/reduced.gif";
   const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
-  constexpr double kTarget = 1.5;
+  constexpr double kTarget = 1.2;
 
   double best_reduce = 1e9, best_encode = 1e9;
   for (int round = 0; round < rounds; ++round) {

@@ -129,11 +129,20 @@ void diffuse_rows(const TDibImage& source, const TDibImage& target, PixkitNeares
         green = v[1];
         red = v[2];
       }
-      const unsigned i =
-          (has_cells ? PixkitFindNearestInCells(&cells, finder, red, green, blue)
-                     : GetNearestPaletteIndex(target.PaletteHandle, uint32_t(red) | (uint32_t(green) << 8) |
-                                                                        (uint32_t(blue) << 16))) &
-          255u;
+      unsigned i = 0;
+      if (has_cells) {
+        // A cell whose list holds one entry four times (its low byte equal
+        // to its high byte, the list being ascending) has that entry as the
+        // nearest of all its colours: no distances to work out.
+        const uint32_t word =
+            cells.words[PixkitNearestCellOf(uint32_t(red), uint32_t(green), uint32_t(blue))];
+        i = (word & 255u) == (word >> 24) ? word & 255u
+                                          : PixkitFindNearestInCells(&cells, finder, red, green, blue) & 255u;
+      } else {
+        i = GetNearestPaletteIndex(target.PaletteHandle,
+                                   uint32_t(red) | (uint32_t(green) << 8) | (uint32_t(blue) << 16)) &
+            255u;
+      }
       put_index<Bits>(out, x, i);
 
       const ErrorSlot e = v - chosen[i];

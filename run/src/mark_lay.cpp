@@ -65,14 +65,27 @@ void for_each_piece(const MarkRect& rect, Visit visit) {
       visit(MarkRect{x, y, std::min(x + kPieceSide, rect.x1), std::min(y + kPieceSide, rect.y1)});
 }
 
+// A piece's sprite in the storage of the one before: its weights 0 again,
+// and no new allocation once the first piece has made room, since no piece
+// is larger than kPieceSide x kPieceSide.
+void reuse_for_piece(MarkSprite& sprite, const MarkRect& piece) {
+  const size_t count = size_t(piece.width() * piece.height());
+  sprite.weight.assign(count, 0);
+  sprite.colour.assign(3 * count, 0);
+  sprite.width = int32_t(piece.width());
+  sprite.height = int32_t(piece.height());
+}
+
 // One part of a mark, its block's top-left corner at (left, top), sampled
-// piece by piece into the part of the image it covers.
-void lay_once(TDibImage& image, LaidPart& part, const MarkShape& shape, int64_t left, int64_t top) {
+// piece by piece into the part of the image it covers; out is the pieces'
+// scratch.
+void lay_once(TDibImage& image, LaidPart& part, const MarkShape& shape, int64_t left, int64_t top,
+              MarkSprite& out) {
   const MarkRect image_rect{-left, -top, DibWidth(image) - left, DibHeight(image) - top};
   for_each_piece(IntersectMarkRects(part.box(), image_rect), [&](const MarkRect& piece) {
     const MarkWindow window = part.for_target(piece);
     if (window.pixels == nullptr) return;
-    MarkSprite out = MakeMarkSprite(piece.width(), piece.height());
+    reuse_for_piece(out, piece);
     SampleMark(shape, window, piece, out, piece.x0, piece.y0);
     FindMarkRuns(out);
     BlendMarkSprite(image, out, left + piece.x0, top + piece.y0);
@@ -99,8 +112,9 @@ void LayMark(TDibImage& image, const MarkSource& source, const MarkShape& shape,
   parts.reserve(rects.size());
   for (const MarkRect& rect : rects)
     if (!rect.empty()) parts.emplace_back(source, shape, rect);
+  MarkSprite scratch;
   if (!tiling.enabled) {
-    for (LaidPart& part : parts) lay_once(image, part, shape, left, top);
+    for (LaidPart& part : parts) lay_once(image, part, shape, left, top, scratch);
     return;
   }
   TileGrid grid;
@@ -127,7 +141,6 @@ void LayMark(TDibImage& image, const MarkSource& source, const MarkShape& shape,
       if (window.pixels != nullptr) SampleMark(shape, window, piece, laid[i], box.x0, box.y0);
     });
     FindMarkRuns(laid[i]);
-    PrepareRepeatedBlend(laid[i]);
     held[i] = true;
   }
   ForEachTileCorner(DibWidth(image), DibHeight(image), grid, [&](const TileCorner& corner) {
@@ -135,7 +148,7 @@ void LayMark(TDibImage& image, const MarkSource& source, const MarkShape& shape,
       if (held[i])
         BlendMarkSprite(image, laid[i], corner.left + parts[i].box().x0, corner.top + parts[i].box().y0);
       else
-        lay_once(image, parts[i], shape, corner.left, corner.top);
+        lay_once(image, parts[i], shape, corner.left, corner.top, scratch);
     }
   });
 }

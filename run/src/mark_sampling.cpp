@@ -13,6 +13,8 @@
 #include <limits>
 #include <vector>
 
+#include "wide_vectors.h"
+
 namespace {
 
 // Boxes beyond this many pixels on a side are not laid: no image has them,
@@ -100,12 +102,26 @@ long round_half_up(double v) {
   return v - double(whole) >= 0.5 ? whole + 1 : whole;
 }
 
-void put(MarkSprite& out, size_t to, const Accumulated& sum) {
+// round_half_up(colour / weight) for a colour sum of at most 255 x weight,
+// taking the quotient through the weight's reciprocal. That product lies
+// within a few units in the last place of the quotient, a few 1e-14 at 255,
+// so it rounds to the same whole number unless it lies that close to a
+// half; that rare case takes the division itself.
+long round_mean(double colour, double weight, double inverse) {
+  const double q = colour * inverse;
+  const long whole = long(q);
+  const double fraction = q - double(whole);
+  if (std::abs(fraction - 0.5) < 1e-9) return round_half_up(colour / weight);
+  return fraction > 0.5 ? whole + 1 : whole;
+}
+
+inline void put(MarkSprite& out, size_t to, const Accumulated& sum) {
   const long weight = round_half_up(sum.weight);
   if (weight <= 0) return;
   out.weight[to] = uint16_t(std::min<long>(weight, kMarkWeightFull));
+  const double inverse = 1 / sum.weight;
   for (int k = 0; k < 3; ++k)
-    out.colour[3 * to + size_t(k)] = uint8_t(std::min(round_half_up(sum.colour[k] / sum.weight), 255L));
+    out.colour[3 * to + size_t(k)] = uint8_t(std::min(round_mean(sum.colour[k], sum.weight, inverse), 255L));
 }
 
 void copy_pixel(const MarkWindow& window, int64_t x, int64_t y, MarkSprite& out, size_t to) {
@@ -118,23 +134,245 @@ void copy_pixel(const MarkWindow& window, int64_t x, int64_t y, MarkSprite& out,
   std::copy_n(&pixels.colour[3 * from], 3, &out.colour[3 * to]);
 }
 
-// kTurned lets taps outside the grid lend weight 0, so the edges of a
-// turned mark fade.
-void sample_turned(const MarkShape& shape, const MarkWindow& window, int64_t x, int64_t y, MarkSprite& out,
-                   size_t to) {
-  const GridPoint u = map_back(shape, x, y);
-  const double fx0 = std::floor(u.x), fy0 = std::floor(u.y);
-  if (fx0 < -1 || fy0 < -1 || fx0 >= double(shape.grid_width) || fy0 >= double(shape.grid_height)) return;
-  const double fx = u.x - fx0, fy = u.y - fy0;
-  const int64_t x0 = int64_t(fx0), y0 = int64_t(fy0);
-  // A window lies inside the grid, so taps outside it lend nothing.
-  Accumulated sum;
-  tap(window, x0, y0, (1 - fx) * (1 - fy), sum);
-  tap(window, x0 + 1, y0, fx * (1 - fy), sum);
-  tap(window, x0, y0 + 1, (1 - fx) * fy, sum);
-  tap(window, x0 + 1, y0 + 1, fx * fy, sum);
-  put(out, to, sum);
+// floor for the grid coordinates, which lie far inside what an int64_t
+// holds: the same value as std::floor without the library call (floor of
+// -0.0 gives +0.0 here, and a fraction of -0.0 weighs as 0 all the same).
+double floor_of(double v) {
+  const double whole = double(int64_t(v));
+  return whole > v ? whole - 1 : whole;
 }
+
+// map_back's grid positions for count columns of a row, from the turn's
+// terms of each column (across_cos, across_sin) and of the row: the same
+// operations in the same order, a row at a time so that the divisions run
+// several to a vector.
+struct RowTerms {
+  double down_sin, down_cos, scale, factor, source_cx, source_cy;
+};
+STEMPORA_WIDE_VECTORS void map_row(const double* __restrict across_cos, const double* __restrict across_sin,
+                                   const RowTerms& row, int64_t count, double* __restrict ux,
+                                   double* __restrict uy) {
+  if (row.factor == 1) {
+    // Dividing by 1 changes no bit, so a factor of 1 skips it.
+    for (int64_t i = 0; i < count; ++i) {
+      ux[i] = (across_cos[i] - row.down_sin) / row.scale + row.source_cx - 0.5;
+      uy[i] = (across_sin[i] + row.down_cos) / row.scale + row.source_cy - 0.5;
+    }
+    return;
+  }
+  for (int64_t i = 0; i < count; ++i) {
+    ux[i] = ((across_cos[i] - row.down_sin) / row.scale + row.source_cx) / row.factor - 0.5;
+    uy[i] = ((across_sin[i] + row.down_cos) / row.scale + row.source_cy) / row.factor - 0.5;
+  }
+}
+
+// Pixels of a row whose four taps all lie inside the window, gathered a
+// batch at a time: their shares, the taps' weights and colours, and what
+// put needs, so that the sums run several pixels to a vector.
+constexpr int kTapBatch = 64;
+struct TapBatch {
+  int count = 0;
+  size_t to[kTapBatch];
+  double fx[kTapBatch], fy[kTapBatch];
+  // As the window holds them; turned into doubles several to a vector.
+  uint16_t weight[4][kTapBatch];
+  uint8_t colour[4][3][kTapBatch];
+  // What put works out: the sums, the weight rounded, and each colour
+  // rounded, or -1 where the quicker rounding cannot tell.
+  double sum_weight[kTapBatch];
+  double sum_colour[3][kTapBatch];
+  int32_t rounded_weight[kTapBatch];
+  int32_t level[3][kTapBatch];
+};
+
+// round_half_up for a value of 0 .. 2^31 - 1, in a vector's conversions.
+inline int32_t round_half_up_32(double v) {
+  const int32_t whole = int32_t(v);
+  return v - double(whole) >= 0.5 ? whole + 1 : whole;
+}
+
+// round_mean without its division: -1 where it would need it.
+inline int32_t quick_level(double colour, double inverse) {
+  const double q = colour * inverse;
+  const int32_t whole = int32_t(q);
+  const double fraction = q - double(whole);
+  const int32_t level = fraction > 0.5 ? whole + 1 : whole;
+  return std::abs(fraction - 0.5) < 1e-9 ? -1 : level;
+}
+
+// The bilinear sums of a batch, tap by tap in the order tap() adds them,
+// each product and sum rounded as there; a tap whose share is 0 adds 0 to
+// sums that are never below 0, which leaves them as they are, so every tap
+// is added without a test. Then put's rounding as far as it goes without a
+// branch.
+STEMPORA_WIDE_VECTORS void sum_batch(TapBatch& b) {
+  for (int j = 0; j < b.count; ++j) {
+    const double fx = b.fx[j], fy = b.fy[j];
+    const double shares[4] = {(1 - fx) * (1 - fy), fx * (1 - fy), (1 - fx) * fy, fx * fy};
+    double weight = 0, blue = 0, green = 0, red = 0;
+    for (int t = 0; t < 4; ++t) {
+      const double fw = shares[t] * double(b.weight[t][j]);
+      weight += fw;
+      blue += fw * double(b.colour[t][0][j]);
+      green += fw * double(b.colour[t][1][j]);
+      red += fw * double(b.colour[t][2][j]);
+    }
+    b.sum_weight[j] = weight;
+    b.sum_colour[0][j] = blue;
+    b.sum_colour[1][j] = green;
+    b.sum_colour[2][j] = red;
+    b.rounded_weight[j] = round_half_up_32(weight);
+    // A colour sum is at most 255 x the weight sum, so each mean lies in
+    // 0 .. 255. Adding (weight == 0) changes no weight that is put and
+    // keeps an empty pixel's means at 0, without a branch.
+    const double inverse = 1 / (weight + double(weight == 0));
+    b.level[0][j] = quick_level(blue, inverse);
+    b.level[1][j] = quick_level(green, inverse);
+    b.level[2][j] = quick_level(red, inverse);
+  }
+}
+
+// put for every pixel of a summed batch.
+void put_batch(const TapBatch& b, MarkSprite& out) {
+  for (int j = 0; j < b.count; ++j) {
+    const int32_t weight = b.rounded_weight[j];
+    if (weight <= 0) continue;
+    const size_t to = b.to[j];
+    out.weight[to] = uint16_t(std::min<int32_t>(weight, kMarkWeightFull));
+    for (int k = 0; k < 3; ++k) {
+      const long level =
+          b.level[k][j] >= 0 ? b.level[k][j] : round_half_up(b.sum_colour[k][j] / b.sum_weight[j]);
+      out.colour[3 * to + size_t(k)] = uint8_t(std::min(level, 255L));
+    }
+  }
+}
+
+// What map_back works out for laid row y of kTurned that stays the same
+// along the row, and for each column what stays the same down the
+// columns; map_back's own arithmetic, operation by operation, so a pixel
+// lands where map_back takes it to the last bit.
+class TurnedRows {
+ public:
+  TurnedRows(const MarkShape& shape, int64_t x0, int64_t x1) : shape_(shape) {
+    const MarkFrame& frame = shape.frame;
+    source_cx_ = double(frame.block_left) + double(frame.block_width) / 2;
+    source_cy_ = double(frame.block_top) + double(frame.block_height) / 2;
+    centre_x_ = double(-shape.box.x0) + double(shape.block_width) / 2;
+    centre_y_ = double(-shape.box.y0) + double(shape.block_height) / 2;
+    across_cos_.reserve(size_t(x1 - x0));
+    across_sin_.reserve(size_t(x1 - x0));
+    for (int64_t x = x0; x < x1; ++x) {
+      const double qx = double(x - shape.box.x0) + 0.5 - centre_x_;
+      across_cos_.push_back(qx * shape.turn.cos);
+      across_sin_.push_back(qx * shape.turn.sin);
+    }
+    grid_x_.resize(across_cos_.size());
+    grid_y_.resize(across_cos_.size());
+  }
+
+  // Row y over the columns [x0, x1) given at construction.
+  void sample(const MarkWindow& window, int64_t y, MarkSprite& out, size_t to) const {
+    const MarkTurn& turn = shape_.turn;
+    const double qy = double(y - shape_.box.y0) + 0.5 - centre_y_;
+    const double down_sin = qy * turn.sin, down_cos = qy * turn.cos;
+    const double scale = shape_.scale;
+    const double factor = double(shape_.factor);
+    const int64_t count = int64_t(across_cos_.size());
+    int64_t first = 0, end = count;
+    inside_span(down_sin, down_cos, first, end);
+    if (first >= end) return;
+    const MarkSprite& pixels = *window.pixels;
+    const int64_t reach_x = int64_t(pixels.width) - 1, reach_y = int64_t(pixels.height) - 1;
+    map_row(across_cos_.data() + first, across_sin_.data() + first,
+            RowTerms{down_sin, down_cos, scale, factor, source_cx_, source_cy_}, end - first,
+            grid_x_.data() + first, grid_y_.data() + first);
+    for (int64_t i = first; i < end; ++i) {
+      const double ux = grid_x_[size_t(i)], uy = grid_y_[size_t(i)];
+      const double fx0 = floor_of(ux), fy0 = floor_of(uy);
+      if (fx0 < -1 || fy0 < -1 || fx0 >= double(shape_.grid_width) || fy0 >= double(shape_.grid_height))
+        continue;
+      const double fx = ux - fx0, fy = uy - fy0;
+      const int64_t gx = int64_t(fx0), gy = int64_t(fy0);
+      const int64_t wx = gx - window.x0, wy = gy - window.y0;
+      if (wx < 0 || wy < 0 || wx >= reach_x || wy >= reach_y) {
+        sample_at_edge(window, gx, gy, fx, fy, out, to + size_t(i));
+        continue;
+      }
+      const size_t at = size_t(wy * pixels.width + wx);
+      const size_t taps[4] = {at, at + 1, at + size_t(pixels.width), at + size_t(pixels.width) + 1};
+      TapBatch& b = batch_;
+      const int j = b.count++;
+      b.to[j] = to + size_t(i);
+      b.fx[j] = fx;
+      b.fy[j] = fy;
+      for (int t = 0; t < 4; ++t) {
+        b.weight[t][j] = pixels.weight[taps[t]];
+        for (size_t k = 0; k < 3; ++k) b.colour[t][k][j] = pixels.colour[3 * taps[t] + k];
+      }
+      if (b.count == kTapBatch) flush(out);
+    }
+    flush(out);
+  }
+
+ private:
+  void flush(MarkSprite& out) const {
+    if (batch_.count == 0) return;
+    sum_batch(batch_);
+    put_batch(batch_, out);
+    batch_.count = 0;
+  }
+
+  static void sample_at_edge(const MarkWindow& window, int64_t gx, int64_t gy, double fx, double fy,
+                             MarkSprite& out, size_t to) {
+    Accumulated sum;
+    tap(window, gx, gy, (1 - fx) * (1 - fy), sum);
+    tap(window, gx + 1, gy, fx * (1 - fy), sum);
+    tap(window, gx, gy + 1, (1 - fx) * fy, sum);
+    tap(window, gx + 1, gy + 1, fx * fy, sum);
+    put(out, to, sum);
+  }
+
+  // Narrows [first, end) to the columns whose grid position can lie
+  // within a grid pixel of the grid. The position moves along the row by a
+  // fixed step; worked out without map_back's rounding, the span is widened
+  // by a whole grid pixel on either side, far more than that rounding, so
+  // no column that map_back would sample is left out.
+  void inside_span(double down_sin, double down_cos, int64_t& first, int64_t& end) const {
+    if (first >= end) return;
+    const double unit = shape_.scale * double(shape_.factor);
+    const double start_x = ((across_cos_[0] - down_sin) / shape_.scale + source_cx_) / double(shape_.factor);
+    const double start_y = ((across_sin_[0] + down_cos) / shape_.scale + source_cy_) / double(shape_.factor);
+    double lo = -HUGE_VAL, hi = HUGE_VAL;
+    const auto narrow = [&](double start, double step, double extent) {
+      // start + i x step must stay within [-2, extent + 2].
+      if (step == 0) {
+        if (start < -2 || start > extent + 2) hi = -HUGE_VAL;
+        return;
+      }
+      const double a = (-2 - start) / step, b = (extent + 2 - start) / step;
+      lo = std::max(lo, std::min(a, b));
+      hi = std::min(hi, std::max(a, b));
+    };
+    narrow(start_x, shape_.turn.cos / unit, double(shape_.grid_width));
+    narrow(start_y, shape_.turn.sin / unit, double(shape_.grid_height));
+    if (!(lo <= hi)) {
+      end = first;
+      return;
+    }
+    const double count = double(end);
+    first = int64_t(std::clamp(std::floor(lo) - 1, 0.0, count));
+    end = int64_t(std::clamp(std::ceil(hi) + 2, double(first), count));
+  }
+
+  const MarkShape& shape_;
+  double source_cx_ = 0, source_cy_ = 0, centre_x_ = 0, centre_y_ = 0;
+  std::vector<double> across_cos_;
+  std::vector<double> across_sin_;
+  // The grid positions of the row being sampled.
+  mutable std::vector<double> grid_x_;
+  mutable std::vector<double> grid_y_;
+  mutable TapBatch batch_;
+};
 
 // kSmooth keeps every tap inside the grid, so the block's edge pixels take
 // the source's edge pixels whole. Unturned, a column's taps are the same on
@@ -301,6 +539,8 @@ void SampleMark(const MarkShape& shape, const MarkWindow& window, const MarkRect
   const MarkFrame& frame = shape.frame;
   const std::vector<SmoothTaps> columns =
       shape.sampling == MarkSampling::kSmooth ? smooth_columns(shape, t.x0, t.x1) : std::vector<SmoothTaps>{};
+  const TurnedRows turned =
+      shape.sampling == MarkSampling::kTurned ? TurnedRows(shape, t.x0, t.x1) : TurnedRows(shape, t.x0, t.x0);
   const auto at = [&](int64_t x, int64_t y) {
     return size_t((y - out_origin_y) * out.width + (x - out_origin_x));
   };
@@ -323,7 +563,7 @@ void SampleMark(const MarkShape& shape, const MarkWindow& window, const MarkRect
         sample_smooth_row(shape, window, columns, y, out, at(t.x0, y));
         break;
       case MarkSampling::kTurned:
-        for (int64_t x = t.x0; x < t.x1; ++x) sample_turned(shape, window, x, y, out, at(x, y));
+        turned.sample(window, y, out, at(t.x0, y));
         break;
     }
   }

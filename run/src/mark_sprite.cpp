@@ -11,6 +11,9 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
+// A run of one weight shorter than this gains nothing from its own blend.
+constexpr int32_t kMinLevelRun = 16;
+
 }  // namespace
 
 MarkTurn MarkTurnOf(double angle) {
@@ -46,8 +49,11 @@ MarkSprite MakeMarkSprite(int64_t width, int64_t height) {
 }
 
 void FindMarkRuns(MarkSprite& sprite) {
-  sprite.run_first.assign(size_t(std::max(sprite.height, 0)), 0);
-  sprite.run_end.assign(size_t(std::max(sprite.height, 0)), 0);
+  const size_t rows = size_t(std::max(sprite.height, 0));
+  sprite.run_first.assign(rows, 0);
+  sprite.run_end.assign(rows, 0);
+  sprite.level_first.assign(rows, 0);
+  sprite.level_end.assign(rows, 0);
   for (int32_t y = 0; y < sprite.height; ++y) {
     const uint16_t* w = sprite.weight.data() + size_t(y) * size_t(sprite.width);
     int32_t first = 0, end = sprite.width;
@@ -55,5 +61,20 @@ void FindMarkRuns(MarkSprite& sprite) {
     while (end > first && w[end - 1] == 0) --end;
     sprite.run_first[size_t(y)] = first;
     sprite.run_end[size_t(y)] = end;
+    int32_t best_first = first, best_end = first;
+    for (int32_t x = first; x < end;) {
+      int32_t next = x + 1;
+      while (next < end && w[next] == w[x]) ++next;
+      if (next - x > best_end - best_first) {
+        best_first = x;
+        best_end = next;
+      }
+      x = next;
+    }
+    // Shorter runs are blended pixel by pixel with the rest of the row.
+    if (best_end - best_first >= kMinLevelRun) {
+      sprite.level_first[size_t(y)] = best_first;
+      sprite.level_end[size_t(y)] = best_end;
+    }
   }
 }

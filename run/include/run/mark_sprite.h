@@ -44,12 +44,11 @@ struct MarkSprite {
   // row is blended whole.
   std::vector<int32_t> run_first;
   std::vector<int32_t> run_end;
-  // The blend's two terms byte by byte (kMarkWeightFull - weight, and
-  // colour x weight), made by PrepareRepeatedBlend for a sprite that is
-  // blended many times: the blend then runs over plain byte arrays, which
-  // the compiler vectorises.
-  std::vector<uint16_t> keep_bytes;
-  std::vector<uint32_t> mark_bytes;
+  // Per row, the longest run [first, end) of pixels of one weight, when
+  // it is long enough to pay (the inside of most marks); the blend gives it
+  // that weight for every byte. Empty where the row has none.
+  std::vector<int32_t> level_first;
+  std::vector<int32_t> level_end;
   bool empty() const { return width <= 0 || height <= 0 || weight.empty(); }
 };
 
@@ -58,12 +57,9 @@ struct MarkSprite {
 // when memory runs out: a mark is never dropped without a word.
 MarkSprite MakeMarkSprite(int64_t width, int64_t height);
 
-// Works out the sprite's row runs after its weights are set.
+// Works out the sprite's row runs and runs of one weight after its
+// weights are set.
 void FindMarkRuns(MarkSprite& sprite);
-
-// Fills keep_bytes and mark_bytes, for sprites of at most kHeldMarkPixels
-// (18 bytes a pixel); larger ones blend from the weights as they are.
-void PrepareRepeatedBlend(MarkSprite& sprite);
 
 // Blends the sprite into a 24-bit image with its top-left corner at (left,
 // top), cut off at the image's edges: each byte becomes (image x

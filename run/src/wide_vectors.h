@@ -1,0 +1,15 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Wider vectors for a few hot loops of the stamping passes.
+//
+// Where the compiler can make a copy of a function for wider vectors, chosen
+// when the program starts by what the processor has, the function marked
+// with this gets one; the plain copy runs everywhere else. The copies do
+// the same operations, each rounded the same way (no fused multiply-add is
+// allowed in the wide copy), so they give the same bytes.
+#pragma once
+
+#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && defined(__linux__)
+#define STEMPORA_WIDE_VECTORS __attribute__((target_clones("avx2", "default")))
+#else
+#define STEMPORA_WIDE_VECTORS
+#endif
