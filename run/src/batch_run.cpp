@@ -23,6 +23,7 @@
 #include "run/failure_text.h"
 #include "run/log_text.h"
 #include "run/output_path.h"
+#include "run/output_save.h"
 #include "run/stamp_source.h"
 #include "worker_limit.h"
 
@@ -253,7 +254,7 @@ class Run {
   bool stamp_one_source(size_t index, const Entry& entry, WorkerProgress& progress) {
     const PixkitCallOptions call = call_options(progress);
     const std::string& source = entry.source;
-    LoadedSource loaded = LoadSource(source, &call);
+    LoadedSource loaded = LoadSource(source, &call, job_.output);
     RecordRelease release(loaded.record);
     TDibImage& record = loaded.record;
     if (record.Bits == nullptr) {
@@ -267,7 +268,8 @@ class Run {
     const std::string output = folder + FileNamePart(source);
     create_output_folder(folder);
 
-    const SourceDepth depth = BringTo24Bits(record);
+    SourceDepth depth = BringTo24Bits(record);
+    if (!FitForOutput(record, depth, loaded, job_.output)) throw std::bad_alloc();
     log_.line(index, LogPathText(source) + " geladen...");
     StampSource(record, job_, source, int64_t(entry.number));
     BringBackToSourceDepth(record, depth);
@@ -277,7 +279,7 @@ class Run {
       progress.saving = true;
     }
     int reason = PIXKIT_REASON_NONE;
-    if (SaveDibWith(&record, output.c_str(), entry.row + 2, &call, &reason) == 1) {
+    if (SaveOutput(record, output, source, loaded, job_, call, &reason)) {
       log_.line(index, LogPathText(output) + " geschrieben...");
       return true;
     }
@@ -399,11 +401,12 @@ bool valid_shard(const BatchControl& control) {
 }
 
 // The entries of the control's shard, in list order.
-std::vector<Entry> shard_entries(std::vector<std::string>& sources, const BatchControl& control) {
+std::vector<Entry> shard_entries(std::vector<std::string>& sources, const ExportOptions& output,
+                                 const BatchControl& control) {
   std::vector<Entry> entries;
   const size_t step = size_t(control.shard_count);
   for (size_t i = size_t(control.shard_index); i < sources.size(); i += step) {
-    const int row = SourceExtensionRow(sources[i]);
+    const int row = SourceRowForJob(sources[i], output);
     entries.push_back(Entry{std::move(sources[i]), row, i + 1});
   }
   return entries;
@@ -446,7 +449,7 @@ BatchPlan PlanBatch(const WatermarkJob& job, const BatchControl& control) {
     return plan;
   }
   if (!valid_shard(control)) return plan;
-  for (Entry& entry : shard_entries(sources, control))
+  for (Entry& entry : shard_entries(sources, job.output, control))
     plan.entries.push_back(
         PlannedSource{entry.source, entry.row == 0 ? std::string() : OutputPath(entry.source, job.out_dir)});
   return plan;
@@ -466,7 +469,7 @@ BatchOutcome RunBatch(const WatermarkJob& job, const LogSink& log, const BatchCo
       return outcome;
     }
     if (!valid_shard(control)) throw std::invalid_argument("invalid shard");
-    std::vector<Entry> entries = shard_entries(sources, control);
+    std::vector<Entry> entries = shard_entries(sources, job.output, control);
     remove_leftover_saves(entries, job.out_dir);
     Run run(job, log, control, std::move(entries));
     run.work(control.workers > 0 ? control.workers : DefaultWorkerCount());

@@ -1,0 +1,177 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Separable Lanczos-3 scaling in fixed point. Each output sample is centred
+// on its own footprint in the input ((i + 0.5) * scale), the filter widens
+// with the reduction so every input pixel contributes, and the weights that
+// fall outside the picture are dropped and the rest renormalised, the way
+// ImageMagick's resize treats the borders; the results then stay within a
+// rounding of its own. Rows are filtered first into 16-bit samples with four
+// fraction bits, so the ringing of the first pass is not clipped before the
+// second pass sees it; only the final value is rounded and clamped.
+#include "image/resize_lanczos.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <new>
+#include <vector>
+
+#include "image/dib_access.h"
+#include "image/replace_depth.h"
+
+namespace {
+
+constexpr double kLobes = 3.0;
+constexpr int kWeightBits = 14;  // weights sum to 1 << kWeightBits
+constexpr int kMiddleBits = 4;   // fraction bits of the samples between the passes
+
+double sinc(double x) {
+  if (x == 0.0) return 1.0;
+  const double px = M_PI * x;
+  return std::sin(px) / px;
+}
+
+double lanczos3(double x) {
+  x = std::fabs(x);
+  return x < kLobes ? sinc(x) * sinc(x / kLobes) : 0.0;
+}
+
+// The taps of every output sample along one direction.
+struct Taps {
+  std::vector<int32_t> first;   // first input index of output i
+  std::vector<int32_t> count;   // taps of output i
+  std::vector<int16_t> weight;  // count[i] weights per output, max_count apart
+  int32_t max_count = 0;
+};
+
+Taps make_taps(int32_t in_size, int32_t out_size) {
+  Taps taps;
+  const double scale = double(in_size) / double(out_size);
+  const double widen = std::max(scale, 1.0);
+  const double support = kLobes * widen;
+  taps.max_count = int32_t(std::ceil(2.0 * support)) + 2;
+  taps.first.resize(size_t(out_size));
+  taps.count.resize(size_t(out_size));
+  taps.weight.assign(size_t(out_size) * size_t(taps.max_count), 0);
+  std::vector<double> w(size_t(taps.max_count));
+  for (int32_t i = 0; i < out_size; ++i) {
+    const double centre = (i + 0.5) * scale;
+    const int32_t start = std::max<int32_t>(int32_t(centre - support + 0.5), 0);
+    const int32_t stop = std::min<int32_t>(int32_t(centre + support + 0.5), in_size);
+    int32_t n = std::max<int32_t>(stop - start, 1);
+    n = std::min(n, taps.max_count);
+    double sum = 0;
+    for (int32_t k = 0; k < n; ++k) {
+      w[size_t(k)] = lanczos3((start + k + 0.5 - centre) / widen);
+      sum += w[size_t(k)];
+    }
+    int16_t* out = &taps.weight[size_t(i) * size_t(taps.max_count)];
+    if (sum == 0.0) {
+      out[0] = int16_t(1 << kWeightBits);
+    } else {
+      // Rounded one by one, the weights may miss the sum; the largest takes
+      // the difference so a flat area stays exactly flat.
+      int32_t total = 0, largest = 0;
+      for (int32_t k = 0; k < n; ++k) {
+        out[k] = int16_t(std::lround(w[size_t(k)] / sum * (1 << kWeightBits)));
+        total += out[k];
+        if (out[k] > out[largest]) largest = k;
+      }
+      out[largest] = int16_t(out[largest] + ((1 << kWeightBits) - total));
+    }
+    taps.first[size_t(i)] = std::min(start, in_size - 1);
+    taps.count[size_t(i)] = n;
+  }
+  return taps;
+}
+
+uint8_t to_byte(int32_t sum, int shift) {
+  const int32_t v = (sum + (1 << (shift - 1))) >> shift;
+  return uint8_t(v < 0 ? 0 : v > 255 ? 255 : v);
+}
+
+// Samples of `channels` interleaved bytes; in_row(y) and out_row(y) give the
+// rows from the top.
+template <int channels, typename InRow, typename OutRow>
+bool resize_samples(int32_t in_w, int32_t in_h, int32_t out_w, int32_t out_h, InRow in_row, OutRow out_row) {
+  try {
+    const Taps across = make_taps(in_w, out_w);
+    const Taps down = make_taps(in_h, out_h);
+    const size_t middle_stride = size_t(out_w) * size_t(channels);
+    std::vector<int16_t> middle(middle_stride * size_t(in_h));
+    for (int32_t y = 0; y < in_h; ++y) {
+      const uint8_t* in = in_row(y);
+      int16_t* out = middle.data() + size_t(y) * middle_stride;
+      for (int32_t x = 0; x < out_w; ++x) {
+        const int16_t* w = &across.weight[size_t(x) * size_t(across.max_count)];
+        const uint8_t* p = in + size_t(across.first[size_t(x)]) * size_t(channels);
+        const int32_t n = across.count[size_t(x)];
+        int32_t sum[channels] = {};
+        for (int32_t k = 0; k < n; ++k, p += channels)
+          for (int c = 0; c < channels; ++c) sum[c] += int32_t(w[k]) * p[c];
+        constexpr int shift = kWeightBits - kMiddleBits;
+        for (int c = 0; c < channels; ++c)
+          out[size_t(x) * size_t(channels) + size_t(c)] = int16_t((sum[c] + (1 << (shift - 1))) >> shift);
+      }
+    }
+    std::vector<int32_t> sums(middle_stride);
+    for (int32_t y = 0; y < out_h; ++y) {
+      std::fill(sums.begin(), sums.end(), 0);
+      const int16_t* w = &down.weight[size_t(y) * size_t(down.max_count)];
+      const int32_t first = down.first[size_t(y)];
+      for (int32_t k = 0; k < down.count[size_t(y)]; ++k) {
+        const int16_t* row = middle.data() + size_t(first + k) * middle_stride;
+        const int32_t weight = w[k];
+        for (size_t i = 0; i < middle_stride; ++i) sums[i] += weight * row[i];
+      }
+      uint8_t* out = out_row(y);
+      for (size_t i = 0; i < middle_stride; ++i) out[i] = to_byte(sums[i], kWeightBits + kMiddleBits);
+    }
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool ResizeDib(TDibImage& image, int32_t width, int32_t height) {
+  const int bits = DibBitCount(image);
+  if ((bits != 24 && bits != 32) || !DibHoldsPixels(image, bits) || width < 1 || height < 1) return false;
+  TDibImage target = newdib(width, height, bits, nullptr, 0);
+  if (!target.Storage || !target.Bits || !target.Info) {
+    deldib(&target);
+    return false;
+  }
+  target.Info->bmiHeader.biXPelsPerMeter = image.Info->bmiHeader.biXPelsPerMeter;
+  target.Info->bmiHeader.biYPelsPerMeter = image.Info->bmiHeader.biYPelsPerMeter;
+  const auto in_row = [&](int32_t y) -> const uint8_t* { return DibRow(image, y); };
+  const auto out_row = [&](int32_t y) { return DibRow(target, y); };
+  const bool done =
+      bits == 24 ? resize_samples<3>(DibWidth(image), DibHeight(image), width, height, in_row, out_row)
+                 : resize_samples<4>(DibWidth(image), DibHeight(image), width, height, in_row, out_row);
+  if (!done || PixkitCopyMetadata(&image, &target) != 1) {
+    deldib(&target);
+    return false;
+  }
+  ReplaceDib(image, target);
+  return true;
+}
+
+bool ResizeAlphaPlane(AlphaPlane& plane, int32_t width, int32_t height) {
+  if (plane.empty()) return true;
+  std::vector<uint8_t> resized;
+  try {
+    resized.resize(size_t(width) * size_t(height));
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  const bool done = resize_samples<1>(
+      plane.width, plane.height, width, height,
+      [&](int32_t y) -> const uint8_t* { return plane.alpha.data() + size_t(y) * size_t(plane.width); },
+      [&](int32_t y) { return resized.data() + size_t(y) * size_t(width); });
+  if (!done) return false;
+  plane.alpha = std::move(resized);
+  plane.width = width;
+  plane.height = height;
+  return true;
+}
