@@ -84,6 +84,11 @@ Taps make_taps(int32_t in_size, int32_t out_size) {
   return taps;
 }
 
+int16_t clamp_middle(int32_t v) {
+  constexpr int32_t kTop = 255 << kMiddleBits;
+  return int16_t(v < 0 ? 0 : v > kTop ? kTop : v);
+}
+
 uint8_t to_byte(int32_t sum, int shift) {
   const int32_t v = (sum + (1 << (shift - 1))) >> shift;
   return uint8_t(v < 0 ? 0 : v > 255 ? 255 : v);
@@ -110,7 +115,8 @@ bool resize_samples(int32_t in_w, int32_t in_h, int32_t out_w, int32_t out_h, In
           for (int c = 0; c < channels; ++c) sum[c] += int32_t(w[k]) * p[c];
         constexpr int shift = kWeightBits - kMiddleBits;
         for (int c = 0; c < channels; ++c)
-          out[size_t(x) * size_t(channels) + size_t(c)] = int16_t((sum[c] + (1 << (shift - 1))) >> shift);
+          out[size_t(x) * size_t(channels) + size_t(c)] =
+              clamp_middle((sum[c] + (1 << (shift - 1))) >> shift);
       }
     }
     std::vector<int32_t> sums(middle_stride);
