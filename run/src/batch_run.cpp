@@ -439,7 +439,7 @@ int DefaultWorkerCount() {
 BatchPlan PlanBatch(const WatermarkJob& job, const BatchControl& control) {
   BatchPlan plan;
   std::vector<std::string> sources = opened_sources(job);
-  if (std::optional<std::string> overwritten = FirstOverwrittenSource(sources, job.out_dir)) {
+  if (std::optional<std::string> overwritten = FirstOverwrittenSource(sources, job.out_dir, job.output)) {
     plan.refused = true;
     plan.overwritten_source = std::move(*overwritten);
     return plan;
@@ -459,7 +459,7 @@ BatchOutcome RunBatch(const WatermarkJob& job, const LogSink& log, const BatchCo
   BatchOutcome outcome;
   try {
     std::vector<std::string> sources = opened_sources(job);
-    if (std::optional<std::string> overwritten = FirstOverwrittenSource(sources, job.out_dir)) {
+    if (std::optional<std::string> overwritten = FirstOverwrittenSource(sources, job.out_dir, job.output)) {
       outcome.refused = true;
       outcome.overwritten_source = std::move(*overwritten);
       return outcome;

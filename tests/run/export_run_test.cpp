@@ -95,6 +95,17 @@ TEST(ExportRun, FurtherSourcesAreSkippedWhenOffAndWrittenInTheirFormatWhenOn) {
   }
 }
 
+TEST(ExportRun, GuardRefusesAFurtherSourceItsOwnOutputWouldReplace) {
+  ScratchFolder folder;
+  OwnedDib logo(testsupport::make_pattern(5, 4, 24));
+  ASSERT_TRUE(save_as(logo.dib, folder.file("logo.png"), PIXKIT_FORMAT_PNG));
+  WatermarkJob job = plain_job({folder.file("logo.png")});
+  job.out_dir = "";
+  EXPECT_FALSE(RunBatch(job, [](const std::string&) {}).refused);  // passed over, never written
+  job.output.more_sources = true;
+  EXPECT_TRUE(RunBatch(job, [](const std::string&) {}).refused);
+}
+
 TEST(ExportRun, OutputExtensionAndFormatFollowTheChoice) {
   EXPECT_EQ(OutputExtension(ExportFormat::kSameAsSource, "/a/b.Jpeg"), ".Jpeg");
   EXPECT_EQ(OutputExtension(ExportFormat::kSameAsSource, "/a/b.HEIC"), ".jpg");
