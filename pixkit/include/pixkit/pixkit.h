@@ -333,12 +333,14 @@ typedef struct PixkitSaveSettings {
   int metadata;              /* PIXKIT_METADATA_* */
 } PixkitSaveSettings;
 
-/* SaveDibWith with the encoder settings of settings (NULL: settings all
- * zero with format PIXKIT_FORMAT_JPG is not assumed; NULL fails). Formats
- * 3..14 as SaveDib; PNG, WebP and AVIF at 24 bits, or 32 with alpha; PNG
- * also at 1, 4 and 8 bits with the palette. The EXIF block is written
- * upright into JPEG, PNG (eXIf), WebP and AVIF, the ICC profile into JPEG,
- * PNG (iCCP), WebP and AVIF, as settings->metadata allows. Returns 1 when
+/* SaveDibWith with the encoder settings of settings (NULL fails with
+ * PIXKIT_REASON_NO_PICTURE). Formats 3..14 as SaveDib, and a settings value
+ * with only the format set writes SaveDibWith's very bytes; PNG, WebP and
+ * AVIF at 24 bits, or 32 with alpha; PNG also at 1, 4 and 8 bits with the
+ * palette. The EXIF block is written upright into JPEG, PNG (eXIf), WebP
+ * and AVIF, the ICC profile into JPEG, PNG (iCCP), WebP and AVIF, as
+ * settings->metadata allows; an EXIF block that does not hold together
+ * enough to take the GPS position out is left out whole. Returns 1 when
  * the whole file was written, 0 otherwise with *reason set (when not NULL). */
 PIXKIT_API int SaveDibAs(const TDibImage *dib, const char *path, const PixkitSaveSettings *settings,
                          const PixkitCallOptions *options, int *reason);
