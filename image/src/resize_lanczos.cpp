@@ -4,9 +4,15 @@
 // with the reduction so every input pixel contributes, and the weights that
 // fall outside the picture are dropped and the rest renormalised, the way
 // ImageMagick's resize treats the borders; the results then stay within a
-// rounding of its own. Rows are filtered first into 16-bit samples with four
-// fraction bits, so the ringing of the first pass is not clipped before the
-// second pass sees it; only the final value is rounded and clamped.
+// rounding of its own.
+//
+// The picture streams through one output row at a time: the input rows
+// under the row's vertical taps are filtered down into one row of 16-bit
+// samples with four fraction bits (clamped to the byte range, as
+// ImageMagick's first pass clamps), which is filtered across into the
+// output row. No second picture-sized buffer is needed, and the rows being
+// combined stay in the cache. Both passes take two taps at a time through
+// SSE2's pmaddwd, which multiplies eight pairs and adds them in one go.
 #include "image/resize_lanczos.h"
 
 #include <algorithm>
@@ -98,110 +104,87 @@ uint8_t to_byte(int32_t sum, int shift) {
   return uint8_t(v < 0 ? 0 : v > 255 ? 255 : v);
 }
 
-constexpr int kRowShift = kWeightBits - kMiddleBits;
-
-template <int channels>
-void filter_pixel(const Taps& across, int32_t x, const uint8_t* in, int16_t* out) {
-  const int16_t* w = &across.weight[size_t(x) * size_t(across.max_count)];
-  const uint8_t* p = in + size_t(across.first[size_t(x)]) * size_t(channels);
-  const int32_t n = across.count[size_t(x)];
-  int32_t sum[channels] = {};
-  for (int32_t k = 0; k < n; ++k, p += channels)
-    for (int c = 0; c < channels; ++c) sum[c] += int32_t(w[k]) * p[c];
-  for (int c = 0; c < channels; ++c) out[c] = clamp_middle((sum[c] + (1 << (kRowShift - 1))) >> kRowShift);
+int32_t weight_pair(int16_t first, int16_t second) {
+  return int32_t(uint32_t(uint16_t(first)) | uint32_t(uint16_t(second)) << 16);
 }
 
-#if defined(__SSE2__)
-// Two taps at a time through pmaddwd: the two pixels' channels are
-// interleaved as 16-bit pairs and multiplied by the pair of weights, so one
-// instruction does eight multiplications and four additions. A pixel is
-// read as four bytes; pixels whose reads would pass the row's last byte go
-// through filter_pixel.
-template <int channels>
-void filter_pixel_sse2(const Taps& across, int32_t x, const uint8_t* in, int16_t* out) {
-  const int16_t* w = &across.weight[size_t(x) * size_t(across.max_count)];
-  const uint8_t* p = in + size_t(across.first[size_t(x)]) * size_t(channels);
-  const int32_t pairs = (across.count[size_t(x)] + 1) / 2;
-  const __m128i zero = _mm_setzero_si128();
-  __m128i sum = _mm_set1_epi32(1 << (kRowShift - 1));
-  for (int32_t k = 0; k < pairs; ++k, p += 2 * channels, w += 2) {
-    uint32_t a, b;
-    std::memcpy(&a, p, 4);
-    std::memcpy(&b, p + channels, 4);
-    const __m128i both =
-        _mm_unpacklo_epi8(_mm_unpacklo_epi8(_mm_cvtsi32_si128(int(a)), _mm_cvtsi32_si128(int(b))), zero);
-    const __m128i weights = _mm_set1_epi32(int(uint32_t(uint16_t(w[0])) | uint32_t(uint16_t(w[1])) << 16));
-    sum = _mm_add_epi32(sum, _mm_madd_epi16(both, weights));
-  }
-  alignas(16) int32_t lanes[4];
-  _mm_store_si128(reinterpret_cast<__m128i*>(lanes), _mm_srai_epi32(sum, kRowShift));
-  for (int c = 0; c < channels; ++c) out[c] = clamp_middle(lanes[c]);
-}
-#endif
-
-// One input row of `channels` interleaved bytes filtered across into out.
-template <int channels>
-void filter_row(const Taps& across, const uint8_t* in, int32_t in_w, int32_t out_w, int16_t* out) {
-  for (int32_t x = 0; x < out_w; ++x) {
-#if defined(__SSE2__)
-    if constexpr (channels >= 3) {
-      // The last four-byte read starts at the second pixel of the last pair.
-      const int64_t padded = (across.count[size_t(x)] + 1) / 2 * 2;
-      const int64_t last_byte = (int64_t(across.first[size_t(x)]) + padded - 1) * channels + 3;
-      if (last_byte < int64_t(in_w) * channels) {
-        filter_pixel_sse2<channels>(across, x, in, out + size_t(x) * channels);
-        continue;
-      }
-    }
-#endif
-    filter_pixel<channels>(across, x, in, out + size_t(x) * channels);
-  }
-}
-
-// sums[i] += a[i] * wa + b[i] * wb, eight samples at a time through
-// pmaddwd where the processor has SSE2.
-void add_two_rows(int32_t* sums, const int16_t* a, const int16_t* b, int16_t wa, int16_t wb, size_t count) {
+// sums[i] += a[i] * wa + b[i] * wb over count bytes.
+void add_two_rows(int32_t* sums, const uint8_t* a, const uint8_t* b, int16_t wa, int16_t wb, size_t count) {
   size_t i = 0;
 #if defined(__SSE2__)
-  const __m128i weights = _mm_set1_epi32(int(uint32_t(uint16_t(wa)) | uint32_t(uint16_t(wb)) << 16));
-  for (; i + 8 <= count; i += 8) {
+  const __m128i weights = _mm_set1_epi32(weight_pair(wa, wb));
+  const __m128i zero = _mm_setzero_si128();
+  for (; i + 16 <= count; i += 16) {
     const __m128i ra = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + i));
     const __m128i rb = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i));
+    const __m128i a_low = _mm_unpacklo_epi8(ra, zero), a_high = _mm_unpackhi_epi8(ra, zero);
+    const __m128i b_low = _mm_unpacklo_epi8(rb, zero), b_high = _mm_unpackhi_epi8(rb, zero);
     __m128i* s = reinterpret_cast<__m128i*>(sums + i);
-    _mm_storeu_si128(s,
-                     _mm_add_epi32(_mm_loadu_si128(s), _mm_madd_epi16(_mm_unpacklo_epi16(ra, rb), weights)));
-    _mm_storeu_si128(
-        s + 1, _mm_add_epi32(_mm_loadu_si128(s + 1), _mm_madd_epi16(_mm_unpackhi_epi16(ra, rb), weights)));
+    const __m128i parts[4] = {_mm_unpacklo_epi16(a_low, b_low), _mm_unpackhi_epi16(a_low, b_low),
+                              _mm_unpacklo_epi16(a_high, b_high), _mm_unpackhi_epi16(a_high, b_high)};
+    for (int q = 0; q < 4; ++q)
+      _mm_storeu_si128(s + q, _mm_add_epi32(_mm_loadu_si128(s + q), _mm_madd_epi16(parts[q], weights)));
   }
 #endif
   for (; i < count; ++i) sums[i] += int32_t(wa) * a[i] + int32_t(wb) * b[i];
 }
 
 // Samples of `channels` interleaved bytes; in_row(y) and out_row(y) give the
-// rows from the top.
+// rows from the top. The filtered-down row keeps `lanes` samples a pixel
+// (channels padded to four), so a pair of pixels is one 16-byte load, and
+// two pixels of zeros after its end for the last pair's partner.
 template <int channels, typename InRow, typename OutRow>
 bool resize_samples(int32_t in_w, int32_t in_h, int32_t out_w, int32_t out_h, InRow in_row, OutRow out_row) {
+  constexpr int lanes = channels == 1 ? 1 : 4;
+  constexpr int kDownShift = kWeightBits - kMiddleBits;
   try {
     const Taps across = make_taps(in_w, out_w);
     const Taps down = make_taps(in_h, out_h);
-    const size_t middle_stride = size_t(out_w) * size_t(channels);
-    std::vector<int16_t> middle(middle_stride * size_t(in_h));
-    for (int32_t y = 0; y < in_h; ++y)
-      filter_row<channels>(across, in_row(y), in_w, out_w, middle.data() + size_t(y) * middle_stride);
-    std::vector<int32_t> sums(middle_stride);
+    const size_t samples = size_t(in_w) * channels;
+    std::vector<int32_t> sums(samples);
+    std::vector<int16_t> row(size_t(in_w + 2) * lanes, 0);
     for (int32_t y = 0; y < out_h; ++y) {
-      std::fill(sums.begin(), sums.end(), 0);
+      std::fill(sums.begin(), sums.end(), 1 << (kDownShift - 1));
       const int16_t* w = &down.weight[size_t(y) * size_t(down.max_count)];
       const int32_t first = down.first[size_t(y)];
       const int32_t n = down.count[size_t(y)];
       for (int32_t k = 0; k < n; k += 2) {
-        const int16_t* row = middle.data() + size_t(first + k) * middle_stride;
         // An odd last tap pairs with itself at weight 0.
-        const int16_t* next = k + 1 < n ? row + middle_stride : row;
-        add_two_rows(sums.data(), row, next, w[k], k + 1 < n ? w[k + 1] : int16_t(0), middle_stride);
+        const bool pair = k + 1 < n;
+        add_two_rows(sums.data(), in_row(first + k), in_row(pair ? first + k + 1 : first + k), w[k],
+                     pair ? w[k + 1] : int16_t(0), samples);
       }
+      for (int32_t x = 0; x < in_w; ++x)
+        for (int c = 0; c < channels; ++c)
+          row[size_t(x) * lanes + size_t(c)] =
+              clamp_middle(sums[size_t(x) * channels + size_t(c)] >> kDownShift);
+
       uint8_t* out = out_row(y);
-      for (size_t i = 0; i < middle_stride; ++i) out[i] = to_byte(sums[i], kWeightBits + kMiddleBits);
+      for (int32_t x = 0; x < out_w; ++x) {
+        const int16_t* wx = &across.weight[size_t(x) * size_t(across.max_count)];
+        const int16_t* p = row.data() + size_t(across.first[size_t(x)]) * lanes;
+        const int32_t taps = across.count[size_t(x)];
+        constexpr int shift = kWeightBits + kMiddleBits;
+#if defined(__SSE2__)
+        if constexpr (lanes == 4) {
+          __m128i sum = _mm_set1_epi32(1 << (shift - 1));
+          for (int32_t k = 0; k < taps; k += 2, p += 2 * lanes) {
+            const __m128i two = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+            const __m128i paired = _mm_unpacklo_epi16(two, _mm_srli_si128(two, 8));
+            sum = _mm_add_epi32(sum, _mm_madd_epi16(paired, _mm_set1_epi32(weight_pair(wx[k], wx[k + 1]))));
+          }
+          alignas(16) int32_t lane_sums[4];
+          _mm_store_si128(reinterpret_cast<__m128i*>(lane_sums), _mm_srai_epi32(sum, shift));
+          for (int c = 0; c < channels; ++c)
+            out[size_t(x) * channels + size_t(c)] = uint8_t(std::clamp(lane_sums[c], 0, 255));
+          continue;
+        }
+#endif
+        int32_t sum[channels] = {};
+        for (int32_t k = 0; k < taps; ++k, p += lanes)
+          for (int c = 0; c < channels; ++c) sum[c] += int32_t(wx[k]) * p[c];
+        for (int c = 0; c < channels; ++c) out[size_t(x) * channels + size_t(c)] = to_byte(sum[c], shift);
+      }
     }
   } catch (const std::bad_alloc&) {
     return false;

@@ -16,6 +16,7 @@
 #include "../core/progress.h"
 #include "codecs.h"
 #include "exif_block.h"
+#include "jpeg_orientation.h"
 #include "whole_file.h"
 
 namespace pixkit {
@@ -123,7 +124,9 @@ Result<Picture> decode_avif(const RangeSource& file) {
   flip_rows(picture.value());
   picture->metadata.exif = exif_tiff_part(image->exif.data, image->exif.size);
   if (image->icc.size) picture->metadata.icc.assign(image->icc.data, image->icc.data + image->icc.size);
-  return picture;
+  // The container's own rotation boxes are left alone, as avifdec leaves
+  // them; the EXIF orientation is applied like a JPEG's.
+  return turn_upright_by_exif(std::move(picture.value()));
 }
 
 }  // namespace pixkit

@@ -196,28 +196,6 @@ const char* run_decompressor(DecodeJob& job) {
   return nullptr;
 }
 
-// Turns the picture upright by its EXIF orientation and rewrites the EXIF
-// to match. A damaged EXIF block is dropped; the picture stays.
-Result<Picture> apply_exif(Picture picture) {
-  std::vector<uint8_t>& exif = picture.metadata.exif;
-  if (exif.empty()) return picture;
-  auto layout = read_exif_layout(exif);
-  if (!layout) {
-    exif.clear();
-    return picture;
-  }
-  auto upright = turn_upright(std::move(picture), layout->orientation);
-  if (!upright) return upright;
-  if (!make_exif_upright(upright->metadata.exif, layout.value(), uint32_t(upright->width()),
-                         uint32_t(upright->height())))
-    upright->metadata.exif.clear();
-  return upright;
-}
-
-}  // namespace
-
-namespace {
-
 Result<Picture> decode_jpeg_with(const RangeSource& file, DecodeRequest* request) {
   // Not value-initialised: that would clear the source's whole buffer on
   // every load; run_decompressor sets up what libjpeg reads.
@@ -228,7 +206,7 @@ Result<Picture> decode_jpeg_with(const RangeSource& file, DecodeRequest* request
     return job->err.too_large ? fail_too_large(failure) : fail(failure);
   Picture picture = std::move(job->picture);
   picture.metadata = std::move(job->metadata);
-  return apply_exif(std::move(picture));
+  return turn_upright_by_exif(std::move(picture));
 }
 
 }  // namespace

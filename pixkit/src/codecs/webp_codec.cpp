@@ -15,6 +15,7 @@
 #include "../core/progress.h"
 #include "codecs.h"
 #include "exif_block.h"
+#include "jpeg_orientation.h"
 #include "whole_file.h"
 
 namespace pixkit {
@@ -158,7 +159,7 @@ Result<Picture> decode_webp(const RangeSource& file) {
   if (!done) return fail("webp: picture data damaged");
   flip_rows(picture.value());
   read_metadata_chunks(bytes.value(), picture->metadata);
-  return picture;
+  return turn_upright_by_exif(std::move(picture.value()));
 }
 
 }  // namespace pixkit
