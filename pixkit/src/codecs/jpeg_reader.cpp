@@ -101,6 +101,10 @@ void answer_request(DecodeJob& job) {
     if ((uint64_t(stored_w) * n + 7) / 8 >= want_w && (uint64_t(stored_h) * n + 7) / 8 >= want_h) {
       cinfo.scale_num = n;
       cinfo.scale_denom = 8;
+      // The picture is filtered down to its output size after this; the
+      // chroma's smooth upsampling would be averaged away there, and the
+      // plain one saves a good part of the decoding.
+      cinfo.do_fancy_upsampling = FALSE;
       return;
     }
   }
