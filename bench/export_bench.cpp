@@ -67,7 +67,8 @@ int main(int argc, char** argv) {
   BatchControl control;
   control.workers = std::atoi(argv[3]);
   const auto start = std::chrono::steady_clock::now();
-  const BatchOutcome outcome = RunBatch(job, [](const std::string&) {}, control);
+  const BatchOutcome outcome = RunBatch(
+      job, [](const std::string&) {}, control);
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   deldib(&logo);
   std::printf("seconds=%.3f written=%d\n", seconds, outcome.sources_written);

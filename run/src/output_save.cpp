@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "run/output_save.h"
 
+#include "image/depth_up.h"
+#include "image/dib_access.h"
+#include "image/replace_depth.h"
 #include "run/output_path.h"
 
 namespace {
@@ -149,5 +152,19 @@ bool SaveOutput(const TDibImage& record, const std::string& output, const std::s
   const int format = OutputFormatCode(source, job.output);
   if (!job.output.any()) return SaveDibWith(&record, output.c_str(), format, &call, reason) == 1;
   const PixkitSaveSettings settings = save_settings(format, loaded, job.output);
+  // JPEG has no alpha: a see-through source (a PNG, WebP or AVIF logo, a
+  // 32-bit TIFF) is laid on white, as picture tools export it, instead of
+  // showing whatever colour its transparent pixels hold.
+  if ((format == PIXKIT_FORMAT_JPG || format == PIXKIT_FORMAT_JIF) && DibBitCount(record) == 32) {
+    TDibImage flat = CopyDib(record);
+    if (flat.Bits == nullptr) {
+      if (reason) *reason = PIXKIT_REASON_TOO_LARGE;
+      return false;
+    }
+    FlattenOverWhite(flat);
+    const bool written = SaveDibAs(&flat, output.c_str(), &settings, &call, reason) == 1;
+    deldib(&flat);
+    return written;
+  }
   return SaveDibAs(&record, output.c_str(), &settings, &call, reason) == 1;
 }

@@ -95,6 +95,21 @@ TEST(ExportRun, FurtherSourcesAreSkippedWhenOffAndWrittenInTheirFormatWhenOn) {
   }
 }
 
+TEST(ExportRun, SeeThroughSourceWrittenAsJpegLiesOnWhite) {
+  ScratchFolder folder;
+  TDibImage logo = newdib(16, 16, 32, nullptr, 0);  // black, fully transparent
+  ASSERT_TRUE(save_as(logo, folder.file("logo.png"), PIXKIT_FORMAT_PNG));
+  deldib(&logo);
+  WatermarkJob job = plain_job({folder.file("logo.png")});
+  job.output.more_sources = true;
+  job.output.format = ExportFormat::kJpeg;
+  run_logged(job);
+  // The name stays the source's until the naming follows the format.
+  OwnedDib written(OpenDib(folder.file("Wasserzeichen/logo.png").c_str(), 0, nullptr));
+  ASSERT_EQ(written.bits(), 24);
+  EXPECT_EQ(getpixel(&written.dib, 8, 8), 0xFFFFFFu);
+}
+
 TEST(ExportRun, GuardRefusesAFurtherSourceItsOwnOutputWouldReplace) {
   ScratchFolder folder;
   OwnedDib logo(testsupport::make_pattern(5, 4, 24));

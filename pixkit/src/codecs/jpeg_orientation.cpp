@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: LGPL-2.1-or-later
 #include "jpeg_orientation.h"
 
-#include "exif_block.h"
-
 #include <algorithm>
 #include <cstring>
 #include <utility>
 #include <vector>
+
+#include "exif_block.h"
 
 namespace pixkit {
 namespace {

@@ -38,7 +38,8 @@ int OutputFormatCode(const std::string& source, const ExportOptions& output);
 // Writes the stamped record to output (a path) in the job's format with its
 // encoder settings and metadata; loaded is the source's load (its quality
 // when the output's JPEG quality follows the source). call and reason as
-// SaveDibWith takes them. True when the whole file was written.
+// SaveDibWith takes them. A picture with alpha written as JPEG under export
+// options is laid on white first. True when the whole file was written.
 bool SaveOutput(const TDibImage& record, const std::string& output, const std::string& source,
                 const LoadedSource& loaded, const WatermarkJob& job, const PixkitCallOptions& call,
                 int* reason);
