@@ -209,3 +209,30 @@ TEST(ExportLoad, HeicLoadsUprightThroughLibheif) {
   const uint32_t top = getpixel(&heic.dib, 32, 0);
   EXPECT_GT(top & 255, 200u);  // red at the top, as ImageMagick drew it
 }
+
+TEST(ExportLoad, AvifRotationAndMirrorBoxesTurnThePictureAsViewersShowIt) {
+  if (!have_program("avifenc") || !have_program("convert")) GTEST_SKIP() << "avifenc or ImageMagick missing";
+  TempDir dir;
+  // 40 x 20, white with a red square at the top left.
+  ASSERT_TRUE(
+      run("convert -size 40x20 xc:white -fill red -draw 'rectangle 0,0 9,9' '" + dir.file("in.png") + "'"));
+  struct Case {
+    const char* flags;
+    int width, height, red_x, red_y;
+  };
+  for (const Case c : {Case{"--irot 1", 20, 40, 2, 37}, Case{"--imir 1", 40, 20, 37, 2},
+                       Case{"--imir 0", 40, 20, 2, 17}, Case{"--irot 2", 40, 20, 37, 17}}) {
+    SCOPED_TRACE(c.flags);
+    ASSERT_TRUE(run(std::string("avifenc -s 10 ") + c.flags + " '" + dir.file("in.png") + "' '" +
+                    dir.file("out.avif") + "'"));
+    PixkitLoadSettings load{};
+    load.more_formats = 1;
+    OwnedDib picture(OpenDibAs(dir.file("out.avif").c_str(), &load, nullptr, nullptr));
+    ASSERT_EQ(picture.bits(), 24);
+    EXPECT_EQ(picture.dib.Info->bmiHeader.biWidth, c.width);
+    EXPECT_EQ(picture.dib.Info->bmiHeader.biHeight, c.height);
+    const uint32_t red = getpixel(&picture.dib, c.red_x, c.red_y);
+    EXPECT_GT(red & 255, 200u);
+    EXPECT_LT((red >> 8) & 255, 80u);
+  }
+}

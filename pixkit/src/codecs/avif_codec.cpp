@@ -39,6 +39,22 @@ int quantizer_of(int quality) {
   return int(std::lround((100 - quality) * double(AVIF_QUANTIZER_WORST_QUALITY) / 100.0));
 }
 
+// The EXIF orientation (1..8) that the irot (anticlockwise quarter turns)
+// and imir boxes amount to, rotation first; 0 without either box. Mirror
+// mode 0 exchanges top and bottom, mode 1 left and right, which is mode 0
+// after a half turn.
+int orientation_of_boxes(const avifImage& image) {
+  const bool rotated = (image.transformFlags & AVIF_TRANSFORM_IROT) != 0;
+  const bool mirrored = (image.transformFlags & AVIF_TRANSFORM_IMIR) != 0;
+  if (!rotated && !mirrored) return 0;
+  int turns = rotated ? image.irot.angle & 3 : 0;
+  static const int kPlain[4] = {1, 8, 3, 6};
+  static const int kTopBottom[4] = {4, 5, 2, 7};
+  if (!mirrored) return kPlain[turns];
+  if (image.imir.mode == 1) turns = (turns + 2) & 3;
+  return kTopBottom[turns];
+}
+
 }  // namespace
 
 Status encode_avif(const PictureView& picture, OutputFile& out, int quality, int speed) {
@@ -124,8 +140,10 @@ Result<Picture> decode_avif(const RangeSource& file) {
   flip_rows(picture.value());
   picture->metadata.exif = exif_tiff_part(image->exif.data, image->exif.size);
   if (image->icc.size) picture->metadata.icc.assign(image->icc.data, image->icc.data + image->icc.size);
-  // The container's own rotation boxes are left alone, as avifdec leaves
-  // them; the EXIF orientation is applied like a JPEG's.
+  // The container's rotation and mirror boxes say how to show the picture,
+  // as viewers do; without them the EXIF orientation does, as in a JPEG.
+  const int orientation = orientation_of_boxes(*image);
+  if (orientation != 0) return turn_upright(std::move(picture.value()), orientation);
   return turn_upright_by_exif(std::move(picture.value()));
 }
 
