@@ -75,7 +75,7 @@ int main(int argc, char** argv) try {
   // Shown first: the stored form state is restored at the first showing
   // and must not overwrite the job given here.
   form.show();
-  OpenPathsInForm(form, SortOpenedPaths(arguments.paths));
+  OpenPathsInForm(form, SortOpenedPaths(arguments.paths, form.Options.output));
   return application.exec();
 } catch (...) {
   // Nothing may leave main: an error while the window is made or a job

@@ -156,6 +156,76 @@ step_options() {
   done
 }
 
+# --- Step: export for the web ---------------------------------------------------
+# 16 photos of 12 MP: logo and text stamped, written as JPEG quality 85 at
+# 1600 px on the long edge (decoded shrunk by the DCT, then Lanczos) against
+# the same job at full size (target <= 0.65) and against libvips doing the
+# same steps, shrink-on-load thumbnail, composite of the logo, save at
+# quality 85 (target <= 0.5); on one core and on all of them. WebP and AVIF
+# encodes of the web job are reported beside JPEG's.
+EXPORT_FULL_TARGET=0.65
+EXPORT_VIPS_TARGET=0.5
+
+step_export() {
+  local corpus="$BUILD_DIR/bench-corpus/export"
+  if [ ! -f "$corpus/.complete" ]; then
+    echo "export: making the photo corpus in $corpus"
+    rm -rf "$corpus" && mkdir -p "$corpus"
+    "$BIN/make_photo_corpus" "$corpus" 16 4000 3000
+    touch "$corpus/.complete"
+  fi
+  local cores
+  cores=$(nproc)
+  "$BIN/export_bench" "$corpus" web 1 --write-logo "$WORK/logo.png" > /dev/null
+  local have_vips=0
+  command -v vipsthumbnail > /dev/null && command -v vips > /dev/null && have_vips=1
+  local pin workers label
+  for label in one all; do
+    if [ "$label" = one ]; then pin="taskset -c 0"; workers=1; else pin=""; workers=$cores; fi
+    local best_full="" best_web="" best_webp="" best_avif="" best_vips="" t0 t1 variant
+    for ((i = 1; i <= REPEATS; i++)); do
+      for variant in full web webp avif; do
+        t0=$(now)
+        $pin "$BIN/export_bench" "$corpus" "$variant" "$workers" > /dev/null
+        t1=$(now)
+        case $variant in
+          full) best_full=$(smaller "$best_full" "$(elapsed "$t0" "$t1")") ;;
+          web) best_web=$(smaller "$best_web" "$(elapsed "$t0" "$t1")") ;;
+          webp) best_webp=$(smaller "$best_webp" "$(elapsed "$t0" "$t1")") ;;
+          avif) best_avif=$(smaller "$best_avif" "$(elapsed "$t0" "$t1")") ;;
+        esac
+      done
+      if [ "$have_vips" = 1 ]; then
+        mkdir -p "$WORK/vips"
+        t0=$(now)
+        ls "$corpus"/*.jpg | $pin xargs -P "$workers" -I{} bash -c 'set -e
+          n=$(basename "$1" .jpg)
+          VIPS_CONCURRENCY=1 vipsthumbnail "$1" --size 1600 -o "$3/$n.v"
+          VIPS_CONCURRENCY=1 vips composite2 "$3/$n.v" "$2" "$3/$n.jpg[Q=85]" over --x 40 --y 40
+          rm -f "$3/$n.v"' _ {} "$WORK/logo.png" "$WORK/vips"
+        t1=$(now)
+        best_vips=$(smaller "$best_vips" "$(elapsed "$t0" "$t1")")
+      fi
+    done
+    local full_ratio
+    full_ratio=$(awk -v a="$best_web" -v b="$best_full" 'BEGIN { printf "%.3f", a / b }')
+    echo "export: 16 photos of 12 MP, web job at 1600 px, best of $REPEATS, $label core(s) ($workers workers)"
+    echo "  full size, JPEG q85:          ${best_full} s"
+    echo "  1600 px, JPEG q85:            ${best_web} s"
+    echo "  1600 px, WebP q85:            ${best_webp} s"
+    echo "  1600 px, AVIF q60 speed 8:    ${best_avif} s"
+    echo "  web / full ${full_ratio} (target <= ${EXPORT_FULL_TARGET}): $(awk -v r="$full_ratio" -v t="$EXPORT_FULL_TARGET" 'BEGIN { print (r <= t) ? "PASS" : "FAIL" }')"
+    if [ "$have_vips" = 1 ]; then
+      local vips_ratio
+      vips_ratio=$(awk -v a="$best_web" -v b="$best_vips" 'BEGIN { printf "%.3f", a / b }')
+      echo "  libvips thumbnail+composite+save: ${best_vips} s"
+      echo "  web / libvips ${vips_ratio} (target <= ${EXPORT_VIPS_TARGET}): $(awk -v r="$vips_ratio" -v t="$EXPORT_VIPS_TARGET" 'BEGIN { print (r <= t) ? "PASS" : "FAIL" }')"
+    else
+      echo "  libvips: not installed (package libvips-tools), no comparison"
+    fi
+  done
+}
+
 # --- Steps run in this order -----------------------------------------------
 STEPS=(
   step_jpeg_codec
@@ -166,6 +236,7 @@ STEPS=(
   step_batch_scaling
   step_preview
   step_options
+  step_export
 )
 if [ "$#" -gt 1 ]; then STEPS=("${@:2}"); fi
 

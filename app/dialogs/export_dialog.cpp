@@ -64,7 +64,7 @@ QWidget* row(QWidget* parent, std::initializer_list<QWidget*> widgets) {
   return holder;
 }
 
-QString pixels(const FittedSize& size) { return QStringLiteral("%1 x %2").arg(size.width).arg(size.height); }
+QString pixels(const PixelSize& size) { return QStringLiteral("%1 x %2").arg(size.width).arg(size.height); }
 
 }  // namespace
 
@@ -249,7 +249,7 @@ QString TExportDialog::SizeExampleText() const {
   if (size.mode == ExportSizeMode::kNone) return QStringLiteral("Die Bilder behalten ihre Größe.");
   return QStringLiteral(
              "Ein Foto von 6000 x 4000 Pixeln wird %1 Pixel groß, eins von 4000 x 6000 Pixeln %2 Pixel.")
-      .arg(pixels(OutputSize(6000, 4000, size)), pixels(OutputSize(4000, 6000, size)));
+      .arg(pixels(ExportPixelSize(size, 6000, 4000)), pixels(ExportPixelSize(size, 4000, 6000)));
 }
 
 ExportOptions TExportDialog::value() const {

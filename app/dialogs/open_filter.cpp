@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "run/output_path.h"
+#include "run/output_save.h"
 
 namespace {
 
@@ -31,10 +32,25 @@ QStringList ConvertFilter(const QString& filter, const std::function<bool(const 
 
 // "*.jpg" stands for the files named x.jpg; "*.*" for any, which the run
 // does not stamp.
-bool RunStampsPattern(const QString& pattern) {
+bool RunStampsPattern(const QString& pattern, const ExportOptions& output) {
   if (!pattern.startsWith(QStringLiteral("*."))) return false;
   const QString name = QStringLiteral("x") + pattern.mid(1);
-  return !name.contains(QLatin1Char('*')) && SourceExtensionRow(QFile::encodeName(name).toStdString()) != 0;
+  return !name.contains(QLatin1Char('*')) && SourceRowForJob(QFile::encodeName(name).toStdString(), output) != 0;
+}
+
+// The further types the library's own filter does not name.
+const QStringList kFurtherPatterns = {QStringLiteral("*.png"), QStringLiteral("*.webp"), QStringLiteral("*.heic"),
+                                      QStringLiteral("*.heif"), QStringLiteral("*.avif")};
+
+// "Alle Bilddateien (*.bmp *.jpg)" with the patterns it lacks added.
+QString WithPatterns(const QString& entry, const QStringList& patterns) {
+  const qsizetype open = entry.lastIndexOf(QLatin1Char('('));
+  if (open < 0 || !entry.endsWith(QLatin1Char(')'))) return entry;
+  QStringList listed = entry.mid(open + 1, entry.size() - open - 2).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+  for (const QString& pattern : patterns) {
+    if (!listed.contains(pattern, Qt::CaseInsensitive)) listed << pattern;
+  }
+  return entry.left(open + 1) + listed.join(QLatin1Char(' ')) + QLatin1Char(')');
 }
 
 }  // namespace
@@ -43,4 +59,10 @@ QStringList ConvertDibOpenFilter(const QString& filter) {
   return ConvertFilter(filter, [](const QString&) { return true; });
 }
 
-QStringList ConvertSourceOpenFilter(const QString& filter) { return ConvertFilter(filter, RunStampsPattern); }
+QStringList ConvertSourceOpenFilter(const QString& filter, const ExportOptions& output) {
+  QStringList entries = ConvertFilter(filter, [&output](const QString& pattern) { return RunStampsPattern(pattern, output); });
+  if (!output.more_sources) return entries;
+  if (!entries.isEmpty()) entries[0] = WithPatterns(entries[0], kFurtherPatterns);
+  entries << QStringLiteral("PNG, WebP, HEIC und AVIF (%1)").arg(kFurtherPatterns.join(QLatin1Char(' ')));
+  return entries;
+}

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "run/export_options.h"
+
 // "Bitmap (*.bmp)|*.bmp;*.dib|Alle|*.*" gives {"Bitmap (*.bmp *.dib)",
 // "Alle (*.*)"}. A description that already ends in a parenthesised list
 // loses it, so the patterns are not shown twice; a description without
@@ -16,5 +18,7 @@ QStringList ConvertDibOpenFilter(const QString& filter);
 // The same for the source dialog, cut to what the batch run stamps: each
 // entry keeps only the patterns of extensions the run handles, and an entry
 // left without any is dropped ("Alle Dateien (*.*)" among them). The
-// library also reads types the run passes over (PNG, for logos).
-QStringList ConvertSourceOpenFilter(const QString& filter);
+// library also reads types the run passes over (PNG, for logos). With the
+// further sources of output on, PNG stays, and WebP, HEIC/HEIF and AVIF
+// join the first entry and get one of their own.
+QStringList ConvertSourceOpenFilter(const QString& filter, const ExportOptions& output = {});

@@ -14,25 +14,21 @@
 #include <thread>
 
 #include "image/dib_access.h"
-#include "run/export_size.h"
 #include "run/failure_text.h"
 
 namespace {
 
 QString OutOfMemoryLabel() { return QString::fromStdString(OutOfMemoryText()); }
 
-// The size the run writes the shown source at, from the source as loaded;
-// empty when the job keeps every picture's size.
+// The size the run writes the shown source at, as fitted on load; empty
+// when the job keeps every picture's size.
 QString OutputSizeLabel(const ExportSize& size, const PreviewSource& source) {
   if (size.mode == ExportSizeMode::kNone || !source.picture) return QString();
-  const int64_t width = DibWidth(source.picture->dib);
-  const int64_t height = DibHeight(source.picture->dib);
-  const FittedSize output = OutputSize(width, height, size);
   return QStringLiteral("Ausgabe: %1 x %2 Pixel (Quelle: %3 x %4 Pixel)")
-      .arg(output.width)
-      .arg(output.height)
-      .arg(width)
-      .arg(height);
+      .arg(DibWidth(source.picture->dib))
+      .arg(DibHeight(source.picture->dib))
+      .arg(source.source_width)
+      .arg(source.source_height);
 }
 
 }  // namespace
@@ -139,7 +135,7 @@ void TPreviewForm::start_render() {
     QString output_size;
     try {
       // Only this worker touches the cache while it runs.
-      cache_ = LoadPreviewSource(request.source, cache_);
+      cache_ = LoadPreviewSource(request.source, request.job.output, cache_);
       stamped = RenderPreview(request, cache_);
       output_size = OutputSizeLabel(request.job.output.size, cache_);
       // The fitted view is scaled here too, so the window's thread only shows it.

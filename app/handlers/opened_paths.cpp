@@ -10,6 +10,7 @@
 #include "run/failure_text.h"
 #include "run/log_text.h"
 #include "run/output_path.h"
+#include "run/output_save.h"
 
 namespace {
 
@@ -19,27 +20,27 @@ bool IsSettingsFile(const QFileInfo& info) {
 
 // The folder's files that the run would stamp, by name; hidden files and
 // subfolders stay out.
-QStringList HandledFilesInFolder(const QString& folder) {
+QStringList HandledFilesInFolder(const QString& folder, const ExportOptions& output) {
   QStringList files;
   const QDir dir(folder);
   for (const QFileInfo& entry : dir.entryInfoList(QDir::Files, QDir::Name)) {
-    if (RunStampsFile(entry.fileName())) files.append(entry.absoluteFilePath());
+    if (RunStampsFile(entry.fileName(), output)) files.append(entry.absoluteFilePath());
   }
   return files;
 }
 
 }  // namespace
 
-OpenedPaths SortOpenedPaths(const QStringList& paths) {
+OpenedPaths SortOpenedPaths(const QStringList& paths, const ExportOptions& output) {
   OpenedPaths opened;
   for (const QString& path : paths) {
     if (path.isEmpty()) continue;
     const QFileInfo info(path);
     if (info.isDir())
-      opened.sources.append(HandledFilesInFolder(info.absoluteFilePath()));
+      opened.sources.append(HandledFilesInFolder(info.absoluteFilePath(), output));
     else if (IsSettingsFile(info))
       opened.settings_file = info.absoluteFilePath();
-    else if (RunStampsFile(path))
+    else if (RunStampsFile(path, output))
       opened.sources.append(info.absoluteFilePath());
     else
       opened.skipped.append(info.absoluteFilePath());
@@ -47,8 +48,8 @@ OpenedPaths SortOpenedPaths(const QStringList& paths) {
   return opened;
 }
 
-bool RunStampsFile(const QString& path) {
-  return SourceExtensionRow(QFile::encodeName(path).toStdString()) != 0;
+bool RunStampsFile(const QString& path, const ExportOptions& output) {
+  return SourceRowForJob(QFile::encodeName(path).toStdString(), output) != 0;
 }
 
 void OpenPathsInForm(TMainForm& form, const OpenedPaths& opened) {

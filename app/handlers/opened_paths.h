@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "run/export_options.h"
+
 class TMainForm;
 
 struct OpenedPaths {
@@ -26,8 +28,9 @@ struct OpenedPaths {
 // full paths. A folder stands for its files whose extension the run
 // handles, sorted by name, without looking into subfolders; a file is
 // added when its extension is one the run handles, as the source dialog
-// offers only those. Whether a file exists is not checked.
-OpenedPaths SortOpenedPaths(const QStringList& paths);
+// offers only those (the further types too when output takes them).
+// Whether a file exists is not checked.
+OpenedPaths SortOpenedPaths(const QStringList& paths, const ExportOptions& output = {});
 
 // Opens the job first, then appends the sources: opening a job replaces
 // the whole list, which would otherwise drop the pictures just given. Each
@@ -36,5 +39,5 @@ OpenedPaths SortOpenedPaths(const QStringList& paths);
 // the program goes on. Does nothing while a batch run goes on.
 void OpenPathsInForm(TMainForm& form, const OpenedPaths& opened);
 
-// Whether the run stamps a file of this name (its extension).
-bool RunStampsFile(const QString& path);
+// Whether the run stamps a file of this name (its extension) under output.
+bool RunStampsFile(const QString& path, const ExportOptions& output = {});

@@ -44,7 +44,7 @@ class SourceDropFilter : public QObject {
         // Nothing is taken while a run goes on.
         const Qt::DropAction action =
             form_.RunGoing() ? Qt::IgnoreAction
-                             : OfferedAction(SourceDropAction(drag->mimeData()), drag->possibleActions());
+                             : OfferedAction(SourceDropAction(drag->mimeData(), form_.Options.output), drag->possibleActions());
         if (action == Qt::IgnoreAction) {
           drag->ignore();
         } else {
@@ -61,12 +61,12 @@ class SourceDropFilter : public QObject {
           drop->ignore();
           return true;
         }
-        const OpenedPaths opened = SortOpenedPaths(LocalPaths(drop->mimeData()));
+        const OpenedPaths opened = SortOpenedPaths(LocalPaths(drop->mimeData()), form_.Options.output);
         if (opened.empty()) {
           drop->ignore();
           return true;
         }
-        drop->setDropAction(OfferedAction(SourceDropAction(drop->mimeData()), drop->possibleActions()));
+        drop->setDropAction(OfferedAction(SourceDropAction(drop->mimeData(), form_.Options.output), drop->possibleActions()));
         drop->accept();
         // Opened once the drop has returned: a job that fails shows a
         // message box, and the file manager that started the drag must not
@@ -85,7 +85,7 @@ class SourceDropFilter : public QObject {
 
 }  // namespace
 
-Qt::DropAction SourceDropAction(const QMimeData* data) {
+Qt::DropAction SourceDropAction(const QMimeData* data, const ExportOptions& output) {
   const QStringList paths = LocalPaths(data);
   if (paths.isEmpty()) return Qt::IgnoreAction;
   // Mostly names are looked at here, as a drag moves over the window many
@@ -94,7 +94,7 @@ Qt::DropAction SourceDropAction(const QMimeData* data) {
   bool addable = false;
   for (const QString& path : paths) {
     if (path.endsWith(QStringLiteral(".stx"), Qt::CaseInsensitive)) return Qt::LinkAction;
-    if (!addable) addable = RunStampsFile(path) || QFileInfo(path).isDir();
+    if (!addable) addable = RunStampsFile(path, output) || QFileInfo(path).isDir();
   }
   return addable ? Qt::CopyAction : Qt::IgnoreAction;
 }

@@ -7,12 +7,14 @@
 
 #include <Qt>
 
+#include "run/export_options.h"
+
 class QMimeData;
 class TMainForm;
 
 // The action a drop of these data would take; Qt::IgnoreAction when it
 // holds no local file.
-Qt::DropAction SourceDropAction(const QMimeData* data);
+Qt::DropAction SourceDropAction(const QMimeData* data, const ExportOptions& output = {});
 
 // Makes page 1 and the source list accept drops for the window.
 void InstallSourceDrop(TMainForm& form);

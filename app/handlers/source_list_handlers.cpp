@@ -3,10 +3,15 @@
 // the order added; duplicates are allowed and nothing is checked.
 #include <QListWidget>
 
+#include "dialogs/open_filter.h"
 #include "main_form.h"
 
 void TMainForm::AddBtnClick() {
-  const QStringList chosen = dialogs_.choose_source_files(this, OpenDialog1Dir, OpenDialog1Filter);
+  // The further types join the filter only while the output options take them.
+  const QStringList filter = Options.output.more_sources
+                                 ? ConvertSourceOpenFilter(QString::fromUtf8(GetDIBOpenFilter()), Options.output)
+                                 : OpenDialog1Filter;
+  const QStringList chosen = dialogs_.choose_source_files(this, OpenDialog1Dir, filter);
   for (const QString& path : chosen) AppendSourceEntry(sources.ListBox1, path);
 }
 

@@ -18,21 +18,30 @@ std::shared_ptr<const SharedDib> CopyWatermark(const TDibImage& record) {
   return shared;
 }
 
-PreviewSource LoadPreviewSource(const std::string& path, const PreviewSource& cached) {
-  if (cached.path == path && (cached.picture || !cached.error.empty())) return cached;
+PreviewSource LoadPreviewSource(const std::string& path, const ExportOptions& output,
+                                const PreviewSource& cached) {
+  const bool same_choices = cached.size == output.size && cached.more_sources == output.more_sources &&
+                            cached.convert_to_srgb == output.convert_to_srgb;
+  if (cached.path == path && same_choices && (cached.picture || !cached.error.empty())) return cached;
   PreviewSource loaded;
   loaded.path = path;
+  loaded.size = output.size;
+  loaded.more_sources = output.more_sources;
+  loaded.convert_to_srgb = output.convert_to_srgb;
   auto picture = std::make_shared<SharedDib>();
-  const LoadedSource opened = LoadSource(path, nullptr);
+  const LoadedSource opened = LoadSource(path, nullptr, output);
   picture->dib = opened.record;
   if (!picture->dib.Bits) {
     loaded.error = LoadFailedText(LogPathText(path), opened.reason);
     return loaded;
   }
+  // The size the source has upright, before any shrinking on load.
+  loaded.source_width = opened.stored_width > 0 ? opened.stored_width : DibWidth(picture->dib);
+  loaded.source_height = opened.stored_height > 0 ? opened.stored_height : DibHeight(picture->dib);
   // The preview shows the 24-bit picture the passes stamp: a 32-bit
   // source's alpha is set aside and not brought back.
-  BringTo24Bits(picture->dib);
-  if (!DibHoldsPixels(picture->dib, 24)) {
+  SourceDepth depth = BringTo24Bits(picture->dib);
+  if (!DibHoldsPixels(picture->dib, 24) || !FitForOutput(picture->dib, depth, opened, output)) {
     loaded.error = OutOfMemoryText();
     return loaded;
   }

@@ -37,12 +37,21 @@ struct PreviewRequest {
 // The source as loaded and brought to 24 bits, kept across renders.
 struct PreviewSource {
   std::string path;
+  // What of the job's output choices the picture was loaded and fitted for:
+  // its size, the further source types and the colour conversion.
+  ExportSize size;
+  bool more_sources = false;
+  bool convert_to_srgb = false;
   std::shared_ptr<const SharedDib> picture;  // null: it could not be loaded
-  std::string error;                         // why, in German
+  int32_t source_width = 0;                  // before it was fitted to the output size
+  int32_t source_height = 0;
+  std::string error;  // why, in German
 };
 
-// Loads request.source unless `cached` already holds it.
-PreviewSource LoadPreviewSource(const std::string& path, const PreviewSource& cached);
+// Loads path and fits it to the output as the run does, unless `cached`
+// already holds it for the same output choices.
+PreviewSource LoadPreviewSource(const std::string& path, const ExportOptions& output,
+                                const PreviewSource& cached);
 
 // The source stamped as the run stamps it; null for a source that could not
 // be loaded or without memory.

@@ -12,6 +12,10 @@ TDibImage NewDibLike(const TDibImage& image, int bits) {
   // value must survive the change of depth.
   target.Info->bmiHeader.biXPelsPerMeter = image.Info->bmiHeader.biXPelsPerMeter;
   target.Info->bmiHeader.biYPelsPerMeter = image.Info->bmiHeader.biYPelsPerMeter;
+  // So does the EXIF block and colour profile of a PNG, WebP or AVIF source
+  // whose alpha is set aside. Only the JPEG writer has ever written them,
+  // and JPEG sources never change depth, so no older output changes.
+  PixkitCopyMetadata(&image, &target);
   return target;
 }
 

@@ -24,6 +24,7 @@
 #include "run/log_text.h"
 #include "run/output_path.h"
 #include "run/output_plan.h"
+#include "run/output_save.h"
 #include "run/stamp_source.h"
 #include "worker_limit.h"
 
@@ -260,7 +261,7 @@ class Run {
   bool stamp_one_source(size_t index, const Entry& entry, WorkerProgress& progress) {
     const PixkitCallOptions call = call_options(progress);
     const std::string& source = entry.source;
-    LoadedSource loaded = LoadSource(source, &call);
+    LoadedSource loaded = LoadSource(source, &call, job_.output);
     RecordRelease release(loaded.record);
     TDibImage& record = loaded.record;
     if (record.Bits == nullptr) {
@@ -273,7 +274,8 @@ class Run {
     const std::string& output = entry.output;
     create_output_folder(SourceFolder(output));
 
-    const SourceDepth depth = BringTo24Bits(record);
+    SourceDepth depth = BringTo24Bits(record);
+    if (!FitForOutput(record, depth, loaded, job_.output)) throw std::bad_alloc();
     log_.line(index, LogPathText(source) + " geladen...");
     StampSource(record, job_, source, int64_t(entry.number));
     BringBackToSourceDepth(record, depth);
@@ -283,7 +285,7 @@ class Run {
       progress.saving = true;
     }
     int reason = PIXKIT_REASON_NONE;
-    if (SaveDibWith(&record, output.c_str(), entry.row + 2, &call, &reason) == 1) {
+    if (SaveOutput(record, output, source, loaded, job_, call, &reason)) {
       log_.line(index, LogPathText(output) + " geschrieben...");
       return true;
     }
@@ -407,11 +409,11 @@ bool valid_shard(const BatchControl& control) {
 // The entries of the control's shard, in list order; the outputs were
 // planned over the whole list.
 std::vector<Entry> shard_entries(std::vector<std::string>& sources, std::vector<PlannedOutput>& outputs,
-                                 const BatchControl& control) {
+                                 const ExportOptions& output, const BatchControl& control) {
   std::vector<Entry> entries;
   const size_t step = size_t(control.shard_count);
   for (size_t i = size_t(control.shard_index); i < sources.size(); i += step) {
-    const int row = SourceExtensionRow(sources[i]);
+    const int row = SourceRowForJob(sources[i], output);
     entries.push_back(
         Entry{std::move(sources[i]), row, i + 1, std::move(outputs[i].path), outputs[i].skip_existing});
   }
@@ -467,7 +469,7 @@ BatchPlan PlanBatch(const WatermarkJob& job, const BatchControl& control) {
   if (refuses(sources, outputs, job, plan.refused, plan.overwritten_source, plan.out_dir_refused))
     return plan;
   if (!valid_shard(control)) return plan;
-  for (Entry& entry : shard_entries(sources, outputs, control))
+  for (Entry& entry : shard_entries(sources, outputs, job.output, control))
     plan.entries.push_back(PlannedSource{entry.source, entry.output, entry.skip_existing});
   return plan;
 }
@@ -480,7 +482,7 @@ BatchOutcome RunBatch(const WatermarkJob& job, const LogSink& log, const BatchCo
     if (refuses(sources, outputs, job, outcome.refused, outcome.overwritten_source, outcome.out_dir_refused))
       return outcome;
     if (!valid_shard(control)) throw std::invalid_argument("invalid shard");
-    std::vector<Entry> entries = shard_entries(sources, outputs, control);
+    std::vector<Entry> entries = shard_entries(sources, outputs, job.output, control);
     remove_leftover_saves(entries);
     Run run(job, log, control, std::move(entries));
     run.work(control.workers > 0 ? control.workers : DefaultWorkerCount());

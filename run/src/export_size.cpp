@@ -6,69 +6,69 @@
 
 namespace {
 
-// Far beyond any picture the library reads; keeps the products below
-// from overflowing when a percentage enlarges.
-constexpr double kLargestSide = 1 << 20;
+// The largest side any reader or writer of the library takes.
+constexpr double kMaxSide = 32768;
 
-int64_t scaled_side(int64_t side, double scale) {
-  return int64_t(std::clamp(std::llround(double(side) * scale), 1LL, (long long)kLargestSide));
+int32_t scaled(int32_t side, double scale) {
+  return int32_t(std::clamp<double>(std::lround(side * scale), 1, kMaxSide));
 }
 
-// The side scaled to exactly length, the other by the same factor.
-FittedSize fit_side(int64_t side, int64_t other, double length, bool side_is_width) {
-  const double scale = length / double(side);
-  const int64_t fitted = scaled_side(side, scale);
-  const int64_t fitted_other = scaled_side(other, scale);
-  return side_is_width ? FittedSize{fitted, fitted_other} : FittedSize{fitted_other, fitted};
+// The factor the mode asks for; 0 when its value makes no sense.
+double scale_of(const ExportSize& size, double width, double height) {
+  switch (size.mode) {
+    case ExportSizeMode::kNone:
+      return 0;
+    case ExportSizeMode::kLongEdge:
+      return size.edge / std::max(width, height);
+    case ExportSizeMode::kShortEdge:
+      return size.edge / std::min(width, height);
+    case ExportSizeMode::kWidth:
+      return size.edge / width;
+    case ExportSizeMode::kHeight:
+      return size.edge / height;
+    case ExportSizeMode::kBox:
+      if (size.box_width <= 0 || size.box_height <= 0) return 0;
+      return std::min(size.box_width / width, size.box_height / height);
+    case ExportSizeMode::kPercent:
+      return size.percent / 100.0;
+    case ExportSizeMode::kMegapixels:
+      return size.megapixels > 0 ? std::sqrt(size.megapixels * 1e6 / (width * height)) : 0;
+  }
+  return 0;
 }
-
-bool usable(double value) { return std::isfinite(value) && value > 0; }
 
 }  // namespace
 
-FittedSize OutputSize(int64_t width, int64_t height, const ExportSize& size) {
-  const FittedSize unchanged{width, height};
-  if (width < 1 || height < 1) return unchanged;
+PixelSize ExportPixelSize(const ExportSize& size, int32_t width, int32_t height) {
+  const PixelSize same{width, height};
+  if (width < 1 || height < 1) return same;
+  double scale = scale_of(size, width, height);
+  if (!(scale > 0) || !std::isfinite(scale)) return same;
+  if (scale >= 1 && !size.enlarge) return same;
+  scale = std::min(scale, kMaxSide / std::max(width, height));
+  PixelSize fitted{scaled(width, scale), scaled(height, scale)};
+  // The side the user typed comes out exactly, whatever the rounding.
   const bool wide = width >= height;
-  FittedSize fitted = unchanged;
-  double scale = 1;
+  const int32_t edge = int32_t(std::min<double>(size.edge, kMaxSide));
   switch (size.mode) {
-    case ExportSizeMode::kNone:
-      return unchanged;
     case ExportSizeMode::kLongEdge:
+      (wide ? fitted.width : fitted.height) = edge;
+      break;
     case ExportSizeMode::kShortEdge:
+      (wide ? fitted.height : fitted.width) = edge;
+      break;
     case ExportSizeMode::kWidth:
-    case ExportSizeMode::kHeight: {
-      if (size.edge < 1) return unchanged;
-      bool by_width = size.mode == ExportSizeMode::kWidth;
-      if (size.mode == ExportSizeMode::kLongEdge) by_width = wide;
-      if (size.mode == ExportSizeMode::kShortEdge) by_width = !wide;
-      scale = double(size.edge) / double(by_width ? width : height);
-      fitted =
-          by_width ? fit_side(width, height, size.edge, true) : fit_side(height, width, size.edge, false);
+      fitted.width = edge;
       break;
-    }
-    case ExportSizeMode::kBox: {
-      if (size.box_width < 1 || size.box_height < 1) return unchanged;
-      const double by_width = double(size.box_width) / double(width);
-      const double by_height = double(size.box_height) / double(height);
-      // The tighter side decides and gets the box's length exactly.
-      scale = std::min(by_width, by_height);
-      fitted = by_width <= by_height ? fit_side(width, height, size.box_width, true)
-                                     : fit_side(height, width, size.box_height, false);
+    case ExportSizeMode::kHeight:
+      fitted.height = edge;
       break;
-    }
-    case ExportSizeMode::kPercent:
-      if (!usable(size.percent)) return unchanged;
-      scale = size.percent / 100;
-      fitted = FittedSize{scaled_side(width, scale), scaled_side(height, scale)};
+    case ExportSizeMode::kBox:
+      fitted.width = std::min(fitted.width, size.box_width);
+      fitted.height = std::min(fitted.height, size.box_height);
       break;
-    case ExportSizeMode::kMegapixels:
-      if (!usable(size.megapixels)) return unchanged;
-      scale = std::sqrt(size.megapixels * 1e6 / (double(width) * double(height)));
-      fitted = FittedSize{scaled_side(width, scale), scaled_side(height, scale)};
+    default:
       break;
   }
-  if (!size.enlarge && scale >= 1) return unchanged;
   return fitted;
 }

@@ -2,6 +2,7 @@
 // Output names: a pure function of the pattern and the source's facts, so
 // every worker and every shard names a source alike.
 #include "run/output_names.h"
+#include "run/output_save.h"
 
 #include <cstdio>
 #include <string_view>
@@ -9,22 +10,6 @@
 #include "run/output_path.h"
 
 namespace {
-
-bool same_ignoring_case(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; };
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
-}
-
-// The extension of a file name from its last dot, dot included; empty
-// without one.
-std::string_view extension_of(std::string_view name) {
-  const size_t dot = name.rfind('.');
-  return dot == std::string_view::npos ? std::string_view() : name.substr(dot);
-}
 
 std::string_view stem_of(std::string_view name) {
   const size_t dot = name.rfind('.');
@@ -42,29 +27,6 @@ int padded_number_width(std::string_view text, size_t at) {
 }
 
 }  // namespace
-
-std::string OutputExtension(const std::string& source, ExportFormat format) {
-  switch (format) {
-    case ExportFormat::kJpeg:
-      return ".jpg";
-    case ExportFormat::kPng:
-      return ".png";
-    case ExportFormat::kWebp:
-      return ".webp";
-    case ExportFormat::kAvif:
-      return ".avif";
-    case ExportFormat::kTiff:
-      return ".tif";
-    case ExportFormat::kJpeg2000:
-      return ".jp2";
-    case ExportFormat::kSameAsSource:
-      break;
-  }
-  const std::string_view extension = extension_of(FileNamePart(source));
-  // No encoder writes HEIC: such a source becomes a JPEG "wie Quelle".
-  if (same_ignoring_case(extension, ".heic") || same_ignoring_case(extension, ".heif")) return ".jpg";
-  return std::string(extension);
-}
 
 std::string FileNameSafe(const std::string& name) {
   std::string safe = name;
@@ -114,7 +76,7 @@ std::string OutputFileName(const std::string& source, const ExportOptions& outpu
   if (output.name_pattern.empty() && output.format == ExportFormat::kSameAsSource) return name;
   const std::string stem =
       output.name_pattern.empty() ? std::string(stem_of(name)) : NameFromPattern(output.name_pattern, facts);
-  return stem + OutputExtension(source, output.format);
+  return stem + OutputExtension(output.format, source);
 }
 
 std::string NumberedFileName(const std::string& name, int64_t n) {

@@ -12,6 +12,7 @@
 
 #include "run/output_names.h"
 #include "run/output_path.h"
+#include "run/output_save.h"
 
 namespace fs = std::filesystem;
 
@@ -45,11 +46,11 @@ fs::path absolute_folder(const std::string& source) {
 }
 
 // The deepest folder that holds every recognised source's folder.
-fs::path common_parent(const std::vector<std::string>& sources) {
+fs::path common_parent(const std::vector<std::string>& sources, const ExportOptions& output) {
   bool first = true;
   fs::path common;
   for (const std::string& source : sources) {
-    if (SourceExtensionRow(source) == 0) continue;
+    if (SourceRowForJob(source, output) == 0) continue;
     const fs::path folder = absolute_folder(source);
     if (first) {
       common = folder;
@@ -100,7 +101,7 @@ std::vector<PlannedOutput> PlanOutputs(const std::vector<std::string>& sources, 
   const ExportOptions& output = job.output;
   std::vector<PlannedOutput> plan(sources.size());
   const bool to_target = WritesToTargetFolder(output);
-  const fs::path parent = to_target ? common_parent(sources) : fs::path();
+  const fs::path parent = to_target ? common_parent(sources, output) : fs::path();
   const std::string target = to_target ? OpenedSourcePath(output.target_folder, job.sources_folder) : "";
   const bool capture = NamePatternNeedsCaptureFacts(output.name_pattern);
 
@@ -109,7 +110,7 @@ std::vector<PlannedOutput> PlanOutputs(const std::vector<std::string>& sources, 
   std::vector<std::string> names(sources.size());
   for (size_t i = 0; i < sources.size(); ++i) {
     const std::string& source = sources[i];
-    if (SourceExtensionRow(source) == 0) continue;
+    if (SourceRowForJob(source, output) == 0) continue;
     folders[i] = to_target ? target_folder_of(source, target, parent) : OutputFolder(source, job.out_dir);
     const bool needs_facts = !output.name_pattern.empty();
     const SourceFacts facts =

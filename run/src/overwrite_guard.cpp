@@ -16,6 +16,7 @@
 #include "run/batch.h"
 #include "run/output_path.h"
 #include "run/output_plan.h"
+#include "run/output_save.h"
 
 namespace fs = std::filesystem;
 
@@ -76,11 +77,11 @@ const std::string* source_at(const FileIdentities& ids, const std::string& path)
 }  // namespace
 
 std::optional<std::string> FirstOverwrittenSource(const std::vector<std::string>& sources,
-                                                  const std::string& out_dir) {
+                                                  const std::string& out_dir, const ExportOptions& output) {
   FileIdentities listed;
   for (const std::string& source : sources) add_identity(listed, source);
   for (const std::string& source : sources) {
-    if (SourceExtensionRow(source) == 0) continue;  // never written
+    if (SourceRowForJob(source, output) == 0) continue;  // never written
     if (const std::string* overwritten = source_at(listed, OutputPath(source, out_dir))) return *overwritten;
   }
   return std::nullopt;

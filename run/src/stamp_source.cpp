@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "run/stamp_source.h"
 
+#include "image/convert_to_srgb.h"
 #include "image/depth_down.h"
 #include "image/dib_access.h"
+#include "image/resize_lanczos.h"
+#include "run/export_size.h"
 #include "run/stamp_picture.h"
 #include "run/stamp_text.h"
 #include "run/text_variables.h"
@@ -19,12 +22,52 @@ TextStampSettings text_for_source(const TextStampSettings& text, const std::stri
   return own;
 }
 
+// The decoder asks once it knows the size: at least the output's size.
+void fit_to_export_size(void* owner, int32_t width, int32_t height, int32_t* min_width, int32_t* min_height) {
+  const PixelSize target = ExportPixelSize(*static_cast<const ExportSize*>(owner), width, height);
+  *min_width = target.width;
+  *min_height = target.height;
+}
+
 }  // namespace
 
 LoadedSource LoadSource(const std::string& path, const PixkitCallOptions* options) {
   LoadedSource loaded;
   loaded.record = OpenDibWith(path.c_str(), options, &loaded.reason);
   return loaded;
+}
+
+LoadedSource LoadSource(const std::string& path, const PixkitCallOptions* options,
+                        const ExportOptions& output) {
+  if (!output.any()) return LoadSource(path, options);
+  PixkitLoadSettings settings{};
+  settings.more_formats = output.more_sources ? 1 : 0;
+  if (output.size.mode != ExportSizeMode::kNone) {
+    settings.fit = fit_to_export_size;
+    settings.fit_owner = const_cast<ExportSize*>(&output.size);
+  }
+  LoadedSource loaded;
+  loaded.record = OpenDibAs(path.c_str(), &settings, options, &loaded.reason);
+  loaded.stored_width = settings.source_width;
+  loaded.stored_height = settings.source_height;
+  loaded.content_format = settings.source_format;
+  loaded.jpeg_quality = settings.source_jpeg_quality;
+  return loaded;
+}
+
+bool FitForOutput(TDibImage& record, SourceDepth& depth, const LoadedSource& loaded,
+                  const ExportOptions& output) {
+  if (output.size.mode != ExportSizeMode::kNone) {
+    const int32_t width = loaded.stored_width > 0 ? loaded.stored_width : DibWidth(record);
+    const int32_t height = loaded.stored_height > 0 ? loaded.stored_height : DibHeight(record);
+    const PixelSize target = ExportPixelSize(output.size, width, height);
+    if (target.width != DibWidth(record) || target.height != DibHeight(record)) {
+      if (!ResizeAlphaPlane(depth.alpha, target.width, target.height)) return false;
+      if (!ResizeDib(record, target.width, target.height)) return false;
+    }
+  }
+  if (output.convert_to_srgb) ConvertToSrgb(record);
+  return true;
 }
 
 SourceDepth BringTo24Bits(TDibImage& record) {

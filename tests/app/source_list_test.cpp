@@ -85,6 +85,16 @@ TEST(SourceListFilter, TheSourceDialogAndDroppedFilesOfferOnlyWhatTheRunStamps) 
   const OpenedPaths opened = SortOpenedPaths({"/a/logo.png", "/a/foto.jpg", "/a/ohne"});
   EXPECT_EQ(opened.sources, QStringList{"/a/foto.jpg"});
   EXPECT_EQ(opened.skipped, (QStringList{"/a/logo.png", "/a/ohne"}));
+
+  // With the further types on, the window offers what the run then stamps.
+  ExportOptions further;
+  further.more_sources = true;
+  EXPECT_EQ(ConvertSourceOpenFilter(QStringLiteral("Alle Bilddateien|*.bmp;*.png|PNG (*.png)|*.png"), further),
+            (QStringList{"Alle Bilddateien (*.bmp *.png *.webp *.heic *.heif *.avif)", "PNG (*.png)",
+                         "PNG, WebP, HEIC und AVIF (*.png *.webp *.heic *.heif *.avif)"}));
+  const OpenedPaths taken = SortOpenedPaths({"/a/logo.png", "/a/handy.HEIC", "/a/ohne"}, further);
+  EXPECT_EQ(taken.sources, (QStringList{"/a/logo.png", "/a/handy.HEIC"}));
+  EXPECT_EQ(taken.skipped, QStringList{"/a/ohne"});
 }
 
 TEST(SourceListFilter, IncompleteAndEmptyPartsAreDropped) {

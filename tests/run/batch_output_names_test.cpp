@@ -13,7 +13,6 @@
 #include "batch_scratch_folder.h"
 #include "pixkit/pixkit.h"
 #include "run/batch.h"
-#include "run/export_size.h"
 #include "run/output_names.h"
 
 using batch_test::ScratchFolder;
@@ -102,26 +101,6 @@ TEST(OutputNames, ExtensionFollowsTheFormat) {
   EXPECT_EQ(OutputFileName("/f/a.Tga", output, facts), "Neu.Tga");
   EXPECT_EQ(OutputFileName("/f/a.heic", output, facts), "Neu.jpg");
   EXPECT_EQ(NumberedFileName("Neu.jpg", 3), "Neu (3).jpg");
-}
-
-TEST(ExportSize, SidesFitAndOnlyShrinkUnlessEnlargeIsOn) {
-  ExportSize size;
-  size.mode = ExportSizeMode::kLongEdge;
-  size.edge = 2048;
-  EXPECT_EQ(OutputSize(4000, 3000, size), (FittedSize{2048, 1536}));
-  EXPECT_EQ(OutputSize(3000, 4000, size), (FittedSize{1536, 2048}));
-  EXPECT_EQ(OutputSize(1000, 999, size), (FittedSize{1000, 999}));
-  size.enlarge = true;
-  EXPECT_EQ(OutputSize(1000, 999, size), (FittedSize{2048, 2046}));
-  size = ExportSize{};
-  size.mode = ExportSizeMode::kBox;
-  EXPECT_EQ(OutputSize(4000, 3000, size), (FittedSize{1440, 1080}));
-  size.mode = ExportSizeMode::kPercent;
-  EXPECT_EQ(OutputSize(4001, 3001, size), (FittedSize{2001, 1501}));
-  size.mode = ExportSizeMode::kMegapixels;
-  EXPECT_EQ(OutputSize(4000, 3000, size), (FittedSize{1633, 1225}));
-  size.megapixels = -1;
-  EXPECT_EQ(OutputSize(4000, 3000, size), (FittedSize{4000, 3000}));
 }
 
 TEST(BatchOutputNames, NamesThatMeetAreNumberedInListOrderForAnyWorkersAndShards) {

@@ -8,8 +8,8 @@
 #include "pixkit/pixkit.h"
 
 // An empty record of the image's size at bits per pixel that carries the
-// image's resolution. Storage and Bits are null when the library cannot make
-// it; the image is not touched either way.
+// image's resolution and the metadata kept with it (EXIF, ICC profile). Storage and Bits are null when the
+// library cannot make it; the image is not touched either way.
 TDibImage NewDibLike(const TDibImage& image, int bits);
 
 // A copy of a 24- or 32-bit image: same size, depth, resolution and pixels.

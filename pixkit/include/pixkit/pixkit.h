@@ -30,16 +30,16 @@ extern "C" {
 
 /* Device-independent bitmap header, 40 bytes, as stored in BMP files. */
 typedef struct PixkitBitmapInfoHeader {
-  uint32_t biSize;          /* 40 */
-  int32_t biWidth;          /* 1 .. 32768 */
-  int32_t biHeight;         /* 1 .. 32768; rows are stored bottom-up */
-  uint16_t biPlanes;        /* 1 */
-  uint16_t biBitCount;      /* 1, 4, 8, 16 (5-5-5), 24 or 32 */
-  uint32_t biCompression;   /* 0: uncompressed */
-  uint32_t biSizeImage;     /* RowBytes * biHeight */
-  int32_t biXPelsPerMeter;  /* resolution as read from the file, else 0 */
+  uint32_t biSize;         /* 40 */
+  int32_t biWidth;         /* 1 .. 32768 */
+  int32_t biHeight;        /* 1 .. 32768; rows are stored bottom-up */
+  uint16_t biPlanes;       /* 1 */
+  uint16_t biBitCount;     /* 1, 4, 8, 16 (5-5-5), 24 or 32 */
+  uint32_t biCompression;  /* 0: uncompressed */
+  uint32_t biSizeImage;    /* RowBytes * biHeight */
+  int32_t biXPelsPerMeter; /* resolution as read from the file, else 0 */
   int32_t biYPelsPerMeter;
-  uint32_t biClrUsed;       /* colour table entries for 1, 4 and 8 bits */
+  uint32_t biClrUsed; /* colour table entries for 1, 4 and 8 bits */
   uint32_t biClrImportant;
 } PixkitBitmapInfoHeader;
 
@@ -83,9 +83,9 @@ typedef struct TDibImage {
   PixkitBitmapInfo *Info; /* header and colour table (blue, green, red) */
   void *Storage;          /* non-NULL while the record holds an image */
   void *LibraryReserved1;
-  uint8_t *Bits;          /* first byte of the bottom memory row, or NULL */
-  int32_t RowBytes;       /* bytes from one memory row to the next, multiple of 4 */
-  uint8_t HasPalette;     /* 1 for 1, 4 and 8 bits per pixel */
+  uint8_t *Bits;      /* first byte of the bottom memory row, or NULL */
+  int32_t RowBytes;   /* bytes from one memory row to the next, multiple of 4 */
+  uint8_t HasPalette; /* 1 for 1, 4 and 8 bits per pixel */
   uint8_t LibraryReserved2;
   PixkitLogPalette LogPalette; /* palette copy in red, green, blue order */
 #if UINTPTR_MAX > 0xFFFFFFFFu
@@ -196,8 +196,8 @@ PIXKIT_API const char *GetDIBOpenFilter(void);
  * library's default palette: black and white at 1 bit, the 16 VGA colours
  * at 4 bits, a 6x7x6 colour cube with greys at 8 bits. On failure Storage
  * and Bits are NULL. */
-PIXKIT_API TDibImage newdib(int width, int height, int bit_count,
-                            const PixkitBitmapInfo *palette_source, int palette_count);
+PIXKIT_API TDibImage newdib(int width, int height, int bit_count, const PixkitBitmapInfo *palette_source,
+                            int palette_count);
 
 /* Releases the storage and palette handle of a record made by this library.
  * Records whose Storage is NULL are ignored, and so is a record released
@@ -238,10 +238,9 @@ PIXKIT_API void DeleteNearestFinder(PixkitNearestFinderHandle finder);
 
 /* A finder's cell table, for a loop that cannot afford a call per colour.
  * The colour cube is cut into 64 x 64 x 64 cells of 4 levels a side,
- * numbered by red, then green, then blue (PixkitNearestCellOf). A word holds the indices of the entries that can be
- * nearest inside its cell, in its four bytes, ascending, a shorter list
- * repeating its last index. A word whose low byte exceeds its high byte
- * holds no such list (not worked out yet, or too long): ask
+ * numbered by red, then green, then blue (PixkitNearestCellOf). A word holds the indices of the entries that
+ * can be nearest inside its cell, in its four bytes, ascending, a shorter list repeating its last index. A
+ * word whose low byte exceeds its high byte holds no such list (not worked out yet, or too long): ask
  * FindNearestPaletteIndex, which may fill the word in. colours holds every
  * palette entry as red, green, blue and a zero byte. Both pointers stay
  * valid until DeleteNearestFinder and are read only by the finder's thread.
@@ -290,17 +289,105 @@ PIXKIT_API void SetDibProgressHandler(void *owner, PixkitProgressFn handler);
  * settings, so that several threads can load and save with their own
  * values at once. Zero every field for the library's settings. */
 typedef struct PixkitCallOptions {
-  int jpeg_quality;           /* 1..100 (clamped); 0: the value SetJPEGQual set */
-  PixkitProgressFn progress;  /* called on the calling thread with progress_owner;
-                                 NULL: the handler registered for progress_owner */
+  int jpeg_quality;          /* 1..100 (clamped); 0: the value SetJPEGQual set */
+  PixkitProgressFn progress; /* called on the calling thread with progress_owner;
+                                NULL: the handler registered for progress_owner */
   void *progress_owner;
 } PixkitCallOptions;
 
 /* OpenDibEx and SaveDibEx with per-call options (NULL: the library's
  * settings, no progress). */
 PIXKIT_API TDibImage OpenDibWith(const char *path, const PixkitCallOptions *options, int *reason);
-PIXKIT_API int SaveDibWith(const TDibImage *dib, const char *path, int format, const PixkitCallOptions *options,
-                           int *reason);
+PIXKIT_API int SaveDibWith(const TDibImage *dib, const char *path, int format,
+                           const PixkitCallOptions *options, int *reason);
+
+/* Formats that only SaveDibAs writes (SaveDib refuses them, as before). */
+enum { PIXKIT_FORMAT_PNG = 15, PIXKIT_FORMAT_WEBP = 16, PIXKIT_FORMAT_AVIF = 17 };
+
+/* Chroma subsampling of a JPEG write. */
+enum {
+  PIXKIT_CHROMA_DEFAULT = 0, /* what SaveDib writes: 4:2:0 */
+  PIXKIT_CHROMA_444 = 1,
+  PIXKIT_CHROMA_422 = 2,
+  PIXKIT_CHROMA_420 = 3
+};
+
+/* Which of the metadata kept from the load a write carries. */
+enum {
+  PIXKIT_METADATA_ALL = 0,            /* EXIF and ICC profile, as SaveDib */
+  PIXKIT_METADATA_NO_GPS_SERIALS = 1, /* EXIF without its GPS directory and serial numbers */
+  PIXKIT_METADATA_NONE = 2            /* neither EXIF nor ICC profile */
+};
+
+/* How SaveDibAs encodes. Zero every field, then set the format: that is
+ * SaveDibWith's file for the formats SaveDib knows. */
+typedef struct PixkitSaveSettings {
+  int format;                /* PIXKIT_FORMAT_* */
+  int quality;               /* JPEG 1..100 (0: the call options' quality); WebP, AVIF 0..100 */
+  int jpeg_chroma;           /* PIXKIT_CHROMA_* */
+  int jpeg_progressive;      /* 1: progressive scans */
+  int jpeg_optimize_huffman; /* 1: Huffman tables made for the picture */
+  int png_compression;       /* 0..9; zlib's level */
+  int webp_lossless;         /* 1: lossless WebP (quality then sets the effort) */
+  int avif_speed;            /* 0 (slowest, smallest) .. 10 */
+  int metadata;              /* PIXKIT_METADATA_* */
+} PixkitSaveSettings;
+
+/* SaveDibWith with the encoder settings of settings (NULL fails with
+ * PIXKIT_REASON_NO_PICTURE). Formats 3..14 as SaveDib, and a settings value
+ * with only the format set writes SaveDibWith's very bytes; PNG, WebP and
+ * AVIF at 24 bits, or 32 with alpha; PNG also at 1, 4 and 8 bits with the
+ * palette. The EXIF block is written upright into JPEG, PNG (eXIf), WebP
+ * and AVIF, the ICC profile into JPEG, PNG (iCCP), WebP and AVIF, as
+ * settings->metadata allows; an EXIF block that does not hold together
+ * enough to take the GPS position out is left out whole. Returns 1 when
+ * the whole file was written, 0 otherwise with *reason set (when not NULL). */
+PIXKIT_API int SaveDibAs(const TDibImage *dib, const char *path, const PixkitSaveSettings *settings,
+                         const PixkitCallOptions *options, int *reason);
+
+/* Asked once the picture's upright size is known, before its pixels are
+ * decoded: the decoder may deliver a smaller picture (a JPEG shrinks by its
+ * DCT scaling by 1/8 steps) as long as it stays at least *min_width x
+ * *min_height. Leaving them at width x height asks for the full size. */
+typedef void (*PixkitFitFn)(void *owner, int32_t width, int32_t height, int32_t *min_width,
+                            int32_t *min_height);
+
+/* What OpenDibAs may do beyond OpenDibWith, and what it tells about the
+ * source. Zero every field for OpenDibWith's load. */
+typedef struct PixkitLoadSettings {
+  int more_formats; /* 1: also WebP, HEIC/HEIF and AVIF content */
+  PixkitFitFn fit;  /* NULL: the full size */
+  void *fit_owner;
+  /* Filled in by the load: */
+  int32_t source_width; /* upright size as stored, before any shrinking */
+  int32_t source_height;
+  int source_format;       /* PIXKIT_FORMAT_* of the content (PNG, WEBP, AVIF too); 0 unknown;
+                              HEIC/HEIF is PIXKIT_SOURCE_HEIF */
+  int source_jpeg_quality; /* JPEG: the IJG quality its quantisation tables were scaled
+                              with, 1..100; 0 for other content */
+} PixkitLoadSettings;
+
+/* source_format of HEIC/HEIF content, which no SaveDib writes. */
+enum { PIXKIT_SOURCE_HEIF = 100 };
+
+/* OpenDibWith under settings (NULL: OpenDibWith). Alpha of PNG, WebP, HEIF
+ * and AVIF sources comes as a 32-bit record. */
+PIXKIT_API TDibImage OpenDibAs(const char *path, PixkitLoadSettings *settings,
+                               const PixkitCallOptions *options, int *reason);
+
+/* Copies the metadata the library keeps with from (EXIF, ICC profile) to
+ * to, replacing to's. Returns 1 when done, 0 when either record is not one
+ * of the library's. Neither record's pixels change. */
+PIXKIT_API int PixkitCopyMetadata(const TDibImage *from, const TDibImage *to);
+
+/* The ICC profile kept with the record: *profile points into the record's
+ * storage (valid until the record changes or is released), *size its
+ * bytes; 0 and NULL when it has none. */
+PIXKIT_API int PixkitGetIccProfile(const TDibImage *dib, const uint8_t **profile, size_t *size);
+
+/* Replaces the ICC profile kept with the record (size 0: none). Returns 1
+ * when done, 0 for a record not of the library or without memory. */
+PIXKIT_API int PixkitSetIccProfile(const TDibImage *dib, const uint8_t *profile, size_t size);
 
 /* Largest picture any reader accepts, checked before allocating. Defaults:
  * 32768 pixels a side, 250 million pixels. Meant for tests and fuzzing;
@@ -309,15 +396,15 @@ PIXKIT_API void PixkitSetLimits(int32_t max_side, int64_t max_pixels);
 
 /* When and with what a photo was taken. */
 typedef struct PixkitCaptureInfo {
-  int32_t has_capture_time; /* 1: the fields below hold the EXIF DateTimeOriginal */
-  int32_t year;             /* 1..9999, as the camera wrote it (its own clock, no zone) */
-  int32_t month;            /* 1..12 */
-  int32_t day;              /* 1..31, a day the month has */
-  int32_t hour;             /* 0..23 */
-  int32_t minute;           /* 0..59 */
-  int32_t second;           /* 0..60 */
-  char make[64];            /* EXIF Make, UTF-8, zero-terminated, blanks trimmed; "" when absent */
-  char model[64];           /* EXIF Model, the same way */
+  int32_t has_capture_time;  /* 1: the fields below hold the EXIF DateTimeOriginal */
+  int32_t year;              /* 1..9999, as the camera wrote it (its own clock, no zone) */
+  int32_t month;             /* 1..12 */
+  int32_t day;               /* 1..31, a day the month has */
+  int32_t hour;              /* 0..23 */
+  int32_t minute;            /* 0..59 */
+  int32_t second;            /* 0..60 */
+  char make[64];             /* EXIF Make, UTF-8, zero-terminated, blanks trimmed; "" when absent */
+  char model[64];            /* EXIF Model, the same way */
   int32_t has_modified_time; /* 1: modified_time holds the file's modification time */
   int64_t modified_time;     /* seconds since 1970-01-01 00:00 UTC */
 } PixkitCaptureInfo;

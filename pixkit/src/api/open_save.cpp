@@ -6,6 +6,7 @@
 #include <string>
 
 #include "codecs/codecs.h"
+#include "codecs/exif_privacy.h"
 #include "codecs/format_sniff.h"
 #include "core/progress.h"
 #include "core/record_storage.h"
@@ -40,8 +41,47 @@ class SourceDescriptor {
   int fd_;
 };
 
-Result<Picture> decode_any(const RangeSource& file) {
-  switch (sniff_format(file)) {
+// The content's format; the further formats only when the request asks.
+FileFormat content_format(const RangeSource& file, const DecodeRequest* request) {
+  const FileFormat format = sniff_format(file);
+  if (format != FileFormat::Unknown || !request || !request->more_formats) return format;
+  return sniff_more_formats(file);
+}
+
+int format_code(FileFormat format) {
+  switch (format) {
+    case FileFormat::Bmp:
+      return PIXKIT_FORMAT_BMP;
+    case FileFormat::Gif:
+      return PIXKIT_FORMAT_GIF;
+    case FileFormat::Ilbm:
+      return PIXKIT_FORMAT_IFF;
+    case FileFormat::Jpeg:
+      return PIXKIT_FORMAT_JPG;
+    case FileFormat::Pcx:
+      return PIXKIT_FORMAT_PCX;
+    case FileFormat::Tga:
+      return PIXKIT_FORMAT_TGA;
+    case FileFormat::Tiff:
+      return PIXKIT_FORMAT_TIF;
+    case FileFormat::Jp2:
+      return PIXKIT_FORMAT_JP2;
+    case FileFormat::Png:
+      return PIXKIT_FORMAT_PNG;
+    case FileFormat::Webp:
+      return PIXKIT_FORMAT_WEBP;
+    case FileFormat::Avif:
+      return PIXKIT_FORMAT_AVIF;
+    case FileFormat::Heif:
+      return PIXKIT_SOURCE_HEIF;
+    case FileFormat::Unknown:
+      break;
+  }
+  return 0;
+}
+
+Result<Picture> decode_as(FileFormat format, const RangeSource& file, DecodeRequest* request) {
+  switch (format) {
     case FileFormat::Bmp:
       return decode_bmp(file);
     case FileFormat::Gif:
@@ -49,7 +89,7 @@ Result<Picture> decode_any(const RangeSource& file) {
     case FileFormat::Ilbm:
       return decode_ilbm(file);
     case FileFormat::Jpeg:
-      return decode_jpeg(file);
+      return request ? decode_jpeg(file, *request) : decode_jpeg(file);
     case FileFormat::Pcx:
       return decode_pcx(file);
     case FileFormat::Tga:
@@ -60,13 +100,24 @@ Result<Picture> decode_any(const RangeSource& file) {
       return decode_jp2(file);
     case FileFormat::Png:
       return decode_png(file);
+    case FileFormat::Webp:
+      return decode_webp(file);
+    case FileFormat::Avif:
+      return decode_avif(file);
+    case FileFormat::Heif:
+      return decode_heif(file);
     case FileFormat::Unknown:
       break;
   }
   return fail("unknown file format");
 }
 
-Status encode_as(int format, const PictureView& view, OutputFile& out, int jpeg_quality) {
+Result<Picture> decode_any(const RangeSource& file, DecodeRequest* request = nullptr) {
+  return decode_as(content_format(file, request), file, request);
+}
+
+Status encode_as(int format, const PictureView& view, OutputFile& out, const PixkitSaveSettings& settings,
+                 int jpeg_quality) {
   switch (format) {
     case PIXKIT_FORMAT_BMP:
     case PIXKIT_FORMAT_DIB:
@@ -79,8 +130,14 @@ Status encode_as(int format, const PictureView& view, OutputFile& out, int jpeg_
     case PIXKIT_FORMAT_LBM:
       return encode_ilbm(view, out);
     case PIXKIT_FORMAT_JIF:
-    case PIXKIT_FORMAT_JPG:
-      return encode_jpeg(view, out, jpeg_quality);
+    case PIXKIT_FORMAT_JPG: {
+      JpegSettings jpeg;
+      jpeg.quality = jpeg_quality;
+      jpeg.chroma = settings.jpeg_chroma;
+      jpeg.progressive = settings.jpeg_progressive != 0;
+      jpeg.optimize_huffman = settings.jpeg_optimize_huffman != 0;
+      return encode_jpeg(view, out, jpeg);
+    }
     case PIXKIT_FORMAT_PCX:
       return encode_pcx(view, out);
     case PIXKIT_FORMAT_TGA:
@@ -89,6 +146,12 @@ Status encode_as(int format, const PictureView& view, OutputFile& out, int jpeg_
       return encode_tiff(view, out);
     case PIXKIT_FORMAT_JP2:
       return encode_jp2(view, out);
+    case PIXKIT_FORMAT_PNG:
+      return encode_png(view, out, settings.png_compression);
+    case PIXKIT_FORMAT_WEBP:
+      return encode_webp(view, out, settings.quality, settings.webp_lossless != 0);
+    case PIXKIT_FORMAT_AVIF:
+      return encode_avif(view, out, settings.quality, settings.avif_speed);
     default:
       return fail("unknown format code");
   }
@@ -109,7 +172,8 @@ PixkitCallOptions options_of_call(const PixkitCallOptions* options, void* owner)
   return call;
 }
 
-TDibImage open_dib(const char* path, const PixkitCallOptions& call, int& reason) {
+TDibImage open_dib(const char* path, const PixkitCallOptions& call, int& reason,
+                   DecodeRequest* request = nullptr) {
   if (!path) {
     reason = PIXKIT_REASON_NOT_FOUND;
     return empty_record();
@@ -122,18 +186,24 @@ TDibImage open_dib(const char* path, const PixkitCallOptions& call, int& reason)
   // and a window of the file, never the whole file.
   const FileSource file(descriptor.fd(), size);
   report_progress(0, 1);
-  if (sniff_format(file) == FileFormat::Unknown) {
+  const FileFormat format = content_format(file, request);
+  if (format == FileFormat::Unknown) {
     reason =
         file.failure_reason() != PIXKIT_REASON_NONE ? file.failure_reason() : PIXKIT_REASON_UNKNOWN_FORMAT;
     return empty_record();
   }
-  auto picture = decode_any(file);
+  if (request) request->source_format = format_code(format);
+  auto picture = decode_as(format, file, request);
   if (!picture) {
     // A read the system refused, or a file cut short under the reader, is
     // what ended the decoder, whatever it made of the missing bytes.
     reason = file.failure_reason() != PIXKIT_REASON_NONE ? file.failure_reason()
                                                          : reason_of_decode_error(picture.as_error());
     return empty_record();
+  }
+  if (request && request->source_width == 0) {
+    request->source_width = picture->width();
+    request->source_height = picture->height();
   }
   TDibImage dib = record_from_picture(std::move(picture.value()));
   if (!dib.Bits) {
@@ -144,7 +214,19 @@ TDibImage open_dib(const char* path, const PixkitCallOptions& call, int& reason)
   return dib;
 }
 
-int save_dib(const TDibImage* dib, const char* path, int format, const PixkitCallOptions& call, int& reason) {
+// What the metadata policy leaves of the kept metadata.
+void apply_metadata_policy(int policy, Metadata& metadata) {
+  if (policy == PIXKIT_METADATA_NONE) {
+    metadata.exif.clear();
+    metadata.icc.clear();
+  } else if (policy == PIXKIT_METADATA_NO_GPS_SERIALS && !metadata.exif.empty()) {
+    if (!remove_gps_and_serials(metadata.exif)) metadata.exif.clear();
+  }
+}
+
+int save_dib(const TDibImage* dib, const char* path, const PixkitSaveSettings& settings,
+             const PixkitCallOptions& call, int& reason) {
+  const int format = settings.format;
   std::vector<Rgb> palette;
   Metadata metadata;
   if (!path) {
@@ -152,14 +234,16 @@ int save_dib(const TDibImage* dib, const char* path, int format, const PixkitCal
     return 0;
   }
   auto view = view_of_record(dib, palette, metadata);
-  if (!view || format < PIXKIT_FORMAT_BMP || format > PIXKIT_FORMAT_JP2) {
+  if (!view || format < PIXKIT_FORMAT_BMP || format > PIXKIT_FORMAT_AVIF) {
     reason = PIXKIT_REASON_NO_PICTURE;
     return 0;
   }
+  apply_metadata_policy(settings.metadata, metadata);
   ProgressScope progress(call.progress_owner, call.progress);
   report_progress(0, 1);
   Status status = save_atomically(
-      path, [&](OutputFile& out) { return encode_as(format, view.value(), out, call.jpeg_quality); },
+      path,
+      [&](OutputFile& out) { return encode_as(format, view.value(), out, settings, call.jpeg_quality); },
       &reason);
   if (!status.ok()) return 0;
   report_progress(1, 1);
@@ -208,7 +292,10 @@ PIXKIT_API int SaveDibWith(const TDibImage* dib, const char* path, int format,
   int why = PIXKIT_REASON_NONE;
   int written = 0;
   try {
-    written = save_dib(dib, path, format, options_of_call(options, nullptr), why);
+    // The formats only SaveDibAs writes stay refused here.
+    PixkitSaveSettings settings{};
+    settings.format = format > PIXKIT_FORMAT_JP2 ? 0 : format;
+    written = save_dib(dib, path, settings, options_of_call(options, nullptr), why);
   } catch (...) {
     written = 0;
     why = PIXKIT_REASON_TOO_LARGE;
@@ -216,6 +303,52 @@ PIXKIT_API int SaveDibWith(const TDibImage* dib, const char* path, int format,
   if (reason)
     *reason = written ? PIXKIT_REASON_NONE : why == PIXKIT_REASON_NONE ? PIXKIT_REASON_IO_ERROR : why;
   return written;
+}
+
+PIXKIT_API int SaveDibAs(const TDibImage* dib, const char* path, const PixkitSaveSettings* settings,
+                         const PixkitCallOptions* options, int* reason) {
+  int why = PIXKIT_REASON_NONE;
+  int written = 0;
+  try {
+    if (settings == nullptr) {
+      why = PIXKIT_REASON_NO_PICTURE;
+    } else {
+      PixkitCallOptions call = options_of_call(options, nullptr);
+      if (settings->quality > 0 &&
+          (settings->format == PIXKIT_FORMAT_JPG || settings->format == PIXKIT_FORMAT_JIF))
+        call.jpeg_quality = clamped_quality(settings->quality);
+      written = save_dib(dib, path, *settings, call, why);
+    }
+  } catch (...) {
+    written = 0;
+    why = PIXKIT_REASON_TOO_LARGE;
+  }
+  if (reason)
+    *reason = written ? PIXKIT_REASON_NONE : why == PIXKIT_REASON_NONE ? PIXKIT_REASON_IO_ERROR : why;
+  return written;
+}
+
+PIXKIT_API TDibImage OpenDibAs(const char* path, PixkitLoadSettings* settings,
+                               const PixkitCallOptions* options, int* reason) {
+  if (settings == nullptr) return OpenDibWith(path, options, reason);
+  DecodeRequest request;
+  request.more_formats = settings->more_formats != 0;
+  request.fit = settings->fit;
+  request.fit_owner = settings->fit_owner;
+  int why = PIXKIT_REASON_NONE;
+  TDibImage dib;
+  try {
+    dib = open_dib(path, options_of_call(options, nullptr), why, &request);
+  } catch (...) {
+    dib = empty_record();
+    why = PIXKIT_REASON_TOO_LARGE;
+  }
+  settings->source_width = request.source_width;
+  settings->source_height = request.source_height;
+  settings->source_jpeg_quality = request.jpeg_quality;
+  settings->source_format = request.source_format;
+  if (reason) *reason = dib.Bits ? PIXKIT_REASON_NONE : why;
+  return dib;
 }
 
 PIXKIT_API int SaveDibEx(const TDibImage* dib, const char* path, int format, void* owner, int* reason) {

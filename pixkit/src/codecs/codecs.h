@@ -12,8 +12,29 @@
 #include "../core/picture.h"
 #include "../core/range_source.h"
 #include "../core/result.h"
+#include "pixkit/pixkit.h"
 
 namespace pixkit {
+
+// What a load through OpenDibAs may do beyond a plain load, and what the
+// decoder found out about the source on the way.
+struct DecodeRequest {
+  bool more_formats = false;  // WebP, HEIF and AVIF content
+  PixkitFitFn fit = nullptr;  // may shrink while decoding (JPEG)
+  void* fit_owner = nullptr;
+  int32_t source_width = 0;  // upright, as stored
+  int32_t source_height = 0;
+  int jpeg_quality = 0;   // estimated from the quantisation tables
+  int source_format = 0;  // PIXKIT_FORMAT_* (PIXKIT_SOURCE_HEIF)
+};
+
+// Encoder settings of one save beyond the format.
+struct JpegSettings {
+  int quality = 75;  // 1..100
+  int chroma = PIXKIT_CHROMA_DEFAULT;
+  bool progressive = false;
+  bool optimize_huffman = false;
+};
 
 // BMP and DIB, uncompressed, BI_BITFIELDS, RLE8 and RLE4.
 Result<Picture> decode_bmp(const RangeSource& file);
@@ -36,6 +57,10 @@ Status encode_ilbm(const PictureView& picture, OutputFile& out);
 Result<Picture> decode_jpeg(const RangeSource& file);
 inline Result<Picture> decode_jpeg(ByteSpan file) { return decode_jpeg(SpanSource(file)); }
 Status encode_jpeg(const PictureView& picture, OutputFile& out, int quality);
+Status encode_jpeg(const PictureView& picture, OutputFile& out, const JpegSettings& settings);
+// The full load with its request: a fit asked for lets the decoder scale the
+// DCT down, and the request learns the source's size and quality.
+Result<Picture> decode_jpeg(const RangeSource& file, DecodeRequest& request);
 
 Result<Picture> decode_pcx(const RangeSource& file);
 inline Result<Picture> decode_pcx(ByteSpan file) { return decode_pcx(SpanSource(file)); }
@@ -63,5 +88,19 @@ Status encode_jp2(const PictureView& picture, OutputFile& out);
 
 Result<Picture> decode_png(const RangeSource& file);
 inline Result<Picture> decode_png(ByteSpan file) { return decode_png(SpanSource(file)); }
+// zlib level 0..9; 1, 4 and 8 bits with the palette, 24 and 32 bits as RGB(A).
+// EXIF goes into eXIf, the ICC profile into iCCP.
+Status encode_png(const PictureView& picture, OutputFile& out, int level);
+
+// WebP through libwebp; alpha of 32-bit views kept; EXIF and ICC in the
+// RIFF container's chunks.
+Result<Picture> decode_webp(const RangeSource& file);
+Status encode_webp(const PictureView& picture, OutputFile& out, int quality, bool lossless);
+
+// AVIF through libavif (8-bit, 4:2:0, alpha kept), and HEIF/HEIC through
+// libheif; both carry EXIF and ICC.
+Result<Picture> decode_avif(const RangeSource& file);
+Status encode_avif(const PictureView& picture, OutputFile& out, int quality, int speed);
+Result<Picture> decode_heif(const RangeSource& file);
 
 }  // namespace pixkit

@@ -137,3 +137,16 @@ Status make_exif_upright(std::vector<uint8_t>& block, const ExifLayout& layout, 
 }
 
 }  // namespace pixkit
+
+namespace pixkit {
+
+std::vector<uint8_t> upright_exif_copy(const std::vector<uint8_t>& exif, uint32_t width, uint32_t height) {
+  if (exif.empty()) return {};
+  auto layout = read_exif_layout(exif);
+  if (!layout) return {};
+  std::vector<uint8_t> block = exif;
+  if (!make_exif_upright(block, layout.value(), width, height)) return {};
+  return block;
+}
+
+}  // namespace pixkit

@@ -42,7 +42,16 @@ Result<ExifLayout> read_exif_layout(ByteSpan block);
 // hostile block may share bytes with the directories, so the result is
 // walked again; when it no longer holds together the call fails and the
 // caller drops the block.
-[[nodiscard]] Status make_exif_upright(std::vector<uint8_t>& block, const ExifLayout& layout,
-                                       uint32_t width, uint32_t height);
+[[nodiscard]] Status make_exif_upright(std::vector<uint8_t>& block, const ExifLayout& layout, uint32_t width,
+                                       uint32_t height);
+
+}  // namespace pixkit
+
+namespace pixkit {
+
+// The kept EXIF block as a copy for a picture written upright at width x
+// height (make_exif_upright on a copy); empty when there is none or it is
+// damaged. For the writers that store the block as it is (PNG, WebP, AVIF).
+std::vector<uint8_t> upright_exif_copy(const std::vector<uint8_t>& exif, uint32_t width, uint32_t height);
 
 }  // namespace pixkit

@@ -49,4 +49,29 @@ FileFormat sniff_format(const RangeSource& source) {
   return FileFormat::Unknown;
 }
 
+FileFormat sniff_more_formats(const RangeSource& source) {
+  std::array<uint8_t, 64> head_bytes;
+  const size_t head_size = size_t(std::min<uint64_t>(source.size(), head_bytes.size()));
+  if (!source.read(0, head_bytes.data(), head_size)) return FileFormat::Unknown;
+  const ByteSpan file(head_bytes.data(), head_size);
+  if (file.size() >= 12 && starts_with(file, "RIFF", 4) && std::memcmp(file.data() + 8, "WEBP", 4) == 0)
+    return FileFormat::Webp;
+  if (file.size() < 16 || std::memcmp(file.data() + 4, "ftyp", 4) != 0) return FileFormat::Unknown;
+  // The box's own size bounds the brands read: major brand, minor version,
+  // then compatible brands.
+  const size_t box = (size_t(file[0]) << 24) | (size_t(file[1]) << 16) | (size_t(file[2]) << 8) | file[3];
+  const size_t end = std::min(box, file.size());
+  static const char* const kAvifBrands[] = {"avif", "avis"};
+  static const char* const kHeifBrands[] = {"heic", "heix", "heim", "heis", "hevc", "hevx", "mif1", "msf1"};
+  bool heif = false;
+  for (size_t at = 8; at + 4 <= end; at += 4) {
+    if (at == 12) continue;  // the minor version
+    for (const char* brand : kAvifBrands)
+      if (std::memcmp(file.data() + at, brand, 4) == 0) return FileFormat::Avif;
+    for (const char* brand : kHeifBrands)
+      if (std::memcmp(file.data() + at, brand, 4) == 0) heif = true;
+  }
+  return heif ? FileFormat::Heif : FileFormat::Unknown;
+}
+
 }  // namespace pixkit

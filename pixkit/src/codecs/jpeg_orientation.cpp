@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "exif_block.h"
+
 namespace pixkit {
 namespace {
 
@@ -106,6 +108,24 @@ Result<Picture> turn_upright(Picture picture, int orientation) {
   auto turned = turn_whole_pixels(std::move(wide.value()), orientation);
   if (!turned) return turned.as_error();
   return finish_indexed(std::move(turned.value()));
+}
+
+// Turns the picture upright by its EXIF orientation and rewrites the EXIF
+// to match. A damaged EXIF block is dropped; the picture stays.
+Result<Picture> turn_upright_by_exif(Picture picture) {
+  std::vector<uint8_t>& exif = picture.metadata.exif;
+  if (exif.empty()) return picture;
+  auto layout = read_exif_layout(exif);
+  if (!layout) {
+    exif.clear();
+    return picture;
+  }
+  auto upright = turn_upright(std::move(picture), layout->orientation);
+  if (!upright) return upright;
+  if (!make_exif_upright(upright->metadata.exif, layout.value(), uint32_t(upright->width()),
+                         uint32_t(upright->height())))
+    upright->metadata.exif.clear();
+  return upright;
 }
 
 }  // namespace pixkit

@@ -16,4 +16,9 @@ namespace pixkit {
 // unchanged.
 Result<Picture> turn_upright(Picture picture, int orientation);
 
+// Turns the picture upright by the orientation of the EXIF block it carries
+// and rewrites the block to match (orientation 1, the new size). A damaged
+// block is dropped; the picture stays. JPEG, WebP and AVIF loads end here.
+Result<Picture> turn_upright_by_exif(Picture picture);
+
 }  // namespace pixkit

@@ -2,6 +2,7 @@
 // JPEG reading over libjpeg-turbo: the decoder writes blue, green, red
 // straight into the picture's bottom-up rows; EXIF and ICC are kept, and a
 // photo with an EXIF orientation is turned upright.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -13,6 +14,7 @@
 #include "jpeg_error.h"
 #include "jpeg_markers.h"
 #include "jpeg_orientation.h"
+#include "jpeg_quality_estimate.h"
 #include "jpeg_source.h"
 
 namespace pixkit {
@@ -35,6 +37,7 @@ struct DecodeJob {
   Picture picture;
   std::vector<uint8_t> cmyk_row;
   Metadata metadata;
+  DecodeRequest* request = nullptr;  // null: a plain load
 };
 
 void watch_progress(j_common_ptr cinfo) {
@@ -67,6 +70,44 @@ const char* allocate_output(DecodeJob& job, bool cmyk) {
     }
   }
   return nullptr;
+}
+
+// The orientation the EXIF block asks for, 1 when there is none to read.
+int stored_orientation(const Metadata& metadata) {
+  if (metadata.exif.empty()) return 1;
+  auto layout = read_exif_layout(metadata.exif);
+  return layout ? layout->orientation : 1;
+}
+
+// Tells the request the source's size and quality and, when it asks for a
+// fit, sets the smallest DCT scaling (n/8) that keeps the picture at least
+// as large as the fit wants: the decoder then skips most of the inverse
+// transform's work, and the resize after it has less to filter.
+void answer_request(DecodeJob& job) {
+  DecodeRequest& request = *job.request;
+  jpeg_decompress_struct& cinfo = job.cinfo;
+  const bool turned = stored_orientation(job.metadata) >= 5;
+  const uint32_t stored_w = cinfo.image_width, stored_h = cinfo.image_height;
+  request.source_width = int32_t(turned ? stored_h : stored_w);
+  request.source_height = int32_t(turned ? stored_w : stored_h);
+  request.jpeg_quality = estimate_jpeg_quality(cinfo);
+  if (!request.fit) return;
+  int32_t min_w = request.source_width, min_h = request.source_height;
+  request.fit(request.fit_owner, request.source_width, request.source_height, &min_w, &min_h);
+  const uint64_t want_w = uint64_t(std::max<int32_t>(turned ? min_h : min_w, 1));
+  const uint64_t want_h = uint64_t(std::max<int32_t>(turned ? min_w : min_h, 1));
+  for (unsigned n = 1; n < 8; ++n) {
+    // libjpeg rounds the scaled size up.
+    if ((uint64_t(stored_w) * n + 7) / 8 >= want_w && (uint64_t(stored_h) * n + 7) / 8 >= want_h) {
+      cinfo.scale_num = n;
+      cinfo.scale_denom = 8;
+      // The picture is filtered down to its output size after this; the
+      // chroma's smooth upsampling would be averaged away there, and the
+      // plain one saves a good part of the decoding.
+      cinfo.do_fancy_upsampling = FALSE;
+      return;
+    }
+  }
 }
 
 uint8_t multiply(unsigned a, unsigned b) { return uint8_t((a * b + 127u) / 255u); }
@@ -118,6 +159,7 @@ const char* run_decompressor(DecodeJob& job) {
   }
   job.metadata.x_pixels_per_meter = pixels_per_meter(cinfo, cinfo.X_density);
   job.metadata.y_pixels_per_meter = pixels_per_meter(cinfo, cinfo.Y_density);
+  if (job.request) answer_request(job);
 
   const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
   cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGR;
@@ -158,36 +200,25 @@ const char* run_decompressor(DecodeJob& job) {
   return nullptr;
 }
 
-// Turns the picture upright by its EXIF orientation and rewrites the EXIF
-// to match. A damaged EXIF block is dropped; the picture stays.
-Result<Picture> apply_exif(Picture picture) {
-  std::vector<uint8_t>& exif = picture.metadata.exif;
-  if (exif.empty()) return picture;
-  auto layout = read_exif_layout(exif);
-  if (!layout) {
-    exif.clear();
-    return picture;
-  }
-  auto upright = turn_upright(std::move(picture), layout->orientation);
-  if (!upright) return upright;
-  if (!make_exif_upright(upright->metadata.exif, layout.value(), uint32_t(upright->width()),
-                         uint32_t(upright->height())))
-    upright->metadata.exif.clear();
-  return upright;
-}
-
-}  // namespace
-
-Result<Picture> decode_jpeg(const RangeSource& file) {
+Result<Picture> decode_jpeg_with(const RangeSource& file, DecodeRequest* request) {
   // Not value-initialised: that would clear the source's whole buffer on
   // every load; run_decompressor sets up what libjpeg reads.
   std::unique_ptr<DecodeJob> job(new DecodeJob);
   job->file = &file;
+  job->request = request;
   if (const char* failure = run_decompressor(*job))
     return job->err.too_large ? fail_too_large(failure) : fail(failure);
   Picture picture = std::move(job->picture);
   picture.metadata = std::move(job->metadata);
-  return apply_exif(std::move(picture));
+  return turn_upright_by_exif(std::move(picture));
+}
+
+}  // namespace
+
+Result<Picture> decode_jpeg(const RangeSource& file) { return decode_jpeg_with(file, nullptr); }
+
+Result<Picture> decode_jpeg(const RangeSource& file, DecodeRequest& request) {
+  return decode_jpeg_with(file, &request);
 }
 
 }  // namespace pixkit

@@ -2,7 +2,9 @@
 // JPEG writing over libjpeg-turbo with the defaults of its cjpeg program
 // (4:2:0, baseline, standard Huffman tables), so a file of ours matches
 // what cjpeg makes of the same pixels. The EXIF block and ICC profile
-// kept from the load are written back.
+// kept from the load are written back. An export may ask for other chroma
+// subsampling, progressive scans or optimised Huffman tables; left at
+// their defaults they change nothing of the file.
 #include <cstdio>
 #include <cstring>
 #include <iterator>
@@ -38,7 +40,7 @@ struct OutputDestination {
 // Everything that outlives a jump back into run_compressor lives here.
 struct EncodeJob {
   const PictureView* view;
-  int quality;
+  JpegSettings settings;
   jpeg_compress_struct cinfo;
   JpegErrorManager err;
   OutputDestination dest;
@@ -91,6 +93,18 @@ void prepare_exif(EncodeJob& job) {
   job.exif_marker.insert(job.exif_marker.end(), block.begin(), block.end());
 }
 
+// Luminance sampling factors against the chrominance's 1 x 1; the default
+// stays jpeg_set_defaults' 2 x 2.
+void set_sampling(jpeg_compress_struct& cinfo, int chroma) {
+  if (chroma == PIXKIT_CHROMA_444) {
+    cinfo.comp_info[0].h_samp_factor = 1;
+    cinfo.comp_info[0].v_samp_factor = 1;
+  } else if (chroma == PIXKIT_CHROMA_422) {
+    cinfo.comp_info[0].h_samp_factor = 2;
+    cinfo.comp_info[0].v_samp_factor = 1;
+  }
+}
+
 void write_rows(EncodeJob& job) {
   jpeg_compress_struct& cinfo = job.cinfo;
   const PictureView& view = *job.view;
@@ -134,8 +148,11 @@ const char* run_compressor(EncodeJob& job) {
   cinfo.input_components = 3;
   cinfo.in_color_space = JCS_EXT_BGR;
   jpeg_set_defaults(&cinfo);
-  jpeg_set_quality(&cinfo, job.quality, TRUE);
+  jpeg_set_quality(&cinfo, job.settings.quality, TRUE);
   cinfo.dct_method = JDCT_ISLOW;
+  set_sampling(cinfo, job.settings.chroma);
+  if (job.settings.progressive) jpeg_simple_progression(&cinfo);
+  if (job.settings.optimize_huffman) cinfo.optimize_coding = TRUE;
   const Metadata* metadata = job.view->metadata;
   if (metadata && dots_per_inch(metadata->x_pixels_per_meter) &&
       dots_per_inch(metadata->y_pixels_per_meter)) {
@@ -157,13 +174,20 @@ const char* run_compressor(EncodeJob& job) {
 }  // namespace
 
 Status encode_jpeg(const PictureView& picture, OutputFile& out, int quality) {
+  JpegSettings settings;
+  settings.quality = quality;
+  return encode_jpeg(picture, out, settings);
+}
+
+Status encode_jpeg(const PictureView& picture, OutputFile& out, const JpegSettings& settings) {
   if (picture.width < 1 || picture.height < 1 || !picture.bits) return fail("jpeg: no picture");
   // libjpeg's own limit on a side.
   if (picture.width > JPEG_MAX_DIMENSION || picture.height > JPEG_MAX_DIMENSION)
     return fail("jpeg: picture too large");
   auto job = std::make_unique<EncodeJob>();
   job->view = &picture;
-  job->quality = quality < 1 ? 1 : quality > 100 ? 100 : quality;
+  job->settings = settings;
+  job->settings.quality = settings.quality < 1 ? 1 : settings.quality > 100 ? 100 : settings.quality;
   job->dest.out = &out;
   job->icc = nullptr;
   if (picture.bit_count != 24) job->converted_row.resize(size_t(picture.width) * 3);

@@ -94,6 +94,22 @@ bool read_png_pixels(PngSession* s, png_bytepp rows) {
 constexpr size_t kIhdrTypeOffset = 12;
 constexpr size_t kIhdrWidthOffset = 16;
 
+// The ICC profile (iCCP) and EXIF block (eXIf) libpng saw before the
+// pixels, so that a PNG source keeps them in a PNG, WebP or AVIF output.
+// The getters only read what png_read_info stored; they never jump.
+void read_png_metadata(const PngSession& s, Metadata& metadata) {
+  png_charp name = nullptr;
+  int compression = 0;
+  png_bytep profile = nullptr;
+  png_uint_32 profile_size = 0;
+  if (png_get_iCCP(s.png, s.info, &name, &compression, &profile, &profile_size) && profile && profile_size)
+    metadata.icc.assign(profile, profile + profile_size);
+  png_uint_32 exif_size = 0;
+  png_bytep exif = nullptr;
+  if (png_get_eXIf_1(s.png, s.info, &exif_size, &exif) && exif && exif_size)
+    metadata.exif.assign(exif, exif + exif_size);
+}
+
 class SessionCloser {
  public:
   explicit SessionCloser(PngSession& s) : s_(s) {}
@@ -152,6 +168,7 @@ Result<Picture> decode_png(const RangeSource& file) {
   if (!read_png_pixels(&s, rows.data())) return fail("png: picture data damaged or truncated");
   report_progress(1, 2);
 
+  read_png_metadata(s, picture->metadata);
   if (bit_count == 8) {
     picture->palette.resize(size_t(s.palette_count));
     for (int i = 0; i < s.palette_count; ++i)

@@ -109,7 +109,9 @@ BatchPlan PlanBatch(const WatermarkJob& job, const BatchControl& control = {});
 
 // The first source (as given) that an output would replace with this
 // output subfolder name, when RunBatch would refuse them; lets a front end
-// warn before it starts.
+// warn before it starts. output says which sources the run writes (the
+// further sources too when it takes them).
 std::optional<std::string> FirstOverwrittenSource(const std::vector<std::string>& sources,
-                                                  const std::string& out_dir);
+                                                  const std::string& out_dir,
+                                                  const ExportOptions& output = {});
 bool WouldOverwriteSources(const std::vector<std::string>& sources, const std::string& out_dir);

@@ -10,10 +10,6 @@
 #include "run/export_options.h"
 #include "run/text_variables.h"
 
-// The extension (dot included) of an output in format, for a source of
-// this name: "wie Quelle" keeps the source's own extension as written.
-std::string OutputExtension(const std::string& source, ExportFormat format);
-
 // The name as a file can hold it on every system a job may travel to:
 // "/", "\", ":", "*", "?", '"', "<", ">", "|" and control characters
 // become "_". An empty name, "." and ".." become underscores as well, so

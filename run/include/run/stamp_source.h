@@ -12,6 +12,7 @@
 
 #include "image/depth_up.h"
 #include "pixkit/pixkit.h"
+#include "run/export_options.h"
 #include "run/job.h"
 
 // A source as loaded: the record, or with Bits null the PIXKIT_REASON_*
@@ -20,11 +21,25 @@
 struct LoadedSource {
   TDibImage record{};
   int reason = PIXKIT_REASON_NONE;
+  // Told by an export load (zero otherwise): the upright size as stored,
+  // before any shrinking while decoding, the content's PIXKIT_FORMAT_*
+  // and a JPEG's estimated quality.
+  int32_t stored_width = 0;
+  int32_t stored_height = 0;
+  int content_format = 0;
+  int jpeg_quality = 0;
 };
 
 // options as OpenDibWith takes them (null: the library's settings, no
 // progress).
 LoadedSource LoadSource(const std::string& path, const PixkitCallOptions* options);
+
+// The same for a job's outputs: with a size asked for, a JPEG is decoded
+// at the smallest DCT scaling that still holds the output size; with the
+// further sources on, WebP, HEIF and AVIF content loads. With every export
+// option off the record is LoadSource's.
+LoadedSource LoadSource(const std::string& path, const PixkitCallOptions* options,
+                        const ExportOptions& output);
 
 // What a source was before it was brought to 24 bits.
 struct SourceDepth {
@@ -37,6 +52,14 @@ struct SourceDepth {
 // promotion the library has no memory for leaves the record as it was,
 // which the passes leave alone.
 SourceDepth BringTo24Bits(TDibImage& record);
+
+// After BringTo24Bits: scales the record (and the alpha set aside) to the
+// export's size for the source as stored, and converts its colours to
+// sRGB when asked, so that the passes place and size the mark on the
+// picture as it is written. Nothing happens with both options off. False
+// when there was no memory for it; the record is then as it was.
+bool FitForOutput(TDibImage& record, SourceDepth& depth, const LoadedSource& loaded,
+                  const ExportOptions& output);
 
 // The picture pass, then the text pass, each when the job asks for it. With
 // variables on, the text's variables are replaced for this source first:

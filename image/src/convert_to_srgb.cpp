@@ -1,0 +1,64 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Every call makes its own lcms2 context, profiles and transform, so
+// workers converting at the same time share nothing.
+#include "image/convert_to_srgb.h"
+
+#include <lcms2.h>
+
+#include <memory>
+#include <vector>
+
+#include "image/dib_access.h"
+
+namespace {
+
+struct ContextFree {
+  void operator()(_cmsContext_struct* c) const { cmsDeleteContext(c); }
+};
+struct ProfileFree {
+  void operator()(void* p) const { cmsCloseProfile(cmsHPROFILE(p)); }
+};
+struct TransformFree {
+  void operator()(void* t) const { cmsDeleteTransform(cmsHTRANSFORM(t)); }
+};
+using ContextHandle = std::unique_ptr<_cmsContext_struct, ContextFree>;
+using ProfileHandle = std::unique_ptr<void, ProfileFree>;
+using TransformHandle = std::unique_ptr<void, TransformFree>;
+
+// lcms2's own sRGB profile as bytes, to be kept with the record.
+std::vector<uint8_t> srgb_profile_bytes(cmsContext context) {
+  ProfileHandle srgb(cmsCreate_sRGBProfileTHR(context));
+  cmsUInt32Number size = 0;
+  if (!srgb || !cmsSaveProfileToMem(srgb.get(), nullptr, &size) || size == 0) return {};
+  std::vector<uint8_t> bytes(size);
+  if (!cmsSaveProfileToMem(srgb.get(), bytes.data(), &size)) return {};
+  return bytes;
+}
+
+}  // namespace
+
+bool ConvertToSrgb(TDibImage& image) {
+  const int bits = DibBitCount(image);
+  if ((bits != 24 && bits != 32) || !DibHoldsPixels(image, bits)) return false;
+  ContextHandle context(cmsCreateContext(nullptr, nullptr));
+  if (!context) return false;
+  const std::vector<uint8_t> srgb_bytes = srgb_profile_bytes(context.get());
+  if (srgb_bytes.empty()) return false;
+  const uint8_t* profile = nullptr;
+  size_t size = 0;
+  if (PixkitGetIccProfile(&image, &profile, &size) == 1 && size > 0) {
+    ProfileHandle source(cmsOpenProfileFromMemTHR(context.get(), profile, cmsUInt32Number(size)));
+    if (!source || cmsGetColorSpace(source.get()) != cmsSigRgbData) return false;
+    ProfileHandle srgb(cmsCreate_sRGBProfileTHR(context.get()));
+    if (!srgb) return false;
+    const cmsUInt32Number format = bits == 32 ? TYPE_BGRA_8 : TYPE_BGR_8;
+    // Alpha is copied, not converted.
+    TransformHandle transform(cmsCreateTransformTHR(context.get(), source.get(), format, srgb.get(), format,
+                                                    INTENT_PERCEPTUAL, bits == 32 ? cmsFLAGS_COPY_ALPHA : 0));
+    if (!transform) return false;
+    const int32_t width = DibWidth(image);
+    for (int32_t y = 0; y < DibHeight(image); ++y)
+      cmsDoTransform(transform.get(), DibRow(image, y), DibRow(image, y), cmsUInt32Number(width));
+  }
+  return PixkitSetIccProfile(&image, srgb_bytes.data(), srgb_bytes.size()) == 1;
+}

@@ -1,0 +1,170 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "run/output_save.h"
+
+#include "image/depth_up.h"
+#include "image/dib_access.h"
+#include "image/replace_depth.h"
+#include "run/output_path.h"
+
+namespace {
+
+char ascii_lower(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
+
+// The file name's extension in lower case, dot included; empty without one.
+std::string lower_extension(const std::string& source) {
+  const std::string name = FileNamePart(source);
+  const size_t dot = name.rfind('.');
+  if (dot == std::string::npos) return std::string();
+  std::string extension = name.substr(dot);
+  for (char& c : extension) c = ascii_lower(c);
+  return extension;
+}
+
+int further_source_row(const std::string& source) {
+  const std::string extension = lower_extension(source);
+  if (extension == ".png") return kPngSourceRow;
+  if (extension == ".webp") return kWebpSourceRow;
+  if (extension == ".heic" || extension == ".heif") return kHeifSourceRow;
+  if (extension == ".avif") return kAvifSourceRow;
+  return 0;
+}
+
+int metadata_code(MetadataPolicy policy) {
+  switch (policy) {
+    case MetadataPolicy::kAll:
+      return PIXKIT_METADATA_ALL;
+    case MetadataPolicy::kWithoutGpsAndSerials:
+      return PIXKIT_METADATA_NO_GPS_SERIALS;
+    case MetadataPolicy::kNone:
+      return PIXKIT_METADATA_NONE;
+  }
+  return PIXKIT_METADATA_ALL;
+}
+
+int chroma_code(ChromaSubsampling chroma) {
+  switch (chroma) {
+    case ChromaSubsampling::kLibraryDefault:
+      return PIXKIT_CHROMA_DEFAULT;
+    case ChromaSubsampling::k444:
+      return PIXKIT_CHROMA_444;
+    case ChromaSubsampling::k422:
+      return PIXKIT_CHROMA_422;
+    case ChromaSubsampling::k420:
+      return PIXKIT_CHROMA_420;
+  }
+  return PIXKIT_CHROMA_DEFAULT;
+}
+
+// The encoder settings of one output. The JPEG choices other than the
+// quality hold for every JPEG output, also one written "wie Quelle"; the
+// quality of the settings only when JPEG is the chosen format, else the
+// job's, as always.
+PixkitSaveSettings save_settings(int format, const LoadedSource& loaded, const ExportOptions& output) {
+  PixkitSaveSettings settings{};
+  settings.format = format;
+  settings.metadata = metadata_code(output.metadata);
+  if (format == PIXKIT_FORMAT_JPG || format == PIXKIT_FORMAT_JIF) {
+    if (output.format == ExportFormat::kJpeg) settings.quality = output.jpeg.quality;
+    if (output.jpeg.quality_from_source && loaded.jpeg_quality > 0) settings.quality = loaded.jpeg_quality;
+    settings.jpeg_chroma = chroma_code(output.jpeg.chroma);
+    settings.jpeg_progressive = output.jpeg.progressive ? 1 : 0;
+    settings.jpeg_optimize_huffman = output.jpeg.optimize_huffman ? 1 : 0;
+  } else if (format == PIXKIT_FORMAT_PNG) {
+    settings.png_compression = output.png.compression;
+  } else if (format == PIXKIT_FORMAT_WEBP) {
+    settings.quality = output.webp.quality;
+    settings.webp_lossless = output.webp.lossless ? 1 : 0;
+  } else if (format == PIXKIT_FORMAT_AVIF) {
+    settings.quality = output.avif.quality;
+    settings.avif_speed = output.avif.speed;
+  }
+  return settings;
+}
+
+}  // namespace
+
+int SourceRowForJob(const std::string& source, const ExportOptions& output) {
+  const int row = SourceExtensionRow(source);
+  if (row != 0 || !output.more_sources) return row;
+  return further_source_row(source);
+}
+
+std::string OutputExtension(ExportFormat format, const std::string& source) {
+  switch (format) {
+    case ExportFormat::kSameAsSource:
+      break;
+    case ExportFormat::kJpeg:
+      return ".jpg";
+    case ExportFormat::kPng:
+      return ".png";
+    case ExportFormat::kWebp:
+      return ".webp";
+    case ExportFormat::kAvif:
+      return ".avif";
+    case ExportFormat::kTiff:
+      return ".tif";
+    case ExportFormat::kJpeg2000:
+      return ".jp2";
+  }
+  if (further_source_row(source) == kHeifSourceRow) return ".jpg";
+  const std::string name = FileNamePart(source);
+  const size_t dot = name.rfind('.');
+  return dot == std::string::npos ? std::string() : name.substr(dot);
+}
+
+int OutputFormatCode(const std::string& source, const ExportOptions& output) {
+  switch (output.format) {
+    case ExportFormat::kSameAsSource:
+      break;
+    case ExportFormat::kJpeg:
+      return PIXKIT_FORMAT_JPG;
+    case ExportFormat::kPng:
+      return PIXKIT_FORMAT_PNG;
+    case ExportFormat::kWebp:
+      return PIXKIT_FORMAT_WEBP;
+    case ExportFormat::kAvif:
+      return PIXKIT_FORMAT_AVIF;
+    case ExportFormat::kTiff:
+      return PIXKIT_FORMAT_TIF;
+    case ExportFormat::kJpeg2000:
+      return PIXKIT_FORMAT_JP2;
+  }
+  // Each table row's format code is its row + 2.
+  const int row = SourceExtensionRow(source);
+  if (row != 0) return row + 2;
+  switch (further_source_row(source)) {
+    case kPngSourceRow:
+      return PIXKIT_FORMAT_PNG;
+    case kWebpSourceRow:
+      return PIXKIT_FORMAT_WEBP;
+    case kHeifSourceRow:
+      return PIXKIT_FORMAT_JPG;  // nothing here writes HEIC
+    case kAvifSourceRow:
+      return PIXKIT_FORMAT_AVIF;
+    default:
+      return 0;
+  }
+}
+
+bool SaveOutput(const TDibImage& record, const std::string& output, const std::string& source,
+                const LoadedSource& loaded, const WatermarkJob& job, const PixkitCallOptions& call,
+                int* reason) {
+  const int format = OutputFormatCode(source, job.output);
+  if (!job.output.any()) return SaveDibWith(&record, output.c_str(), format, &call, reason) == 1;
+  const PixkitSaveSettings settings = save_settings(format, loaded, job.output);
+  // JPEG has no alpha: a see-through source (a PNG, WebP or AVIF logo, a
+  // 32-bit TIFF) is laid on white, as picture tools export it, instead of
+  // showing whatever colour its transparent pixels hold.
+  if ((format == PIXKIT_FORMAT_JPG || format == PIXKIT_FORMAT_JIF) && DibBitCount(record) == 32) {
+    TDibImage flat = CopyDib(record);
+    if (flat.Bits == nullptr) {
+      if (reason) *reason = PIXKIT_REASON_TOO_LARGE;
+      return false;
+    }
+    FlattenOverWhite(flat);
+    const bool written = SaveDibAs(&flat, output.c_str(), &settings, &call, reason) == 1;
+    deldib(&flat);
+    return written;
+  }
+  return SaveDibAs(&record, output.c_str(), &settings, &call, reason) == 1;
+}
