@@ -245,7 +245,9 @@ TextOptions TTextOptionsDialog::value() const {
   return options;
 }
 
-TPictureOptionsDialog::TPictureOptionsDialog(const PictureOptions& options, QWidget* parent) : QDialog(parent) {
+TPictureOptionsDialog::TPictureOptionsDialog(const PictureOptions& options, QWidget* parent,
+                                             bool keep_jpeg_blocks)
+    : QDialog(parent) {
   setObjectName(QStringLiteral("PictureOptionsDialog"));
   setWindowTitle(QStringLiteral("Bild: erweiterte Einstellungen"));
   auto* layout = new QVBoxLayout(this);
@@ -276,8 +278,16 @@ TPictureOptionsDialog::TPictureOptionsDialog(const PictureOptions& options, QWid
 
   Tile = tile_controls(this, options.tile);
   layout->addWidget(Tile.group);
+  KeepJpegBlocksCheck = new QCheckBox(QStringLiteral("JPEG: unveränderte Blöcke übernehmen"), this);
+  KeepJpegBlocksCheck->setChecked(keep_jpeg_blocks);
+  KeepJpegBlocksCheck->setToolTip(
+      QStringLiteral("JPEG-Bilder werden nur dort neu kodiert, wo das Wasserzeichen liegt; der Rest bleibt "
+                     "verlustfrei erhalten (die JPEG-Qualität gilt dann nicht)."));
+  layout->addWidget(KeepJpegBlocksCheck);
   add_buttons(this, layout);
 }
+
+bool TPictureOptionsDialog::keep_jpeg_blocks() const { return KeepJpegBlocksCheck->isChecked(); }
 
 PictureOptions TPictureOptionsDialog::value() const {
   PictureOptions options;

@@ -66,8 +66,12 @@ class TTextOptionsDialog : public QDialog {
 class TPictureOptionsDialog : public QDialog {
   Q_OBJECT
  public:
-  explicit TPictureOptionsDialog(const PictureOptions& options, QWidget* parent = nullptr);
+  // keep_jpeg_blocks: the export option shown with the picture's, as it
+  // decides how a stamped JPEG is written.
+  explicit TPictureOptionsDialog(const PictureOptions& options, QWidget* parent = nullptr,
+                                 bool keep_jpeg_blocks = false);
   PictureOptions value() const;
+  bool keep_jpeg_blocks() const;
 
   QCheckBox* AlphaCheck = nullptr;
   QComboBox* RelativeBox = nullptr;  // Eigene Größe / Bildbreite / kürzere Seite
@@ -76,4 +80,5 @@ class TPictureOptionsDialog : public QDialog {
   QDoubleSpinBox* MarginPercent = nullptr;
   QDoubleSpinBox* Angle = nullptr;
   TileControls Tile;
+  QCheckBox* KeepJpegBlocksCheck = nullptr;
 };

@@ -28,9 +28,10 @@ void TMainForm::TextOptionsBtnClick() {
 }
 
 void TMainForm::PictureOptionsBtnClick() {
-  TPictureOptionsDialog dialog(Options.picture, this);
+  TPictureOptionsDialog dialog(Options.picture, this, Options.output.keep_jpeg_blocks);
   if (dialog.exec() != QDialog::Accepted) return;
   Options.picture = dialog.value();
+  Options.output.keep_jpeg_blocks = dialog.keep_jpeg_blocks();
   SettingsChanged();
 }
 

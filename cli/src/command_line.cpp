@@ -31,6 +31,9 @@ const char kBatchUsage[] =
     "  --out-dir NAME        Name des Unterverzeichnisses statt dem des Auftrags (kein\n"
     "                        absoluter Pfad und ohne \"..\")\n"
     "  --quality N           JPEG-Qualität 1 bis 100 statt der des Auftrags\n"
+    "  --keep-jpeg-blocks    JPEG-Quellen nur unter dem Wasserzeichen neu kodieren, alle\n"
+    "                        übrigen 8x8-Blöcke unverändert übernehmen (Quantisierung der\n"
+    "                        Quelle; die JPEG-Qualität gilt dann nicht)\n"
     "  --shard K/N           nur die Quelldateien an den Stellen K, K+N, K+2N, ... der\n"
     "                        Liste bearbeiten (1 <= K <= N); die N Teile zusammen\n"
     "                        schreiben genau, was der ganze Auftrag schreibt\n"
@@ -154,6 +157,8 @@ BatchCommandLine ParseBatchCommandLine(const std::vector<std::string>& arguments
       line.dry_run = true;
     } else if (argument == "--quiet") {
       line.quiet = true;
+    } else if (argument == "--keep-jpeg-blocks") {
+      line.keep_jpeg_blocks = true;
     } else if (const ValueOption* option = value_option(argument)) {
       std::string value;
       if (argument.size() > option->name.size()) {

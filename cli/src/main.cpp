@@ -61,6 +61,7 @@ bool apply_command_line(const BatchCommandLine& line, WatermarkJob& job) {
   }
   if (line.out_dir) job.out_dir = *line.out_dir;
   if (line.quality) job.jpeg_quality = *line.quality;
+  if (line.keep_jpeg_blocks) job.output.keep_jpeg_blocks = true;
   return true;
 }
 

@@ -31,6 +31,7 @@ WatermarkJob JobFromSettings(const SettingsFileContent& content, void* owner) {
   job.text.margin = MarginPixels(content.text_margin);
   job.text.transparency = content.text_transparency;
   job.text.options = content.options.text;
+  job.output = content.options.output;
   job.watermark = &content.watermark;
   job.owner = owner;
   return job;

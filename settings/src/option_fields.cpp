@@ -65,6 +65,7 @@ const OptionField kFields[] = {
     // existed hold gaps in pixels or in percent of the image.
     {0x010B, "PictureTileGapInMarkPercent", FLAG(picture.tile.gap_in_mark_percent), 0, 0, true},
     {0x0215, "TextTileGapInMarkPercent", FLAG(text.tile.gap_in_mark_percent), 0, 0, true},
+    {0x0390, "KeepJpegBlocks", FLAG(output.keep_jpeg_blocks), 0, 0, true},
 };
 
 #undef FLAG
