@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "codecs/jpeg_blocks.h"
 #include "pixkit/pixkit.h"
 #include "support/peer_tools.h"
 #include "support/temp_folder.h"
@@ -115,10 +116,14 @@ int paint_red(void* owner, TDibImage* picture) {
   return 1;
 }
 
-int save_with_red(const std::string& source, const std::string& target, RedSquare& square) {
+// Saves with the bit copy where it can (allow_bit_copy), else by the
+// coefficient path; copied_bits says which way was taken.
+int save_with_red(const std::string& source, const std::string& target, RedSquare& square,
+                  bool allow_bit_copy = true, bool* copied_bits = nullptr) {
   int reason = -1;
-  const int result = PixkitSaveJpegKeepingBlocks(source.c_str(), target.c_str(), &square.rect, 1, paint_red,
-                                                 &square, nullptr, &reason);
+  const int result =
+      pixkit::save_jpeg_keeping_blocks(source.c_str(), target.c_str(), &square.rect, 1, paint_red, &square,
+                                       nullptr, &reason, allow_bit_copy, copied_bits);
   if (result == 1) {
     EXPECT_EQ(reason, PIXKIT_REASON_NONE);
   }
@@ -156,44 +161,83 @@ void compare_blocks(const Coefficients& a, const Coefficients& b, const PixkitRe
   }
 }
 
-class JpegKeptBlocksBySampling : public ::testing::TestWithParam<std::string> {};
+struct SourceKind {
+  const char* options;  // for cjpeg
+  bool bit_copy;        // whether the bit copy can write it
+};
 
-TEST_P(JpegKeptBlocksBySampling, OnlyBlocksUnderTheStampChange) {
+class JpegKeptBlocksBySampling : public ::testing::TestWithParam<SourceKind> {};
+
+// Both ways of writing, the bit copy where the source allows it and the
+// coefficient path, give the same coefficients: the source's outside the
+// MCUs under the stamp.
+TEST_P(JpegKeptBlocksBySampling, OnlyBlocksUnderTheStampChangeEitherWay) {
   TempDir dir;
-  const std::string source = make_source(dir, GetParam());
+  const std::string source = make_source(dir, GetParam().options);
   TDibImage whole = OpenDib(source.c_str(), 0, nullptr);
   ASSERT_NE(whole.Bits, nullptr);
   // Reaching over the right edge, which is not on an MCU boundary.
   RedSquare square{{170, 61, 210, 99}, &whole};
-  ASSERT_EQ(save_with_red(source, dir.file("out.jpg"), square), 1);
-  EXPECT_EQ(square.calls, 1);
+  bool copied_bits = false;
+  ASSERT_EQ(save_with_red(source, dir.file("bits.jpg"), square, true, &copied_bits), 1);
+  EXPECT_EQ(copied_bits, GetParam().bit_copy);
   EXPECT_EQ(square.mismatches, 0) << "the stamp saw other pixels than a whole decode gives";
+  ASSERT_EQ(save_with_red(source, dir.file("coefficients.jpg"), square, false, &copied_bits), 1);
+  EXPECT_FALSE(copied_bits);
+  EXPECT_EQ(square.mismatches, 0);
   deldib(&whole);
 
-  const Coefficients before = coefficients_of(source), after = coefficients_of(dir.file("out.jpg"));
+  const Coefficients before = coefficients_of(source), after = coefficients_of(dir.file("bits.jpg"));
   int changed_outside, changed_inside, inside;
   compare_blocks(before, after, square.rect, changed_outside, changed_inside, inside);
   EXPECT_EQ(changed_outside, 0);
   EXPECT_GT(changed_inside, inside / 2);
+  EXPECT_EQ(coefficients_of(dir.file("coefficients.jpg")).blocks, after.blocks);
 
-  TDibImage out = OpenDib(dir.file("out.jpg").c_str(), 0, nullptr);
+  TDibImage out = OpenDib(dir.file("bits.jpg").c_str(), 0, nullptr);
   ASSERT_NE(out.Bits, nullptr);
   // A grey source stays grey: red shows as its luma.
   const uint32_t centre = getpixel(&out, 185, 80);
-  const bool grey = GetParam() == "-grayscale";
+  const bool grey = std::string(GetParam().options) == "-grayscale";
   EXPECT_NEAR(int(centre & 255), grey ? 76 : 255, 12);
   EXPECT_NEAR(int((centre >> 8) & 255), grey ? 76 : 0, 12);
   deldib(&out);
 }
 
 INSTANTIATE_TEST_SUITE_P(Samplings, JpegKeptBlocksBySampling,
-                         ::testing::Values("-sample 2x2", "-sample 2x1", "-sample 1x1", "-grayscale",
-                                           "-progressive", "-restart 2", "-optimize"));
+                         ::testing::Values(SourceKind{"-sample 2x2", true}, SourceKind{"-sample 2x1", true},
+                                           SourceKind{"-sample 1x1", true}, SourceKind{"-grayscale", true},
+                                           SourceKind{"-progressive", false},
+                                           SourceKind{"-restart 2", false}));
+
+// Optimised tables hold only the symbols the source used: a flat picture
+// has no large coefficients, so the red square's edges need symbols it
+// lacks, and the save takes the coefficient path.
+TEST(JpegKeptBlocks, TablesLackingASymbolTakeTheCoefficientPath) {
+  TempDir dir;
+  Rgba flat;
+  flat.width = 64;
+  flat.height = 48;
+  flat.pixels.assign(size_t(64 * 48 * 3), 128);
+  write_pnm(dir.file("flat.ppm"), flat);
+  const std::string source = dir.file("flat.jpg");
+  ASSERT_TRUE(run("cjpeg -optimize -outfile " + source + " " + dir.file("flat.ppm")));
+  RedSquare square{{20, 20, 30, 30}};
+  bool copied_bits = true;
+  ASSERT_EQ(save_with_red(source, dir.file("out.jpg"), square, true, &copied_bits), 1);
+  EXPECT_FALSE(copied_bits);
+  EXPECT_EQ(square.calls, 2);  // once for the bit copy that gave up
+  int changed_outside, changed_inside, inside;
+  compare_blocks(coefficients_of(source), coefficients_of(dir.file("out.jpg")), square.rect, changed_outside,
+                 changed_inside, inside);
+  EXPECT_EQ(changed_outside, 0);
+  EXPECT_GT(changed_inside, 0);
+}
 
 TEST(JpegKeptBlocks, MarkOnMcuEdgesChangesExactlyTheMcuUnderIt) {
   TempDir dir;
   const std::string source = make_source(dir, "-sample 2x2");
-  RedSquare square{{32, 48, 48, 64}};  // MCU (2, 3) exactly
+  RedSquare square{{32, 48, 48, 64}};  // MCU (2, 3) exactly: an unchanged MCU follows it
   ASSERT_EQ(save_with_red(source, dir.file("out.jpg"), square), 1);
   const Coefficients before = coefficients_of(source), after = coefficients_of(dir.file("out.jpg"));
   int changed_outside, changed_inside, inside;

@@ -6,6 +6,7 @@
 // has; only the write itself fails as a save.
 #include <unistd.h>
 
+#include <algorithm>
 #include <memory>
 #include <new>
 #include <vector>
@@ -96,18 +97,53 @@ int probe(const char* path, PixkitJpegBlocksInfo& info) {
   return 1;
 }
 
+// The MCUs under the windows (touched) and, for the bit copy, those whose
+// blocks the window steps and the writer read (wanted): the touched ones,
+// their margins and the MCU after each.
+void mark_mcus(const BlockGeometry& g, const std::vector<BlockRect>& windows, std::vector<uint8_t>& touched,
+               std::vector<uint8_t>& wanted) {
+  const size_t across = size_t(g.mcus_across), count = across * size_t(g.mcus_down);
+  touched.assign(count, 0);
+  wanted.assign(count, 0);
+  for (const BlockRect& w : windows) {
+    for (int32_t y = w.top; y < w.bottom; ++y)
+      for (int32_t x = w.left; x < w.right; ++x) touched[size_t(y) * across + size_t(x)] = 1;
+    for (int32_t y = std::max(w.top - 1, 0); y < std::min(w.bottom + 1, g.mcus_down); ++y)
+      for (int32_t x = std::max(w.left - 1, 0); x < std::min(w.right + 1, g.mcus_across); ++x)
+        wanted[size_t(y) * across + size_t(x)] = 1;
+  }
+  for (size_t m = 0; m + 1 < count; ++m)
+    if (touched[m]) wanted[m + 1] = 1;
+}
+
+// One attempt; with bit_copy allowed and suited, a source whose tables
+// cannot code a touched block sets retry and is done again without it.
 int save_keeping_blocks(const char* source_path, const char* target, const PixkitRect* rects, int rect_count,
-                        PixkitStampBlocksFn stamp, void* stamp_owner, int& reason) {
+                        PixkitStampBlocksFn stamp, void* stamp_owner, bool allow_bit_copy, bool& retry,
+                        int& reason, bool& copied_bits) {
   OpenedSource source(source_path);
   std::vector<BlockRect> windows;
+  bool too_many = false, bit_copy = false;
   const bool opened = source.open([&](const BlockJob& job) {
     windows = mcu_rects_under(job.geometry, rects, rect_count);
     const int64_t all = int64_t(job.geometry.mcus_across) * job.geometry.mcus_down;
-    return count_covered_mcus(job.geometry, windows) * 2 <= all;
+    too_many = count_covered_mcus(job.geometry, windows) * 2 > all;
+    bit_copy = !too_many && allow_bit_copy && bit_copy_suits(job.src);
+    return !too_many && !bit_copy;
   });
   BlockJob& job = source.job();
-  if (!opened || !job.coefficients || !target) return PIXKIT_BLOCKS_DECLINED;
+  if (!opened || too_many || !target) return PIXKIT_BLOCKS_DECLINED;
   const BlockGeometry& g = job.geometry;
+  std::vector<uint8_t> touched, wanted;
+  if (bit_copy) {
+    mark_mcus(g, windows, touched, wanted);
+    if (read_scan_for_bit_copy(job, wanted)) {
+      retry = true;  // libjpeg reads what it can of a scan we cannot
+      return PIXKIT_BLOCKS_DECLINED;
+    }
+  } else if (!job.coefficients) {
+    return PIXKIT_BLOCKS_DECLINED;
+  }
   report_progress(1, 4);
 
   auto picture = Picture::create(g.upright_width(), g.upright_height(), 24, true);
@@ -131,19 +167,58 @@ int save_keeping_blocks(const char* source_path, const char* target, const Pixki
     if (requantise_block_window(job, window, bgr.data())) return PIXKIT_BLOCKS_DECLINED;
   }
   report_progress(3, 4);
+  std::vector<uint8_t> copied;
+  if (bit_copy && !write_bit_copy(job, touched, copied)) {
+    retry = true;
+    return PIXKIT_BLOCKS_DECLINED;
+  }
   const Status status = save_atomically(
       target,
       [&](OutputFile& out) -> Status {
+        if (bit_copy) {
+          out.write(copied.data(), copied.size());
+          return out.failed() ? fail("jpeg: write to the file failed") : Status{};
+        }
         if (const char* failure = write_block_coefficients(job, out)) return fail(failure);
         return {};
       },
       &reason);
   if (!status.ok()) return 0;
   report_progress(4, 4);
+  copied_bits = bit_copy;
   return 1;
 }
 
 }  // namespace
+
+namespace pixkit {
+
+int save_jpeg_keeping_blocks(const char* source, const char* target, const PixkitRect* rects, int rect_count,
+                             PixkitStampBlocksFn stamp, void* stamp_owner, const PixkitCallOptions* options,
+                             int* reason, bool allow_bit_copy, bool* copied_bits) {
+  int why = PIXKIT_REASON_NONE;
+  int result = PIXKIT_BLOCKS_DECLINED;
+  bool copied = false;
+  try {
+    ProgressScope progress(options ? options->progress_owner : nullptr,
+                           options ? options->progress : nullptr);
+    bool retry = false;
+    result = save_keeping_blocks(source, target, rects, rect_count, stamp, stamp_owner, allow_bit_copy, retry,
+                                 why, copied);
+    if (retry)
+      result = save_keeping_blocks(source, target, rects, rect_count, stamp, stamp_owner, false, retry, why,
+                                   copied);
+  } catch (...) {
+    // Only an allocation throws here; the ordinary save may still manage.
+    result = PIXKIT_BLOCKS_DECLINED;
+  }
+  if (reason)
+    *reason = result != 0 ? PIXKIT_REASON_NONE : why == PIXKIT_REASON_NONE ? PIXKIT_REASON_IO_ERROR : why;
+  if (copied_bits) *copied_bits = result == 1 && copied;
+  return result;
+}
+
+}  // namespace pixkit
 
 extern "C" {
 
@@ -162,19 +237,8 @@ PIXKIT_API int PixkitProbeJpegBlocks(const char* path, PixkitJpegBlocksInfo* inf
 PIXKIT_API int PixkitSaveJpegKeepingBlocks(const char* source, const char* target, const PixkitRect* rects,
                                            int rect_count, PixkitStampBlocksFn stamp, void* stamp_owner,
                                            const PixkitCallOptions* options, int* reason) {
-  int why = PIXKIT_REASON_NONE;
-  int result = PIXKIT_BLOCKS_DECLINED;
-  try {
-    ProgressScope progress(options ? options->progress_owner : nullptr,
-                           options ? options->progress : nullptr);
-    result = save_keeping_blocks(source, target, rects, rect_count, stamp, stamp_owner, why);
-  } catch (...) {
-    // Only an allocation throws here; the ordinary save may still manage.
-    result = PIXKIT_BLOCKS_DECLINED;
-  }
-  if (reason)
-    *reason = result != 0 ? PIXKIT_REASON_NONE : why == PIXKIT_REASON_NONE ? PIXKIT_REASON_IO_ERROR : why;
-  return result;
+  return save_jpeg_keeping_blocks(source, target, rects, rect_count, stamp, stamp_owner, options, reason,
+                                  true, nullptr);
 }
 
 }  // extern "C"

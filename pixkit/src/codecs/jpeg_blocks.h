@@ -57,6 +57,16 @@ int64_t count_covered_mcus(const BlockGeometry& geometry, const std::vector<Bloc
 // picture.
 BlockRect pixels_of_mcus(const BlockGeometry& geometry, const BlockRect& mcus);
 
+// Blocks of one component held outside libjpeg, allocated zeroed (pages
+// never written stay unmapped).
+struct OwnBlocks {
+  JBLOCK* blocks = nullptr;
+  OwnBlocks() = default;
+  OwnBlocks(const OwnBlocks&) = delete;
+  OwnBlocks& operator=(const OwnBlocks&) = delete;
+  ~OwnBlocks();
+};
+
 // Everything that outlives a jump back into a step.
 struct BlockJob {
   const RangeSource* file = nullptr;
@@ -79,15 +89,30 @@ struct BlockJob {
   jpeg_compress_struct window_out;
   jpeg_decompress_struct window_in;
   std::vector<uint8_t> window_row;  // one decoded row of a window with its margin
+
+  // The bit copy: where the scan's entropy-coded bytes start, and, read by
+  // read_scan_for_bit_copy, the scan without its stuffed bytes, the bit at
+  // which each MCU starts (and one past the last), the DC predictors at
+  // each MCU's start (per component), and the blocks of the MCUs asked for
+  // in arrays laid out as libjpeg's (the rest stay zero, never touched).
+  uint64_t scan_offset = 0;
+  std::vector<uint8_t> scan;
+  std::vector<uint64_t> mcu_bits;
+  std::vector<int32_t> mcu_predictors;
+  OwnBlocks own[MAX_COMPONENTS];
 };
 
 // Ends the window objects and frees the JPEG in memory; harmless when none
 // is in use.
 void release_window_scratch(BlockJob& job);
 
-// Copies count blocks of one component's block row between a source array
-// and a window array (to_window: from the source into the window).
-void copy_block_row(j_common_ptr src_owner, jvirt_barray_ptr src, JDIMENSION src_row, JDIMENSION src_column,
+// Row row of component c's blocks: libjpeg's arrays when the coefficients
+// were read, else the job's own.
+JBLOCKROW source_block_row(BlockJob& job, int c, JDIMENSION row, bool writable);
+
+// Copies count blocks of one component's block row between the source and a
+// window array (to_window: from the source into the window).
+void copy_block_row(BlockJob& job, int c, JDIMENSION src_row, JDIMENSION src_column,
                     j_common_ptr window_owner, jvirt_barray_ptr window, JDIMENSION window_row,
                     JDIMENSION count, bool to_window);
 
@@ -119,5 +144,27 @@ const char* requantise_block_window(BlockJob& job, const BlockRect& window, cons
 // Writes the source's coefficients, as they stand, with the kept markers:
 // every block entropy-coded again (the coefficient path).
 const char* write_block_coefficients(BlockJob& job, OutputFile& out);
+
+// A baseline source with one scan of all components and no restart
+// intervals, whose blocks the bit copy can reach.
+bool bit_copy_suits(const jpeg_decompress_struct& src);
+
+// Reads the scan once (after open_block_source without the coefficients):
+// MCU boundaries and predictors of every MCU, blocks of those marked in
+// wanted (one byte per MCU, in scan order). Null, or the failure text.
+const char* read_scan_for_bit_copy(BlockJob& job, const std::vector<uint8_t>& wanted);
+
+// The output of the bit copy in memory: the source's header with the kept
+// markers, the scan with the MCUs marked in touched coded again and the
+// rest copied as bits, and the end marker. False when the source's tables
+// cannot code a touched block (out is then left unfinished).
+bool write_bit_copy(BlockJob& job, const std::vector<uint8_t>& touched, std::vector<uint8_t>& out);
+
+// PixkitSaveJpegKeepingBlocks; for tests also without the bit copy
+// (allow_bit_copy false), and saying which way was taken (copied_bits, may
+// be null).
+int save_jpeg_keeping_blocks(const char* source, const char* target, const PixkitRect* rects, int rect_count,
+                             PixkitStampBlocksFn stamp, void* stamp_owner, const PixkitCallOptions* options,
+                             int* reason, bool allow_bit_copy, bool* copied_bits);
 
 }  // namespace pixkit

@@ -50,7 +50,6 @@ const char* requantise_block_window(BlockJob& job, const BlockRect& window, cons
   jpeg_read_header(&in, TRUE);
   jvirt_barray_ptr* arrays = jpeg_read_coefficients(&in);
   const auto in_common = reinterpret_cast<j_common_ptr>(&in);
-  const auto src_common = reinterpret_cast<j_common_ptr>(&job.src);
   for (int c = 0; c < job.src.num_components; ++c) {
     const jpeg_component_info& comp = job.src.comp_info[c];
     const JDIMENSION h = JDIMENSION(comp.h_samp_factor), v = JDIMENSION(comp.v_samp_factor);
@@ -62,8 +61,7 @@ const char* requantise_block_window(BlockJob& job, const BlockRect& window, cons
         std::min({JDIMENSION(window.bottom - window.top) * v,
                   source_blocks_down(job.src, c) - JDIMENSION(window.top) * v, source_blocks_down(in, c)});
     for (JDIMENSION r = 0; r < rows; ++r)
-      copy_block_row(src_common, job.coefficients[c], JDIMENSION(window.top) * v + r, column, in_common,
-                     arrays[c], r, across, false);
+      copy_block_row(job, c, JDIMENSION(window.top) * v + r, column, in_common, arrays[c], r, across, false);
   }
   release_window_scratch(job);
   return nullptr;

@@ -86,6 +86,11 @@ const char* open_block_source(BlockJob& job, const std::function<bool(const Bloc
   job.geometry = geometry_of(cinfo, keep_markers(job, job.metadata));
   job.progressive = cinfo.progressive_mode;
   job.eligible = true;
+  // Where the scan's bytes start: just past the SOS segment just read.
+  if (const auto bytes = job.file->in_memory())
+    job.scan_offset = uint64_t(cinfo.src->next_input_byte - bytes->data());
+  else
+    job.scan_offset = job.source.next_offset - cinfo.src->bytes_in_buffer;
   if (read_all_if && read_all_if(job)) job.coefficients = jpeg_read_coefficients(&cinfo);
   return nullptr;
 }

@@ -27,10 +27,19 @@ JDIMENSION source_blocks_down(const jpeg_decompress_struct& src, int c) {
   return (comp.height_in_blocks + v - 1) / v * v;
 }
 
-void copy_block_row(j_common_ptr src_owner, jvirt_barray_ptr src, JDIMENSION src_row, JDIMENSION src_column,
+OwnBlocks::~OwnBlocks() { std::free(blocks); }
+
+JBLOCKROW source_block_row(BlockJob& job, int c, JDIMENSION row, bool writable) {
+  if (job.coefficients)
+    return job.src.mem->access_virt_barray(reinterpret_cast<j_common_ptr>(&job.src), job.coefficients[c], row,
+                                           1, writable)[0];
+  return job.own[c].blocks + size_t(row) * source_blocks_across(job.src, c);
+}
+
+void copy_block_row(BlockJob& job, int c, JDIMENSION src_row, JDIMENSION src_column,
                     j_common_ptr window_owner, jvirt_barray_ptr window, JDIMENSION window_row,
                     JDIMENSION count, bool to_window) {
-  JBLOCKROW source = src_owner->mem->access_virt_barray(src_owner, src, src_row, 1, !to_window)[0];
+  JBLOCKROW source = source_block_row(job, c, src_row, !to_window);
   JBLOCKROW blocks = window_owner->mem->access_virt_barray(window_owner, window, window_row, 1, to_window)[0];
   if (to_window)
     std::memcpy(blocks, source + src_column, count * sizeof(JBLOCK));
@@ -75,7 +84,6 @@ const char* decode_block_window(BlockJob& job, const BlockRect& window, uint8_t*
   out.image_height = JDIMENSION(margin_px.bottom - margin_px.top);
   jvirt_barray_ptr arrays[MAX_COMPONENTS];
   const auto out_common = reinterpret_cast<j_common_ptr>(&out);
-  const auto src_common = reinterpret_cast<j_common_ptr>(&job.src);
   for (int c = 0; c < job.src.num_components; ++c) {
     const jpeg_component_info& comp = job.src.comp_info[c];
     arrays[c] =
@@ -96,8 +104,7 @@ const char* decode_block_window(BlockJob& job, const BlockRect& window, uint8_t*
     for (JDIMENSION r = 0; r < rows; ++r) {
       const JDIMENSION src_row = JDIMENSION(margin.top) * v + r;
       if (src_row < source_blocks_down(job.src, c))
-        copy_block_row(src_common, job.coefficients[c], src_row, column, out_common, arrays[c], r, across,
-                       true);
+        copy_block_row(job, c, src_row, column, out_common, arrays[c], r, across, true);
       else  // rows are made in order, each once
         out.mem->access_virt_barray(out_common, arrays[c], r, 1, TRUE);
     }

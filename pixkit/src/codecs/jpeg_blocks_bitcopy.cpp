@@ -1,0 +1,188 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
+// The bit copy: for a baseline JPEG with one scan of all its components and
+// no restart intervals, the scan is read once to find where each MCU's bits
+// start and what the DC predictors are there; the output copies every run
+// of untouched MCUs as the source's bits and codes with the source's own
+// Huffman tables only the touched MCUs and the first MCU after each touched
+// run (whose DC differences now count from new values). An untouched block
+// keeps its bits, so its coefficients are the source's by construction.
+#include <cstdlib>
+#include <cstring>
+
+#include "jpeg_blocks.h"
+#include "jpeg_blocks_huffman.h"
+
+namespace pixkit {
+namespace {
+
+// The scan's components in scan order, with the tables and block layout.
+struct ScanComponent {
+  int index = 0;  // in comp_info
+  int h = 1, v = 1;
+  JDIMENSION across = 0;  // blocks a row in the job's arrays
+  const JHUFF_TBL* dc = nullptr;
+  const JHUFF_TBL* ac = nullptr;
+};
+
+int scan_components(const jpeg_decompress_struct& src, ScanComponent* out) {
+  for (int i = 0; i < src.comps_in_scan; ++i) {
+    const jpeg_component_info* comp = src.cur_comp_info[i];
+    ScanComponent& s = out[i];
+    s.index = comp->component_index;
+    // One component alone is coded block by block.
+    s.h = src.comps_in_scan == 1 ? 1 : comp->h_samp_factor;
+    s.v = src.comps_in_scan == 1 ? 1 : comp->v_samp_factor;
+    s.across = source_blocks_across(src, s.index);
+    s.dc = src.dc_huff_tbl_ptrs[comp->dc_tbl_no];
+    s.ac = src.ac_huff_tbl_ptrs[comp->ac_tbl_no];
+  }
+  return src.comps_in_scan;
+}
+
+// Reads the bytes of the source from offset to its end.
+bool read_tail(const RangeSource& file, uint64_t offset, std::vector<uint8_t>& out) {
+  if (offset > file.size()) return false;
+  out.resize(size_t(file.size() - offset));
+  return out.empty() || file.read(offset, out.data(), out.size());
+}
+
+bool is_app_with(const uint8_t* segment, size_t length, const char* tag, size_t tag_length) {
+  return length >= 2 + tag_length && std::memcmp(segment + 4, tag, tag_length) == 0;
+}
+
+}  // namespace
+
+bool bit_copy_suits(const jpeg_decompress_struct& src) {
+  if (src.progressive_mode || src.restart_interval != 0 || src.comps_in_scan != src.num_components)
+    return false;
+  if (src.Ss != 0 || src.Se != 63 || src.Ah != 0 || src.Al != 0) return false;
+  if (src.num_components == 1 && (src.comp_info[0].h_samp_factor != 1 || src.comp_info[0].v_samp_factor != 1))
+    return false;
+  for (int i = 0; i < src.comps_in_scan; ++i) {
+    const jpeg_component_info* comp = src.cur_comp_info[i];
+    if (!src.dc_huff_tbl_ptrs[comp->dc_tbl_no] || !src.ac_huff_tbl_ptrs[comp->ac_tbl_no]) return false;
+  }
+  return true;
+}
+
+const char* read_scan_for_bit_copy(BlockJob& job, const std::vector<uint8_t>& wanted) {
+  const jpeg_decompress_struct& src = job.src;
+  ScanComponent comps[MAX_COMPS_IN_SCAN];
+  const int count = scan_components(src, comps);
+  HuffmanDecodeTable dc[MAX_COMPS_IN_SCAN], ac[MAX_COMPS_IN_SCAN];
+  for (int i = 0; i < count; ++i)
+    if (!make_decode_table(*comps[i].dc, dc[i]) || !make_decode_table(*comps[i].ac, ac[i]))
+      return "jpeg: bad Huffman table";
+  for (int i = 0; i < count; ++i) {
+    const size_t blocks = size_t(comps[i].across) * source_blocks_down(src, comps[i].index);
+    job.own[comps[i].index].blocks = static_cast<JBLOCK*>(std::calloc(blocks, sizeof(JBLOCK)));
+    if (!job.own[comps[i].index].blocks) return "jpeg: out of memory";
+  }
+  std::vector<uint8_t> stuffed;
+  if (!read_tail(*job.file, job.scan_offset, stuffed)) return "jpeg: file ends early";
+  job.scan = unstuff_scan(stuffed.data(), stuffed.size());
+  std::vector<uint8_t>().swap(stuffed);
+
+  const BlockGeometry& g = job.geometry;
+  const size_t mcus = size_t(g.mcus_across) * size_t(g.mcus_down);
+  job.mcu_bits.assign(mcus + 1, 0);
+  job.mcu_predictors.assign(mcus * size_t(count), 0);
+  ScanBitReader bits(job.scan.data(), job.scan.size());
+  int predictor[MAX_COMPS_IN_SCAN] = {};
+  size_t m = 0;
+  for (int32_t my = 0; my < g.mcus_down; ++my)
+    for (int32_t mx = 0; mx < g.mcus_across; ++mx, ++m) {
+      job.mcu_bits[m] = bits.position();
+      for (int i = 0; i < count; ++i) job.mcu_predictors[m * size_t(count) + size_t(i)] = predictor[i];
+      const bool keep = wanted[m] != 0;
+      for (int i = 0; i < count; ++i) {
+        const ScanComponent& c = comps[i];
+        for (int by = 0; by < c.v; ++by)
+          for (int bx = 0; bx < c.h; ++bx) {
+            JCOEF* block = nullptr;
+            if (keep)
+              block = job.own[c.index].blocks[(size_t(my) * size_t(c.v) + size_t(by)) * c.across +
+                                              size_t(mx) * size_t(c.h) + size_t(bx)];
+            if (!decode_block(bits, dc[i], ac[i], predictor[i], block)) return "jpeg: damaged scan";
+          }
+      }
+    }
+  job.mcu_bits[mcus] = bits.position();
+  return nullptr;
+}
+
+bool write_bit_copy(BlockJob& job, const std::vector<uint8_t>& touched, std::vector<uint8_t>& out) {
+  const jpeg_decompress_struct& src = job.src;
+  ScanComponent comps[MAX_COMPS_IN_SCAN];
+  const int count = scan_components(src, comps);
+  HuffmanEncodeTable dc[MAX_COMPS_IN_SCAN], ac[MAX_COMPS_IN_SCAN];
+  for (int i = 0; i < count; ++i) {
+    make_encode_table(*comps[i].dc, dc[i]);
+    make_encode_table(*comps[i].ac, ac[i]);
+  }
+
+  // The header as the source has it, the application markers kept as the
+  // ordinary save keeps them: JFIF, the EXIF block (when sound) and the ICC
+  // profile (when whole); other APPn and comments are left out.
+  std::vector<uint8_t> header(size_t(job.scan_offset));
+  if (!job.file->read(0, header.data(), header.size()) || header.size() < 4) return false;
+  out.assign(header.begin(), header.begin() + 2);
+  size_t at = 2;
+  while (at + 4 <= header.size()) {
+    if (header[at] != 0xFF) return false;
+    if (header[at + 1] == 0xFF) {  // fill byte
+      ++at;
+      continue;
+    }
+    const uint8_t code = header[at + 1];
+    const size_t length = size_t(header[at + 2]) << 8 | header[at + 3];
+    if (length < 2 || at + 2 + length > header.size()) return false;
+    const uint8_t* segment = header.data() + at;
+    bool kept = true;
+    if ((code >= 0xE0 && code <= 0xEF) || code == 0xFE) {
+      kept = (code == 0xE0 && is_app_with(segment, length, "JFIF", 5)) ||
+             (code == 0xE1 && !job.exif_marker.empty() && is_app_with(segment, length, "Exif\0", 6)) ||
+             (code == 0xE2 && !job.icc.empty() && is_app_with(segment, length, "ICC_PROFILE", 12));
+    }
+    if (kept) out.insert(out.end(), segment, segment + 2 + length);
+    at += 2 + length;
+  }
+
+  const BlockGeometry& g = job.geometry;
+  const size_t mcus = size_t(g.mcus_across) * size_t(g.mcus_down);
+  ScanBitWriter bits(out);
+  int predictor[MAX_COMPS_IN_SCAN] = {};
+  size_t m = 0;
+  while (m < mcus) {
+    const bool code_again = touched[m] || (m > 0 && touched[m - 1]);
+    if (!code_again) {
+      size_t end = m + 1;
+      while (end < mcus && !touched[end]) ++end;
+      bits.copy(job.scan.data(), job.scan.size(), job.mcu_bits[m], job.mcu_bits[end]);
+      m = end;
+      continue;
+    }
+    // The blocks before were copied or coded here; either way the
+    // predictors of the source hold at a copied run's end.
+    if (m == 0 || !touched[m - 1])
+      for (int i = 0; i < count; ++i) predictor[i] = job.mcu_predictors[m * size_t(count) + size_t(i)];
+    const size_t my = m / size_t(g.mcus_across), mx = m % size_t(g.mcus_across);
+    for (int i = 0; i < count; ++i) {
+      const ScanComponent& c = comps[i];
+      for (int by = 0; by < c.v; ++by)
+        for (int bx = 0; bx < c.h; ++bx) {
+          const JCOEF* block =
+              job.own[c.index]
+                  .blocks[(my * size_t(c.v) + size_t(by)) * c.across + mx * size_t(c.h) + size_t(bx)];
+          if (!encode_block(bits, dc[i], ac[i], predictor[i], block)) return false;
+        }
+    }
+    ++m;
+  }
+  bits.finish();
+  out.push_back(0xFF);
+  out.push_back(0xD9);
+  return true;
+}
+
+}  // namespace pixkit

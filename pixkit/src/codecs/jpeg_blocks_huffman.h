@@ -1,0 +1,93 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
+// Huffman decoding and encoding of baseline JPEG blocks with a source's own
+// tables, for the bit copy: the scan is read once to find where each MCU's
+// bits start, and only the MCUs a mark touches are coded again.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+// clang-format off
+#include <cstddef>
+#include <cstdio>
+#include <jpeglib.h>
+// clang-format on
+
+namespace pixkit {
+
+// A table as the decoder walks it (canonical codes, by length).
+struct HuffmanDecodeTable {
+  int32_t max_code[18];  // largest code of each length, -1 when none
+  int32_t value_at[17];  // index into values of the first code of each length, minus that code
+  uint8_t values[256];
+  // The first 9 bits of the stream: symbol and code length, 0 length when
+  // the code is longer.
+  uint8_t fast_symbol[512];
+  uint8_t fast_length[512];
+};
+
+// A table as the encoder uses it: code and length per symbol, length 0
+// for a symbol the table cannot code.
+struct HuffmanEncodeTable {
+  uint16_t code[256];
+  uint8_t length[256];
+};
+
+// False for a table that is no valid canonical code.
+bool make_decode_table(const JHUFF_TBL& table, HuffmanDecodeTable& out);
+void make_encode_table(const JHUFF_TBL& table, HuffmanEncodeTable& out);
+
+// The entropy-coded bytes of a scan with the stuffed zero bytes taken out,
+// up to the first marker.
+std::vector<uint8_t> unstuff_scan(const uint8_t* data, size_t size);
+
+// Reads bits from unstuffed scan data; past the end it reads ones, and
+// says so.
+class ScanBitReader {
+ public:
+  ScanBitReader(const uint8_t* data, size_t size) : data_(data), size_(size) {}
+  uint64_t position() const { return position_; }
+  bool overran() const { return position_ > uint64_t(size_) * 8; }
+  uint32_t peek(int count) const;  // count <= 24
+  void skip(int count) { position_ += uint64_t(count); }
+  uint32_t take(int count) {
+    const uint32_t v = peek(count);
+    skip(count);
+    return v;
+  }
+
+ private:
+  const uint8_t* data_;
+  size_t size_;
+  uint64_t position_ = 0;
+};
+
+// Decodes one block: its DC difference is added to predictor; with block
+// set, the coefficients (natural order) are stored there. False on a code
+// the table does not hold or a run past the block's end.
+bool decode_block(ScanBitReader& bits, const HuffmanDecodeTable& dc, const HuffmanDecodeTable& ac,
+                  int& predictor, JCOEF* block);
+
+// Writes bits with 0xFF bytes stuffed.
+class ScanBitWriter {
+ public:
+  explicit ScanBitWriter(std::vector<uint8_t>& out) : out_(out) {}
+  void put(uint32_t value, int count);  // count <= 24
+  // Copies bits [begin, end) of unstuffed scan data.
+  void copy(const uint8_t* data, size_t size, uint64_t begin, uint64_t end);
+  // Pads the last byte with ones.
+  void finish();
+
+ private:
+  void flush_bytes();
+  std::vector<uint8_t>& out_;
+  uint64_t buffer_ = 0;
+  int count_ = 0;
+};
+
+// Encodes one block against predictor (then set to its DC). False when a
+// symbol it needs is not in the tables; nothing is written then.
+bool encode_block(ScanBitWriter& out, const HuffmanEncodeTable& dc, const HuffmanEncodeTable& ac,
+                  int& predictor, const JCOEF* block);
+
+}  // namespace pixkit
