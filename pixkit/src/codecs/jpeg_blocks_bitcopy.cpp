@@ -6,6 +6,7 @@
 // Huffman tables only the touched MCUs and the first MCU after each touched
 // run (whose DC differences now count from new values). An untouched block
 // keeps its bits, so its coefficients are the source's by construction.
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -39,11 +40,24 @@ int scan_components(const jpeg_decompress_struct& src, ScanComponent* out) {
   return src.comps_in_scan;
 }
 
-// Reads the bytes of the source from offset to its end.
-bool read_tail(const RangeSource& file, uint64_t offset, std::vector<uint8_t>& out) {
-  if (offset > file.size()) return false;
-  out.resize(size_t(file.size() - offset));
-  return out.empty() || file.read(offset, out.data(), out.size());
+// The scan from offset on, unstuffed, a chunk at a time: the file is read
+// only up to the marker that ends the scan, whatever follows it.
+bool read_scan(const RangeSource& file, uint64_t offset, std::vector<uint8_t>& scan) {
+  constexpr size_t kChunk = 1 << 20;
+  std::vector<uint8_t> chunk(kChunk + 1);
+  scan.clear();
+  size_t carried = 0;  // a 0xFF that ended the last chunk, held for its partner
+  while (offset < file.size()) {
+    const size_t count = size_t(std::min<uint64_t>(kChunk, file.size() - offset));
+    if (!file.read(offset, chunk.data() + carried, count)) return false;
+    offset += count;
+    const size_t have = carried + count;
+    const bool split = chunk[have - 1] == 0xFF && offset < file.size();
+    if (unstuff_scan_into(chunk.data(), split ? have - 1 : have, scan)) return true;
+    carried = split ? 1 : 0;
+    chunk[0] = 0xFF;
+  }
+  return true;
 }
 
 bool is_app_with(const uint8_t* segment, size_t length, const char* tag, size_t tag_length) {
@@ -78,10 +92,7 @@ const char* read_scan_for_bit_copy(BlockJob& job, const std::vector<uint8_t>& wa
     job.own[comps[i].index].blocks = static_cast<JBLOCK*>(std::calloc(blocks, sizeof(JBLOCK)));
     if (!job.own[comps[i].index].blocks) return "jpeg: out of memory";
   }
-  std::vector<uint8_t> stuffed;
-  if (!read_tail(*job.file, job.scan_offset, stuffed)) return "jpeg: file ends early";
-  job.scan = unstuff_scan(stuffed.data(), stuffed.size());
-  std::vector<uint8_t>().swap(stuffed);
+  if (!read_scan(*job.file, job.scan_offset, job.scan)) return "jpeg: file ends early";
 
   const BlockGeometry& g = job.geometry;
   const size_t mcus = size_t(g.mcus_across) * size_t(g.mcus_down);

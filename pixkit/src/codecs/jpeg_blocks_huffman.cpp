@@ -98,22 +98,18 @@ void make_encode_table(const JHUFF_TBL& table, HuffmanEncodeTable& out) {
   }
 }
 
-std::vector<uint8_t> unstuff_scan(const uint8_t* data, size_t size) {
-  std::vector<uint8_t> out;
-  out.reserve(size);
+bool unstuff_scan_into(const uint8_t* data, size_t size, std::vector<uint8_t>& out) {
   for (size_t i = 0; i < size; ++i) {
     if (data[i] != 0xFF) {
       out.push_back(data[i]);
-      continue;
-    }
-    if (i + 1 < size && data[i + 1] == 0x00) {
+    } else if (i + 1 < size && data[i + 1] == 0x00) {
       out.push_back(0xFF);
       ++i;
-      continue;
+    } else if (i + 1 < size) {
+      return true;  // a marker: the scan ends
     }
-    break;  // a marker: the scan ends
   }
-  return out;
+  return false;
 }
 
 uint32_t ScanBitReader::peek(int count) const {

@@ -37,9 +37,10 @@ struct HuffmanEncodeTable {
 bool make_decode_table(const JHUFF_TBL& table, HuffmanDecodeTable& out);
 void make_encode_table(const JHUFF_TBL& table, HuffmanEncodeTable& out);
 
-// The entropy-coded bytes of a scan with the stuffed zero bytes taken out,
-// up to the first marker.
-std::vector<uint8_t> unstuff_scan(const uint8_t* data, size_t size);
+// Appends the entropy-coded bytes of a scan with the stuffed zero bytes
+// taken out, up to the first marker; true when a marker ended them. A lone
+// 0xFF at the end is left out.
+bool unstuff_scan_into(const uint8_t* data, size_t size, std::vector<uint8_t>& out);
 
 // Reads bits from unstuffed scan data; past the end it reads ones, and
 // says so.
