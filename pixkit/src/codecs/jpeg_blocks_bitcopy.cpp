@@ -46,6 +46,7 @@ bool read_scan(const RangeSource& file, uint64_t offset, std::vector<uint8_t>& s
   constexpr size_t kChunk = 1 << 20;
   std::vector<uint8_t> chunk(kChunk + 1);
   scan.clear();
+  scan.reserve(size_t(file.size() - std::min(offset, file.size())));
   size_t carried = 0;  // a 0xFF that ended the last chunk, held for its partner
   while (offset < file.size()) {
     const size_t count = size_t(std::min<uint64_t>(kChunk, file.size() - offset));
@@ -74,7 +75,11 @@ bool bit_copy_suits(const jpeg_decompress_struct& src) {
     return false;
   for (int i = 0; i < src.comps_in_scan; ++i) {
     const jpeg_component_info* comp = src.cur_comp_info[i];
-    if (!src.dc_huff_tbl_ptrs[comp->dc_tbl_no] || !src.ac_huff_tbl_ptrs[comp->ac_tbl_no]) return false;
+    const JHUFF_TBL* dc = src.dc_huff_tbl_ptrs[comp->dc_tbl_no];
+    const JHUFF_TBL* ac = src.ac_huff_tbl_ptrs[comp->ac_tbl_no];
+    // A stamped block may need any symbol: tables that lack one are left
+    // to the coefficient path before any work is done twice.
+    if (!dc || !ac || !tables_code_everything(*dc, *ac)) return false;
   }
   return true;
 }
@@ -137,6 +142,7 @@ bool write_bit_copy(BlockJob& job, const std::vector<uint8_t>& touched, std::vec
   // profile (when whole); other APPn and comments are left out.
   std::vector<uint8_t> header(size_t(job.scan_offset));
   if (!job.file->read(0, header.data(), header.size()) || header.size() < 4) return false;
+  out.reserve(header.size() + job.scan.size() + job.scan.size() / 64 + 1024);
   out.assign(header.begin(), header.begin() + 2);
   size_t at = 2;
   while (at + 4 <= header.size()) {

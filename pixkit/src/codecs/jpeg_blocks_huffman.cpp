@@ -23,7 +23,8 @@ int extend(uint32_t bits, int size) {
   return bits < (1u << (size - 1)) ? int(bits) - (1 << size) + 1 : int(bits);
 }
 
-int decode_symbol(ScanBitReader& bits, const HuffmanDecodeTable& t) {
+// Inlined: it runs once for every coefficient of the picture.
+[[gnu::always_inline]] inline int decode_symbol(ScanBitReader& bits, const HuffmanDecodeTable& t) {
   const uint32_t ahead = bits.peek(kFastBits);
   if (t.fast_length[ahead] != 0) {
     bits.skip(t.fast_length[ahead]);
@@ -112,13 +113,17 @@ bool unstuff_scan_into(const uint8_t* data, size_t size, std::vector<uint8_t>& o
   return false;
 }
 
-uint32_t ScanBitReader::peek(int count) const {
-  // Four bytes from the one holding the next bit; ones past the end.
-  const uint64_t byte = position_ >> 3;
-  uint32_t word = 0;
-  for (uint64_t i = byte; i < byte + 4; ++i) word = (word << 8) | (i < size_ ? data_[i] : 0xFFu);
-  const int shift = 32 - int(position_ & 7) - count;
-  return (word >> shift) & ((1u << count) - 1);
+bool tables_code_everything(const JHUFF_TBL& dc, const JHUFF_TBL& ac) {
+  HuffmanEncodeTable d, a;
+  make_encode_table(dc, d);
+  make_encode_table(ac, a);
+  for (int size = 0; size <= 11; ++size)
+    if (d.length[size] == 0) return false;
+  if (a.length[0x00] == 0 || a.length[0xF0] == 0) return false;
+  for (int run = 0; run < 16; ++run)
+    for (int size = 1; size <= 10; ++size)
+      if (a.length[(run << 4) | size] == 0) return false;
+  return true;
 }
 
 bool decode_block(ScanBitReader& bits, const HuffmanDecodeTable& dc, const HuffmanDecodeTable& ac,
@@ -149,22 +154,6 @@ bool decode_block(ScanBitReader& bits, const HuffmanDecodeTable& dc, const Huffm
   return !bits.overran();
 }
 
-void ScanBitWriter::flush_bytes() {
-  while (count_ >= 8) {
-    const uint8_t byte = uint8_t(buffer_ >> (count_ - 8));
-    out_.push_back(byte);
-    if (byte == 0xFF) out_.push_back(0x00);
-    count_ -= 8;
-  }
-  buffer_ &= (uint64_t(1) << count_) - 1;
-}
-
-void ScanBitWriter::put(uint32_t value, int count) {
-  buffer_ = (buffer_ << count) | (value & ((1u << count) - 1));
-  count_ += count;
-  flush_bytes();
-}
-
 void ScanBitWriter::copy(const uint8_t* data, size_t size, uint64_t begin, uint64_t end) {
   (void)size;
   uint64_t at = begin;
@@ -174,6 +163,11 @@ void ScanBitWriter::copy(const uint8_t* data, size_t size, uint64_t begin, uint6
     const uint32_t v = (uint32_t(data[at >> 3]) >> (8 - int(at & 7) - n)) & ((1u << n) - 1);
     put(v, n);
     at += uint64_t(n);
+  }
+  while (end - at >= 24) {
+    const size_t byte = size_t(at >> 3);
+    put(uint32_t(data[byte]) << 16 | uint32_t(data[byte + 1]) << 8 | data[byte + 2], 24);
+    at += 24;
   }
   while (end - at >= 8) {
     put(data[at >> 3], 8);

@@ -42,15 +42,23 @@ void make_encode_table(const JHUFF_TBL& table, HuffmanEncodeTable& out);
 // 0xFF at the end is left out.
 bool unstuff_scan_into(const uint8_t* data, size_t size, std::vector<uint8_t>& out);
 
-// Reads bits from unstuffed scan data; past the end it reads ones, and
-// says so.
+// Reads bits from unstuffed scan data through a 64-bit buffer; past the
+// end it reads ones, and says so.
 class ScanBitReader {
  public:
   ScanBitReader(const uint8_t* data, size_t size) : data_(data), size_(size) {}
   uint64_t position() const { return position_; }
   bool overran() const { return position_ > uint64_t(size_) * 8; }
-  uint32_t peek(int count) const;  // count <= 24
-  void skip(int count) { position_ += uint64_t(count); }
+  uint32_t peek(int count) {  // count <= 24
+    if (held_ < count) refill();
+    return uint32_t(buffer_ >> (64 - count));
+  }
+  void skip(int count) {
+    if (held_ < count) refill();
+    buffer_ <<= count;
+    held_ -= count;
+    position_ += uint64_t(count);
+  }
   uint32_t take(int count) {
     const uint32_t v = peek(count);
     skip(count);
@@ -58,10 +66,25 @@ class ScanBitReader {
   }
 
  private:
+  void refill() {
+    while (held_ <= 56) {
+      const uint64_t byte = next_ < size_ ? data_[next_] : 0xFFu;
+      ++next_;
+      buffer_ |= byte << (56 - held_);
+      held_ += 8;
+    }
+  }
   const uint8_t* data_;
   size_t size_;
+  size_t next_ = 0;      // the next byte to take into the buffer
+  uint64_t buffer_ = 0;  // held bits, the next one at the top
+  int held_ = 0;
   uint64_t position_ = 0;
 };
+
+// Whether the tables hold every symbol a baseline block can need, as the
+// standard tables do; optimised tables hold only what their picture used.
+bool tables_code_everything(const JHUFF_TBL& dc, const JHUFF_TBL& ac);
 
 // Decodes one block: its DC difference is added to predictor; with block
 // set, the coefficients (natural order) are stored there. False on a code
@@ -73,14 +96,23 @@ bool decode_block(ScanBitReader& bits, const HuffmanDecodeTable& dc, const Huffm
 class ScanBitWriter {
  public:
   explicit ScanBitWriter(std::vector<uint8_t>& out) : out_(out) {}
-  void put(uint32_t value, int count);  // count <= 24
+  void put(uint32_t value, int count) {  // count <= 24
+    buffer_ = (buffer_ << count) | (value & ((1u << count) - 1));
+    count_ += count;
+    while (count_ >= 8) {
+      const uint8_t byte = uint8_t(buffer_ >> (count_ - 8));
+      out_.push_back(byte);
+      if (byte == 0xFF) out_.push_back(0x00);
+      count_ -= 8;
+    }
+    buffer_ &= (uint64_t(1) << count_) - 1;
+  }
   // Copies bits [begin, end) of unstuffed scan data.
   void copy(const uint8_t* data, size_t size, uint64_t begin, uint64_t end);
   // Pads the last byte with ones.
   void finish();
 
  private:
-  void flush_bytes();
   std::vector<uint8_t>& out_;
   uint64_t buffer_ = 0;
   int count_ = 0;
