@@ -57,10 +57,12 @@ int64_t count_covered_mcus(const BlockGeometry& geometry, const std::vector<Bloc
 // picture.
 BlockRect pixels_of_mcus(const BlockGeometry& geometry, const BlockRect& mcus);
 
-// Blocks of one component held outside libjpeg, allocated zeroed (pages
-// never written stay unmapped).
+// Blocks of one component held outside libjpeg, allocated zeroed; pages
+// never written take no memory.
 struct OwnBlocks {
   JBLOCK* blocks = nullptr;
+  size_t bytes = 0;
+  bool allocate(size_t count);  // zeroed
   OwnBlocks() = default;
   OwnBlocks(const OwnBlocks&) = delete;
   OwnBlocks& operator=(const OwnBlocks&) = delete;

@@ -94,8 +94,7 @@ const char* read_scan_for_bit_copy(BlockJob& job, const std::vector<uint8_t>& wa
       return "jpeg: bad Huffman table";
   for (int i = 0; i < count; ++i) {
     const size_t blocks = size_t(comps[i].across) * source_blocks_down(src, comps[i].index);
-    job.own[comps[i].index].blocks = static_cast<JBLOCK*>(std::calloc(blocks, sizeof(JBLOCK)));
-    if (!job.own[comps[i].index].blocks) return "jpeg: out of memory";
+    if (!job.own[comps[i].index].allocate(blocks)) return "jpeg: out of memory";
   }
   if (!read_scan(*job.file, job.scan_offset, job.scan)) return "jpeg: file ends early";
 

@@ -7,6 +7,8 @@
 // MCU at most, so inside the margin the pixels are exactly those of a decode
 // of the whole picture; at the picture's own edges the small picture ends
 // where the source ends, so its edge is decoded the same way too.
+#include <sys/mman.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -27,7 +29,22 @@ JDIMENSION source_blocks_down(const jpeg_decompress_struct& src, int c) {
   return (comp.height_in_blocks + v - 1) / v * v;
 }
 
-OwnBlocks::~OwnBlocks() { std::free(blocks); }
+bool OwnBlocks::allocate(size_t count) {
+  // Straight from the system: fresh pages read as zero and take memory
+  // only once written, which only the blocks of the MCUs asked for are.
+  // (calloc would clear recycled heap memory, touching every page.)
+  const size_t size = count * sizeof(JBLOCK);
+  void* p =
+      size ? mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0) : MAP_FAILED;
+  if (p == MAP_FAILED) return false;
+  blocks = static_cast<JBLOCK*>(p);
+  bytes = size;
+  return true;
+}
+
+OwnBlocks::~OwnBlocks() {
+  if (blocks) munmap(blocks, bytes);
+}
 
 JBLOCKROW source_block_row(BlockJob& job, int c, JDIMENSION row, bool writable) {
   if (job.coefficients)
