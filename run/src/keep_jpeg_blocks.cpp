@@ -142,13 +142,15 @@ int stamp_blocks(void* owner, TDibImage* picture) {
 }  // namespace
 
 bool ExportForbidsKeptJpegBlocks(const ExportOptions& output) {
-  const bool same_format =
-      output.format == ExportFormat::kSameAsSource || output.format == ExportFormat::kJpeg;
-  return output.size.mode != ExportSizeMode::kNone || !same_format || output.convert_to_srgb;
+  const bool same_format = output.format == ExportFormat::kSameAsSource || output.format == ExportFormat::kJpeg;
+  // Kept blocks carry the source's metadata as the ordinary save keeps it
+  // all; a policy that strips some is the ordinary path's to apply.
+  return output.size.mode != ExportSizeMode::kNone || !same_format || output.convert_to_srgb ||
+         output.metadata != MetadataPolicy::kAll;
 }
 
 std::string KeptJpegBlocksOffText() {
-  return "JPEG: unveränderte Blöcke nicht übernommen, da Größe, Format oder Farbe geändert werden";
+  return "JPEG: unveränderte Blöcke nicht übernommen, da Größe, Format, Farbe oder Metadaten geändert werden";
 }
 
 std::vector<PixkitRect> MarkReach(const WatermarkJob& job, const std::string& source, int64_t number,

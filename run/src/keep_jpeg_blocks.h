@@ -12,7 +12,8 @@
 #include "run/job.h"
 
 // The export changes what a kept block would have to survive: the size, the
-// file format (anything but "wie Quelle" and JPEG) or the colour.
+// file format (anything but "wie Quelle" and JPEG) or the colour; or it
+// strips metadata, which the kept blocks' path does not.
 bool ExportForbidsKeptJpegBlocks(const ExportOptions& output);
 
 // The run's one line when the option is on but the export forbids it.
