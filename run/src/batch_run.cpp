@@ -306,9 +306,9 @@ class Run {
     limit_->note_picture(info.width, info.height);
     const std::string folder = OutputFolder(source, job_.out_dir);
     const std::string output = folder + FileNamePart(source);
-    create_output_folder(folder);
-    const KeptBlocksSave save =
-        SaveKeepingJpegBlocks(job_, source, int64_t(entry.number), info, output, &call);
+    // The folder only once the source has loaded, as on the ordinary path.
+    const KeptBlocksSave save = SaveKeepingJpegBlocks(job_, source, int64_t(entry.number), info, output,
+                                                      &call, [&folder] { create_output_folder(folder); });
     if (!save.applied) return std::nullopt;
     log_.line(index, LogPathText(source) + " geladen...");
     if (save.written) {

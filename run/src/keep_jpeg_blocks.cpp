@@ -122,6 +122,7 @@ struct StampRequest {
   const std::string* source;
   int64_t number;
   PixkitJpegBlocksInfo size;  // the reach was worked out for this size
+  const std::function<void()>* loaded;
   std::exception_ptr failure;
 };
 
@@ -130,6 +131,7 @@ int stamp_blocks(void* owner, TDibImage* picture) {
   // A source replaced since it was measured is left to the ordinary path.
   if (DibWidth(*picture) != request->size.width || DibHeight(*picture) != request->size.height) return 0;
   try {
+    if (*request->loaded) (*request->loaded)();
     StampSource(*picture, *request->job, *request->source, request->number);
     return 1;
   } catch (...) {
@@ -142,7 +144,8 @@ int stamp_blocks(void* owner, TDibImage* picture) {
 }  // namespace
 
 bool ExportForbidsKeptJpegBlocks(const ExportOptions& output) {
-  const bool same_format = output.format == ExportFormat::kSameAsSource || output.format == ExportFormat::kJpeg;
+  const bool same_format =
+      output.format == ExportFormat::kSameAsSource || output.format == ExportFormat::kJpeg;
   // Kept blocks carry the source's metadata as the ordinary save keeps it
   // all; a policy that strips some is the ordinary path's to apply.
   return output.size.mode != ExportSizeMode::kNone || !same_format || output.convert_to_srgb ||
@@ -163,10 +166,10 @@ std::vector<PixkitRect> MarkReach(const WatermarkJob& job, const std::string& so
 
 KeptBlocksSave SaveKeepingJpegBlocks(const WatermarkJob& job, const std::string& source, int64_t number,
                                      const PixkitJpegBlocksInfo& info, const std::string& output,
-                                     const PixkitCallOptions* call) {
+                                     const PixkitCallOptions* call, const std::function<void()>& loaded) {
   KeptBlocksSave save;
   const std::vector<PixkitRect> reach = MarkReach(job, source, number, info.width, info.height);
-  StampRequest request{&job, &source, number, info, nullptr};
+  StampRequest request{&job, &source, number, info, &loaded, nullptr};
   const int result =
       PixkitSaveJpegKeepingBlocks(source.c_str(), output.c_str(), reach.data(), int(reach.size()),
                                   &stamp_blocks, &request, call, &save.reason);

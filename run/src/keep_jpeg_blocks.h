@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,8 @@ struct KeptBlocksSave {
 // keeping every block the marks cannot touch. Not applied where the marks
 // cover more than half of the blocks, or where the source changed since
 // the probe. An exception of the stamping leaves through here.
+// loaded is called once the MCUs under the marks are decoded, before they
+// are stamped (the run makes the output folder then).
 KeptBlocksSave SaveKeepingJpegBlocks(const WatermarkJob& job, const std::string& source, int64_t number,
                                      const PixkitJpegBlocksInfo& info, const std::string& output,
-                                     const PixkitCallOptions* call);
+                                     const PixkitCallOptions* call, const std::function<void()>& loaded);

@@ -38,7 +38,8 @@ int extend(uint32_t bits, int size) {
   }
   if (length > 16) return -1;
   bits.skip(length);
-  return t.values[t.value_at[length] + code];
+  const int32_t index = t.value_at[length] + code;
+  return index >= 0 && index < 256 ? t.values[index] : -1;
 }
 
 // Magnitude category of a value: the bits it takes.
