@@ -207,8 +207,8 @@ TEST_P(JpegKeptBlocksBySampling, OnlyBlocksUnderTheStampChangeEitherWay) {
 INSTANTIATE_TEST_SUITE_P(Samplings, JpegKeptBlocksBySampling,
                          ::testing::Values(SourceKind{"-sample 2x2", true}, SourceKind{"-sample 2x1", true},
                                            SourceKind{"-sample 1x1", true}, SourceKind{"-grayscale", true},
-                                           SourceKind{"-progressive", false},
-                                           SourceKind{"-restart 2", false}));
+                                           SourceKind{"-progressive", false}, SourceKind{"-restart 2", true},
+                                           SourceKind{"-restart 3B -sample 2x1", true}));
 
 // Optimised tables hold only the symbols the source used: a flat picture
 // has no large coefficients, so the red square's edges need symbols it

@@ -101,6 +101,8 @@ struct BlockJob {
   std::vector<uint8_t> scan;
   std::vector<uint64_t> mcu_bits;
   std::vector<int32_t> mcu_predictors;
+  std::vector<size_t> restarts;             // byte in scan where each interval after the first starts
+  std::vector<uint64_t> interval_end_bits;  // bit where each interval's data ends, before its padding
   OwnBlocks own[MAX_COMPONENTS];
 };
 
@@ -147,8 +149,8 @@ const char* requantise_block_window(BlockJob& job, const BlockRect& window, cons
 // every block entropy-coded again (the coefficient path).
 const char* write_block_coefficients(BlockJob& job, OutputFile& out);
 
-// A baseline source with one scan of all components and no restart
-// intervals, whose blocks the bit copy can reach.
+// A baseline source with one scan of all components and Huffman tables that
+// can code any block, whose blocks the bit copy can reach.
 bool bit_copy_suits(const jpeg_decompress_struct& src);
 
 // Reads the scan once (after open_block_source without the coefficients):

@@ -42,10 +42,12 @@ int scan_components(const jpeg_decompress_struct& src, ScanComponent* out) {
 
 // The scan from offset on, unstuffed, a chunk at a time: the file is read
 // only up to the marker that ends the scan, whatever follows it.
-bool read_scan(const RangeSource& file, uint64_t offset, std::vector<uint8_t>& scan) {
+bool read_scan(const RangeSource& file, uint64_t offset, std::vector<uint8_t>& scan,
+               std::vector<size_t>& restarts) {
   constexpr size_t kChunk = 1 << 20;
   std::vector<uint8_t> chunk(kChunk + 1);
   scan.clear();
+  restarts.clear();
   scan.reserve(size_t(file.size() - std::min(offset, file.size())));
   size_t carried = 0;  // a 0xFF that ended the last chunk, held for its partner
   while (offset < file.size()) {
@@ -54,7 +56,7 @@ bool read_scan(const RangeSource& file, uint64_t offset, std::vector<uint8_t>& s
     offset += count;
     const size_t have = carried + count;
     const bool split = chunk[have - 1] == 0xFF && offset < file.size();
-    if (unstuff_scan_into(chunk.data(), split ? have - 1 : have, scan)) return true;
+    if (unstuff_scan_into(chunk.data(), split ? have - 1 : have, scan, &restarts)) return true;
     carried = split ? 1 : 0;
     chunk[0] = 0xFF;
   }
@@ -68,8 +70,7 @@ bool is_app_with(const uint8_t* segment, size_t length, const char* tag, size_t 
 }  // namespace
 
 bool bit_copy_suits(const jpeg_decompress_struct& src) {
-  if (src.progressive_mode || src.restart_interval != 0 || src.comps_in_scan != src.num_components)
-    return false;
+  if (src.progressive_mode || src.comps_in_scan != src.num_components) return false;
   if (src.Ss != 0 || src.Se != 63 || src.Ah != 0 || src.Al != 0) return false;
   if (src.num_components == 1 && (src.comp_info[0].h_samp_factor != 1 || src.comp_info[0].v_samp_factor != 1))
     return false;
@@ -96,17 +97,29 @@ const char* read_scan_for_bit_copy(BlockJob& job, const std::vector<uint8_t>& wa
     const size_t blocks = size_t(comps[i].across) * source_blocks_down(src, comps[i].index);
     if (!job.own[comps[i].index].allocate(blocks)) return "jpeg: out of memory";
   }
-  if (!read_scan(*job.file, job.scan_offset, job.scan)) return "jpeg: file ends early";
+  if (!read_scan(*job.file, job.scan_offset, job.scan, job.restarts)) return "jpeg: file ends early";
 
   const BlockGeometry& g = job.geometry;
   const size_t mcus = size_t(g.mcus_across) * size_t(g.mcus_down);
   job.mcu_bits.assign(mcus + 1, 0);
   job.mcu_predictors.assign(mcus * size_t(count), 0);
+  job.interval_end_bits.clear();
   ScanBitReader bits(job.scan.data(), job.scan.size());
   int predictor[MAX_COMPS_IN_SCAN] = {};
-  size_t m = 0;
+  const size_t interval = src.restart_interval;
+  size_t m = 0, restart = 0;
   for (int32_t my = 0; my < g.mcus_down; ++my)
     for (int32_t mx = 0; mx < g.mcus_across; ++mx, ++m) {
+      if (interval && m > 0 && m % interval == 0) {
+        // A new interval: byte-aligned where the source's marker stood,
+        // predictors from zero.
+        job.interval_end_bits.push_back(bits.position());
+        bits.align();
+        if (restart >= job.restarts.size() || bits.position() != uint64_t(job.restarts[restart]) * 8)
+          return "jpeg: restart markers out of step";
+        ++restart;
+        for (int& p : predictor) p = 0;
+      }
       job.mcu_bits[m] = bits.position();
       for (int i = 0; i < count; ++i) job.mcu_predictors[m * size_t(count) + size_t(i)] = predictor[i];
       const bool keep = wanted[m] != 0;
@@ -168,19 +181,27 @@ bool write_bit_copy(BlockJob& job, const std::vector<uint8_t>& touched, std::vec
   const size_t mcus = size_t(g.mcus_across) * size_t(g.mcus_down);
   ScanBitWriter bits(out);
   int predictor[MAX_COMPS_IN_SCAN] = {};
+  const size_t interval = src.restart_interval;
+  // An interval starts from predictors of zero, in the source and here.
+  const auto starts_interval = [interval](size_t m) { return interval && m > 0 && m % interval == 0; };
   size_t m = 0;
   while (m < mcus) {
-    const bool code_again = touched[m] || (m > 0 && touched[m - 1]);
-    if (!code_again) {
+    if (starts_interval(m)) bits.restart_marker(int((m / interval - 1) & 7));
+    const bool follows_touched = m > 0 && touched[m - 1] && !starts_interval(m);
+    if (!touched[m] && !follows_touched) {
+      // The run of untouched MCUs up to the next touched one or the end of
+      // the interval; the source's padding before its marker is not copied.
       size_t end = m + 1;
-      while (end < mcus && !touched[end]) ++end;
-      bits.copy(job.scan.data(), job.scan.size(), job.mcu_bits[m], job.mcu_bits[end]);
+      while (end < mcus && !touched[end] && !starts_interval(end)) ++end;
+      const uint64_t stop =
+          end < mcus && starts_interval(end) ? job.interval_end_bits[end / interval - 1] : job.mcu_bits[end];
+      bits.copy(job.scan.data(), job.scan.size(), job.mcu_bits[m], stop);
       m = end;
       continue;
     }
-    // The blocks before were copied or coded here; either way the
-    // predictors of the source hold at a copied run's end.
-    if (m == 0 || !touched[m - 1])
+    // The blocks before were copied, or are the interval's first: the
+    // source's predictors hold.
+    if (!follows_touched)
       for (int i = 0; i < count; ++i) predictor[i] = job.mcu_predictors[m * size_t(count) + size_t(i)];
     const size_t my = m / size_t(g.mcus_across), mx = m % size_t(g.mcus_across);
     for (int i = 0; i < count; ++i) {

@@ -100,15 +100,19 @@ void make_encode_table(const JHUFF_TBL& table, HuffmanEncodeTable& out) {
   }
 }
 
-bool unstuff_scan_into(const uint8_t* data, size_t size, std::vector<uint8_t>& out) {
+bool unstuff_scan_into(const uint8_t* data, size_t size, std::vector<uint8_t>& out,
+                       std::vector<size_t>* restarts) {
   for (size_t i = 0; i < size; ++i) {
     if (data[i] != 0xFF) {
       out.push_back(data[i]);
     } else if (i + 1 < size && data[i + 1] == 0x00) {
       out.push_back(0xFF);
       ++i;
+    } else if (i + 1 < size && restarts && data[i + 1] >= 0xD0 && data[i + 1] <= 0xD7) {
+      restarts->push_back(out.size());  // RSTn: the next interval starts here
+      ++i;
     } else if (i + 1 < size) {
-      return true;  // a marker: the scan ends
+      return true;  // any other marker: the scan ends
     }
   }
   return false;

@@ -38,9 +38,12 @@ bool make_decode_table(const JHUFF_TBL& table, HuffmanDecodeTable& out);
 void make_encode_table(const JHUFF_TBL& table, HuffmanEncodeTable& out);
 
 // Appends the entropy-coded bytes of a scan with the stuffed zero bytes
-// taken out, up to the first marker; true when a marker ended them. A lone
-// 0xFF at the end is left out.
-bool unstuff_scan_into(const uint8_t* data, size_t size, std::vector<uint8_t>& out);
+// taken out, up to the first marker other than a restart marker; true when
+// such a marker ended them. With restarts given, each restart marker is
+// dropped and the length of out at it recorded; without, it ends the scan
+// too. A lone 0xFF at the end is left out.
+bool unstuff_scan_into(const uint8_t* data, size_t size, std::vector<uint8_t>& out,
+                       std::vector<size_t>* restarts);
 
 // Reads bits from unstuffed scan data through a 64-bit buffer; past the
 // end it reads ones, and says so.
@@ -63,6 +66,11 @@ class ScanBitReader {
     const uint32_t v = peek(count);
     skip(count);
     return v;
+  }
+  // Past the padding bits to the next byte, where a restart interval starts.
+  void align() {
+    const int rest = int((8 - (position_ & 7)) & 7);
+    if (rest) skip(rest);
   }
 
  private:
@@ -111,6 +119,12 @@ class ScanBitWriter {
   void copy(const uint8_t* data, size_t size, uint64_t begin, uint64_t end);
   // Pads the last byte with ones.
   void finish();
+  // Pads the last byte and writes restart marker RSTn (n = 0..7).
+  void restart_marker(int n) {
+    finish();
+    out_.push_back(0xFF);
+    out_.push_back(uint8_t(0xD0 + (n & 7)));
+  }
 
  private:
   std::vector<uint8_t>& out_;
