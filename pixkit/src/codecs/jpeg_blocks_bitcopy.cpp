@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: LGPL-2.1-or-later
-// The bit copy: for a baseline JPEG with one scan of all its components and
-// no restart intervals, the scan is read once to find where each MCU's bits
-// start and what the DC predictors are there; the output copies every run
-// of untouched MCUs as the source's bits and codes with the source's own
-// Huffman tables only the touched MCUs and the first MCU after each touched
-// run (whose DC differences now count from new values). An untouched block
-// keeps its bits, so its coefficients are the source's by construction.
+// The bit copy: for a baseline JPEG with one scan of all its components, the
+// scan is read once to find where each MCU's bits start and what the DC
+// predictors are there; the output copies every run of untouched MCUs as
+// the source's bits and codes with the source's own Huffman tables only the
+// touched MCUs and the first MCU after each touched run (whose DC
+// differences now count from new values), unless a restart interval starts
+// there and its predictors start from zero anyway. Restart markers are
+// written at the MCUs where the source has them. An untouched block keeps
+// its bits, so its coefficients are the source's by construction.
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
