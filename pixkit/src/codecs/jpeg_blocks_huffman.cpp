@@ -81,6 +81,24 @@ bool make_decode_table(const JHUFF_TBL& table, HuffmanDecodeTable& out) {
     code <<= 1;
   }
   out.max_code[17] = 0x7FFFFFFF;
+  // Codes of up to 10 bits with their value bits, when those fit too.
+  code = 0;
+  index = 0;
+  for (int length = 1; length <= 10; ++length) {
+    for (int i = 0; i < table.bits[length]; ++i, ++index, ++code) {
+      const uint8_t symbol = table.huffval[index];
+      const int size = symbol & 15;
+      if (length + size > 10) continue;
+      for (int extra = 0; extra < (1 << size); ++extra) {
+        const int spare = 10 - length - size;
+        const int prefix = ((code << size) | extra) << spare;
+        const int16_t value = int16_t(size ? extend(uint32_t(extra), size) : 0);
+        for (int fill = 0; fill < (1 << spare); ++fill)
+          out.fast_coefficient[prefix | fill] = {value, uint8_t(length + size), symbol};
+      }
+    }
+    code <<= 1;
+  }
   return true;
 }
 
@@ -142,6 +160,14 @@ bool decode_block(ScanBitReader& bits, const HuffmanDecodeTable& dc, const Huffm
     block[0] = JCOEF(predictor);
   }
   for (int k = 1; k < 64; ++k) {
+    const HuffmanDecodeTable::Coefficient fast = ac.fast_coefficient[bits.peek(10)];
+    if (fast.length != 0 && (fast.symbol & 15) != 0) {
+      bits.skip(fast.length);
+      k += fast.symbol >> 4;
+      if (k >= 64) return false;
+      if (block) block[kNatural[k]] = fast.value;
+      continue;
+    }
     const int symbol = decode_symbol(bits, ac);
     if (symbol < 0) return false;
     const int run = symbol >> 4, category = symbol & 15;

@@ -24,6 +24,14 @@ struct HuffmanDecodeTable {
   // the code is longer.
   uint8_t fast_symbol[512];
   uint8_t fast_length[512];
+  // The first 10 bits: a whole AC coefficient, code and value bits, where
+  // they fit; length 0 where they do not.
+  struct Coefficient {
+    int16_t value;
+    uint8_t length;  // code and value bits
+    uint8_t symbol;  // run in the high nibble, size in the low one
+  };
+  Coefficient fast_coefficient[1024];
 };
 
 // A table as the encoder uses it: code and length per symbol, length 0
