@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,7 @@ void ensure_gui_application();
 namespace {
 
 using batch_test::ScratchFolder;
+namespace fs = std::filesystem;
 
 constexpr int kWidth = 320, kHeight = 240;
 
@@ -189,6 +191,30 @@ TEST_F(KeptJpegBlocksRun, ExportThatChangesTheFormatTakesTheOrdinaryPathAndSaysS
   EXPECT_EQ(log.lines[0], KeptJpegBlocksOffText());
   EXPECT_EQ(log.lines[1], plain_log.lines[0]);
   EXPECT_EQ(testsupport::read_file(folder.file("Wasserzeichen/foto.jpg")), ordinary);
+}
+
+// Each worker holds its own source's blocks: four workers write what one
+// writes.
+TEST_F(KeptJpegBlocksRun, SeveralWorkersWriteWhatOneWrites) {
+  WatermarkJob kept = job(true);
+  for (const char* name : {"b.jpg", "c.jpg", "d.jpg", "e.jpg", "f.jpg"}) {
+    fs::copy_file(kept.sources[0], folder.file(name));
+    kept.sources.push_back(folder.file(name));
+  }
+  BatchControl control;
+  control.workers = 1;
+  kept.out_dir = "eins";
+  Logged one;
+  RunBatch(kept, one.sink(), control);
+  control.workers = 4;
+  kept.out_dir = "vier";
+  Logged four;
+  RunBatch(kept, four.sink(), control);
+  ASSERT_EQ(one.lines.size(), four.lines.size());
+  for (const char* name : {"foto.jpg", "b.jpg", "c.jpg", "d.jpg", "e.jpg", "f.jpg"})
+    EXPECT_EQ(testsupport::read_file(folder.file(std::string("eins/") + name)),
+              testsupport::read_file(folder.file(std::string("vier/") + name)))
+        << name;
 }
 
 }  // namespace
