@@ -78,6 +78,11 @@ bool bit_copy_suits(const jpeg_decompress_struct& src) {
     return false;
   for (int i = 0; i < src.comps_in_scan; ++i) {
     const jpeg_component_info* comp = src.cur_comp_info[i];
+    // The scan header names tables 0..15; libjpeg checks them only once it
+    // decodes, which the bit copy does itself.
+    if (comp->dc_tbl_no < 0 || comp->dc_tbl_no >= NUM_HUFF_TBLS || comp->ac_tbl_no < 0 ||
+        comp->ac_tbl_no >= NUM_HUFF_TBLS)
+      return false;
     const JHUFF_TBL* dc = src.dc_huff_tbl_ptrs[comp->dc_tbl_no];
     const JHUFF_TBL* ac = src.ac_huff_tbl_ptrs[comp->ac_tbl_no];
     // A stamped block may need any symbol: tables that lack one are left

@@ -9,8 +9,8 @@
 namespace pixkit {
 namespace {
 
-// Zigzag position k holds natural index kNatural[k]; 16 extra entries let a
-// corrupt run land harmlessly (T.81 allows no run past 63, which we refuse).
+// Zigzag position k holds natural index kNatural[k]; a run past position 63
+// is refused before it is looked up.
 constexpr uint8_t kNatural[64] = {0,  1,  8,  16, 9,  2,  3,  10, 17, 24, 32, 25, 18, 11, 4,  5,
                                   12, 19, 26, 33, 40, 48, 41, 34, 27, 20, 13, 6,  7,  14, 21, 28,
                                   35, 42, 49, 56, 57, 50, 43, 36, 29, 22, 15, 23, 30, 37, 44, 51,
