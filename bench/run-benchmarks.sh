@@ -227,8 +227,126 @@ step_export() {
 }
 
 # --- Steps run in this order -----------------------------------------------
+# --- Step: JPEG blocks kept -------------------------------------------------
+# The run with "JPEG: unveränderte Blöcke übernehmen" next to djpeg | cjpeg,
+# jpegtran -copy all, djpeg alone and the ordinary run, on 16 photos of
+# 12 MP at quality 90, one worker on core 0, best of REPEATS; a corner logo
+# ("Unten Rechts", 10 % of the width) and one line of corner text. Sources
+# with cjpeg's standard Huffman tables and with optimised ones; the tiled mark
+# against the ordinary run.
+BLOCKS_STANDARD_TARGET=0.50
+BLOCKS_OPTIMISED_TARGET=0.90
+BLOCKS_TILED_TARGET=1.05
+
+time_best() {  # command...; prints the best of REPEATS in seconds
+  local best="" t0 t1
+  for ((i = 1; i <= REPEATS; i++)); do
+    t0=$(now)
+    taskset -c 0 "$@" > /dev/null
+    t1=$(now)
+    best=$(smaller "$best" "$(elapsed "$t0" "$t1")")
+  done
+  echo "$best"
+}
+
+cpu_best() {  # command...; prints the best user + system seconds of REPEATS
+  local best="" t
+  if [ ! -x /usr/bin/time ]; then echo "?"; return; fi
+  for ((i = 1; i <= REPEATS; i++)); do
+    t=$(taskset -c 0 /usr/bin/time -f "%U %S" "$@" 2>&1 > /dev/null | tail -1 | awk '{ printf "%.3f", $1 + $2 }')
+    best=$(smaller "$best" "$t")
+  done
+  echo "$best"
+}
+
+peak_kb() {  # command...; prints the peak resident memory in KiB
+  if [ -x /usr/bin/time ]; then
+    /usr/bin/time -f %M "$@" 2>&1 > /dev/null | tail -1
+  else
+    echo "?"
+  fi
+}
+
+verdict_of() { awk -v r="$1" -v t="$2" 'BEGIN { print (r <= t) ? "PASS" : "FAIL" }'; }
+ratio_of() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", a / b }'; }
+
+step_jpeg_blocks() {
+  local corpus="$BUILD_DIR/bench-corpus/blocks"
+  if [ ! -f "$corpus/.complete" ]; then
+    echo "jpeg blocks: making the corpus in $corpus"
+    rm -rf "$corpus" && mkdir -p "$corpus/raw" "$corpus/standard" "$corpus/optimised"
+    "$BIN/make_photo_corpus" "$corpus/raw" 16 4000 3000
+    for f in "$corpus"/raw/*.jpg; do
+      djpeg "$f" > "$corpus/x.ppm"
+      cjpeg -quality 90 -outfile "$corpus/standard/${f##*/}" "$corpus/x.ppm"
+      cjpeg -quality 90 -optimize -outfile "$corpus/optimised/${f##*/}" "$corpus/x.ppm"
+    done
+    rm -rf "$corpus/raw" "$corpus/x.ppm"
+    touch "$corpus/.complete"
+  fi
+  local std="$corpus/standard" opt="$corpus/optimised"
+  local pipe_loop='set -eo pipefail; for f in "$1"/*.jpg; do djpeg "$f" | cjpeg -quality 75 > /dev/null; done'
+  local peer kept_std kept_opt ordinary jpegtran djpeg_only parse kept_tiled ordinary_tiled
+  peer=$(time_best bash -c "$pipe_loop" _ "$std")
+  djpeg_only=$(time_best bash -c 'for f in "$1"/*.jpg; do djpeg "$f" > /dev/null; done' _ "$std")
+  parse=$(time_best bash -c 'for f in "$1"/*.jpg; do djpeg -scale 1/8 "$f" > /dev/null; done' _ "$std")
+  jpegtran=$(time_best bash -c 'for f in "$1"/*.jpg; do jpegtran -copy all "$f" > /dev/null; done' _ "$opt")
+  kept_std=$(time_best "$BIN/jpeg_blocks_bench" "$std" kept kept corner)
+  kept_opt=$(time_best "$BIN/jpeg_blocks_bench" "$opt" kept kept corner)
+  ordinary=$(time_best "$BIN/jpeg_blocks_bench" "$std" ordinary ordinary corner)
+  kept_tiled=$(time_best "$BIN/jpeg_blocks_bench" "$std" kept kept tiled)
+  ordinary_tiled=$(time_best "$BIN/jpeg_blocks_bench" "$std" ordinary ordinary tiled)
+  local r_std r_opt r_tran r_tiled
+  r_std=$(ratio_of "$kept_std" "$peer")
+  r_opt=$(ratio_of "$kept_opt" "$peer")
+  r_tran=$(ratio_of "$kept_opt" "$jpegtran")
+  r_tiled=$(ratio_of "$kept_tiled" "$ordinary_tiled")
+  echo "jpeg blocks: $(ls "$std"/*.jpg | wc -l) files of 12 MP at quality 90, best of $REPEATS, core 0"
+  echo "  djpeg | cjpeg -quality 75:      ${peer} s"
+  echo "  djpeg alone:                    ${djpeg_only} s ($(ratio_of "$djpeg_only" "$peer"))"
+  echo "  djpeg -scale 1/8:               ${parse} s ($(ratio_of "$parse" "$peer"))"
+  echo "  jpegtran -copy all (optimised): ${jpegtran} s ($(ratio_of "$jpegtran" "$peer"))"
+  echo "  ordinary run, corner marks:     ${ordinary} s ($(ratio_of "$ordinary" "$peer"))"
+  echo "  kept, standard tables:          ${kept_std} s, ratio ${r_std} (target <= ${BLOCKS_STANDARD_TARGET}): $(verdict_of "$r_std" "$BLOCKS_STANDARD_TARGET")"
+  echo "  kept, optimised tables:         ${kept_opt} s, ratio ${r_opt} (target <= ${BLOCKS_OPTIMISED_TARGET}): $(verdict_of "$r_opt" "$BLOCKS_OPTIMISED_TARGET")"
+  echo "    next to jpegtran:             ${r_tran} (target <= 1.10): $(verdict_of "$r_tran" 1.10)"
+  echo "  tiled, kept / ordinary:         ${kept_tiled} s / ${ordinary_tiled} s, ratio ${r_tiled} (target <= ${BLOCKS_TILED_TARGET}): $(verdict_of "$r_tiled" "$BLOCKS_TILED_TARGET")"
+  echo "  peak memory, kept / ordinary:   $(peak_kb "$BIN/jpeg_blocks_bench" "$std" kept kept corner) KiB / $(peak_kb "$BIN/jpeg_blocks_bench" "$std" ordinary ordinary corner) KiB"
+  echo "    optimised, kept / ordinary:   $(peak_kb "$BIN/jpeg_blocks_bench" "$opt" kept kept corner) KiB / $(peak_kb "$BIN/jpeg_blocks_bench" "$opt" ordinary ordinary corner) KiB"
+  # The run writes each file and waits for the disk (as every save does);
+  # the peers write to /dev/null. Processor time leaves the waiting out.
+  local c_peer c_std c_opt c_tran c_ord
+  c_peer=$(cpu_best bash -c "$pipe_loop" _ "$std")
+  c_tran=$(cpu_best bash -c 'for f in "$1"/*.jpg; do jpegtran -copy all "$f" > /dev/null; done' _ "$opt")
+  c_std=$(cpu_best "$BIN/jpeg_blocks_bench" "$std" kept kept corner)
+  c_opt=$(cpu_best "$BIN/jpeg_blocks_bench" "$opt" kept kept corner)
+  c_ord=$(cpu_best "$BIN/jpeg_blocks_bench" "$std" ordinary ordinary corner)
+  # The same on a RAM disk, where a save's wait for the disk is nothing.
+  if [ -d /dev/shm ] && [ -w /dev/shm ]; then
+    local ram
+    ram=$(mktemp -d /dev/shm/stempora-blocks.XXXXXX)
+    mkdir -p "$ram/standard" "$ram/optimised"
+    cp "$std"/*.jpg "$ram/standard"/
+    cp "$opt"/*.jpg "$ram/optimised"/
+    local r_peer r_kept r_opt r_tran
+    r_peer=$(time_best bash -c "$pipe_loop" _ "$ram/standard")
+    r_kept=$(time_best "$BIN/jpeg_blocks_bench" "$ram/standard" kept kept corner)
+    r_opt=$(time_best "$BIN/jpeg_blocks_bench" "$ram/optimised" kept kept corner)
+    r_tran=$(time_best bash -c 'for f in "$1"/*.jpg; do jpegtran -copy all "$f" > /dev/null; done' _ "$ram/optimised")
+    rm -rf "$ram"
+    echo "  on a RAM disk (a save's wait for the disk is nothing there):"
+    echo "    standard tables:  kept ${r_kept} s / djpeg | cjpeg ${r_peer} s, ratio $(ratio_of "$r_kept" "$r_peer") (target <= ${BLOCKS_STANDARD_TARGET}): $(verdict_of "$(ratio_of "$r_kept" "$r_peer")" "$BLOCKS_STANDARD_TARGET")"
+    echo "    optimised tables: kept ${r_opt} s, ratio $(ratio_of "$r_opt" "$r_peer") (target <= ${BLOCKS_OPTIMISED_TARGET}), $(ratio_of "$r_opt" "$r_tran") of jpegtran ${r_tran} s (target <= 1.10)"
+  fi
+  echo "  processor time (user + system), best of $REPEATS:"
+  echo "    djpeg | cjpeg ${c_peer} s, jpegtran ${c_tran} s, ordinary run ${c_ord} s"
+  echo "    kept, standard tables:  ${c_std} s, ratio $(ratio_of "$c_std" "$c_peer") (target <= ${BLOCKS_STANDARD_TARGET})"
+  echo "    kept, optimised tables: ${c_opt} s, ratio $(ratio_of "$c_opt" "$c_peer") (target <= ${BLOCKS_OPTIMISED_TARGET}), $(ratio_of "$c_opt" "$c_tran") of jpegtran"
+}
+
 STEPS=(
   step_jpeg_codec
+  step_jpeg_blocks
   step_stamping
   step_reduction
   step_batch_speed

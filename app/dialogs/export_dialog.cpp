@@ -120,6 +120,12 @@ TExportDialog::TExportDialog(const ExportOptions& options, QWidget* parent)
   HuffmanCheck = new QCheckBox(QStringLiteral("Huffman-Tabellen optimieren"));
   HuffmanCheck->setChecked(options.jpeg.optimize_huffman);
   format_form->addRow(QString(), row(format_group, {ProgressiveCheck, HuffmanCheck}));
+  KeepJpegBlocksCheck = new QCheckBox(QStringLiteral("JPEG: unveränderte Blöcke übernehmen"), format_group);
+  KeepJpegBlocksCheck->setChecked(options.keep_jpeg_blocks);
+  KeepJpegBlocksCheck->setToolTip(
+      QStringLiteral("JPEG-Bilder werden nur dort neu kodiert, wo das Wasserzeichen liegt; der Rest bleibt "
+                     "verlustfrei erhalten (die JPEG-Qualität gilt dann nicht)."));
+  format_form->addRow(QString(), KeepJpegBlocksCheck);
   PngCompression = whole(format_group, 0, 9, options.png.compression);
   format_form->addRow(QStringLiteral("PNG-Kompression:"), PngCompression);
   WebpQuality = whole(format_group, 0, 100, options.webp.quality);
@@ -231,7 +237,8 @@ void TExportDialog::show_choices() {
   const auto format = ExportFormat(FormatBox->currentIndex());
   const bool jpeg = format == ExportFormat::kJpeg || format == ExportFormat::kSameAsSource;
   for (QWidget* control : {static_cast<QWidget*>(QualityFromSourceCheck), static_cast<QWidget*>(ChromaBox),
-                           static_cast<QWidget*>(ProgressiveCheck), static_cast<QWidget*>(HuffmanCheck)})
+                           static_cast<QWidget*>(ProgressiveCheck), static_cast<QWidget*>(HuffmanCheck),
+                           static_cast<QWidget*>(KeepJpegBlocksCheck)})
     control->setEnabled(jpeg);
   JpegQuality->setEnabled(jpeg && !QualityFromSourceCheck->isChecked());
   PngCompression->setEnabled(format == ExportFormat::kPng || format == ExportFormat::kSameAsSource);
@@ -271,6 +278,7 @@ ExportOptions TExportDialog::value() const {
   o.jpeg.chroma = ChromaSubsampling(ChromaBox->currentIndex());
   o.jpeg.progressive = ProgressiveCheck->isChecked();
   o.jpeg.optimize_huffman = HuffmanCheck->isChecked();
+  o.keep_jpeg_blocks = KeepJpegBlocksCheck->isChecked();
   o.png.compression = PngCompression->value();
   o.webp.quality = WebpQuality->value();
   o.webp.lossless = WebpLosslessCheck->isChecked();

@@ -42,6 +42,7 @@ class TExportDialog : public QDialog {
   QComboBox* ChromaBox = nullptr;  // in the order of ChromaSubsampling
   QCheckBox* ProgressiveCheck = nullptr;
   QCheckBox* HuffmanCheck = nullptr;
+  QCheckBox* KeepJpegBlocksCheck = nullptr;
   QSpinBox* PngCompression = nullptr;
   QSpinBox* WebpQuality = nullptr;
   QCheckBox* WebpLosslessCheck = nullptr;

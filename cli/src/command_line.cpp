@@ -32,6 +32,9 @@ const char kBatchUsage[] =
     "  --out-dir NAME        Name des Unterverzeichnisses statt dem des Auftrags (kein\n"
     "                        absoluter Pfad und ohne \"..\")\n"
     "  --quality N           JPEG-Qualität 1 bis 100 statt der des Auftrags\n"
+    "  --keep-jpeg-blocks    JPEG-Quellen nur unter dem Wasserzeichen neu kodieren, alle\n"
+    "                        übrigen 8x8-Blöcke unverändert übernehmen (Quantisierung der\n"
+    "                        Quelle; die JPEG-Qualität gilt dann nicht)\n"
     "  --shard K/N           nur die Quelldateien an den Stellen K, K+N, K+2N, ... der\n"
     "                        Liste bearbeiten (1 <= K <= N); die N Teile zusammen\n"
     "                        schreiben genau, was der ganze Auftrag schreibt\n"
@@ -177,6 +180,8 @@ BatchCommandLine ParseBatchCommandLine(const std::vector<std::string>& arguments
       line.output.convert_to_srgb = true;
     } else if (argument == "--progressive") {
       line.output.progressive = true;
+    } else if (argument == "--keep-jpeg-blocks") {
+      line.keep_jpeg_blocks = true;
     } else if (const std::optional<ValueOption> option = value_option(argument)) {
       std::string value;
       if (argument.size() > option->name.size()) {

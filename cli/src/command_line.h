@@ -22,6 +22,7 @@ struct BatchCommandLine {
   std::optional<std::string> out_dir;  // in place of the job's output subfolder name
   std::optional<int> quality;          // in place of the job's JPEG quality, 1..100
   ExportFlags output;                  // size, format, names and folder of the outputs
+  bool keep_jpeg_blocks = false;       // JPEG outputs keep the blocks the marks do not touch
   bool dry_run = false;                // list what would be written, load nothing
   bool quiet = false;                  // print only the error lines of the log
   // --shard K/N as shard_index = K - 1 and shard_count = N.

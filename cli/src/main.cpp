@@ -67,6 +67,7 @@ bool apply_command_line(const BatchCommandLine& line, WatermarkJob& job) {
     // One quality on the command line, whichever way JPEG is written.
     if (job.output.format == ExportFormat::kJpeg) job.output.jpeg.quality = *line.quality;
   }
+  if (line.keep_jpeg_blocks) job.output.keep_jpeg_blocks = true;
   return true;
 }
 

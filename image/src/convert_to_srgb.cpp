@@ -5,6 +5,8 @@
 
 #include <lcms2.h>
 
+#include <algorithm>
+#include <iterator>
 #include <memory>
 #include <vector>
 
@@ -31,7 +33,15 @@ std::vector<uint8_t> srgb_profile_bytes(cmsContext context) {
   cmsUInt32Number size = 0;
   if (!srgb || !cmsSaveProfileToMem(srgb.get(), nullptr, &size) || size == 0) return {};
   std::vector<uint8_t> bytes(size);
-  if (!cmsSaveProfileToMem(srgb.get(), bytes.data(), &size)) return {};
+  if (!cmsSaveProfileToMem(srgb.get(), bytes.data(), &size) || size < 128) return {};
+  // lcms2 stamps a new profile with the time it was made, so two runs, or
+  // two workers of one run a second apart, would write different bytes for
+  // the same picture. A fixed date (2000-01-01 00:00:00) keeps outputs
+  // reproducible; a profile ID over the old date would no longer match, so
+  // it is cleared (all zeros: not computed).
+  static constexpr uint8_t kFixedDate[12] = {0x07, 0xD0, 0, 1, 0, 1, 0, 0, 0, 0, 0, 0};
+  std::copy(std::begin(kFixedDate), std::end(kFixedDate), bytes.begin() + 24);
+  std::fill(bytes.begin() + 84, bytes.begin() + 100, uint8_t(0));
   return bytes;
 }
 

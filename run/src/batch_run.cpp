@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "image/dib_access.h"
+#include "keep_jpeg_blocks.h"
 #include "run/batch.h"
 #include "run/failure_text.h"
 #include "run/log_text.h"
@@ -140,6 +141,12 @@ class Run {
       : job_(job), control_(control), entries_(std::move(entries)), log_(sink, entries_.size()) {
     for (const Entry& entry : entries_)
       if (entry.row != 0 && !entry.skip_existing) ++progress_.total;
+    if (job_.output.keep_jpeg_blocks) {
+      keep_jpeg_blocks_ = !ExportForbidsKeptJpegBlocks(job_.output);
+      if (!keep_jpeg_blocks_)
+        for (size_t i = 0; i < entries_.size() && !blocks_note_at_; ++i)
+          if (entries_[i].row != 0) blocks_note_at_ = i;
+    }
   }
 
   // Runs the entries on up to the given number of workers (WorkerLimit).
@@ -261,6 +268,9 @@ class Run {
   bool stamp_one_source(size_t index, const Entry& entry, WorkerProgress& progress) {
     const PixkitCallOptions call = call_options(progress);
     const std::string& source = entry.source;
+    if (blocks_note_at_ == index) log_.line(index, KeptJpegBlocksOffText());
+    if (keep_jpeg_blocks_ && is_jpeg_row(entry.row))
+      if (std::optional<bool> written = stamp_keeping_blocks(index, entry, call)) return *written;
     LoadedSource loaded = LoadSource(source, &call, job_.output);
     RecordRelease release(loaded.record);
     TDibImage& record = loaded.record;
@@ -290,6 +300,30 @@ class Run {
       return true;
     }
     log_.line(index, ErrorText(SaveFailedText(LogPathText(output), reason)));
+    return false;
+  }
+
+  static bool is_jpeg_row(int row) { return row + 2 == PIXKIT_FORMAT_JPG || row + 2 == PIXKIT_FORMAT_JIF; }
+
+  // A JPEG written with the blocks the marks cannot touch kept; nothing
+  // when the library gives that up, and the ordinary steps follow.
+  std::optional<bool> stamp_keeping_blocks(size_t index, const Entry& entry, const PixkitCallOptions& call) {
+    const std::string& source = entry.source;
+    PixkitJpegBlocksInfo info{};
+    if (!PixkitProbeJpegBlocks(source.c_str(), &info)) return std::nullopt;
+    limit_->note_picture(info.width, info.height);
+    const std::string& output = entry.output;
+    const std::string folder = SourceFolder(output);
+    // The folder only once the source has loaded, as on the ordinary path.
+    const KeptBlocksSave save = SaveKeepingJpegBlocks(job_, source, int64_t(entry.number), info, output,
+                                                      &call, [&folder] { create_output_folder(folder); });
+    if (!save.applied) return std::nullopt;
+    log_.line(index, LogPathText(source) + " geladen...");
+    if (save.written) {
+      log_.line(index, LogPathText(output) + " geschrieben...");
+      return true;
+    }
+    log_.line(index, ErrorText(SaveFailedText(LogPathText(output), save.reason)));
     return false;
   }
 
@@ -390,6 +424,9 @@ class Run {
   std::vector<WorkerProgress> workers_;
 
   std::optional<WorkerLimit> limit_;  // from the start of work()
+
+  bool keep_jpeg_blocks_ = false;
+  std::optional<size_t> blocks_note_at_;  // the entry that says the export forbids kept blocks
 };
 
 std::vector<std::string> opened_sources(const WatermarkJob& job) {

@@ -112,6 +112,7 @@ const OptionField kFields[] = {
     {0x0317, "ExportIfExists", CHOICE(output.if_exists, kIfExistsNames), 0, 0, true},
     {0x0318, "ExportMetadata", CHOICE(output.metadata, kMetadataNames), 0, 0, true},
     {0x0319, "ExportToSrgb", FLAG(output.convert_to_srgb), 0, 0, true},
+    {0x0390, "KeepJpegBlocks", FLAG(output.keep_jpeg_blocks), 0, 0, true},
 };
 
 #undef FLAG

@@ -40,7 +40,7 @@ ExportOptions web_gallery() {
   output.if_exists = IfOutputExists::kSkip;
   output.metadata = MetadataPolicy::kNone;
   output.convert_to_srgb = true;
-  output.keep_jpeg_blocks = true;  // no control here, but kept
+  output.keep_jpeg_blocks = true;
   return output;
 }
 

@@ -8,7 +8,9 @@
 #include <lcms2.h>
 
 #include <algorithm>
+#include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "support/owned_dib.h"
@@ -92,4 +94,21 @@ TEST(ConvertToSrgb, AdobeRgbPictureWithinDeltaE2OfTificc) {
   cmsGetProfileInfoASCII(kept, cmsInfoDescription, "en", "US", description, sizeof description);
   EXPECT_NE(std::string(description).find("sRGB"), std::string::npos) << description;
   cmsCloseProfile(kept);
+}
+
+// The profile that tags a converted picture must not carry the time it was
+// made: a job run twice, or two workers a second apart, wrote different
+// bytes for the same picture.
+TEST(ConvertToSrgb, TheSrgbTagIsTheSameBytesAtAnyTime) {
+  const auto tagged = [] {
+    OwnedDib picture(colourful_picture());
+    EXPECT_TRUE(ConvertToSrgb(picture.dib));
+    const uint8_t* profile = nullptr;
+    size_t size = 0;
+    EXPECT_EQ(PixkitGetIccProfile(&picture.dib, &profile, &size), 1);
+    return std::vector<uint8_t>(profile, profile + size);
+  };
+  const std::vector<uint8_t> first = tagged();
+  std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+  EXPECT_EQ(tagged(), first);
 }

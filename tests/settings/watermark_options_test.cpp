@@ -192,6 +192,33 @@ TEST(OptionBlock, GapsInPercentOfTheMarkAreKeptOnlyWhenSet) {
   deldib(&content.watermark);
 }
 
+// Keeping a JPEG's untouched blocks is an export option kept with the
+// watermark options: written only when set, it comes back from both stores
+// and reaches the job.
+TEST(OptionBlock, KeptJpegBlocksAreStoredOnlyWhenSetAndReachTheJob) {
+  SettingsFileContent content = content_with_picture(2, 2);
+  content.options = some_options();
+  const std::vector<uint8_t> before = written(content);
+  content.options.output.keep_jpeg_blocks = true;
+  const std::vector<uint8_t> after = written(content);
+  EXPECT_EQ(after.size(), before.size() + 7);
+  SettingsReadResult read = read_bytes(after);
+  ASSERT_TRUE(read.ok()) << read.message;
+  EXPECT_TRUE(read.content.options.output.keep_jpeg_blocks);
+  EXPECT_TRUE(JobFromSettings(read.content).output.keep_jpeg_blocks);
+
+  StoredFormValues values;
+  values.options.output.keep_jpeg_blocks = true;
+  ProfileFile profile;
+  SaveFormState(profile, FormPlacement{}, ScreenMetrics{}, values);
+  EXPECT_NE(profile.Text().find("KeepJpegBlocks=True"), std::string::npos);
+  StoredFormValues back;
+  RestoreFormValues(ProfileFile::FromText(profile.Text()), back);
+  EXPECT_TRUE(back.options.output.keep_jpeg_blocks);
+  deldib(&read.content.watermark);
+  deldib(&content.watermark);
+}
+
 TEST(OptionBlock, JobCarriesTheOptions) {
   SettingsFileContent content = content_with_picture(2, 2);
   content.options = some_options();

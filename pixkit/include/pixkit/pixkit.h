@@ -419,6 +419,53 @@ typedef struct PixkitCaptureInfo {
  * threads at once; nothing needs releasing. */
 PIXKIT_API int PixkitReadCaptureInfo(const char *path, PixkitCaptureInfo *info);
 
+/* Stamping a JPEG while keeping, bit for bit in their coefficients, the
+ * 8 x 8 blocks the stamp does not touch. */
+
+/* A rectangle of pixels, [left, right) x [top, bottom). */
+typedef struct PixkitRect {
+  int32_t left;
+  int32_t top;
+  int32_t right;
+  int32_t bottom;
+} PixkitRect;
+
+/* A JPEG whose blocks can be kept: 8 bits a sample, Huffman-coded, grey or
+ * YCbCr. width and height are the picture's upright, as OpenDib gives it. */
+typedef struct PixkitJpegBlocksInfo {
+  int32_t width;
+  int32_t height;
+} PixkitJpegBlocksInfo;
+
+/* Reads the header of the JPEG at path (only the header). Returns 1 and
+ * fills *info when its blocks can be kept; 0 for any other file (CMYK,
+ * arithmetic-coded, 12 bits, not a JPEG, unreadable), *info then zero. */
+PIXKIT_API int PixkitProbeJpegBlocks(const char *path, PixkitJpegBlocksInfo *info);
+
+/* Receives the upright picture as a 24-bit record of its full size in which
+ * the pixels of every MCU to be coded again hold the decoded picture (the
+ * others are zero), to stamp in place. The record stays the library's.
+ * Returns 1 to go on, 0 to give the save up (PIXKIT_BLOCKS_DECLINED). */
+typedef int (*PixkitStampBlocksFn)(void *owner, TDibImage *picture);
+
+/* PixkitSaveJpegKeepingBlocks gave the save up before writing anything:
+ * the source is not such a JPEG (any more), the rectangles cover more than
+ * half of it, where coding every block again is the faster way, the stamp
+ * asked so, or the source could not be read as far as needed. */
+enum { PIXKIT_BLOCKS_DECLINED = -1 };
+
+/* Writes the JPEG at source to target (saved as SaveDib saves) with the
+ * source's quantisation tables and sampling: the MCUs under the upright
+ * rectangles rects[0 .. rect_count) are decoded, handed to stamp, and
+ * quantised again; every other block keeps the source's coefficients. The
+ * stored orientation stays, and with it the EXIF block; the ICC profile is
+ * kept. Returns 1 when written, 0 on failure (*reason as for SaveDibEx),
+ * PIXKIT_BLOCKS_DECLINED when nothing was done. options as for
+ * SaveDibWith (its quality is not used). */
+PIXKIT_API int PixkitSaveJpegKeepingBlocks(const char *source, const char *target, const PixkitRect *rects,
+                                           int rect_count, PixkitStampBlocksFn stamp, void *stamp_owner,
+                                           const PixkitCallOptions *options, int *reason);
+
 #ifdef __cplusplus
 }
 #endif
