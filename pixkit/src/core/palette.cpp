@@ -173,13 +173,10 @@ struct PixkitNearestFinder {
   std::vector<uint32_t> cells = std::vector<uint32_t>(kFineCells, kNotMade);
   std::vector<uint8_t> long_lists;
   std::vector<uint8_t> scratch;
+  // A candidate's nearest distance to the cell while its list is made, then
+  // six to an entry: the squared distances to the cell's low and high red,
+  // green and blue levels.
   std::vector<int> nearest_scratch;
-  // Squared distances of an entry to a fine cell's low and high red, green
-  // and blue levels.
-  struct CornerReach {
-    std::array<int, 6> d;
-  };
-  std::vector<CornerReach> reach_scratch;
 
   std::array<uint8_t, 1024> colours{};  // red, green, blue, 0 per entry
 
@@ -201,19 +198,24 @@ struct PixkitNearestFinder {
     const size_t count = scratch.size();
     if (count <= 1) return;
     constexpr int hi = kFineSide - 1;
-    reach_scratch.resize(count);
+    nearest_scratch.resize(6 * count);
     for (size_t k = 0; k < count; ++k) {
       const pixkit::Rgb& e = palette->entries[scratch[k]];
-      reach_scratch[k] = CornerReach{{square(lr - e.r), square(lr + hi - e.r), square(lg - e.g),
-                                      square(lg + hi - e.g), square(lb - e.b), square(lb + hi - e.b)}};
+      int* reach = &nearest_scratch[6 * k];
+      reach[0] = square(lr - e.r);
+      reach[1] = square(lr + hi - e.r);
+      reach[2] = square(lg - e.g);
+      reach[3] = square(lg + hi - e.g);
+      reach[4] = square(lb - e.b);
+      reach[5] = square(lb + hi - e.b);
     }
     const auto widest_gain = [](const int* i, const int* j) { return std::max(i[0] - j[0], i[1] - j[1]); };
     size_t kept = 0;
     for (size_t jj = 0; jj < count; ++jj) {
-      const int* j = reach_scratch[jj].d.data();
+      const int* j = &nearest_scratch[6 * jj];
       bool beaten = false;
       for (size_t ii = 0; ii < count && !beaten; ++ii) {
-        const int* i = reach_scratch[ii].d.data();
+        const int* i = &nearest_scratch[6 * ii];
         const int most = widest_gain(i, j) + widest_gain(i + 2, j + 2) + widest_gain(i + 4, j + 4);
         beaten = ii != jj && (most < 0 || (most == 0 && ii < jj));
       }
