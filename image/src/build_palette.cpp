@@ -39,6 +39,23 @@ void partition_cells(uint16_t* counts, uint16_t* codes, int lo, int hi, int& i, 
   } while (i <= j);
 }
 
+// Counts every pixel of image into the cell of its levels shifted right by
+// Shift (or by shift where Shift is -1), five bits a channel.
+template <int Shift>
+void count_cells(const TDibImage& image, uint16_t* counts, int shift = Shift) {
+  if constexpr (Shift >= 0) shift = Shift;
+  const int32_t width = DibWidth(image);
+  const int32_t height = DibHeight(image);
+  for (int32_t r = 0; r < height; ++r) {
+    const uint8_t* pixel = image.Bits + int64_t(r) * image.RowBytes;
+    for (int32_t x = 0; x < width; ++x, pixel += 3) {
+      const unsigned code = ((unsigned(pixel[2] >> shift) & 31u) << 10) |
+                            ((unsigned(pixel[1] >> shift) & 31u) << 5) | (unsigned(pixel[0] >> shift) & 31u);
+      count_cell(counts, code);
+    }
+  }
+}
+
 }  // namespace
 
 void SortCellCounts(uint16_t* counts, uint16_t* codes, int lo, int hi) {
@@ -63,15 +80,14 @@ std::vector<PaletteColour> BuildPalette(const TDibImage& image, int count, int s
   std::vector<uint16_t> codes(kCells);
   for (int i = 0; i < kCells; ++i) codes[size_t(i)] = uint16_t(i);
 
-  const int32_t width = DibWidth(image);
-  const int32_t height = DibHeight(image);
-  for (int32_t r = 0; r < height; ++r) {
-    const uint8_t* pixel = image.Bits + int64_t(r) * image.RowBytes;
-    for (int32_t x = 0; x < width; ++x, pixel += 3) {
-      const unsigned code = ((unsigned(pixel[2] >> shift) & 31u) << 10) |
-                            ((unsigned(pixel[1] >> shift) & 31u) << 5) | (unsigned(pixel[0] >> shift) & 31u);
-      count_cell(counts.data(), code);
-    }
+  // The two shifts the reductions use get a census of their own, whose
+  // shifts and masks fold into constants.
+  if (shift == 4) {
+    count_cells<4>(image, counts.data());
+  } else if (shift == 5) {
+    count_cells<5>(image, counts.data());
+  } else {
+    count_cells<-1>(image, counts.data(), shift);
   }
   SortCellCounts(counts.data(), codes.data(), 0, kCells - 1);
 

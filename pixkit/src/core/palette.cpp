@@ -135,14 +135,25 @@ constexpr int kFineSide = 1 << kFineShift;
 constexpr int kFinePerChannel = 256 / kFineSide;
 constexpr size_t kFineCells = size_t(kFinePerChannel) * kFinePerChannel * kFinePerChannel;
 
-// Squared distances from level e to the nearest and farthest level of
-// [lo, lo + side - 1].
-inline void channel_reach(int e, int lo, int side, int& nearest, int& farthest) {
-  const int hi = lo + side - 1;
-  const int gap = e < lo ? lo - e : e > hi ? e - hi : 0;
-  nearest = gap * gap;
-  farthest = std::max(square(e - lo), square(e - hi));
+// Squared distances from a level to the nearest and the farthest level of a
+// fine cell's side, by the level's distance from the side's low level
+// (-255...255, held at that plus 255): worked out when the library is built.
+struct FineReach {
+  int nearest;
+  int farthest;
+};
+
+constexpr std::array<FineReach, 511> make_fine_reach() {
+  std::array<FineReach, 511> reach{};
+  for (int d = -255; d <= 255; ++d) {
+    const int gap = d < 0 ? -d : d > kFineSide - 1 ? d - (kFineSide - 1) : 0;
+    const int low = d * d, high = (d - (kFineSide - 1)) * (d - (kFineSide - 1));
+    reach[size_t(d + 255)] = FineReach{gap * gap, low > high ? low : high};
+  }
+  return reach;
 }
+
+constexpr std::array<FineReach, 511> kFineReach = make_fine_reach();
 
 }  // namespace
 
@@ -162,6 +173,9 @@ struct PixkitNearestFinder {
   std::vector<uint32_t> cells = std::vector<uint32_t>(kFineCells, kNotMade);
   std::vector<uint8_t> long_lists;
   std::vector<uint8_t> scratch;
+  // A candidate's nearest distance to the cell while its list is made, then
+  // six to an entry: the squared distances to the cell's low and high red,
+  // green and blue levels.
   std::vector<int> nearest_scratch;
 
   std::array<uint8_t, 1024> colours{};  // red, green, blue, 0 per entry
@@ -178,21 +192,32 @@ struct PixkitNearestFinder {
   // channel, so its largest value over the cell is at a corner, channel by
   // channel. Beating is transitive, so the entry that wins at any colour of
   // the cell is never removed, whichever entries remain to beat the others.
+  // Each entry's squared distances to the cell's low and high levels are
+  // worked out once, as a pair's test only subtracts them.
   void drop_beaten_candidates(int lr, int lg, int lb) {
-    if (scratch.size() <= 1) return;
-    const auto widest_gain = [](int lo, int i, int j) {
-      const int hi = lo + kFineSide - 1;
-      return std::max(square(lo - i) - square(lo - j), square(hi - i) - square(hi - j));
-    };
+    const size_t count = scratch.size();
+    if (count <= 1) return;
+    constexpr int hi = kFineSide - 1;
+    nearest_scratch.resize(6 * count);
+    for (size_t k = 0; k < count; ++k) {
+      const pixkit::Rgb& e = palette->entries[scratch[k]];
+      int* reach = &nearest_scratch[6 * k];
+      reach[0] = square(lr - e.r);
+      reach[1] = square(lr + hi - e.r);
+      reach[2] = square(lg - e.g);
+      reach[3] = square(lg + hi - e.g);
+      reach[4] = square(lb - e.b);
+      reach[5] = square(lb + hi - e.b);
+    }
+    const auto widest_gain = [](const int* i, const int* j) { return std::max(i[0] - j[0], i[1] - j[1]); };
     size_t kept = 0;
-    for (size_t jj = 0; jj < scratch.size(); ++jj) {
-      const pixkit::Rgb& j = palette->entries[scratch[jj]];
+    for (size_t jj = 0; jj < count; ++jj) {
+      const int* j = &nearest_scratch[6 * jj];
       bool beaten = false;
-      for (size_t ii = 0; ii < scratch.size() && !beaten; ++ii) {
-        if (ii == jj) continue;
-        const pixkit::Rgb& i = palette->entries[scratch[ii]];
-        const int most = widest_gain(lr, i.r, j.r) + widest_gain(lg, i.g, j.g) + widest_gain(lb, i.b, j.b);
-        beaten = most < 0 || (most == 0 && ii < jj);
+      for (size_t ii = 0; ii < count && !beaten; ++ii) {
+        const int* i = &nearest_scratch[6 * ii];
+        const int most = widest_gain(i, j) + widest_gain(i + 2, j + 2) + widest_gain(i + 4, j + 4);
+        beaten = ii != jj && (most < 0 || (most == 0 && ii < jj));
       }
       if (!beaten) scratch[kept++] = scratch[jj];
     }
@@ -210,12 +235,11 @@ struct PixkitNearestFinder {
     int bound = 1 << 30;
     for (const uint8_t* c = list; c != end; ++c) {
       const pixkit::Rgb& e = palette->entries[*c];
-      int nr, fr, ng, fg, nb, fb;
-      channel_reach(e.r, lr, kFineSide, nr, fr);
-      channel_reach(e.g, lg, kFineSide, ng, fg);
-      channel_reach(e.b, lb, kFineSide, nb, fb);
-      nearest_scratch[size_t(c - list)] = nr + ng + nb;
-      bound = std::min(bound, fr + fg + fb);
+      const FineReach& red = kFineReach[size_t(e.r - lr + 255)];
+      const FineReach& green = kFineReach[size_t(e.g - lg + 255)];
+      const FineReach& blue = kFineReach[size_t(e.b - lb + 255)];
+      nearest_scratch[size_t(c - list)] = red.nearest + green.nearest + blue.nearest;
+      bound = std::min(bound, red.farthest + green.farthest + blue.farthest);
     }
     scratch.clear();
     for (const uint8_t* c = list; c != end; ++c)
