@@ -166,6 +166,32 @@ STEMPORA_WIDE_VECTORS void map_row(const double* __restrict across_cos, const do
   }
 }
 
+// Grid positions of this size or more are past every grid split_row is
+// used for, so it may hold them there and take their whole part through a
+// 32-bit conversion, which runs several to a vector.
+constexpr double kNarrowReach = double(int64_t(1) << 30);
+
+// floor_of for count grid positions into whole, and in u the fraction
+// left. With narrow, every grid side is below kNarrowReach: a position
+// beyond it is held at it, which keeps it outside the grid as it was, so
+// only its fraction, never read, differs.
+STEMPORA_WIDE_VECTORS void split_row(double* __restrict u, int64_t count, bool narrow,
+                                     double* __restrict whole) {
+  if (narrow) {
+    for (int64_t i = 0; i < count; ++i) {
+      const double v = std::min(std::max(u[i], -kNarrowReach), kNarrowReach);
+      const double w = double(int32_t(v));
+      whole[i] = w > v ? w - 1 : w;
+      u[i] -= whole[i];
+    }
+    return;
+  }
+  for (int64_t i = 0; i < count; ++i) {
+    whole[i] = floor_of(u[i]);
+    u[i] -= whole[i];
+  }
+}
+
 // Pixels of a row whose four taps all lie inside the window, gathered a
 // batch at a time: their shares, the taps' weights and colours, and what
 // put needs, so that the sums run several pixels to a vector.
@@ -268,6 +294,8 @@ class TurnedRows {
     }
     grid_x_.resize(across_cos_.size());
     grid_y_.resize(across_cos_.size());
+    whole_x_.resize(across_cos_.size());
+    whole_y_.resize(across_cos_.size());
   }
 
   // Row y over the columns [x0, x1) given at construction.
@@ -286,28 +314,38 @@ class TurnedRows {
     map_row(across_cos_.data() + first, across_sin_.data() + first,
             RowTerms{down_sin, down_cos, scale, factor, source_cx_, source_cy_}, end - first,
             grid_x_.data() + first, grid_y_.data() + first);
+    const bool narrow =
+        shape_.grid_width < int64_t(kNarrowReach) && shape_.grid_height < int64_t(kNarrowReach);
+    split_row(grid_x_.data() + first, end - first, narrow, whole_x_.data() + first);
+    split_row(grid_y_.data() + first, end - first, narrow, whole_y_.data() + first);
+    // Held in locals: the batch's byte stores could otherwise be the
+    // window's own bytes to the compiler, which would load every one of
+    // these again after each store.
+    const uint16_t* __restrict weights = pixels.weight.data();
+    const uint8_t* __restrict colours = pixels.colour.data();
+    const int64_t width = pixels.width;
+    const double grid_width = double(shape_.grid_width), grid_height = double(shape_.grid_height);
+    const int64_t window_x0 = window.x0, window_y0 = window.y0;
+    TapBatch& b = batch_;
     for (int64_t i = first; i < end; ++i) {
-      const double ux = grid_x_[size_t(i)], uy = grid_y_[size_t(i)];
-      const double fx0 = floor_of(ux), fy0 = floor_of(uy);
-      if (fx0 < -1 || fy0 < -1 || fx0 >= double(shape_.grid_width) || fy0 >= double(shape_.grid_height))
-        continue;
-      const double fx = ux - fx0, fy = uy - fy0;
+      const double fx0 = whole_x_[size_t(i)], fy0 = whole_y_[size_t(i)];
+      if (fx0 < -1 || fy0 < -1 || fx0 >= grid_width || fy0 >= grid_height) continue;
+      const double fx = grid_x_[size_t(i)], fy = grid_y_[size_t(i)];
       const int64_t gx = int64_t(fx0), gy = int64_t(fy0);
-      const int64_t wx = gx - window.x0, wy = gy - window.y0;
+      const int64_t wx = gx - window_x0, wy = gy - window_y0;
       if (wx < 0 || wy < 0 || wx >= reach_x || wy >= reach_y) {
         sample_at_edge(window, gx, gy, fx, fy, out, to + size_t(i));
         continue;
       }
-      const size_t at = size_t(wy * pixels.width + wx);
-      const size_t taps[4] = {at, at + 1, at + size_t(pixels.width), at + size_t(pixels.width) + 1};
-      TapBatch& b = batch_;
+      const size_t at = size_t(wy * width + wx);
+      const size_t taps[4] = {at, at + 1, at + size_t(width), at + size_t(width) + 1};
       const int j = b.count++;
       b.to[j] = to + size_t(i);
       b.fx[j] = fx;
       b.fy[j] = fy;
       for (int t = 0; t < 4; ++t) {
-        b.weight[t][j] = pixels.weight[taps[t]];
-        for (size_t k = 0; k < 3; ++k) b.colour[t][k][j] = pixels.colour[3 * taps[t] + k];
+        b.weight[t][j] = weights[taps[t]];
+        for (size_t k = 0; k < 3; ++k) b.colour[t][k][j] = colours[3 * taps[t] + k];
       }
       if (b.count == kTapBatch) flush(out);
     }
@@ -371,6 +409,8 @@ class TurnedRows {
   // The grid positions of the row being sampled.
   mutable std::vector<double> grid_x_;
   mutable std::vector<double> grid_y_;
+  // Their whole parts, once split_row has left the fractions in them.
+  mutable std::vector<double> whole_x_, whole_y_;
   mutable TapBatch batch_;
 };
 
