@@ -134,14 +134,6 @@ void copy_pixel(const MarkWindow& window, int64_t x, int64_t y, MarkSprite& out,
   std::copy_n(&pixels.colour[3 * from], 3, &out.colour[3 * to]);
 }
 
-// floor for the grid coordinates, which lie far inside what an int64_t
-// holds: the same value as std::floor without the library call (floor of
-// -0.0 gives +0.0 here, and a fraction of -0.0 weighs as 0 all the same).
-double floor_of(double v) {
-  const double whole = double(int64_t(v));
-  return whole > v ? whole - 1 : whole;
-}
-
 // map_back's grid positions for count columns of a row, from the turn's
 // terms of each column (across_cos, across_sin) and of the row: the same
 // operations in the same order, a row at a time so that the divisions run
@@ -166,30 +158,27 @@ STEMPORA_WIDE_VECTORS void map_row(const double* __restrict across_cos, const do
   }
 }
 
-// Grid positions of this size or more are past every grid split_row is
-// used for, so it may hold them there and take their whole part through a
-// 32-bit conversion, which runs several to a vector.
-constexpr double kNarrowReach = double(int64_t(1) << 30);
-
-// floor_of for count grid positions into whole, and in u the fraction
-// left. With narrow, every grid side is below kNarrowReach: a position
-// beyond it is held at it, which keeps it outside the grid as it was, so
-// only its fraction, never read, differs.
-STEMPORA_WIDE_VECTORS void split_row(double* __restrict u, int64_t count, bool narrow,
-                                     double* __restrict whole) {
-  if (narrow) {
-    for (int64_t i = 0; i < count; ++i) {
-      const double v = std::min(std::max(u[i], -kNarrowReach), kNarrowReach);
-      const double w = double(int32_t(v));
-      whole[i] = w > v ? w - 1 : w;
-      u[i] -= whole[i];
-    }
-    return;
-  }
+// The whole parts of count grid positions into whole, and in u the
+// fraction left. Adding 0 turns a floor of -0.0 into +0.0 (a fraction of
+// -0.0 would weigh as 0 all the same). Floating-point traps are never
+// switched on, so the compiler may assume none (it changes no result) and
+// run the floor several to a vector.
+#if defined(__GNUC__) && !defined(__clang__)
+__attribute__((optimize("no-trapping-math")))
+#endif
+STEMPORA_WIDE_VECTORS void
+split_row(double* __restrict u, int64_t count, double* __restrict whole) {
   for (int64_t i = 0; i < count; ++i) {
-    whole[i] = floor_of(u[i]);
-    u[i] -= whole[i];
+    const double x = u[i];
+    const double floor = std::floor(x) + 0.0;
+    whole[i] = floor;
+    u[i] = x - floor;
   }
+}
+
+// The three colour bytes of pixel i as one number, to compare.
+inline uint32_t colour_at(const uint8_t* colours, size_t i) {
+  return uint32_t(colours[3 * i]) | uint32_t(colours[3 * i + 1]) << 8 | uint32_t(colours[3 * i + 2]) << 16;
 }
 
 // Pixels of a row whose four taps all lie inside the window, gathered a
@@ -314,10 +303,8 @@ class TurnedRows {
     map_row(across_cos_.data() + first, across_sin_.data() + first,
             RowTerms{down_sin, down_cos, scale, factor, source_cx_, source_cy_}, end - first,
             grid_x_.data() + first, grid_y_.data() + first);
-    const bool narrow =
-        shape_.grid_width < int64_t(kNarrowReach) && shape_.grid_height < int64_t(kNarrowReach);
-    split_row(grid_x_.data() + first, end - first, narrow, whole_x_.data() + first);
-    split_row(grid_y_.data() + first, end - first, narrow, whole_y_.data() + first);
+    split_row(grid_x_.data() + first, end - first, whole_x_.data() + first);
+    split_row(grid_y_.data() + first, end - first, whole_y_.data() + first);
     // Held in locals: the batch's byte stores could otherwise be the
     // window's own bytes to the compiler, which would load every one of
     // these again after each store.
@@ -339,6 +326,21 @@ class TurnedRows {
       }
       const size_t at = size_t(wy * width + wx);
       const size_t taps[4] = {at, at + 1, at + size_t(width), at + size_t(width) + 1};
+      const uint16_t weight = weights[at];
+      if (weights[taps[1]] == weight && weights[taps[2]] == weight && weights[taps[3]] == weight) {
+        // Four taps alike: the shares sum to 1 within a few units in the
+        // last place, so put would round the weight and every mean back
+        // to the taps' own, far from any half; an empty tap adds nothing.
+        if (weight == 0) continue;
+        const uint32_t colour = colour_at(colours, at);
+        if (colour_at(colours, taps[1]) == colour && colour_at(colours, taps[2]) == colour &&
+            colour_at(colours, taps[3]) == colour) {
+          const size_t laid = to + size_t(i);
+          out.weight[laid] = uint16_t(std::min<uint32_t>(weight, kMarkWeightFull));
+          std::copy_n(&colours[3 * at], 3, &out.colour[3 * laid]);
+          continue;
+        }
+      }
       const int j = b.count++;
       b.to[j] = to + size_t(i);
       b.fx[j] = fx;
