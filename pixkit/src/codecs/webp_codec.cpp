@@ -32,7 +32,10 @@ int write_to_buffer(const uint8_t* data, size_t size, const WebPPicture* picture
 }
 
 struct PictureFree {
-  void operator()(WebPPicture* p) const { WebPPictureFree(p); }
+  void operator()(WebPPicture* p) const {
+    WebPPictureFree(p);  // the pixels the library allocated
+    delete p;
+  }
 };
 struct MuxFree {
   void operator()(WebPMux* m) const { WebPMuxDelete(m); }
