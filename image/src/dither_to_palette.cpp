@@ -128,24 +128,28 @@ void diffuse_rows(const TDibImage& source, const TDibImage& target, PixkitNeares
       // wait. The 16-bit lanes wrap alike either way, and the true sums fit.
       const ErrorSlot ahead = cur[1] + 8 + 7 * v;
       int blue = 0, green = 0, red = 0;
+      uint32_t cell = 0;
       if constexpr (std::endian::native == std::endian::little) {
         // One move out of the vector register, then the levels by shifts.
+        // The cell number is cut straight out of the lanes (each 0...255,
+        // so their high bytes are zero), a shift and a mask per channel.
         const uint64_t levels = std::bit_cast<uint64_t>(v);
         blue = int(levels & 255u);
         green = int((levels >> 16) & 255u);
         red = int((levels >> 32) & 255u);
+        cell = uint32_t(((levels >> 22) & 0x3F000u) | ((levels >> 12) & 0xFC0u) | ((levels >> 2) & 0x3Fu));
       } else {
         blue = v[0];
         green = v[1];
         red = v[2];
+        cell = PixkitNearestCellOf(uint32_t(red), uint32_t(green), uint32_t(blue));
       }
       unsigned i = 0;
       if (has_cells) {
         // A cell whose list holds one entry four times (its low byte equal
         // to its high byte, the list being ascending) has that entry as the
         // nearest of all its colours: no distances to work out.
-        const uint32_t word =
-            cells.words[PixkitNearestCellOf(uint32_t(red), uint32_t(green), uint32_t(blue))];
+        const uint32_t word = cells.words[cell];
         i = (word & 255u) == (word >> 24) ? word & 255u
                                           : PixkitFindNearestInCells(&cells, finder, red, green, blue) & 255u;
       } else {
