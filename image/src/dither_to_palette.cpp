@@ -44,11 +44,12 @@ inline void put_index(uint8_t* row, int32_t x, unsigned i) {
   }
 }
 
-// (accumulator + 8) / 16 truncating toward zero, lane by lane: -24 gives
-// -1, -9 gives 0, 8 gives 1. Adding 15 before the arithmetic shift makes the
-// shift round negative values toward zero as the division does.
-inline ErrorSlot incoming_error(ErrorSlot accumulator) {
-  const ErrorSlot t = accumulator + 8;
+// (accumulator + 8) / 16 truncating toward zero, lane by lane, given the
+// accumulator with the 8 already added: -24 gives -1, -9 gives 0, 8 gives 1.
+// Adding 15 before the arithmetic shift makes the shift round negative values
+// toward zero as the division does.
+inline ErrorSlot incoming_error(ErrorSlot biased_accumulator) {
+  const ErrorSlot t = biased_accumulator;
   return (t + ((t >> 15) & 15)) >> 4;
 }
 
@@ -80,10 +81,14 @@ void diffuse_rows(const TDibImage& source, const TDibImage& target, PixkitNeares
   std::vector<ErrorSlot> a(size_t(width) + 2, ErrorSlot{0, 0, 0, 0});
   std::vector<ErrorSlot> b(size_t(width) + 2, ErrorSlot{0, 0, 0, 0});
   // The target's LogPalette colours in the slot's lane order.
+  // With seven times each colour, the next pixel's accumulator is one
+  // subtraction away from the chosen index (see the end of the loop).
   ErrorSlot chosen[256];
+  ErrorSlot chosen_times_7[256];
   for (int i = 0; i < 256; ++i) {
     const PixkitPaletteEntry& e = target.LogPalette.palPalEntry[i];
     chosen[i] = ErrorSlot{int16_t(e.peBlue), int16_t(e.peGreen), int16_t(e.peRed), 0};
+    chosen_times_7[i] = 7 * chosen[i];
   }
   // Without a finder (no memory for one) every pixel asks the palette.
   PixkitNearestCells cells{};
@@ -112,30 +117,39 @@ void diffuse_rows(const TDibImage& source, const TDibImage& target, PixkitNeares
     // The current pixel's accumulators, carried in a register: the 7/16
     // share goes straight into the next pixel's slot value, which no later
     // step reads from memory (the buffer's next use assigns before it adds).
-    ErrorSlot incoming = *cur;
+    ErrorSlot incoming = *cur + 8;
     for (int32_t n = 0; n < width; ++n, x += step, ++cur, --next) {
       const uint8_t* pixel = in + 3 * int64_t(x);
       const ErrorSlot source_levels{int16_t(pixel[0]), int16_t(pixel[1]), int16_t(pixel[2]), 0};
       const ErrorSlot v = clamp_levels(incoming_error(incoming) + source_levels);
+      // The next pixel's biased accumulator less its share of the chosen
+      // colour, worked out while the index is looked up: each pixel waits
+      // on the one before it, and this takes the multiplication off that
+      // wait. The 16-bit lanes wrap alike either way, and the true sums fit.
+      const ErrorSlot ahead = cur[1] + 8 + 7 * v;
       int blue = 0, green = 0, red = 0;
+      uint32_t cell = 0;
       if constexpr (std::endian::native == std::endian::little) {
         // One move out of the vector register, then the levels by shifts.
+        // The cell number is cut straight out of the lanes (each 0...255,
+        // so their high bytes are zero), a shift and a mask per channel.
         const uint64_t levels = std::bit_cast<uint64_t>(v);
         blue = int(levels & 255u);
         green = int((levels >> 16) & 255u);
         red = int((levels >> 32) & 255u);
+        cell = uint32_t(((levels >> 22) & 0x3F000u) | ((levels >> 12) & 0xFC0u) | ((levels >> 2) & 0x3Fu));
       } else {
         blue = v[0];
         green = v[1];
         red = v[2];
+        cell = PixkitNearestCellOf(uint32_t(red), uint32_t(green), uint32_t(blue));
       }
       unsigned i = 0;
       if (has_cells) {
         // A cell whose list holds one entry four times (its low byte equal
         // to its high byte, the list being ascending) has that entry as the
         // nearest of all its colours: no distances to work out.
-        const uint32_t word =
-            cells.words[PixkitNearestCellOf(uint32_t(red), uint32_t(green), uint32_t(blue))];
+        const uint32_t word = cells.words[cell];
         i = (word & 255u) == (word >> 24) ? word & 255u
                                           : PixkitFindNearestInCells(&cells, finder, red, green, blue) & 255u;
       } else {
@@ -149,7 +163,7 @@ void diffuse_rows(const TDibImage& source, const TDibImage& target, PixkitNeares
       next[-1] = e;
       next[1] += 3 * e;
       next[0] += 5 * e;
-      incoming = cur[1] + 7 * e;
+      incoming = ahead - chosen_times_7[i];
     }
   }
 }
