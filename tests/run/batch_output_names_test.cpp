@@ -16,34 +16,16 @@
 #include "run/output_names.h"
 
 using batch_test::ScratchFolder;
+using batch_test::Logged;
+using batch_test::files_below;
 using batch_test::write_picture;
 namespace fs = std::filesystem;
 
 namespace {
 
-struct Logged {
-  std::mutex mutex;
-  std::vector<std::string> lines;
-  LogSink sink() {
-    return [this](const std::string& line) {
-      std::lock_guard<std::mutex> lock(mutex);
-      lines.push_back(line);
-    };
-  }
-};
-
 std::string file_bytes(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-std::map<std::string, std::string> files_below(const fs::path& folder) {
-  std::map<std::string, std::string> files;
-  if (!fs::exists(folder)) return files;
-  for (const auto& entry : fs::recursive_directory_iterator(folder))
-    if (entry.is_regular_file())
-      files[fs::relative(entry.path(), folder).string()] = file_bytes(entry.path());
-  return files;
 }
 
 WatermarkJob plain_job(std::vector<std::string> sources, const std::string& out_dir) {

@@ -10,17 +10,11 @@
 #include "run/batch.h"
 
 using batch_test::ScratchFolder;
+using batch_test::Logged;
 using batch_test::write_picture;
 namespace fs = std::filesystem;
 
 namespace {
-
-struct Logged {
-  std::vector<std::string> lines;
-  LogSink sink() {
-    return [this](const std::string& line) { lines.push_back(line); };
-  }
-};
 
 WatermarkJob plain_job(std::vector<std::string> sources) {
   WatermarkJob job;

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "batch_scratch_folder.h"
 
+#include <fstream>
+#include <iterator>
+
 #include "pixkit/pixkit.h"
 
 namespace batch_test {
@@ -16,6 +19,18 @@ bool write_picture(const std::string& path, int bit_count, int format) {
   const bool ok = SaveDib(&picture, path.c_str(), format, nullptr) == 1;
   deldib(&picture);
   return ok;
+}
+
+std::map<std::string, std::string> files_below(const std::filesystem::path& folder) {
+  namespace fs = std::filesystem;
+  std::map<std::string, std::string> files;
+  if (!fs::exists(folder)) return files;
+  for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+    if (!entry.is_regular_file()) continue;
+    std::ifstream in(entry.path(), std::ios::binary);
+    files[fs::relative(entry.path(), folder).string()] = std::string(std::istreambuf_iterator<char>(in), {});
+  }
+  return files;
 }
 
 }  // namespace batch_test

@@ -3,7 +3,11 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
+#include <map>
+#include <mutex>
 #include <string>
+#include <vector>
 
 #include "support/temp_folder.h"
 
@@ -15,5 +19,20 @@ struct ScratchFolder : testsupport::TempDir {
 
 // Writes a 3 x 2 picture at bit_count bits as BMP (format 3) or TGA (12).
 bool write_picture(const std::string& path, int bit_count, int format);
+
+// The run's log lines as they arrive; workers append from their threads.
+struct Logged {
+  std::mutex mutex;
+  std::vector<std::string> lines;
+  std::function<void(const std::string&)> sink() {
+    return [this](const std::string& line) {
+      std::lock_guard<std::mutex> lock(mutex);
+      lines.push_back(line);
+    };
+  }
+};
+
+// Every file below folder (path relative to it) with its bytes.
+std::map<std::string, std::string> files_below(const std::filesystem::path& folder);
 
 }  // namespace batch_test

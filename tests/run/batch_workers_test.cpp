@@ -19,35 +19,16 @@ void ensure_gui_application();
 }
 
 using batch_test::ScratchFolder;
+using batch_test::Logged;
+using batch_test::files_below;
 using batch_test::write_picture;
 namespace fs = std::filesystem;
 
 namespace {
 
-struct Logged {
-  std::mutex mutex;
-  std::vector<std::string> lines;
-  LogSink sink() {
-    return [this](const std::string& line) {
-      std::lock_guard<std::mutex> lock(mutex);
-      lines.push_back(line);
-    };
-  }
-};
-
 std::string file_bytes(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-// Every file below folder (path relative to it) with its bytes.
-std::map<std::string, std::string> files_below(const fs::path& folder) {
-  std::map<std::string, std::string> files;
-  if (!fs::exists(folder)) return files;
-  for (const auto& entry : fs::recursive_directory_iterator(folder))
-    if (entry.is_regular_file())
-      files[fs::relative(entry.path(), folder).string()] = file_bytes(entry.path());
-  return files;
 }
 
 // A picture big enough to keep a worker busy for a moment.

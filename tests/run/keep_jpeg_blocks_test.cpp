@@ -23,6 +23,7 @@ void ensure_gui_application();
 namespace {
 
 using batch_test::ScratchFolder;
+using batch_test::Logged;
 namespace fs = std::filesystem;
 
 constexpr int kWidth = 320, kHeight = 240;
@@ -123,13 +124,6 @@ TEST_P(MarkReachBound, EveryPixelTheStampChangesLiesInTheReach) {
 
 INSTANTIATE_TEST_SUITE_P(Marks, MarkReachBound, ::testing::ValuesIn(kReachCases),
                          [](const ::testing::TestParamInfo<ReachCase>& info) { return info.param.name; });
-
-struct Logged {
-  std::vector<std::string> lines;
-  LogSink sink() {
-    return [this](const std::string& line) { lines.push_back(line); };
-  }
-};
 
 class KeptJpegBlocksRun : public ::testing::Test {
  protected:
