@@ -25,4 +25,10 @@ shift
 if [ -n "${LOCAL_SSH_LOG-}" ]; then
   echo "$node" >>"$LOCAL_SSH_LOG"
 fi
+# sshd hands the command to the user's login shell with SHELL set to it, and
+# parallel's remote wrapper starts the job through $SHELL: without it (a CI
+# runner may have none) the job would silently not run at all.
+SHELL=$(getent passwd "$(id -u)" | cut -d: -f7)
+[ -x "${SHELL:-}" ] || SHELL=/bin/sh
+export SHELL
 exec bash -c "$*"
