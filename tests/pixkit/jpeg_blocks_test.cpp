@@ -116,14 +116,15 @@ int paint_red(void* owner, TDibImage* picture) {
   return 1;
 }
 
-// Saves with the bit copy where it can (allow_bit_copy), else by the
-// coefficient path; copied_bits says which way was taken.
-int save_with_red(const std::string& source, const std::string& target, RedSquare& square,
-                  bool allow_bit_copy = true, bool* copied_bits = nullptr) {
+constexpr int kAnyWay = pixkit::kBitCopy | pixkit::kRecoded | pixkit::kCoefficients;
+
+// Saves by the first of the ways allowed that can write the source; taken
+// says which one did.
+int save_with_red(const std::string& source, const std::string& target, RedSquare& square, int ways = kAnyWay,
+                  pixkit::KeptBlocksWay* taken = nullptr) {
   int reason = -1;
-  const int result =
-      pixkit::save_jpeg_keeping_blocks(source.c_str(), target.c_str(), &square.rect, 1, paint_red, &square,
-                                       nullptr, &reason, allow_bit_copy, copied_bits);
+  const int result = pixkit::save_jpeg_keeping_blocks(source.c_str(), target.c_str(), &square.rect, 1,
+                                                      paint_red, &square, nullptr, &reason, ways, taken);
   if (result == 1) {
     EXPECT_EQ(reason, PIXKIT_REASON_NONE);
   }
@@ -162,15 +163,17 @@ void compare_blocks(const Coefficients& a, const Coefficients& b, const PixkitRe
 }
 
 struct SourceKind {
-  const char* options;  // for cjpeg
-  bool bit_copy;        // whether the bit copy can write it
+  const char* options;          // for cjpeg
+  pixkit::KeptBlocksWay first;  // the way that writes it when any may
 };
+
+constexpr pixkit::KeptBlocksWay kBits = pixkit::kBitCopy;
 
 class JpegKeptBlocksBySampling : public ::testing::TestWithParam<SourceKind> {};
 
-// Both ways of writing, the bit copy where the source allows it and the
-// coefficient path, give the same coefficients: the source's outside the
-// MCUs under the stamp.
+// Every way of writing, the bit copy and the recoding where the source has
+// one scan and the coefficient path, gives the same coefficients: the
+// source's outside the MCUs under the stamp.
 TEST_P(JpegKeptBlocksBySampling, OnlyBlocksUnderTheStampChangeEitherWay) {
   TempDir dir;
   const std::string source = make_source(dir, GetParam().options);
@@ -178,12 +181,18 @@ TEST_P(JpegKeptBlocksBySampling, OnlyBlocksUnderTheStampChangeEitherWay) {
   ASSERT_NE(whole.Bits, nullptr);
   // Reaching over the right edge, which is not on an MCU boundary.
   RedSquare square{{170, 61, 210, 99}, &whole};
-  bool copied_bits = false;
-  ASSERT_EQ(save_with_red(source, dir.file("bits.jpg"), square, true, &copied_bits), 1);
-  EXPECT_EQ(copied_bits, GetParam().bit_copy);
+  // The bit copy and the recoding need one scan.
+  const bool one_scan = GetParam().first != pixkit::kCoefficients;
+  pixkit::KeptBlocksWay taken{};
+  ASSERT_EQ(save_with_red(source, dir.file("bits.jpg"), square, kAnyWay, &taken), 1);
+  EXPECT_EQ(taken, GetParam().first);
   EXPECT_EQ(square.mismatches, 0) << "the stamp saw other pixels than a whole decode gives";
-  ASSERT_EQ(save_with_red(source, dir.file("coefficients.jpg"), square, false, &copied_bits), 1);
-  EXPECT_FALSE(copied_bits);
+  ASSERT_EQ(save_with_red(source, dir.file("recoded.jpg"), square, pixkit::kRecoded | pixkit::kCoefficients,
+                          &taken),
+            1);
+  EXPECT_EQ(taken, one_scan ? pixkit::kRecoded : pixkit::kCoefficients);
+  ASSERT_EQ(save_with_red(source, dir.file("coefficients.jpg"), square, pixkit::kCoefficients, &taken), 1);
+  EXPECT_EQ(taken, pixkit::kCoefficients);
   EXPECT_EQ(square.mismatches, 0);
   deldib(&whole);
 
@@ -193,6 +202,7 @@ TEST_P(JpegKeptBlocksBySampling, OnlyBlocksUnderTheStampChangeEitherWay) {
   EXPECT_EQ(changed_outside, 0);
   EXPECT_GT(changed_inside, inside / 2);
   EXPECT_EQ(coefficients_of(dir.file("coefficients.jpg")).blocks, after.blocks);
+  EXPECT_EQ(coefficients_of(dir.file("recoded.jpg")).blocks, after.blocks);
 
   TDibImage out = OpenDib(dir.file("bits.jpg").c_str(), 0, nullptr);
   ASSERT_NE(out.Bits, nullptr);
@@ -205,15 +215,19 @@ TEST_P(JpegKeptBlocksBySampling, OnlyBlocksUnderTheStampChangeEitherWay) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Samplings, JpegKeptBlocksBySampling,
-                         ::testing::Values(SourceKind{"-sample 2x2", true}, SourceKind{"-sample 2x1", true},
-                                           SourceKind{"-sample 1x1", true}, SourceKind{"-grayscale", true},
-                                           SourceKind{"-progressive", false}, SourceKind{"-restart 2", true},
-                                           SourceKind{"-restart 3B -sample 2x1", true}));
+                         ::testing::Values(SourceKind{"-sample 2x2", kBits}, SourceKind{"-sample 2x1", kBits},
+                                           SourceKind{"-sample 1x1", kBits}, SourceKind{"-grayscale", kBits},
+                                           SourceKind{"-progressive", pixkit::kCoefficients},
+                                           SourceKind{"-restart 2", kBits},
+                                           SourceKind{"-restart 3B -sample 2x1", kBits},
+                                           // The red square needs symbols these tables lack.
+                                           SourceKind{"-optimize -restart 1 -sample 1x2", pixkit::kRecoded}));
 
 // Optimised tables hold only the symbols the source used: a flat picture
 // has no large coefficients, so the red square's edges need symbols it
-// lacks, and the save takes the coefficient path.
-TEST(JpegKeptBlocks, TablesLackingASymbolTakeTheCoefficientPath) {
+// lacks, and the scan is recoded with tables made for the output, which
+// keep it as small as the coefficient path's standard ones would not.
+TEST(JpegKeptBlocks, TablesLackingASymbolGetTablesOfTheirOwn) {
   TempDir dir;
   Rgba flat;
   flat.width = 64;
@@ -223,15 +237,50 @@ TEST(JpegKeptBlocks, TablesLackingASymbolTakeTheCoefficientPath) {
   const std::string source = dir.file("flat.jpg");
   ASSERT_TRUE(run("cjpeg -optimize -outfile " + source + " " + dir.file("flat.ppm")));
   RedSquare square{{20, 20, 30, 30}};
-  bool copied_bits = true;
-  ASSERT_EQ(save_with_red(source, dir.file("out.jpg"), square, true, &copied_bits), 1);
-  EXPECT_FALSE(copied_bits);
+  pixkit::KeptBlocksWay taken{};
+  ASSERT_EQ(save_with_red(source, dir.file("out.jpg"), square, kAnyWay, &taken), 1);
+  EXPECT_EQ(taken, pixkit::kRecoded);
   EXPECT_EQ(square.calls, 1);
+  ASSERT_EQ(save_with_red(source, dir.file("standard.jpg"), square, pixkit::kCoefficients), 1);
+  EXPECT_EQ(coefficients_of(dir.file("standard.jpg")).blocks, coefficients_of(dir.file("out.jpg")).blocks);
+  EXPECT_LT(read_file(dir.file("out.jpg")).size(), read_file(dir.file("standard.jpg")).size());
   int changed_outside, changed_inside, inside;
   compare_blocks(coefficients_of(source), coefficients_of(dir.file("out.jpg")), square.rect, changed_outside,
                  changed_inside, inside);
   EXPECT_EQ(changed_outside, 0);
   EXPECT_GT(changed_inside, 0);
+}
+
+// Counts as skewed as Fibonacci numbers make a code 40 bits deep; the table
+// must still be a prefix code of at most 16 bits, leave the code of all
+// ones free and code every symbol counted.
+TEST(JpegKeptBlocks, OptimalTablesFitSixteenBitsAndCodeEverySymbolCounted) {
+  uint64_t counts[257] = {};
+  uint64_t a = 1, b = 1;
+  for (int symbol = 0; symbol < 40; ++symbol) {
+    counts[symbol * 5] = a;
+    const uint64_t next = a + b;
+    a = b;
+    b = next;
+  }
+  JHUFF_TBL table;
+  pixkit::make_optimal_table(counts, table);
+  double kraft = 0;
+  int symbols = 0;
+  for (int length = 1; length <= 16; ++length) {
+    kraft += table.bits[length] / double(1 << length);
+    symbols += table.bits[length];
+  }
+  EXPECT_EQ(symbols, 40);
+  EXPECT_LT(kraft, 1.0);  // the all-ones code stays free
+  pixkit::HuffmanEncodeTable encode;
+  pixkit::make_encode_table(table, encode);
+  for (int symbol = 0; symbol < 256; ++symbol)
+    EXPECT_EQ(encode.length[symbol] != 0, counts[symbol] != 0) << symbol;
+  // The most frequent symbols get the shortest codes.
+  EXPECT_LE(encode.length[39 * 5], encode.length[0]);
+  pixkit::HuffmanDecodeTable decode;
+  EXPECT_TRUE(pixkit::make_decode_table(table, decode));
 }
 
 TEST(JpegKeptBlocks, MarkOnMcuEdgesChangesExactlyTheMcuUnderIt) {
@@ -328,12 +377,15 @@ TEST(JpegKeptBlocks, SourcesWhoseBlocksCannotBeKeptAreDeclined) {
 // has the last word.
 TEST(JpegKeptBlocks, DamagedScansAreWrittenOrGivenUp) {
   TempDir dir;
-  const std::vector<uint8_t> good = read_file(make_source(dir, "-sample 2x2"));
+  // Standard tables (the bit copy) and optimised ones (the recoding).
+  const std::vector<uint8_t> sources[2] = {read_file(make_source(dir, "-sample 2x2")),
+                                           read_file(make_source(dir, "-optimize -restart 1"))};
   uint32_t seed = 12345;
-  for (int round = 0; round < 24; ++round) {
+  for (int round = 0; round < 48; ++round) {
+    const std::vector<uint8_t>& good = sources[round % 2];
     std::vector<uint8_t> bad = good;
-    if (round % 4 == 3) {
-      bad.resize(bad.size() * size_t(round) / 30);
+    if (round % 8 >= 6) {
+      bad.resize(bad.size() * size_t(round) / 60);
     } else {
       for (int flip = 0; flip < 1 + round % 3; ++flip) {
         seed = seed * 1664525u + 1013904223u;

@@ -116,28 +116,35 @@ void mark_mcus(const BlockGeometry& g, const std::vector<BlockRect>& windows, st
     if (touched[m]) wanted[m + 1] = 1;
 }
 
-// One attempt; with bit_copy allowed and suited, a source whose tables
-// cannot code a touched block sets retry and is done again without it.
+// One attempt with the ways allowed; a source whose blocks the chosen way
+// cannot write after all sets retry, and is done again by the coefficient
+// path.
 int save_keeping_blocks(const char* source_path, const char* target, const PixkitRect* rects, int rect_count,
-                        PixkitStampBlocksFn stamp, void* stamp_owner, bool allow_bit_copy, bool& retry,
-                        int& reason, bool& copied_bits) {
+                        PixkitStampBlocksFn stamp, void* stamp_owner, int allowed, bool& retry, int& reason,
+                        KeptBlocksWay& taken) {
   OpenedSource source(source_path);
   std::vector<BlockRect> windows;
-  bool too_many = false, bit_copy = false;
+  bool too_many = false, bit_copy = false, recode = false;
   const bool opened = source.open([&](const BlockJob& job) {
     windows = mcu_rects_under(job.geometry, rects, rect_count);
     const int64_t all = int64_t(job.geometry.mcus_across) * job.geometry.mcus_down;
     too_many = count_covered_mcus(job.geometry, windows) * 2 > all;
-    bit_copy = !too_many && allow_bit_copy && bit_copy_suits(job.src);
-    return !too_many && !bit_copy;
+    if (too_many || !bit_copy_suits(job.src)) return !too_many && (allowed & kCoefficients);
+    // Tables that code every block: the bit copy. Tables made for the
+    // source alone may still code the touched blocks (then the bit copy
+    // does), else the scan is recoded.
+    const bool standard = scan_tables_code_everything(job.src);
+    bit_copy = (allowed & kBitCopy) && (standard || (allowed & kRecoded));
+    recode = (allowed & kRecoded) && (!bit_copy || !standard);
+    return !bit_copy && !recode && (allowed & kCoefficients);
   });
   BlockJob& job = source.job();
   if (!opened || too_many || !target) return PIXKIT_BLOCKS_DECLINED;
   const BlockGeometry& g = job.geometry;
   std::vector<uint8_t> touched, wanted;
-  if (bit_copy) {
+  if (bit_copy || recode) {
     mark_mcus(g, windows, touched, wanted);
-    if (read_scan_for_bit_copy(job, wanted)) {
+    if (read_scan_for_bit_copy(job, wanted, recode ? &touched : nullptr)) {
       retry = true;  // libjpeg reads what it can of a scan we cannot
       return PIXKIT_BLOCKS_DECLINED;
     }
@@ -168,14 +175,25 @@ int save_keeping_blocks(const char* source_path, const char* target, const Pixki
   }
   report_progress(3, 4);
   std::vector<uint8_t> copied;
-  if (bit_copy && !write_bit_copy(job, touched, copied)) {
+  KeptBlocksWay way = kCoefficients;
+  if (bit_copy && write_bit_copy(job, touched, copied)) {
+    way = kBitCopy;
+  } else if (recode) {
+    copied.clear();
+    if (!write_recoded(job, touched, copied)) {
+      retry = true;
+      return PIXKIT_BLOCKS_DECLINED;
+    }
+    way = kRecoded;
+  } else if (bit_copy) {
     retry = true;
     return PIXKIT_BLOCKS_DECLINED;
   }
+  const bool in_memory = way != kCoefficients;
   const Status status = save_atomically(
       target,
       [&](OutputFile& out) -> Status {
-        if (bit_copy) {
+        if (in_memory) {
           out.write(copied.data(), copied.size());
           return out.failed() ? fail("jpeg: write to the file failed") : Status{};
         }
@@ -185,7 +203,7 @@ int save_keeping_blocks(const char* source_path, const char* target, const Pixki
       &reason);
   if (!status.ok()) return 0;
   report_progress(4, 4);
-  copied_bits = bit_copy;
+  taken = way;
   return 1;
 }
 
@@ -195,26 +213,26 @@ namespace pixkit {
 
 int save_jpeg_keeping_blocks(const char* source, const char* target, const PixkitRect* rects, int rect_count,
                              PixkitStampBlocksFn stamp, void* stamp_owner, const PixkitCallOptions* options,
-                             int* reason, bool allow_bit_copy, bool* copied_bits) {
+                             int* reason, int allowed_ways, KeptBlocksWay* taken) {
   int why = PIXKIT_REASON_NONE;
   int result = PIXKIT_BLOCKS_DECLINED;
-  bool copied = false;
+  KeptBlocksWay way = kCoefficients;
   try {
     ProgressScope progress(options ? options->progress_owner : nullptr,
                            options ? options->progress : nullptr);
     bool retry = false;
-    result = save_keeping_blocks(source, target, rects, rect_count, stamp, stamp_owner, allow_bit_copy, retry,
-                                 why, copied);
-    if (retry)
-      result = save_keeping_blocks(source, target, rects, rect_count, stamp, stamp_owner, false, retry, why,
-                                   copied);
+    result = save_keeping_blocks(source, target, rects, rect_count, stamp, stamp_owner, allowed_ways, retry,
+                                 why, way);
+    if (retry && (allowed_ways & kCoefficients))
+      result = save_keeping_blocks(source, target, rects, rect_count, stamp, stamp_owner, kCoefficients,
+                                   retry, why, way);
   } catch (...) {
     // Only an allocation throws here; the ordinary save may still manage.
     result = PIXKIT_BLOCKS_DECLINED;
   }
   if (reason)
     *reason = result != 0 ? PIXKIT_REASON_NONE : why == PIXKIT_REASON_NONE ? PIXKIT_REASON_IO_ERROR : why;
-  if (copied_bits) *copied_bits = result == 1 && copied;
+  if (taken) *taken = way;
   return result;
 }
 
@@ -238,7 +256,7 @@ PIXKIT_API int PixkitSaveJpegKeepingBlocks(const char* source, const char* targe
                                            int rect_count, PixkitStampBlocksFn stamp, void* stamp_owner,
                                            const PixkitCallOptions* options, int* reason) {
   return save_jpeg_keeping_blocks(source, target, rects, rect_count, stamp, stamp_owner, options, reason,
-                                  true, nullptr);
+                                  kBitCopy | kRecoded | kCoefficients, nullptr);
 }
 
 }  // extern "C"

@@ -15,6 +15,7 @@
 #include "../core/output_file.h"
 #include "../core/picture.h"
 #include "../core/range_source.h"
+#include "jpeg_blocks_huffman.h"
 #include "jpeg_error.h"
 #include "jpeg_source.h"
 #include "pixkit/pixkit.h"
@@ -104,6 +105,10 @@ struct BlockJob {
   std::vector<size_t> restarts;             // byte in scan where each interval after the first starts
   std::vector<uint64_t> interval_end_bits;  // bit where each interval's data ends, before its padding
   OwnBlocks own[MAX_COMPONENTS];
+  // For recoding: the symbols of the MCUs whose coding stays as it is,
+  // counted per new table (the first component's, the others').
+  bool counted = false;
+  SymbolCounts counts[2] = {};
 };
 
 // Ends the window objects and frees the JPEG in memory; harmless when none
@@ -149,14 +154,21 @@ const char* requantise_block_window(BlockJob& job, const BlockRect& window, cons
 // every block entropy-coded again (the coefficient path).
 const char* write_block_coefficients(BlockJob& job, OutputFile& out);
 
-// A baseline source with one scan of all components and Huffman tables that
-// can code any block, whose blocks the bit copy can reach.
+// A baseline source with one scan of all components, whose blocks the bit
+// copy and the recoding writer can reach.
 bool bit_copy_suits(const jpeg_decompress_struct& src);
+
+// Whether the scan's Huffman tables can code any block (as the standard
+// tables can; optimised ones hold only what their picture used).
+bool scan_tables_code_everything(const jpeg_decompress_struct& src);
 
 // Reads the scan once (after open_block_source without the coefficients):
 // MCU boundaries and predictors of every MCU, blocks of those marked in
-// wanted (one byte per MCU, in scan order). Null, or the failure text.
-const char* read_scan_for_bit_copy(BlockJob& job, const std::vector<uint8_t>& wanted);
+// wanted (one byte per MCU, in scan order). With touched given, it also
+// counts the symbols of the MCUs write_recoded will carry over as they are
+// (job.counts). Null, or the failure text.
+const char* read_scan_for_bit_copy(BlockJob& job, const std::vector<uint8_t>& wanted,
+                                   const std::vector<uint8_t>* touched = nullptr);
 
 // The output of the bit copy in memory: the source's header with the kept
 // markers, the scan with the MCUs marked in touched coded again and the
@@ -164,11 +176,25 @@ const char* read_scan_for_bit_copy(BlockJob& job, const std::vector<uint8_t>& wa
 // cannot code a touched block (out is then left unfinished).
 bool write_bit_copy(BlockJob& job, const std::vector<uint8_t>& touched, std::vector<uint8_t>& out);
 
-// PixkitSaveJpegKeepingBlocks; for tests also without the bit copy
-// (allow_bit_copy false), and saying which way was taken (copied_bits, may
-// be null).
+// The same output for a source whose tables cannot code the touched
+// blocks, after read_scan_for_bit_copy counted its symbols: Huffman tables
+// made for this output's symbols, every MCU outside the touched ones and
+// the one after each carried over symbol for symbol (its coefficients stay
+// the source's), the rest coded from their blocks. False when a block
+// cannot be coded (out is then left unfinished).
+bool write_recoded(BlockJob& job, const std::vector<uint8_t>& touched, std::vector<uint8_t>& out);
+
+// The ways to write a JPEG keeping its blocks, tried in this order.
+enum KeptBlocksWay : int {
+  kBitCopy = 1,      // the source's bits outside the touched MCUs
+  kRecoded = 2,      // one scan read twice, coded again with tables made for it
+  kCoefficients = 4  // every coefficient read, written by libjpeg
+};
+
+// PixkitSaveJpegKeepingBlocks; for tests with only some ways allowed, and
+// saying which way was taken (taken, may be null).
 int save_jpeg_keeping_blocks(const char* source, const char* target, const PixkitRect* rects, int rect_count,
                              PixkitStampBlocksFn stamp, void* stamp_owner, const PixkitCallOptions* options,
-                             int* reason, bool allow_bit_copy, bool* copied_bits);
+                             int* reason, int allowed_ways, KeptBlocksWay* taken);
 
 }  // namespace pixkit

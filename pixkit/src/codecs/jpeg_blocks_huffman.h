@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: LGPL-2.1-or-later
-// Huffman decoding and encoding of baseline JPEG blocks with a source's own
-// tables, for the bit copy: the scan is read once to find where each MCU's
-// bits start, and only the MCUs a mark touches are coded again.
+// Huffman decoding and encoding of baseline JPEG blocks, for the bit copy
+// (the scan is read once to find where each MCU's bits start, and only the
+// MCUs a mark touches are coded again with the source's own tables) and for
+// the recoding (the symbols counted, optimal tables made for them, and the
+// scan carried over symbol for symbol under the new codes).
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -59,6 +62,14 @@ class ScanBitReader {
  public:
   ScanBitReader(const uint8_t* data, size_t size) : data_(data), size_(size) {}
   uint64_t position() const { return position_; }
+  // Goes to bit bit of the data.
+  void seek(uint64_t bit) {
+    next_ = size_t(bit >> 3);
+    buffer_ = 0;
+    held_ = 0;
+    position_ = bit & ~uint64_t(7);
+    if (bit & 7) skip(int(bit & 7));
+  }
   bool overran() const { return position_ > uint64_t(size_) * 8; }
   uint32_t peek(int count) {  // count <= 24
     if (held_ < count) refill();
@@ -83,6 +94,17 @@ class ScanBitReader {
 
  private:
   void refill() {
+    if (next_ + 8 <= size_) {
+      // Eight bytes at once; the bits of a byte only partly taken are
+      // taken again whole next time, and are the same bits.
+      uint64_t word = 0;
+      for (int i = 0; i < 8; ++i) word = word << 8 | data_[next_ + size_t(i)];
+      buffer_ |= word >> held_;
+      const int bytes = (63 - held_) >> 3;
+      next_ += size_t(bytes);
+      held_ += 8 * bytes;
+      return;
+    }
     while (held_ <= 56) {
       const uint64_t byte = next_ < size_ ? data_[next_] : 0xFFu;
       ++next_;
@@ -102,47 +124,115 @@ class ScanBitReader {
 // standard tables do; optimised tables hold only what their picture used.
 bool tables_code_everything(const JHUFF_TBL& dc, const JHUFF_TBL& ac);
 
-// Decodes one block: its DC difference is added to predictor; with block
-// set, the coefficients (natural order) are stored there. False on a code
-// the table does not hold or a run past the block's end.
-bool decode_block(ScanBitReader& bits, const HuffmanDecodeTable& dc, const HuffmanDecodeTable& ac,
-                  int& predictor, JCOEF* block);
+// How often each symbol of a table is coded; the last slot is the one
+// code the optimal table keeps free, so that no code is all ones.
+struct SymbolCounts {
+  uint64_t dc[257];
+  uint64_t ac[257];
+};
 
-// Writes bits with 0xFF bytes stuffed.
+// Decodes one block: its DC difference is added to predictor; with block
+// set, the coefficients (natural order) are stored there, with counts set,
+// its symbols are counted there. False on a code the table does not hold
+// or a run past the block's end.
+bool decode_block(ScanBitReader& bits, const HuffmanDecodeTable& dc, const HuffmanDecodeTable& ac,
+                  int& predictor, JCOEF* block, SymbolCounts* counts = nullptr);
+
+// Counts the symbols encode_block would write for block against predictor
+// (then set to its DC). False for a value no baseline table can code.
+bool count_block(SymbolCounts& counts, int& predictor, const JCOEF* block);
+
+// The optimal table for counts (ITU T.81, K.2): code lengths limited to 16
+// bits, no code of all ones. Symbols never counted get no code.
+void make_optimal_table(const uint64_t (&counts)[257], JHUFF_TBL& out);
+
+// Writes bits with 0xFF bytes stuffed, four bytes at a time, to the end of
+// a vector, which is longer than what was written until finish().
 class ScanBitWriter {
  public:
-  explicit ScanBitWriter(std::vector<uint8_t>& out) : out_(out) {}
-  void put(uint32_t value, int count) {  // count <= 24
-    buffer_ = (buffer_ << count) | (value & ((1u << count) - 1));
+  explicit ScanBitWriter(std::vector<uint8_t>& out) : out_(out), used_(out.size()) {}
+  void put(uint32_t value, int count) {  // count <= 32
+    buffer_ = (buffer_ << count) | (uint64_t(value) & ((uint64_t(1) << count) - 1));
     count_ += count;
-    while (count_ >= 8) {
-      const uint8_t byte = uint8_t(buffer_ >> (count_ - 8));
-      out_.push_back(byte);
-      if (byte == 0xFF) out_.push_back(0x00);
-      count_ -= 8;
-    }
-    buffer_ &= (uint64_t(1) << count_) - 1;
+    if (count_ >= 32) put_word();
   }
   // Copies bits [begin, end) of unstuffed scan data.
   void copy(const uint8_t* data, size_t size, uint64_t begin, uint64_t end);
-  // Pads the last byte with ones.
+  // Pads the last byte with ones, writes out every bit held and leaves the
+  // vector as long as what was written.
   void finish();
   // Pads the last byte and writes restart marker RSTn (n = 0..7).
   void restart_marker(int n) {
     finish();
     out_.push_back(0xFF);
     out_.push_back(uint8_t(0xD0 + (n & 7)));
+    used_ = out_.size();
   }
 
  private:
+  // Room for at least 8 more bytes.
+  void make_room() {
+    if (out_.size() - used_ < 8) out_.resize(std::max<size_t>(used_ + 8, out_.size() * 2 + 4096));
+  }
+  void put_byte(uint8_t byte) {
+    make_room();
+    out_[used_++] = byte;
+    if (byte == 0xFF) out_[used_++] = 0x00;
+  }
+  // The oldest 32 of the bits held.
+  [[gnu::always_inline]] void put_word() {
+    count_ -= 32;
+    const uint32_t word = uint32_t(buffer_ >> count_);
+    buffer_ &= (uint64_t(1) << count_) - 1;
+    // A byte of 0xFF in the word is a zero byte in its complement.
+    const uint32_t inverse = ~word;
+    if (((inverse - 0x01010101u) & ~inverse & 0x80808080u) == 0) {
+      make_room();
+      uint8_t* p = out_.data() + used_;
+      p[0] = uint8_t(word >> 24);
+      p[1] = uint8_t(word >> 16);
+      p[2] = uint8_t(word >> 8);
+      p[3] = uint8_t(word);
+      used_ += 4;
+    } else {
+      put_stuffed(word);
+    }
+  }
+  void put_stuffed(uint32_t word);
   std::vector<uint8_t>& out_;
-  uint64_t buffer_ = 0;
-  int count_ = 0;
+  size_t used_;          // bytes of out_ written
+  uint64_t buffer_ = 0;  // the bits held, the newest lowest
+  int count_ = 0;        // how many, under 32 between calls
 };
 
 // Encodes one block against predictor (then set to its DC). False when a
 // symbol it needs is not in the tables; nothing is written then.
 bool encode_block(ScanBitWriter& out, const HuffmanEncodeTable& dc, const HuffmanEncodeTable& ac,
                   int& predictor, const JCOEF* block);
+
+// An AC table's codes in the first 10 bits of the stream, each with what
+// it becomes under other tables: the new code with the value bits, the
+// positions it moves on, or the end of the block. Length 0 where the code
+// is longer or the new tables lack the symbol.
+struct TranscodeTable {
+  struct Entry {
+    uint32_t bits;       // the new code and the value bits
+    uint8_t new_length;  // of bits
+    uint8_t length;      // of the source's code and value bits
+    uint8_t advance;     // positions of the block taken: run + 1, or 16
+    uint8_t end;         // end of block
+  };
+  Entry entries[1024];
+};
+void make_transcode_table(const HuffmanDecodeTable& ac, const HuffmanEncodeTable& new_ac,
+                          TranscodeTable& out);
+
+// Reads one block coded with the source's tables and writes the same
+// symbols and value bits with other tables: the coefficients and the DC
+// difference stay as they were. False on a code the source's table does
+// not hold, a run past the block's end or a symbol the new tables lack.
+bool transcode_block(ScanBitReader& in, const HuffmanDecodeTable& dc, const HuffmanDecodeTable& ac,
+                     const TranscodeTable& fast, ScanBitWriter& out, const HuffmanEncodeTable& new_dc,
+                     const HuffmanEncodeTable& new_ac);
 
 }  // namespace pixkit

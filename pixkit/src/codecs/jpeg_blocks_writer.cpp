@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: LGPL-2.1-or-later
-// The coefficient path: the source's coefficients, with the stamped MCUs in
-// place, written through libjpeg's transcoder. Every block is entropy-coded
-// again, with the standard Huffman tables for a sequential source (as
-// jpegtran writes) and optimised ones for a progressive source, which stays
-// progressive. Quantisation tables, sampling, restart interval and the JFIF
+// The coefficient path, for sources of more than one scan (progressive)
+// and for what the bit copy and the recoding cannot write: the source's
+// coefficients, with the stamped MCUs in place, written through libjpeg's
+// transcoder. Every block is entropy-coded again, with the standard Huffman
+// tables for a sequential source (as jpegtran writes) and optimised ones
+// for a progressive source, which stays progressive. Quantisation tables, sampling, restart interval and the JFIF
 // density are the source's; the EXIF block and the ICC profile are kept as
 // the ordinary save keeps them, the orientation included, as the blocks are
 // still stored the way the source stored them.
