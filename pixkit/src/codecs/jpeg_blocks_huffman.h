@@ -170,9 +170,13 @@ class ScanBitWriter {
   }
 
  private:
-  // Room for at least 8 more bytes.
+  // Room for at least 8 more bytes, 64 KiB at a time, so that a vector
+  // reserved for the whole output is never moved.
   void make_room() {
-    if (out_.size() - used_ < 8) out_.resize(std::max<size_t>(used_ + 8, out_.size() * 2 + 4096));
+    if (out_.size() - used_ >= 8) return;
+    size_t size = used_ + 65536;
+    if (size > out_.capacity() && used_ + 8 <= out_.capacity()) size = out_.capacity();
+    out_.resize(size);
   }
   void put_byte(uint8_t byte) {
     make_room();
