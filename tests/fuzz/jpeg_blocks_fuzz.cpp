@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// libFuzzer harness for the bit copy's own scan reader and writer: whatever
-// the header and the entropy-coded bytes say, reading the scan ends inside
-// the bytes, and writing it back (every seventh MCU coded again) ends too.
+// libFuzzer harness for the bit copy's and the recoding's own scan reader
+// and writers: whatever the header and the entropy-coded bytes say, reading
+// the scan ends inside the bytes, and writing it back (every seventh MCU
+// coded again), by the source's tables or by tables made for it, ends too.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -24,9 +25,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const size_t mcus = size_t(job->geometry.mcus_across) * size_t(job->geometry.mcus_down);
     std::vector<uint8_t> every_seventh(mcus, 0);
     for (size_t m = 0; m < mcus; m += 7) every_seventh[m] = 1;
-    if (!pixkit::read_scan_for_bit_copy(*job, every_seventh)) {
+    if (!pixkit::read_scan_for_bit_copy(*job, every_seventh, &every_seventh)) {
       std::vector<uint8_t> out;
       pixkit::write_bit_copy(*job, every_seventh, out);
+      out.clear();
+      pixkit::write_recoded(*job, every_seventh, out);
     }
   }
   pixkit::close_block_source(*job);
