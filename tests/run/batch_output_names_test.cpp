@@ -16,6 +16,7 @@
 #include "run/output_names.h"
 
 using batch_test::ScratchFolder;
+using batch_test::file_bytes;
 using batch_test::Logged;
 using batch_test::files_below;
 using batch_test::write_picture;
@@ -23,16 +24,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string file_bytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 WatermarkJob plain_job(std::vector<std::string> sources, const std::string& out_dir) {
-  WatermarkJob job;
-  job.sources = std::move(sources);
+  WatermarkJob job = batch_test::plain_job(std::move(sources));
   job.out_dir = out_dir;
-  job.add_text = false;
   return job;
 }
 

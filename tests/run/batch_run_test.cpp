@@ -10,21 +10,10 @@
 #include "run/batch.h"
 
 using batch_test::ScratchFolder;
+using batch_test::plain_job;
 using batch_test::Logged;
 using batch_test::write_picture;
 namespace fs = std::filesystem;
-
-namespace {
-
-WatermarkJob plain_job(std::vector<std::string> sources) {
-  WatermarkJob job;
-  job.sources = std::move(sources);
-  job.add_text = false;
-  job.add_picture = false;
-  return job;
-}
-
-}  // namespace
 
 TEST(Batch, EmptyListLogsOnlyFertig) {
   Logged log;

@@ -26,11 +26,22 @@ std::map<std::string, std::string> files_below(const std::filesystem::path& fold
   std::map<std::string, std::string> files;
   if (!fs::exists(folder)) return files;
   for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-    if (!entry.is_regular_file()) continue;
-    std::ifstream in(entry.path(), std::ios::binary);
-    files[fs::relative(entry.path(), folder).string()] = std::string(std::istreambuf_iterator<char>(in), {});
+    if (entry.is_regular_file()) files[fs::relative(entry.path(), folder).string()] = file_bytes(entry.path());
   }
   return files;
+}
+
+std::string file_bytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+WatermarkJob plain_job(std::vector<std::string> sources) {
+  WatermarkJob job;
+  job.sources = std::move(sources);
+  job.add_text = false;
+  job.add_picture = false;
+  return job;
 }
 
 }  // namespace batch_test

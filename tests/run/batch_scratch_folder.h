@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "run/batch.h"
 #include "support/temp_folder.h"
 
 namespace batch_test {
@@ -34,5 +35,11 @@ struct Logged {
 
 // Every file below folder (path relative to it) with its bytes.
 std::map<std::string, std::string> files_below(const std::filesystem::path& folder);
+
+// The bytes of one file; empty when it cannot be read.
+std::string file_bytes(const std::filesystem::path& path);
+
+// A job over sources with neither text nor picture switched on.
+WatermarkJob plain_job(std::vector<std::string> sources);
 
 }  // namespace batch_test

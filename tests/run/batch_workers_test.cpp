@@ -19,17 +19,13 @@ void ensure_gui_application();
 }
 
 using batch_test::ScratchFolder;
+using batch_test::file_bytes;
 using batch_test::Logged;
 using batch_test::files_below;
 using batch_test::write_picture;
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string file_bytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 // A picture big enough to keep a worker busy for a moment.
 bool write_photo(const std::string& path, int format) {

@@ -16,17 +16,10 @@
 #include "support/rgba_pixels.h"
 
 using batch_test::ScratchFolder;
+using batch_test::plain_job;
 using testsupport::OwnedDib;
 
 namespace {
-
-WatermarkJob plain_job(std::vector<std::string> sources) {
-  WatermarkJob job;
-  job.sources = std::move(sources);
-  job.add_text = false;
-  job.add_picture = false;
-  return job;
-}
 
 std::vector<std::string> run_logged(const WatermarkJob& job) {
   std::vector<std::string> lines;
