@@ -19,6 +19,7 @@
 #include "command_line.h"
 #include "run/batch.h"
 #include "run/failure_text.h"
+#include "run/jpeg_quality.h"
 #include "run/log_text.h"
 #include "run/output_path.h"
 #include "run/output_plan.h"
@@ -64,8 +65,8 @@ bool apply_command_line(const BatchCommandLine& line, WatermarkJob& job) {
   ApplyExportFlags(line.output, job.output);
   if (line.quality) {
     job.jpeg_quality = *line.quality;
-    // One quality on the command line, whichever way JPEG is written.
-    if (job.output.format == ExportFormat::kJpeg) job.output.jpeg.quality = *line.quality;
+    // One quality on the command line, whichever setting applies.
+    if (JpegQualityFallback(job.output) == JpegQualitySetting::kExport) job.output.jpeg.quality = *line.quality;
   }
   if (line.keep_jpeg_blocks) job.output.keep_jpeg_blocks = true;
   return true;

@@ -4,6 +4,7 @@
 #include "image/depth_up.h"
 #include "image/dib_access.h"
 #include "image/replace_depth.h"
+#include "run/jpeg_quality.h"
 #include "run/output_path.h"
 
 namespace {
@@ -55,17 +56,16 @@ int chroma_code(ChromaSubsampling chroma) {
   return PIXKIT_CHROMA_DEFAULT;
 }
 
-// The encoder settings of one output. The JPEG choices other than the
-// quality hold for every JPEG output, also one written "wie Quelle"; the
-// quality of the settings only when JPEG is the chosen format, else the
-// job's, as always.
-PixkitSaveSettings save_settings(int format, const LoadedSource& loaded, const ExportOptions& output) {
+// The encoder settings of one output. The JPEG choices hold for every JPEG
+// output, also one written "wie Quelle"; its quality is the one
+// AppliedJpegQuality names.
+PixkitSaveSettings save_settings(int format, const LoadedSource& loaded, const WatermarkJob& job) {
+  const ExportOptions& output = job.output;
   PixkitSaveSettings settings{};
   settings.format = format;
   settings.metadata = metadata_code(output.metadata);
   if (format == PIXKIT_FORMAT_JPG || format == PIXKIT_FORMAT_JIF) {
-    if (output.format == ExportFormat::kJpeg) settings.quality = output.jpeg.quality;
-    if (output.jpeg.quality_from_source && loaded.jpeg_quality > 0) settings.quality = loaded.jpeg_quality;
+    settings.quality = AppliedJpegQuality(job.jpeg_quality, output, loaded.jpeg_quality);
     settings.jpeg_chroma = chroma_code(output.jpeg.chroma);
     settings.jpeg_progressive = output.jpeg.progressive ? 1 : 0;
     settings.jpeg_optimize_huffman = output.jpeg.optimize_huffman ? 1 : 0;
@@ -151,7 +151,7 @@ bool SaveOutput(const TDibImage& record, const std::string& output, const std::s
                 int* reason) {
   const int format = OutputFormatCode(source, job.output);
   if (!job.output.any()) return SaveDibWith(&record, output.c_str(), format, &call, reason) == 1;
-  const PixkitSaveSettings settings = save_settings(format, loaded, job.output);
+  const PixkitSaveSettings settings = save_settings(format, loaded, job);
   // JPEG has no alpha: a see-through source (a PNG, WebP or AVIF logo, a
   // 32-bit TIFF) is laid on white, as picture tools export it, instead of
   // showing whatever colour its transparent pixels hold.
