@@ -4,7 +4,9 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <functional>
+#include <iterator>
 
+#include "run/output_formats.h"
 #include "run/output_path.h"
 #include "run/output_save.h"
 
@@ -35,18 +37,35 @@ QStringList ConvertFilter(const QString& filter, const std::function<bool(const 
 bool RunStampsPattern(const QString& pattern, const ExportOptions& output) {
   if (!pattern.startsWith(QStringLiteral("*."))) return false;
   const QString name = QStringLiteral("x") + pattern.mid(1);
-  return !name.contains(QLatin1Char('*')) && SourceRowForJob(QFile::encodeName(name).toStdString(), output) != 0;
+  return !name.contains(QLatin1Char('*')) &&
+         SourceRowForJob(QFile::encodeName(name).toStdString(), output) != 0;
 }
 
 // The further types the library's own filter does not name.
-const QStringList kFurtherPatterns = {QStringLiteral("*.png"), QStringLiteral("*.webp"), QStringLiteral("*.heic"),
-                                      QStringLiteral("*.heif"), QStringLiteral("*.avif")};
+QStringList further_patterns() {
+  QStringList patterns;
+  for (const FurtherSourceRow& row : kFurtherSources)
+    for (const char* extension : row.extensions)
+      if (extension != nullptr) patterns << QStringLiteral("*") + QLatin1String(extension);
+  return patterns;
+}
+
+// "PNG, WebP, HEIC und AVIF".
+QString further_captions() {
+  QString text;
+  for (size_t i = 0; i < std::size(kFurtherSources); ++i) {
+    if (i > 0) text += i + 1 == std::size(kFurtherSources) ? QStringLiteral(" und ") : QStringLiteral(", ");
+    text += QLatin1String(kFurtherSources[i].caption);
+  }
+  return text;
+}
 
 // "Alle Bilddateien (*.bmp *.jpg)" with the patterns it lacks added.
 QString WithPatterns(const QString& entry, const QStringList& patterns) {
   const qsizetype open = entry.lastIndexOf(QLatin1Char('('));
   if (open < 0 || !entry.endsWith(QLatin1Char(')'))) return entry;
-  QStringList listed = entry.mid(open + 1, entry.size() - open - 2).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+  QStringList listed =
+      entry.mid(open + 1, entry.size() - open - 2).split(QLatin1Char(' '), Qt::SkipEmptyParts);
   for (const QString& pattern : patterns) {
     if (!listed.contains(pattern, Qt::CaseInsensitive)) listed << pattern;
   }
@@ -60,9 +79,11 @@ QStringList ConvertDibOpenFilter(const QString& filter) {
 }
 
 QStringList ConvertSourceOpenFilter(const QString& filter, const ExportOptions& output) {
-  QStringList entries = ConvertFilter(filter, [&output](const QString& pattern) { return RunStampsPattern(pattern, output); });
+  QStringList entries =
+      ConvertFilter(filter, [&output](const QString& pattern) { return RunStampsPattern(pattern, output); });
   if (!output.more_sources) return entries;
-  if (!entries.isEmpty()) entries[0] = WithPatterns(entries[0], kFurtherPatterns);
-  entries << QStringLiteral("PNG, WebP, HEIC und AVIF (%1)").arg(kFurtherPatterns.join(QLatin1Char(' ')));
+  const QStringList patterns = further_patterns();
+  if (!entries.isEmpty()) entries[0] = WithPatterns(entries[0], patterns);
+  entries << QStringLiteral("%1 (%2)").arg(further_captions(), patterns.join(QLatin1Char(' ')));
   return entries;
 }

@@ -6,7 +6,7 @@
 #include <QDialog>
 #include <cstdint>
 
-#include "run/watermark_options.h"
+#include "settings/watermark_options.h"
 
 class QCheckBox;
 class QComboBox;

@@ -9,6 +9,7 @@
 #include "image/replace_depth.h"
 #include "run/failure_text.h"
 #include "run/log_text.h"
+#include "run/prepare_source.h"
 #include "run/stamp_source.h"
 
 std::shared_ptr<const SharedDib> CopyWatermark(const TDibImage& record) {
@@ -29,19 +30,24 @@ PreviewSource LoadPreviewSource(const std::string& path, const ExportOptions& ou
   loaded.more_sources = output.more_sources;
   loaded.convert_to_srgb = output.convert_to_srgb;
   auto picture = std::make_shared<SharedDib>();
-  const LoadedSource opened = LoadSource(path, nullptr, output);
+  // The size the source has upright, before any shrinking on load.
+  int32_t as_loaded_width = 0;
+  int32_t as_loaded_height = 0;
+  const PreparedSource prepared = PrepareSource(path, nullptr, output, [&](const TDibImage& record) {
+    as_loaded_width = DibWidth(record);
+    as_loaded_height = DibHeight(record);
+  });
+  const LoadedSource& opened = prepared.loaded;
   picture->dib = opened.record;
   if (!picture->dib.Bits) {
     loaded.error = LoadFailedText(LogPathText(path), opened.reason);
     return loaded;
   }
-  // The size the source has upright, before any shrinking on load.
-  loaded.source_width = opened.stored_width > 0 ? opened.stored_width : DibWidth(picture->dib);
-  loaded.source_height = opened.stored_height > 0 ? opened.stored_height : DibHeight(picture->dib);
+  loaded.source_width = opened.stored_width > 0 ? opened.stored_width : as_loaded_width;
+  loaded.source_height = opened.stored_height > 0 ? opened.stored_height : as_loaded_height;
   // The preview shows the 24-bit picture the passes stamp: a 32-bit
   // source's alpha is set aside and not brought back.
-  SourceDepth depth = BringTo24Bits(picture->dib);
-  if (!DibHoldsPixels(picture->dib, 24) || !FitForOutput(picture->dib, depth, opened, output)) {
+  if (!DibHoldsPixels(picture->dib, 24) || prepared.out_of_memory) {
     loaded.error = OutOfMemoryText();
     return loaded;
   }

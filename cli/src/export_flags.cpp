@@ -1,9 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "export_flags.h"
 
+#include <algorithm>
 #include <charconv>
 #include <filesystem>
+#include <iterator>
 #include <system_error>
+
+#include "run/output_formats.h"
 
 namespace {
 
@@ -12,15 +16,34 @@ struct FlagText {
   const char* expects;
 };
 
-constexpr FlagText kFlags[] = {
+// "a, b, c oder d": the names as a German sentence lists them.
+template <class Rows, class Name>
+std::string spoken_list(const Rows& rows, Name name, const char* last_joint) {
+  std::string text;
+  for (size_t i = 0; i < std::size(rows); ++i) {
+    if (i > 0) text += i + 1 == std::size(rows) ? last_joint : ", ";
+    text += name(rows[i]);
+  }
+  return text;
+}
+
+const std::string kFormatFlagExpects = spoken_list(
+    kOutputFormats, [](const OutputFormatRow& row) { return row.flag_name; }, " oder ");
+const std::string kIncludeFlagExpects =
+    "eine Liste aus " +
+    spoken_list(
+        kFurtherSources, [](const FurtherSourceRow& row) { return row.include_name; }, " und ") +
+    ", durch Kommas getrennt";
+
+const FlagText kFlags[] = {
     {"--max-size", "eine Kantenlänge N oder einen Rahmen BxH in Pixeln"},
-    {"--format", "same, jpeg, png, webp, avif, tiff oder jp2"},
+    {"--format", kFormatFlagExpects.c_str()},
     {"--name", "ein Namensmuster wie \"Hochzeit-{Nr:4}\""},
     {"--target", "einen Zielordner"},
     {"--if-exists", "replace, skip oder rename"},
     {"--metadata", "all, no-gps oder none"},
     {"--chroma", "444, 422 oder 420"},
-    {"--include", "eine Liste aus png, webp, heic und avif, durch Kommas getrennt"},
+    {"--include", kIncludeFlagExpects.c_str()},
 };
 
 bool parse_side(std::string_view text, int32_t& side) {
@@ -51,11 +74,6 @@ bool one_of(std::string_view text, const std::pair<std::string_view, Value> (&na
   return false;
 }
 
-constexpr std::pair<std::string_view, ExportFormat> kFormats[] = {
-    {"same", ExportFormat::kSameAsSource}, {"jpeg", ExportFormat::kJpeg}, {"png", ExportFormat::kPng},
-    {"webp", ExportFormat::kWebp},         {"avif", ExportFormat::kAvif}, {"tiff", ExportFormat::kTiff},
-    {"jp2", ExportFormat::kJpeg2000},
-};
 constexpr std::pair<std::string_view, IfOutputExists> kIfExists[] = {{"replace", IfOutputExists::kReplace},
                                                                      {"skip", IfOutputExists::kSkip},
                                                                      {"rename", IfOutputExists::kRename}};
@@ -75,7 +93,9 @@ bool parse_include(std::string_view text) {
     size_t end = text.find(',', start);
     if (end == std::string_view::npos) end = text.size();
     const std::string_view type = text.substr(start, end - start);
-    if (type != "png" && type != "webp" && type != "heic" && type != "avif") return false;
+    if (std::none_of(std::begin(kFurtherSources), std::end(kFurtherSources),
+                     [type](const FurtherSourceRow& row) { return type == row.include_name; }))
+      return false;
     start = end + 1;
   }
   return true;
@@ -98,7 +118,14 @@ bool StoreExportFlag(std::string_view name, const std::string& value, ExportFlag
     flags.size = size;
     return true;
   }
-  if (name == "--format") return one_of(value, kFormats, flags.format);
+  if (name == "--format") {
+    for (const OutputFormatRow& row : kOutputFormats)
+      if (value == row.flag_name) {
+        flags.format = row.format;
+        return true;
+      }
+    return false;
+  }
   if (name == "--if-exists") return one_of(value, kIfExists, flags.if_exists);
   if (name == "--metadata") return one_of(value, kMetadata, flags.metadata);
   if (name == "--chroma") return one_of(value, kChroma, flags.chroma);

@@ -1,128 +1,30 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The batch loop: load, promote, stamp, reduce, save, release, for each
-// source on one of several workers; the log comes out in list order. The
-// steps from load to reduce are stamp_source's, shared with the preview.
+// The batch loop: hands each source of the shard to one of several
+// workers, which write it through WriteSource; keeps the counts and the
+// progress, and lets the log come out in list order.
 #include <sched.h>
 
 #include <algorithm>
 #include <exception>
-#include <filesystem>
 #include <mutex>
 #include <new>
 #include <optional>
-#include <set>
 #include <stdexcept>
 #include <string>
-#include <system_error>
 #include <thread>
 #include <utility>
 #include <vector>
 
-#include "image/dib_access.h"
-#include "keep_jpeg_blocks.h"
+#include "ordered_log.h"
+#include "output/keep_jpeg_blocks.h"
 #include "run/batch.h"
 #include "run/failure_text.h"
 #include "run/log_text.h"
-#include "run/output_path.h"
-#include "run/output_plan.h"
-#include "run/output_save.h"
-#include "run/stamp_source.h"
+#include "shard_plan.h"
 #include "worker_limit.h"
+#include "write_source.h"
 
 namespace {
-
-// Releases the record it watches exactly once, whatever the record holds
-// by then: the depth conversions replace the caller's record in place.
-class RecordRelease {
- public:
-  explicit RecordRelease(TDibImage& record) : record_(record) {}
-  ~RecordRelease() { deldib(&record_); }
-  RecordRelease(const RecordRelease&) = delete;
-  RecordRelease& operator=(const RecordRelease&) = delete;
-
- private:
-  TDibImage& record_;
-};
-
-void create_output_folder(const std::string& folder) {
-  // A folder that cannot be created shows up as a failed save.
-  std::string path = folder;
-  while (path.size() > 1 && path.back() == '/') path.pop_back();
-  if (path.empty()) return;
-  std::error_code ignored;
-  std::filesystem::create_directories(path, ignored);
-}
-
-// One listed entry of the run's shard.
-struct Entry {
-  std::string source;  // as opened
-  int row = 0;         // SourceExtensionRow; 0: passed over
-  size_t number = 0;   // position in the whole list, from 1
-  std::string output;  // where it is written (PlanOutputs)
-  bool skip_existing = false;
-};
-
-// Hands each entry's lines on in list order: the lines of the entry at
-// the front go straight out, those of later entries wait until every
-// earlier entry is done.
-class OrderedLog {
- public:
-  OrderedLog(const LogSink& sink, size_t entries) : sink_(sink), slots_(entries) {}
-
-  void line(size_t entry, std::string text) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (entry == front_)
-      send(text);
-    else
-      slots_[entry].waiting.push_back(std::move(text));
-  }
-
-  void done(size_t entry) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    slots_[entry].done = true;
-    while (front_ < slots_.size()) {
-      Slot& slot = slots_[front_];
-      for (const std::string& text : slot.waiting) send(text);
-      std::vector<std::string>().swap(slot.waiting);
-      if (!slot.done) break;
-      ++front_;
-    }
-  }
-
-  // After every worker has stopped.
-  void last_line(const std::string& text) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    send(text);
-  }
-
-  // What the sink threw, if it did; it hears nothing after that.
-  std::exception_ptr failure() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return failure_;
-  }
-
- private:
-  struct Slot {
-    std::vector<std::string> waiting;
-    bool done = false;
-  };
-  // Under the lock. An error of the sink must not leave a worker thread:
-  // it is kept and ends the run once the workers have stopped.
-  void send(const std::string& text) {
-    if (failure_) return;
-    try {
-      sink_(text);
-    } catch (...) {
-      failure_ = std::current_exception();
-    }
-  }
-
-  const LogSink& sink_;
-  std::mutex mutex_;
-  std::vector<Slot> slots_;
-  size_t front_ = 0;
-  std::exception_ptr failure_;
-};
 
 class Run;
 
@@ -137,9 +39,10 @@ struct WorkerProgress {
 
 class Run {
  public:
-  Run(const WatermarkJob& job, const LogSink& sink, const BatchControl& control, std::vector<Entry> entries)
+  Run(const WatermarkJob& job, const LogSink& sink, const BatchControl& control,
+      std::vector<ShardEntry> entries)
       : job_(job), control_(control), entries_(std::move(entries)), log_(sink, entries_.size()) {
-    for (const Entry& entry : entries_)
+    for (const ShardEntry& entry : entries_)
       if (entry.row != 0 && !entry.skip_existing) ++progress_.total;
     if (job_.output.keep_jpeg_blocks) {
       keep_jpeg_blocks_ = !ExportForbidsKeptJpegBlocks(job_.output);
@@ -179,7 +82,7 @@ class Run {
   BatchOutcome finish() {
     if (!outcome_.aborted && !log_.failure() && !progress_failure_) {
       outcome_.cancelled = next_ < entries_.size();
-      log_.last_line(outcome_.cancelled ? "Abgebrochen..." : "Fertig...");
+      log_.last_line(RunEndText(outcome_.cancelled));
     }
     for (const std::exception_ptr& failure : {log_.failure(), progress_failure_}) {
       if (!failure || outcome_.aborted) continue;
@@ -233,7 +136,7 @@ class Run {
 
   void worker(WorkerProgress& progress) {
     while (std::optional<size_t> index = take_entry()) {
-      const Entry& entry = entries_[*index];
+      const ShardEntry& entry = entries_[*index];
       const bool recognised = entry.row != 0 && !entry.skip_existing;
       if (recognised) begin_source(progress);
       // An error that escapes a step stops the run; the source counts
@@ -241,7 +144,7 @@ class Run {
       std::optional<bool> written;
       try {
         if (recognised) {
-          written = stamp_one_source(*index, entry, progress);
+          written = write_one_source(*index, entry, progress);
         } else if (entry.skip_existing) {
           // The job keeps what is there; nothing is loaded.
           log_.line(*index, ExistingOutputSkippedText(LogPathText(entry.output)));
@@ -265,67 +168,22 @@ class Run {
     }
   }
 
-  bool stamp_one_source(size_t index, const Entry& entry, WorkerProgress& progress) {
-    const PixkitCallOptions call = call_options(progress);
-    const std::string& source = entry.source;
+  bool write_one_source(size_t index, const ShardEntry& entry, WorkerProgress& progress) {
     if (blocks_note_at_ == index) log_.line(index, KeptJpegBlocksOffText());
-    if (keep_jpeg_blocks_ && is_jpeg_row(entry.row))
-      if (std::optional<bool> written = stamp_keeping_blocks(index, entry, call)) return *written;
-    LoadedSource loaded = LoadSource(source, &call, job_.output);
-    RecordRelease release(loaded.record);
-    TDibImage& record = loaded.record;
-    if (record.Bits == nullptr) {
-      log_.line(index, ErrorText(LoadFailedText(LogPathText(source), loaded.reason)));
-      return false;
-    }
-    limit_->note_picture(DibWidth(record), DibHeight(record));
-    // Only a source that loaded gets its folder: a job listing files that
-    // are gone leaves no empty folders behind.
-    const std::string& output = entry.output;
-    create_output_folder(SourceFolder(output));
-
-    SourceDepth depth = BringTo24Bits(record);
-    if (!FitForOutput(record, depth, loaded, job_.output)) throw std::bad_alloc();
-    log_.line(index, LogPathText(source) + " geladen...");
-    StampSource(record, job_, source, int64_t(entry.number));
-    BringBackToSourceDepth(record, depth);
-
-    if (control_.progress) {
-      std::lock_guard<std::mutex> lock(progress_mutex_);
-      progress.saving = true;
-    }
-    int reason = PIXKIT_REASON_NONE;
-    if (SaveOutput(record, output, source, loaded, job_, call, &reason)) {
-      log_.line(index, LogPathText(output) + " geschrieben...");
-      return true;
-    }
-    log_.line(index, ErrorText(SaveFailedText(LogPathText(output), reason)));
-    return false;
+    SourceWriteHooks hooks;
+    hooks.log = [this, index](std::string line) { log_.line(index, std::move(line)); };
+    hooks.size = [this](int64_t width, int64_t height) { limit_->note_picture(width, height); };
+    if (control_.progress)
+      hooks.saving = [this, &progress] {
+        std::lock_guard<std::mutex> lock(progress_mutex_);
+        progress.saving = true;
+      };
+    const SourceToWrite work{entry.source, entry.output, int64_t(entry.number),
+                             keep_jpeg_blocks_ && is_jpeg_row(entry.row)};
+    return WriteSource(job_, work, call_options(progress), hooks);
   }
 
   static bool is_jpeg_row(int row) { return row + 2 == PIXKIT_FORMAT_JPG || row + 2 == PIXKIT_FORMAT_JIF; }
-
-  // A JPEG written with the blocks the marks cannot touch kept; nothing
-  // when the library gives that up, and the ordinary steps follow.
-  std::optional<bool> stamp_keeping_blocks(size_t index, const Entry& entry, const PixkitCallOptions& call) {
-    const std::string& source = entry.source;
-    PixkitJpegBlocksInfo info{};
-    if (!PixkitProbeJpegBlocks(source.c_str(), &info)) return std::nullopt;
-    limit_->note_picture(info.width, info.height);
-    const std::string& output = entry.output;
-    const std::string folder = SourceFolder(output);
-    // The folder only once the source has loaded, as on the ordinary path.
-    const KeptBlocksSave save = SaveKeepingJpegBlocks(job_, source, int64_t(entry.number), info, output,
-                                                      &call, [&folder] { create_output_folder(folder); });
-    if (!save.applied) return std::nullopt;
-    log_.line(index, LogPathText(source) + " geladen...");
-    if (save.written) {
-      log_.line(index, LogPathText(output) + " geschrieben...");
-      return true;
-    }
-    log_.line(index, ErrorText(SaveFailedText(LogPathText(output), save.reason)));
-    return false;
-  }
 
   // The library's settings for this worker's loads and saves: the job's
   // quality, and its progress going to this worker's share of the run's.
@@ -407,7 +265,7 @@ class Run {
 
   const WatermarkJob& job_;
   const BatchControl& control_;
-  const std::vector<Entry> entries_;
+  const std::vector<ShardEntry> entries_;
   OrderedLog log_;
 
   std::mutex hand_out_mutex_;
@@ -429,64 +287,6 @@ class Run {
   std::optional<size_t> blocks_note_at_;  // the entry that says the export forbids kept blocks
 };
 
-std::vector<std::string> opened_sources(const WatermarkJob& job) {
-  // The list keeps its paths as stored; relative ones are opened from the
-  // settings file's folder, and the log names what was opened.
-  std::vector<std::string> sources;
-  sources.reserve(job.sources.size());
-  for (const std::string& listed : job.sources)
-    sources.push_back(OpenedSourcePath(listed, job.sources_folder));
-  return sources;
-}
-
-bool valid_shard(const BatchControl& control) {
-  return control.shard_count >= 1 && control.shard_index >= 0 && control.shard_index < control.shard_count;
-}
-
-// The entries of the control's shard, in list order; the outputs were
-// planned over the whole list.
-std::vector<Entry> shard_entries(std::vector<std::string>& sources, std::vector<PlannedOutput>& outputs,
-                                 const ExportOptions& output, const BatchControl& control) {
-  std::vector<Entry> entries;
-  const size_t step = size_t(control.shard_count);
-  for (size_t i = size_t(control.shard_index); i < sources.size(); i += step) {
-    const int row = SourceRowForJob(sources[i], output);
-    entries.push_back(
-        Entry{std::move(sources[i]), row, i + 1, std::move(outputs[i].path), outputs[i].skip_existing});
-  }
-  return entries;
-}
-
-// Why the run would not start: a source an output would replace, or an
-// output subfolder name leading out of the source's folder.
-bool refuses(const std::vector<std::string>& sources, const std::vector<PlannedOutput>& outputs,
-             const WatermarkJob& job, bool& refused, std::string& overwritten, bool& out_dir_refused) {
-  if (std::optional<std::string> source = FirstSourceReplacedBy(sources, outputs)) {
-    refused = true;
-    overwritten = std::move(*source);
-    return true;
-  }
-  // A target folder is named on purpose and may lie anywhere; the
-  // subfolder name is not used then.
-  if (!WritesToTargetFolder(job.output) && OutDirLeavesSourceFolder(job.out_dir)) {
-    out_dir_refused = true;
-    return true;
-  }
-  return false;
-}
-
-// A save killed between naming its finished file and renaming it leaves
-// the hidden name behind; the run clears such leftovers from the output
-// folders it is about to write into, once each.
-void remove_leftover_saves(const std::vector<Entry>& entries) {
-  std::set<std::string> folders;
-  for (const Entry& entry : entries) {
-    if (entry.row == 0 || entry.skip_existing) continue;
-    const std::string folder = SourceFolder(entry.output);
-    if (folders.insert(folder).second) PixkitRemoveLeftoverSaves(folder.c_str());
-  }
-}
-
 }  // namespace
 
 int DefaultWorkerCount() {
@@ -501,12 +301,11 @@ int DefaultWorkerCount() {
 
 BatchPlan PlanBatch(const WatermarkJob& job, const BatchControl& control) {
   BatchPlan plan;
-  std::vector<std::string> sources = opened_sources(job);
-  std::vector<PlannedOutput> outputs = PlanOutputs(sources, job);
-  if (refuses(sources, outputs, job, plan.refused, plan.overwritten_source, plan.out_dir_refused))
-    return plan;
-  if (!valid_shard(control)) return plan;
-  for (Entry& entry : shard_entries(sources, outputs, job.output, control))
+  ShardPlan shard = PlanShard(job, control);
+  plan.refused = shard.refused;
+  plan.overwritten_source = std::move(shard.overwritten_source);
+  plan.out_dir_refused = shard.out_dir_refused;
+  for (ShardEntry& entry : shard.entries)
     plan.entries.push_back(PlannedSource{entry.source, entry.output, entry.skip_existing});
   return plan;
 }
@@ -514,14 +313,16 @@ BatchPlan PlanBatch(const WatermarkJob& job, const BatchControl& control) {
 BatchOutcome RunBatch(const WatermarkJob& job, const LogSink& log, const BatchControl& control) {
   BatchOutcome outcome;
   try {
-    std::vector<std::string> sources = opened_sources(job);
-    std::vector<PlannedOutput> outputs = PlanOutputs(sources, job);
-    if (refuses(sources, outputs, job, outcome.refused, outcome.overwritten_source, outcome.out_dir_refused))
+    ShardPlan shard = PlanShard(job, control);
+    if (shard.refused || shard.out_dir_refused) {
+      outcome.refused = shard.refused;
+      outcome.overwritten_source = std::move(shard.overwritten_source);
+      outcome.out_dir_refused = shard.out_dir_refused;
       return outcome;
-    if (!valid_shard(control)) throw std::invalid_argument("invalid shard");
-    std::vector<Entry> entries = shard_entries(sources, outputs, job.output, control);
-    remove_leftover_saves(entries);
-    Run run(job, log, control, std::move(entries));
+    }
+    if (shard.invalid_shard) throw std::invalid_argument("invalid shard");
+    RemoveLeftoverSaves(shard.entries);
+    Run run(job, log, control, std::move(shard.entries));
     run.work(control.workers > 0 ? control.workers : DefaultWorkerCount());
     return run.finish();
   } catch (const std::bad_alloc&) {

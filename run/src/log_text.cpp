@@ -23,3 +23,17 @@ std::string LogPathText(const std::string& path) {
   }
   return text;
 }
+
+std::string LoadedText(const std::string& shown_path) { return shown_path + " geladen..."; }
+
+std::string WrittenText(const std::string& shown_path) { return shown_path + " geschrieben..."; }
+
+std::string ExistingOutputSkippedText(const std::string& shown_path) {
+  return shown_path + " vorhanden, übersprungen";
+}
+
+std::string KeptJpegBlocksOffText() {
+  return "JPEG: unveränderte Blöcke nicht übernommen, da Größe, Format, Farbe oder Metadaten geändert werden";
+}
+
+std::string RunEndText(bool cancelled) { return cancelled ? "Abgebrochen..." : "Fertig..."; }

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <iterator>
 
+#include "run/output_formats.h"
 #include "settings/profile_file.h"
 #include "stored_value_text.h"
 
@@ -39,7 +40,6 @@ constexpr double kColorMin = -2147483648.0, kColorMax = 2147483647.0;
 // Names in the section, in the order of the enumerations' values.
 constexpr const char* kSizeModeNames[] = {"None",   "LongEdge", "ShortEdge", "Width",
                                           "Height", "Box",      "Percent",   "Megapixels"};
-constexpr const char* kFormatNames[] = {"SameAsSource", "Jpeg", "Png", "Webp", "Avif", "Tiff", "Jpeg2000"};
 constexpr const char* kChromaNames[] = {"Default", "444", "422", "420"};
 constexpr const char* kTargetNames[] = {"Subfolder", "TargetFolder"};
 constexpr const char* kIfExistsNames[] = {"Replace", "Skip", "Rename"};
@@ -94,7 +94,7 @@ const OptionField kFields[] = {
     {0x0305, "ExportSizePercent", NUMBER(output.size.percent), 0, kScaleMax, true},
     {0x0306, "ExportSizeMegapixels", NUMBER(output.size.megapixels), 0, kScaleMax, true},
     {0x0307, "ExportSizeEnlarge", FLAG(output.size.enlarge), 0, 0, true},
-    {0x0308, "ExportFormat", CHOICE(output.format, kFormatNames), 0, 0, true},
+    {0x0308, "ExportFormat", CHOICE(output.format, kOutputFormatStoredNames), 0, 0, true},
     {0x0309, "ExportJpegQuality", INTEGER(output.jpeg.quality), 1, 100, true},
     {0x030A, "ExportJpegQualityFromSource", FLAG(output.jpeg.quality_from_source), 0, 0, true},
     {0x030B, "ExportJpegChroma", CHOICE(output.jpeg.chroma, kChromaNames), 0, 0, true},

@@ -12,7 +12,7 @@
 #include <variant>
 #include <vector>
 
-#include "run/watermark_options.h"
+#include "settings/watermark_options.h"
 
 using FlagField = bool& (*)(WatermarkOptions&);
 using IntegerField = int32_t& (*)(WatermarkOptions&);

@@ -12,7 +12,7 @@
 #pragma once
 
 #include "pixkit/pixkit.h"
-#include "run/watermark_options.h"
+#include "settings/watermark_options.h"
 #include "settings_io.h"
 
 // A 32-bit picture watermark (kept with its alpha channel) goes into the

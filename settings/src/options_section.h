@@ -6,7 +6,7 @@
 #pragma once
 
 #include "settings/profile_file.h"
-#include "run/watermark_options.h"
+#include "settings/watermark_options.h"
 
 inline constexpr const char* kOptionsSection = "Erweitert";
 

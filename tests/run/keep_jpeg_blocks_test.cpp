@@ -2,7 +2,7 @@
 // Keeping a JPEG's untouched blocks in the run: the reach of the marks
 // bounds every pixel the ordinary stamping changes, and a run with the
 // option logs what it has always logged.
-#include "../../run/src/keep_jpeg_blocks.h"
+#include "../../run/src/output/keep_jpeg_blocks.h"
 
 #include <gtest/gtest.h>
 

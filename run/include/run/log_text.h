@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// File names as they stand in the run's log lines (the failure texts around
-// them are in failure_text.h).
+// The run's log lines other than its failures (those are in
+// failure_text.h), and file names as they stand in them. Every caller that
+// writes such a line, the run, the preview and stempora-batch, takes it
+// from here.
 #pragma once
 
 #include <string>
@@ -11,3 +13,15 @@
 // Every other byte, a backslash included, stays as it is, so an ordinary
 // name is shown unchanged.
 std::string LogPathText(const std::string& path);
+
+// "<path> geladen...": a source loaded (shown_path through LogPathText).
+std::string LoadedText(const std::string& shown_path);
+// "<path> geschrieben...": an output written.
+std::string WrittenText(const std::string& shown_path);
+// "<path> vorhanden, übersprungen": an output that exists and is kept.
+std::string ExistingOutputSkippedText(const std::string& shown_path);
+// The run's one line when kept JPEG blocks are on but the export forbids
+// them.
+std::string KeptJpegBlocksOffText();
+// The run's last line: "Fertig..." or, cancelled, "Abgebrochen...".
+std::string RunEndText(bool cancelled);

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "run/watermark_options.h"
+#include "run/mark_options.h"
 
 // The margin in pixels: the given margin, or with in_percent that
 // percentage of the image's shorter side, truncated toward zero. Percentages

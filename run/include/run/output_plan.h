@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "run/job.h"
+#include "run/log_text.h"
 
 struct PlannedOutput {
   // Empty: the file type is passed over. Otherwise where the output goes,
@@ -35,5 +36,3 @@ std::optional<std::string> FirstSourceReplacedBy(const std::vector<std::string>&
 // subfolder beside each source.
 bool WritesToTargetFolder(const ExportOptions& output);
 
-// "<path> vorhanden, übersprungen": the path as the log shows it.
-std::string ExistingOutputSkippedText(const std::string& logged_path);

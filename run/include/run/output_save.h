@@ -12,24 +12,16 @@
 #include "run/job.h"
 #include "run/stamp_source.h"
 
-// Rows of the sources the run takes only with the further sources on,
-// after SourceExtensionRow's.
-inline constexpr int kPngSourceRow = 13;
-inline constexpr int kWebpSourceRow = 14;
-inline constexpr int kHeifSourceRow = 15;  // ".heic" and ".heif"
-inline constexpr int kAvifSourceRow = 16;
-
-// SourceExtensionRow, and with `more_sources` on the rows above for .png,
-// .webp, .heic, .heif and .avif; 0 for a source the run passes over
-// ("übersprungen").
+// SourceExtensionRow, and with `more_sources` on the further sources' rows
+// (output_formats.h); 0 for a source the run passes over ("übersprungen").
 int SourceRowForJob(const std::string& source, const ExportOptions& output);
 inline bool SourceRecognisedForJob(const std::string& source, const ExportOptions& output) {
   return SourceRowForJob(source, output) != 0;
 }
 
-// The extension of an output, dot included: ".jpg", ".png", ".webp",
-// ".avif", ".tif", ".jp2" for a chosen format; under kSameAsSource the
-// source's own as spelled, except that HEIC/HEIF sources become ".jpg".
+// The extension of an output, dot included: the chosen format's; under
+// kSameAsSource the source's own as spelled, except for a further source
+// written in another format (HEIC/HEIF sources become ".jpg").
 std::string OutputExtension(ExportFormat format, const std::string& source);
 
 // The PIXKIT_FORMAT_* an output of source is written in.

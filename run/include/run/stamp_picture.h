@@ -8,7 +8,7 @@
 #include "pixkit/pixkit.h"
 #include "run/placement.h"
 #include "run/plain_picture_pass.h"
-#include "run/watermark_options.h"
+#include "run/mark_options.h"
 
 struct PictureStampSettings : PlainPictureSettings {
   PictureOptions options;  // all off: the plain pass

@@ -7,7 +7,7 @@
 
 #include "pixkit/pixkit.h"
 #include "run/plain_text_pass.h"
-#include "run/watermark_options.h"
+#include "run/mark_options.h"
 
 struct TextStampSettings : PlainTextSettings {
   TextOptions options;  // all off: the plain pass

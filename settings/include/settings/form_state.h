@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "run/text_font.h"
-#include "run/watermark_options.h"
+#include "settings/watermark_options.h"
 #include "settings/profile_file.h"
 
 inline constexpr const char* kFormStateSection = "TMainForm";

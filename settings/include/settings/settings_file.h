@@ -19,7 +19,7 @@
 #include "pixkit/pixkit.h"
 #include "run/job.h"
 #include "run/text_font.h"
-#include "run/watermark_options.h"
+#include "settings/watermark_options.h"
 
 // Every field of a settings file, as the window's controls hold them.
 struct SettingsFileContent {

@@ -10,7 +10,7 @@
 // never the exact shape: a rectangle around each mark, widened by its
 // outline, shadow and turn and a margin for sampling, so no changed pixel
 // lies outside the MCUs that are coded again.
-#include "keep_jpeg_blocks.h"
+#include "output/keep_jpeg_blocks.h"
 
 #include <QCoreApplication>
 #include <QFontMetrics>
@@ -26,7 +26,7 @@
 #include "run/stamp_source.h"
 #include "run/text_font.h"
 #include "run/text_variables.h"
-#include "text_area.h"
+#include "stamp/text_area.h"
 
 namespace {
 
@@ -152,10 +152,6 @@ bool ExportForbidsKeptJpegBlocks(const ExportOptions& output) {
   // sampling, which kept blocks keep, would not be it.
   return output.size.mode != ExportSizeMode::kNone || !same_format || output.convert_to_srgb ||
          output.metadata != MetadataPolicy::kAll || output.jpeg.chroma != ChromaSubsampling::kLibraryDefault;
-}
-
-std::string KeptJpegBlocksOffText() {
-  return "JPEG: unveränderte Blöcke nicht übernommen, da Größe, Format, Farbe oder Metadaten geändert werden";
 }
 
 std::vector<PixkitRect> MarkReach(const WatermarkJob& job, const std::string& source, int64_t number,

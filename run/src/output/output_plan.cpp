@@ -93,10 +93,6 @@ bool WritesToTargetFolder(const ExportOptions& output) {
   return output.target == ExportTarget::kTargetFolder && !output.target_folder.empty();
 }
 
-std::string ExistingOutputSkippedText(const std::string& logged_path) {
-  return logged_path + " vorhanden, übersprungen";
-}
-
 std::vector<PlannedOutput> PlanOutputs(const std::vector<std::string>& sources, const WatermarkJob& job) {
   const ExportOptions& output = job.output;
   std::vector<PlannedOutput> plan(sources.size());

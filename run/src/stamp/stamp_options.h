@@ -7,7 +7,7 @@
 
 #include "mark_sampling.h"
 #include "pixkit/pixkit.h"
-#include "run/watermark_options.h"
+#include "run/mark_options.h"
 
 // Tiling as laid: off, or the grid's gaps in pixels and its angle.
 struct MarkTiling {

@@ -11,14 +11,12 @@
 
 #include "pixkit/pixkit.h"
 #include "run/job.h"
+#include "run/log_text.h"
 
 // The export changes what a kept block would have to survive: the size, the
 // file format (anything but "wie Quelle" and JPEG) or the colour; or it
 // strips metadata, which the kept blocks' path does not.
 bool ExportForbidsKeptJpegBlocks(const ExportOptions& output);
-
-// The run's one line when the option is on but the export forbids it.
-std::string KeptJpegBlocksOffText();
 
 // Every upright pixel the job's marks can change on a picture of width x
 // height, as rectangles (possibly overlapping, reaching past the edges):

@@ -5,6 +5,7 @@
 #include "image/dib_access.h"
 #include "image/replace_depth.h"
 #include "run/jpeg_quality.h"
+#include "run/output_formats.h"
 #include "run/output_path.h"
 
 namespace {
@@ -21,13 +22,9 @@ std::string lower_extension(const std::string& source) {
   return extension;
 }
 
-int further_source_row(const std::string& source) {
-  const std::string extension = lower_extension(source);
-  if (extension == ".png") return kPngSourceRow;
-  if (extension == ".webp") return kWebpSourceRow;
-  if (extension == ".heic" || extension == ".heif") return kHeifSourceRow;
-  if (extension == ".avif") return kAvifSourceRow;
-  return 0;
+// The further source row of source's extension; null for none.
+const FurtherSourceRow* further_source(const std::string& source) {
+  return FurtherSourceOf(lower_extension(source));
 }
 
 int metadata_code(MetadataPolicy policy) {
@@ -86,64 +83,30 @@ PixkitSaveSettings save_settings(int format, const LoadedSource& loaded, const W
 int SourceRowForJob(const std::string& source, const ExportOptions& output) {
   const int row = SourceExtensionRow(source);
   if (row != 0 || !output.more_sources) return row;
-  return further_source_row(source);
+  const FurtherSourceRow* further = further_source(source);
+  return further ? further->source_row : 0;
 }
 
 std::string OutputExtension(ExportFormat format, const std::string& source) {
-  switch (format) {
-    case ExportFormat::kSameAsSource:
-      break;
-    case ExportFormat::kJpeg:
-      return ".jpg";
-    case ExportFormat::kPng:
-      return ".png";
-    case ExportFormat::kWebp:
-      return ".webp";
-    case ExportFormat::kAvif:
-      return ".avif";
-    case ExportFormat::kTiff:
-      return ".tif";
-    case ExportFormat::kJpeg2000:
-      return ".jp2";
+  if (format != ExportFormat::kSameAsSource) return OutputFormatOf(format).extension;
+  // A further source written in another format takes that format's
+  // extension; one written in its own keeps its name's spelling.
+  if (const FurtherSourceRow* further = further_source(source)) {
+    const char* written = OutputFormatOf(further->written_as).extension;
+    if (lower_extension(source) != written) return written;
   }
-  if (further_source_row(source) == kHeifSourceRow) return ".jpg";
   const std::string name = FileNamePart(source);
   const size_t dot = name.rfind('.');
   return dot == std::string::npos ? std::string() : name.substr(dot);
 }
 
 int OutputFormatCode(const std::string& source, const ExportOptions& output) {
-  switch (output.format) {
-    case ExportFormat::kSameAsSource:
-      break;
-    case ExportFormat::kJpeg:
-      return PIXKIT_FORMAT_JPG;
-    case ExportFormat::kPng:
-      return PIXKIT_FORMAT_PNG;
-    case ExportFormat::kWebp:
-      return PIXKIT_FORMAT_WEBP;
-    case ExportFormat::kAvif:
-      return PIXKIT_FORMAT_AVIF;
-    case ExportFormat::kTiff:
-      return PIXKIT_FORMAT_TIF;
-    case ExportFormat::kJpeg2000:
-      return PIXKIT_FORMAT_JP2;
-  }
+  if (output.format != ExportFormat::kSameAsSource) return OutputFormatOf(output.format).library_code;
   // Each table row's format code is its row + 2.
   const int row = SourceExtensionRow(source);
   if (row != 0) return row + 2;
-  switch (further_source_row(source)) {
-    case kPngSourceRow:
-      return PIXKIT_FORMAT_PNG;
-    case kWebpSourceRow:
-      return PIXKIT_FORMAT_WEBP;
-    case kHeifSourceRow:
-      return PIXKIT_FORMAT_JPG;  // nothing here writes HEIC
-    case kAvifSourceRow:
-      return PIXKIT_FORMAT_AVIF;
-    default:
-      return 0;
-  }
+  const FurtherSourceRow* further = further_source(source);
+  return further ? OutputFormatOf(further->written_as).library_code : 0;
 }
 
 bool SaveOutput(const TDibImage& record, const std::string& output, const std::string& source,

@@ -1,13 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Options past the plain stamping passes: a picture's own transparency, sizes
-// relative to the image, rotation and tiling, legible text and text
-// variables. Every option is off by default; with all of them off the
+// The marks' options past the plain stamping passes: a picture's own
+// transparency, sizes relative to the image, rotation and tiling, legible
+// text and text variables. Every option is off by default; with all of them off the
 // passes give exactly the plain pixels.
 #pragma once
 
 #include <cstdint>
-
-#include "run/export_options.h"
 
 enum class RelativeTo : uint8_t {
   kNone = 0,         // sizes as the plain passes take them
@@ -75,14 +73,4 @@ struct TextOptions {
     return relative != RelativeTo::kNone || margin_in_percent || angle != 0 || tile.enabled || outline ||
            shadow || smooth || variables;
   }
-};
-
-// Both passes' options as one value: what a settings file's option block
-// and the form-state store's own section keep. All off by default; with all
-// off neither is written.
-struct WatermarkOptions {
-  PictureOptions picture;
-  TextOptions text;
-  ExportOptions output;
-  bool any() const { return picture.any() || text.any() || output.any(); }
 };

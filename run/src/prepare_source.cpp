@@ -1,26 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "run/stamp_source.h"
+#include "run/prepare_source.h"
+
+#include <utility>
 
 #include "image/convert_to_srgb.h"
-#include "image/depth_down.h"
 #include "image/dib_access.h"
 #include "image/resize_lanczos.h"
 #include "run/export_size.h"
-#include "run/stamp_picture.h"
-#include "run/stamp_text.h"
-#include "run/text_variables.h"
 
 namespace {
-
-// The text settings with the variables replaced for this source.
-TextStampSettings text_for_source(const TextStampSettings& text, const std::string& source, int64_t number,
-                                  const TDibImage& record) {
-  TextStampSettings own = text;
-  own.text = ReplaceTextVariables(
-      text.text,
-      ReadSourceFacts(source, number, DibWidth(record), DibHeight(record), TextNeedsCaptureFacts(text.text)));
-  return own;
-}
 
 // The decoder asks once it knows the size: at least the output's size.
 void fit_to_export_size(void* owner, int32_t width, int32_t height, int32_t* min_width, int32_t* min_height) {
@@ -81,18 +69,22 @@ SourceDepth BringTo24Bits(TDibImage& record) {
   return depth;
 }
 
-void StampSource(TDibImage& record, const WatermarkJob& job, const std::string& source, int64_t number) {
-  if (job.add_picture && job.watermark != nullptr) StampPicture(record, *job.watermark, job.picture);
-  if (job.add_text && job.text.options.variables)
-    StampText(record, text_for_source(job.text, source, number, record));
-  else if (job.add_text)
-    StampText(record, job.text);
-}
-
-void BringBackToSourceDepth(TDibImage& record, const SourceDepth& depth) {
-  if (depth.bit_count == 32) {
-    RestoreAlpha(record, depth.alpha);
-  } else if (depth.bit_count != 24) {
-    DepthDownTo(record, depth.bit_count);
+PreparedSource PrepareSource(const std::string& path, const PixkitCallOptions* options,
+                             const ExportOptions& output,
+                             const std::function<void(const TDibImage& loaded)>& on_loaded) {
+  PreparedSource prepared;
+  prepared.loaded = LoadSource(path, options, output);
+  TDibImage& record = prepared.loaded.record;
+  if (record.Bits == nullptr) return prepared;
+  // The record is the caller's once this returns; an error on the way
+  // must not leave it behind.
+  try {
+    if (on_loaded) on_loaded(record);
+    prepared.depth = BringTo24Bits(record);
+    prepared.out_of_memory = !FitForOutput(record, prepared.depth, prepared.loaded, output);
+  } catch (...) {
+    deldib(&record);
+    throw;
   }
+  return prepared;
 }

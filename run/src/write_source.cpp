@@ -1,0 +1,94 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "write_source.h"
+
+#include <filesystem>
+#include <new>
+#include <optional>
+#include <system_error>
+
+#include "image/dib_access.h"
+#include "output/keep_jpeg_blocks.h"
+#include "run/failure_text.h"
+#include "run/log_text.h"
+#include "run/output_path.h"
+#include "run/output_save.h"
+#include "run/prepare_source.h"
+#include "run/stamp_source.h"
+
+namespace {
+
+// Releases the record it watches exactly once, whatever the record holds
+// by then: the depth conversions replace the caller's record in place.
+class RecordRelease {
+ public:
+  explicit RecordRelease(TDibImage& record) : record_(record) {}
+  ~RecordRelease() { deldib(&record_); }
+  RecordRelease(const RecordRelease&) = delete;
+  RecordRelease& operator=(const RecordRelease&) = delete;
+
+ private:
+  TDibImage& record_;
+};
+
+// Only a source that loaded gets its folder: a job listing files that are
+// gone leaves no empty folders behind. A folder that cannot be created
+// shows up as a failed save.
+void create_output_folder(const std::string& output) {
+  std::string path = SourceFolder(output);
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  if (path.empty()) return;
+  std::error_code ignored;
+  std::filesystem::create_directories(path, ignored);
+}
+
+// The lines of a source that loaded, on either path.
+bool log_written(bool written, int reason, const SourceToWrite& work, const SourceWriteHooks& hooks) {
+  if (written) {
+    hooks.log(WrittenText(LogPathText(work.output)));
+    return true;
+  }
+  hooks.log(ErrorText(SaveFailedText(LogPathText(work.output), reason)));
+  return false;
+}
+
+// A JPEG written with the blocks the marks cannot touch kept; nothing
+// when the library gives that up, and the ordinary steps follow.
+std::optional<bool> write_keeping_blocks(const WatermarkJob& job, const SourceToWrite& work,
+                                         const PixkitCallOptions& call, const SourceWriteHooks& hooks) {
+  PixkitJpegBlocksInfo info{};
+  if (!PixkitProbeJpegBlocks(work.source.c_str(), &info)) return std::nullopt;
+  hooks.size(info.width, info.height);
+  // The folder only once the source has loaded, as on the ordinary path.
+  const KeptBlocksSave save = SaveKeepingJpegBlocks(job, work.source, work.number, info, work.output, &call,
+                                                    [&work] { create_output_folder(work.output); });
+  if (!save.applied) return std::nullopt;
+  hooks.log(LoadedText(LogPathText(work.source)));
+  return log_written(save.written, save.reason, work, hooks);
+}
+
+}  // namespace
+
+bool WriteSource(const WatermarkJob& job, const SourceToWrite& work, const PixkitCallOptions& call,
+                 const SourceWriteHooks& hooks) {
+  if (work.try_kept_blocks)
+    if (std::optional<bool> written = write_keeping_blocks(job, work, call, hooks)) return *written;
+  PreparedSource prepared = PrepareSource(work.source, &call, job.output, [&](const TDibImage& loaded) {
+    hooks.size(DibWidth(loaded), DibHeight(loaded));
+    create_output_folder(work.output);
+  });
+  RecordRelease release(prepared.loaded.record);
+  TDibImage& record = prepared.loaded.record;
+  if (record.Bits == nullptr) {
+    hooks.log(ErrorText(LoadFailedText(LogPathText(work.source), prepared.loaded.reason)));
+    return false;
+  }
+  if (prepared.out_of_memory) throw std::bad_alloc();
+  hooks.log(LoadedText(LogPathText(work.source)));
+  StampSource(record, job, work.source, work.number);
+  BringBackToSourceDepth(record, prepared.depth);
+
+  if (hooks.saving) hooks.saving();
+  int reason = PIXKIT_REASON_NONE;
+  const bool written = SaveOutput(record, work.output, work.source, prepared.loaded, job, call, &reason);
+  return log_written(written, reason, work, hooks);
+}
