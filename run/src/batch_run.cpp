@@ -178,7 +178,7 @@ class Run {
         std::lock_guard<std::mutex> lock(progress_mutex_);
         progress.saving = true;
       };
-    const SourceToWrite work{entry.source, entry.output, int64_t(entry.number),
+    const SourceToWrite work{entry.source, entry.output, entry.folder_base, int64_t(entry.number),
                              keep_jpeg_blocks_ && is_jpeg_row(entry.row)};
     return WriteSource(job_, work, call_options(progress), hooks);
   }

@@ -57,7 +57,15 @@ std::string LoadFailedText(const std::string& shown_path, int reason) {
 }
 
 std::string SaveFailedText(const std::string& shown_path, int reason) {
-  return "Die Datei " + shown_path + " konnte nicht geschrieben werden! (" + SaveFailureText(reason) + ")";
+  return SaveFailedText(shown_path, SaveFailureText(reason));
+}
+
+std::string SaveFailedText(const std::string& shown_path, const std::string& reason) {
+  return "Die Datei " + shown_path + " konnte nicht geschrieben werden! (" + reason + ")";
+}
+
+std::string LinkedFolderText(const std::string& shown_level) {
+  return "Ordner " + shown_level + " ist ein symbolischer Link";
 }
 
 std::string SkippedTypeText(const std::string& shown_path) {

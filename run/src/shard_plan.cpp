@@ -33,8 +33,8 @@ std::vector<ShardEntry> shard_entries(std::vector<std::string>& sources, std::ve
   const size_t step = size_t(control.shard_count);
   for (size_t i = size_t(control.shard_index); i < sources.size(); i += step) {
     const int row = SourceRowForJob(sources[i], output);
-    entries.push_back(
-        ShardEntry{std::move(sources[i]), row, i + 1, std::move(outputs[i].path), outputs[i].skip_existing});
+    entries.push_back(ShardEntry{std::move(sources[i]), row, i + 1, std::move(outputs[i].path),
+                                 outputs[i].skip_existing, std::move(outputs[i].folder_base)});
   }
   return entries;
 }

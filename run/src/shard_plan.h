@@ -18,6 +18,7 @@ struct ShardEntry {
   size_t number = 0;   // position in the whole list, from 1
   std::string output;  // where it is written (PlanOutputs)
   bool skip_existing = false;
+  std::string folder_base;  // PlannedOutput's
 };
 
 struct ShardPlan {

@@ -1,13 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "write_source.h"
 
-#include <filesystem>
 #include <new>
 #include <optional>
-#include <system_error>
 
 #include "image/dib_access.h"
 #include "output/keep_jpeg_blocks.h"
+#include "output/output_folder.h"
 #include "run/failure_text.h"
 #include "run/log_text.h"
 #include "run/output_path.h"
@@ -31,14 +30,9 @@ class RecordRelease {
 };
 
 // Only a source that loaded gets its folder: a job listing files that are
-// gone leaves no empty folders behind. A folder that cannot be created
-// shows up as a failed save.
-void create_output_folder(const std::string& output) {
-  std::string path = SourceFolder(output);
-  while (path.size() > 1 && path.back() == '/') path.pop_back();
-  if (path.empty()) return;
-  std::error_code ignored;
-  std::filesystem::create_directories(path, ignored);
+// gone leaves no empty folders behind.
+void create_output_folder(const SourceToWrite& work) {
+  MakeOutputFolder(work.folder_base, SourceFolder(work.output));
 }
 
 // The lines of a source that loaded, on either path.
@@ -60,21 +54,19 @@ std::optional<bool> write_keeping_blocks(const WatermarkJob& job, const SourceTo
   hooks.size(info.width, info.height);
   // The folder only once the source has loaded, as on the ordinary path.
   const KeptBlocksSave save = SaveKeepingJpegBlocks(job, work.source, work.number, info, work.output, &call,
-                                                    [&work] { create_output_folder(work.output); });
+                                                    [&work] { create_output_folder(work); });
   if (!save.applied) return std::nullopt;
   hooks.log(LoadedText(LogPathText(work.source)));
   return log_written(save.written, save.reason, work, hooks);
 }
 
-}  // namespace
-
-bool WriteSource(const WatermarkJob& job, const SourceToWrite& work, const PixkitCallOptions& call,
-                 const SourceWriteHooks& hooks) {
+bool write_source(const WatermarkJob& job, const SourceToWrite& work, const PixkitCallOptions& call,
+                  const SourceWriteHooks& hooks) {
   if (work.try_kept_blocks)
     if (std::optional<bool> written = write_keeping_blocks(job, work, call, hooks)) return *written;
   PreparedSource prepared = PrepareSource(work.source, &call, job.output, [&](const TDibImage& loaded) {
     hooks.size(DibWidth(loaded), DibHeight(loaded));
-    create_output_folder(work.output);
+    create_output_folder(work);
   });
   RecordRelease release(prepared.loaded.record);
   TDibImage& record = prepared.loaded.record;
@@ -91,4 +83,17 @@ bool WriteSource(const WatermarkJob& job, const SourceToWrite& work, const Pixki
   int reason = PIXKIT_REASON_NONE;
   const bool written = SaveOutput(record, work.output, work.source, prepared.loaded, job, call, &reason);
   return log_written(written, reason, work, hooks);
+}
+
+}  // namespace
+
+bool WriteSource(const WatermarkJob& job, const SourceToWrite& work, const PixkitCallOptions& call,
+                 const SourceWriteHooks& hooks) {
+  try {
+    return write_source(job, work, call, hooks);
+  } catch (const OutputFolderRefused& refused) {
+    hooks.log(
+        ErrorText(SaveFailedText(LogPathText(work.output), LinkedFolderText(LogPathText(refused.level)))));
+    return false;
+  }
 }

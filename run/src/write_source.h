@@ -12,10 +12,11 @@
 #include "run/job.h"
 
 struct SourceToWrite {
-  const std::string& source;     // as opened
-  const std::string& output;     // where it is written (PlanOutputs)
-  int64_t number = 0;            // position in the whole list, from 1
-  bool try_kept_blocks = false;  // a JPEG row, the option on and allowed
+  const std::string& source;       // as opened
+  const std::string& output;       // where it is written (PlanOutputs)
+  const std::string& folder_base;  // PlannedOutput's
+  int64_t number = 0;              // position in the whole list, from 1
+  bool try_kept_blocks = false;    // a JPEG row, the option on and allowed
 };
 
 // What the loop watches while a source is in work.
@@ -26,7 +27,8 @@ struct SourceWriteHooks {
 };
 
 // True when the output was written, false when the source failed to load
-// or save (one error line says so). An error that escapes the steps (no
+// or save, or its folder below the target folder is a link (one error
+// line says so). An error that escapes the steps (no
 // memory, an error of a hook) leaves through here, every record released.
 bool WriteSource(const WatermarkJob& job, const SourceToWrite& work, const PixkitCallOptions& call,
                  const SourceWriteHooks& hooks);

@@ -5,6 +5,7 @@
 // overwrite guard holding for all of them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -160,6 +161,31 @@ TEST(BatchOutputNames, TargetFolderMirrorsTheSourcesBelowTheirCommonParent) {
   EXPECT_EQ(files_below(folder.path() / "export"),
             (std::map<std::string, std::string>{{"rom/a.bmp", file_bytes(first)},
                                                 {"paris/nacht/b.tga", file_bytes(second)}}));
+}
+
+TEST(BatchOutputNames, AMirroredFolderPlantedAsALinkIsRefusedNotFollowed) {
+  ScratchFolder folder;
+  const std::string kept = folder.file_in_new_folders("fotos/rom/a.bmp");
+  const std::string led = folder.file_in_new_folders("fotos/paris/nacht/b.bmp");
+  ASSERT_TRUE(write_picture(kept, 24, PIXKIT_FORMAT_BMP));
+  ASSERT_TRUE(write_picture(led, 24, PIXKIT_FORMAT_BMP));
+  fs::create_directories(folder.path() / "export" / "paris");
+  fs::create_directories(folder.path() / "elsewhere");
+  fs::create_directory_symlink(folder.path() / "elsewhere", folder.path() / "export" / "paris" / "nacht");
+  WatermarkJob job = plain_job({kept, led}, "W");
+  job.output.target = ExportTarget::kTargetFolder;
+  job.output.target_folder = folder.file("export");
+  Logged log;
+  const BatchOutcome outcome = RunBatch(job, log.sink());
+  EXPECT_EQ(outcome.sources_written, 1);
+  EXPECT_EQ(outcome.sources_failed, 1);
+  EXPECT_TRUE(fs::is_empty(folder.path() / "elsewhere"));
+  const std::string output = folder.file("export") + "/paris/nacht/b.bmp";
+  EXPECT_NE(std::find(log.lines.begin(), log.lines.end(),
+                      "Fehler: Die Datei " + output + " konnte nicht geschrieben werden! (Ordner " +
+                          folder.file("export") + "/paris/nacht ist ein symbolischer Link)"),
+            log.lines.end());
+  EXPECT_EQ(file_bytes(folder.path() / "export" / "rom" / "a.bmp"), file_bytes(kept));
 }
 
 TEST(BatchOutputNames, NoOutputReplacesASourceWhateverTheNamesFoldersOrRule) {

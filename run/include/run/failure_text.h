@@ -21,6 +21,12 @@ std::string LoadFailedText(const std::string& shown_path);
 std::string LoadFailedText(const std::string& shown_path, int reason);
 // "Die Datei <path> konnte nicht geschrieben werden! (<reason>)".
 std::string SaveFailedText(const std::string& shown_path, int reason);
+// The same with a reason of the run's own.
+std::string SaveFailedText(const std::string& shown_path, const std::string& reason);
+
+// "Ordner <level> ist ein symbolischer Link": a level below the target
+// folder that the run will not follow.
+std::string LinkedFolderText(const std::string& shown_level);
 
 // "<path> übersprungen: dieser Dateityp wird nicht bearbeitet": a source
 // whose extension the run does not stamp. shown_path as for LoadFailedText.

@@ -21,6 +21,9 @@ struct PlannedOutput {
   // path unless a new name was chosen for a taken one.
   std::string named;
   bool skip_existing = false;  // "<path> vorhanden, übersprungen"
+  // The target folder the path lies below; the run makes the levels below
+  // it without following links. Empty beside the source.
+  std::string folder_base;
 };
 
 // One entry per listed source (the paths as opened), in list order.

@@ -113,6 +113,7 @@ std::vector<PlannedOutput> PlanOutputs(const std::vector<std::string>& sources, 
         needs_facts ? ReadSourceFacts(source, int64_t(i + 1), 0, 0, capture) : SourceFacts{};
     names[i] = OutputFileName(source, output, facts);
     plan[i].named = folders[i] + names[i];
+    if (to_target) plan[i].folder_base = target;
   }
   if (!numbers_names(output)) {
     for (PlannedOutput& entry : plan) entry.path = entry.named;
