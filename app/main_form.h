@@ -172,7 +172,8 @@ class TMainForm : public QMainWindow {
   void ConnectHandlers();
   void EscapePressed();
   // The picture of the last run is not there: "Kein Bild hinzufügen" is
-  // selected and the log says why (failure) and what was done about it.
+  // selected, and the log and the picture page say why (failure) and what
+  // was done about it.
   void WatermarkMissing(const std::string& failure);
   // The batch run (run_handlers.cpp).
   void StartRun();

@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPainter>
@@ -117,8 +118,12 @@ void TMainForm::LoadWatermarkAgain(const WatermarkOrigin& origin) {
 
 void TMainForm::WatermarkMissing(const std::string& failure) {
   picture.NoPicChecked->setChecked(true);
-  AppendLog(QString::fromStdString(ErrorText(failure)) + QStringLiteral(" ") +
-            QString::fromUtf8(kWatermarkMissingText));
+  const QString line = QString::fromStdString(ErrorText(failure)) + QStringLiteral(" ") +
+                       QString::fromUtf8(kWatermarkMissingText);
+  AppendLog(line);
+  // Said also where the picture is chosen, until another one is loaded.
+  picture.MissingPictureLabel->setText(line);
+  picture.MissingPictureLabel->show();
 }
 
 void TMainForm::AdoptWatermark(TDibImage loaded) {
@@ -128,6 +133,7 @@ void TMainForm::AdoptWatermark(TDibImage loaded) {
   deldib(&WatermarkAlpha);
   WatermarkDib = pictures.flattened;
   WatermarkAlpha = pictures.with_alpha;
+  picture.MissingPictureLabel->hide();
   picture.PaintBox2->update();
 }
 

@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QScreen>
@@ -217,6 +218,28 @@ TEST_F(FormStorage, AFileWithoutThePicturesOriginStampsNoPictureAndSaysWhy) {
   EXPECT_EQ(form->process.Memo2->toPlainText(),
             QStringLiteral("Fehler: Woher das Wasserzeichenbild stammt, ist nicht gespeichert. Das zuletzt "
                            "geladene Wasserzeichenbild fehlt, \"Kein Bild hinzufügen\" ist gewählt."));
+}
+
+// The missing picture was named only in page 4's log, not on the page
+// where the picture is chosen.
+TEST_F(FormStorage, AMissingPictureIsNamedOnThePicturePageUntilAnotherIsLoaded) {
+  const QString gone = config_home->filePath(QStringLiteral("weg.png"));
+  WriteText(IniPath(), "[TMainForm]\nAddPicCheck_Checked=True\n\n[Wasserzeichenbild]\nPictureFile=\"" +
+                           QFile::encodeName(gone).toStdString() + "\"\n");
+  Restart();
+  form->PageControl1->setCurrentWidget(form->picture.TabSheet3);
+  QLabel* missing = form->picture.MissingPictureLabel;
+  ASSERT_NE(missing, nullptr);
+  EXPECT_TRUE(missing->isVisible());
+  EXPECT_EQ(missing->text(), form->process.Memo2->toPlainText());
+
+  QImage logo(3, 2, QImage::Format_RGB32);
+  logo.fill(qRgb(0, 0, 255));
+  const QString path = config_home->filePath(QStringLiteral("logo.png"));
+  ASSERT_TRUE(logo.save(path, "PNG"));
+  picture_answers.push_back({path});
+  form->OpenPicBtnClick();
+  EXPECT_FALSE(missing->isVisible());
 }
 
 TEST_F(FormStorage, APictureFromASettingsFileComesBackFromThatFile) {
