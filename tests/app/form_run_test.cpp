@@ -84,6 +84,28 @@ TEST_F(MainFormRun, RunThatWouldOverwriteSourcesIsRefused) {
   EXPECT_TRUE(form->process.Memo2->toPlainText().isEmpty());
 }
 
+// With a target folder chosen in "Ausgabe...", the unused subfolder field
+// still took input, and a refused run advised renaming that subfolder.
+TEST_F(MainFormRun, WithATargetFolderTheSubfolderFieldIsOffAndARefusalNamesTheTargetFolder) {
+  const QString source = MakeSource(QStringLiteral("bild.bmp"));
+  AddEntries({source});
+  EXPECT_TRUE(form->process.OutDirEd->isEnabled());
+  form->Options.output.target = ExportTarget::kTargetFolder;
+  form->Options.output.target_folder = QFile::encodeName(folder.path()).toStdString();
+  form->SettingsChanged();
+  EXPECT_FALSE(form->process.OutDirEd->isEnabled());
+  RunToEnd();
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].text, QStringLiteral("Die Zieldateien würden Quelldateien überschreiben. Bitte unter "
+                                             "\"Ausgabe...\" einen anderen Zielordner oder Dateinamen "
+                                             "wählen.\nZuerst betroffen: %1")
+                                  .arg(source));
+
+  form->Options.output.target = ExportTarget::kSubfolder;
+  form->SettingsChanged();
+  EXPECT_TRUE(form->process.OutDirEd->isEnabled());
+}
+
 TEST_F(MainFormRun, LibraryProgressReachesTheStatusBar) {
   const QString source = MakeSource(QStringLiteral("bild.bmp"));
   TDibImage loaded = OpenDib(QFile::encodeName(source).constData(), 0, form.get());
