@@ -62,9 +62,13 @@ QString RunningText(const BatchProgress& progress) {
 }
 
 QString EndedText(const BatchOutcome& outcome) {
-  return QStringLiteral("%1 Dateien geschrieben, %2 Fehler")
-      .arg(outcome.sources_written)
-      .arg(outcome.sources_failed);
+  QString text = QStringLiteral("%1 Dateien geschrieben, %2 Fehler")
+                     .arg(outcome.sources_written)
+                     .arg(outcome.sources_failed);
+  // Without the skipped ones, a run that skipped every source would read
+  // like a run over an empty list.
+  if (outcome.sources_skipped > 0) text += QStringLiteral(", %1 übersprungen").arg(outcome.sources_skipped);
+  return text;
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTabWidget>
@@ -104,6 +105,18 @@ TEST_F(MainFormRun, WithATargetFolderTheSubfolderFieldIsOffAndARefusalNamesTheTa
   form->Options.output.target = ExportTarget::kSubfolder;
   form->SettingsChanged();
   EXPECT_TRUE(form->process.OutDirEd->isEnabled());
+}
+
+// A run that skipped every source ended on "0 Dateien geschrieben, 0
+// Fehler", as if the list had been empty.
+TEST_F(MainFormRun, TheStatusBarCountsSkippedSources) {
+  AddEntries({folder.filePath(QStringLiteral("anders.png"))});
+  RunToEnd();
+  EXPECT_EQ(form->StatusBar1->PanelText(), QStringLiteral("0 Dateien geschrieben, 0 Fehler, 1 übersprungen"));
+  AddEntries({MakeSource(QStringLiteral("bild.bmp"))});
+  delete form->sources.ListBox1->takeItem(0);
+  RunToEnd();
+  EXPECT_EQ(form->StatusBar1->PanelText(), QStringLiteral("1 Dateien geschrieben, 0 Fehler"));
 }
 
 TEST_F(MainFormRun, LibraryProgressReachesTheStatusBar) {
