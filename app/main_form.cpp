@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "main_form.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QEvent>
@@ -17,16 +18,16 @@
 #include <utility>
 
 #include "dialogs/about_box.h"
+#include "dialogs/open_filter.h"
+#include "dialogs/preview_window.h"
+#include "handlers/handler_guard.h"
+#include "handlers/source_drop.h"
+#include "run/failure_text.h"
 #include "state/background_run.h"
 #include "widgets/bit_btn_xp.h"
 #include "widgets/glyphs.h"
 #include "widgets/log_follower.h"
-#include "handlers/handler_guard.h"
-#include "dialogs/open_filter.h"
 #include "widgets/paint_box.h"
-#include "dialogs/preview_window.h"
-#include "run/failure_text.h"
-#include "handlers/source_drop.h"
 
 namespace {
 
@@ -101,8 +102,10 @@ TMainForm::TMainForm(FormDialogs dialogs, QWidget* parent)
   };
   layout->addWidget(StatusBar1);
 
-  // Esc presses the cancel button from any page; the two memos keep the
-  // key for themselves (see eventFilter).
+  // Esc presses the cancel button from any page; the two memos and an
+  // open drop-down list or menu keep the key for themselves (see
+  // eventFilter, which sees every widget's events for the popups).
+  qApp->installEventFilter(this);
   auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
   escape->setContext(Qt::WindowShortcut);
   connect(escape, &QShortcut::activated, this, Guarded(this, &TMainForm::EscapePressed));
@@ -117,6 +120,7 @@ TMainForm::TMainForm(FormDialogs dialogs, QWidget* parent)
 }
 
 TMainForm::~TMainForm() {
+  qApp->removeEventFilter(this);
   // The controls go after this object's own part: their last signals (the
   // list emptied, say) must not reach it any more.
   for (const QMetaObject::Connection& connection : settings_connections_) disconnect(connection);
@@ -265,6 +269,14 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
   // press just started: a double click on the start button counts as one
   // press.
   if (watched == process.GoBtn && event->type() == QEvent::MouseButtonDblClick) return true;
+  if (event->type() == QEvent::ShortcutOverride && QApplication::activePopupWidget() != nullptr &&
+      static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+    // Esc is the open popup's: a drop-down list closes on it while the
+    // shortcut is being looked for, and the window's cancel button must
+    // not take it as well. The popup still sees the key.
+    event->accept();
+    return false;
+  }
   if (event->type() == QEvent::ShortcutOverride && (watched == text.Memo1 || watched == process.Memo2)) {
     auto* key = static_cast<QKeyEvent*>(event);
     if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier) {

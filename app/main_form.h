@@ -13,14 +13,14 @@
 #include <vector>
 
 #include "dialogs/form_dialogs.h"
-#include "state/form_storage.h"
 #include "pages/picture_page.h"
-#include "pixkit/pixkit.h"
 #include "pages/process_page.h"
-#include "run/text_font.h"
 #include "pages/source_page.h"
-#include "widgets/status_progress.h"
 #include "pages/text_page.h"
+#include "pixkit/pixkit.h"
+#include "run/text_font.h"
+#include "state/form_storage.h"
+#include "widgets/status_progress.h"
 
 class BackgroundRun;
 class LogFollower;
@@ -171,6 +171,10 @@ class TMainForm : public QMainWindow {
   void BuildBottomBar(QWidget* parent);
   void ConnectHandlers();
   void EscapePressed();
+  // The picture of the last run is not there: "Kein Bild hinzufügen" is
+  // selected, and the log and the picture page say why (failure) and what
+  // was done about it.
+  void WatermarkMissing(const std::string& failure);
   // The batch run (run_handlers.cpp).
   void StartRun();
   void LockJobControls();

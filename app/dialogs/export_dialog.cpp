@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 
 #include "run/export_size.h"
+#include "run/jpeg_quality.h"
 
 namespace {
 
@@ -71,124 +72,18 @@ QString pixels(const PixelSize& size) { return QStringLiteral("%1 x %2").arg(siz
 TExportDialog::TExportDialog(const ExportOptions& options, QWidget* parent)
     : QDialog(parent), options_(options) {
   setWindowTitle(QStringLiteral("Ausgabe"));
-  auto* columns = new QHBoxLayout;
+  // Made in reading order, which is also the order Tab goes.
   auto* left = new QVBoxLayout;
+  left->addWidget(BuildSizeGroup(options.size));
+  left->addWidget(BuildFormatGroup(options));
+  left->addStretch(1);
   auto* right = new QVBoxLayout;
+  right->addWidget(BuildPlaceGroup(options));
+  right->addWidget(BuildMetaGroup(options));
+  right->addStretch(1);
+  auto* columns = new QHBoxLayout;
   columns->addLayout(left);
   columns->addLayout(right);
-
-  auto* size_group = new QGroupBox(QStringLiteral("Größe (vor dem Stempeln)"), this);
-  auto* size_form = new QFormLayout(size_group);
-  SizeModeBox = choices(size_group,
-                        {"Originalgröße", "Lange Kante", "Kurze Kante", "Breite", "Höhe",
-                         "Rahmen (Breite x Höhe)", "Prozent", "Megapixel"},
-                        int(options.size.mode));
-  size_form->addRow(QStringLiteral("Anpassen:"), SizeModeBox);
-  Edge = whole(size_group, 1, 1000000, options.size.edge, QStringLiteral(" Pixel"));
-  size_form->addRow(QStringLiteral("Kantenlänge:"), Edge);
-  BoxWidth = whole(size_group, 1, 1000000, options.size.box_width);
-  BoxHeight = whole(size_group, 1, 1000000, options.size.box_height, QStringLiteral(" Pixel"));
-  size_form->addRow(QStringLiteral("Rahmen:"),
-                    row(size_group, {BoxWidth, new QLabel(QStringLiteral("x")), BoxHeight}));
-  Percent = number(size_group, 0.1, 1000, options.size.percent, QStringLiteral(" %"));
-  size_form->addRow(QStringLiteral("Prozent:"), Percent);
-  Megapixels = number(size_group, 0.1, 1000, options.size.megapixels, QStringLiteral(" MP"));
-  size_form->addRow(QStringLiteral("Megapixel:"), Megapixels);
-  EnlargeCheck = new QCheckBox(QStringLiteral("Kleinere Bilder vergrößern"), size_group);
-  EnlargeCheck->setChecked(options.size.enlarge);
-  size_form->addRow(EnlargeCheck);
-  SizeExample = new QLabel(size_group);
-  SizeExample->setObjectName(QStringLiteral("SizeExample"));
-  SizeExample->setWordWrap(true);
-  size_form->addRow(SizeExample);
-  left->addWidget(size_group);
-
-  auto* format_group = new QGroupBox(QStringLiteral("Format"), this);
-  auto* format_form = new QFormLayout(format_group);
-  FormatBox = choices(format_group, {"wie Quelle", "JPEG", "PNG", "WebP", "AVIF", "TIFF", "JPEG 2000"},
-                      int(options.format));
-  format_form->addRow(QStringLiteral("Dateiformat:"), FormatBox);
-  JpegQuality = whole(format_group, 1, 100, options.jpeg.quality);
-  QualityFromSourceCheck = new QCheckBox(QStringLiteral("Qualität wie Quelle"));
-  QualityFromSourceCheck->setChecked(options.jpeg.quality_from_source);
-  format_form->addRow(QStringLiteral("JPEG-Qualität:"),
-                      row(format_group, {JpegQuality, QualityFromSourceCheck}));
-  ChromaBox = choices(format_group, {"Vorgabe (4:2:0)", "4:4:4", "4:2:2", "4:2:0"}, int(options.jpeg.chroma));
-  format_form->addRow(QStringLiteral("Farbunterabtastung:"), ChromaBox);
-  ProgressiveCheck = new QCheckBox(QStringLiteral("Progressiv"));
-  ProgressiveCheck->setChecked(options.jpeg.progressive);
-  HuffmanCheck = new QCheckBox(QStringLiteral("Huffman-Tabellen optimieren"));
-  HuffmanCheck->setChecked(options.jpeg.optimize_huffman);
-  format_form->addRow(QString(), row(format_group, {ProgressiveCheck, HuffmanCheck}));
-  KeepJpegBlocksCheck = new QCheckBox(QStringLiteral("JPEG: unveränderte Blöcke übernehmen"), format_group);
-  KeepJpegBlocksCheck->setChecked(options.keep_jpeg_blocks);
-  KeepJpegBlocksCheck->setToolTip(
-      QStringLiteral("JPEG-Bilder werden nur dort neu kodiert, wo das Wasserzeichen liegt; der Rest bleibt "
-                     "verlustfrei erhalten (die JPEG-Qualität gilt dann nicht)."));
-  format_form->addRow(QString(), KeepJpegBlocksCheck);
-  PngCompression = whole(format_group, 0, 9, options.png.compression);
-  format_form->addRow(QStringLiteral("PNG-Kompression:"), PngCompression);
-  WebpQuality = whole(format_group, 0, 100, options.webp.quality);
-  WebpLosslessCheck = new QCheckBox(QStringLiteral("Verlustfrei"));
-  WebpLosslessCheck->setChecked(options.webp.lossless);
-  format_form->addRow(QStringLiteral("WebP-Qualität:"), row(format_group, {WebpQuality, WebpLosslessCheck}));
-  AvifQuality = whole(format_group, 0, 100, options.avif.quality);
-  AvifSpeed = whole(format_group, 0, 10, options.avif.speed);
-  format_form->addRow(
-      QStringLiteral("AVIF-Qualität:"),
-      row(format_group, {AvifQuality, new QLabel(QStringLiteral("Geschwindigkeit:")), AvifSpeed}));
-  MoreSourcesCheck = new QCheckBox(QStringLiteral("auch PNG, WebP und HEIC bearbeiten"), format_group);
-  MoreSourcesCheck->setChecked(options.more_sources);
-  format_form->addRow(MoreSourcesCheck);
-  left->addWidget(format_group);
-  left->addStretch(1);
-
-  auto* place_group = new QGroupBox(QStringLiteral("Ablage und Namen"), this);
-  auto* place_form = new QVBoxLayout(place_group);
-  SubfolderRadio = new QRadioButton(QStringLiteral("Unterverzeichnis neben jeder Quelldatei"), place_group);
-  TargetFolderRadio = new QRadioButton(
-      QStringLiteral("Ein Zielordner, Unterordner der Quelldateien nachgebildet:"), place_group);
-  (options.target == ExportTarget::kTargetFolder ? TargetFolderRadio : SubfolderRadio)->setChecked(true);
-  place_form->addWidget(SubfolderRadio);
-  place_form->addWidget(TargetFolderRadio);
-  TargetFolderEd = new QLineEdit(QString::fromStdString(options.target_folder));
-  TargetFolderBtn = new QPushButton(QStringLiteral("Durchsuchen..."));
-  auto* folder_row = row(place_group, {TargetFolderEd, TargetFolderBtn});
-  folder_row->layout()->setContentsMargins(20, 0, 0, 0);
-  // The folder takes the row's width, not the stretch behind the button.
-  qobject_cast<QHBoxLayout*>(folder_row->layout())->setStretch(0, 1);
-  qobject_cast<QHBoxLayout*>(folder_row->layout())->setStretch(2, 0);
-  place_form->addWidget(folder_row);
-  auto* name_form = new QFormLayout;
-  NamePatternEd = new QLineEdit(QString::fromStdString(options.name_pattern), place_group);
-  NamePatternEd->setPlaceholderText(QStringLiteral("leer: Name der Quelldatei"));
-  name_form->addRow(QStringLiteral("Dateiname:"), NamePatternEd);
-  auto* hint = new QLabel(
-      QStringLiteral("Variablen: {Datei}, {Ordner}, {Datum}, {Uhrzeit}, {Jahr}, {Kamera}, {Nr} und {Nr:4} "
-                     "(0001). Die Endung folgt dem Format; gleiche Namen bekommen \" (2)\", \" (3)\", ..."),
-      place_group);
-  hint->setWordWrap(true);
-  name_form->addRow(hint);
-  IfExistsBox =
-      choices(place_group, {"ersetzen", "überspringen", "neuer Name mit \" (2)\""}, int(options.if_exists));
-  name_form->addRow(QStringLiteral("Zieldatei vorhanden:"), IfExistsBox);
-  place_form->addLayout(name_form);
-  right->addWidget(place_group);
-
-  auto* meta_group = new QGroupBox(QStringLiteral("Metadaten und Farbe"), this);
-  auto* meta_form = new QFormLayout(meta_group);
-  MetadataBox = choices(meta_group, {"alle behalten", "alle außer GPS-Position und Seriennummern", "keine"},
-                        int(options.metadata));
-  meta_form->addRow(QStringLiteral("Metadaten:"), MetadataBox);
-  SrgbCheck = new QCheckBox(QStringLiteral("Farbprofil in sRGB umwandeln"), meta_group);
-  SrgbCheck->setChecked(options.convert_to_srgb);
-  meta_form->addRow(SrgbCheck);
-  auto* upright =
-      new QLabel(QStringLiteral("Die Ausrichtung wird immer angewandt und aufrecht geschrieben."));
-  upright->setWordWrap(true);
-  meta_form->addRow(upright);
-  right->addWidget(meta_group);
-  right->addStretch(1);
 
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("OK"));
@@ -199,6 +94,127 @@ TExportDialog::TExportDialog(const ExportOptions& options, QWidget* parent)
   layout->addLayout(columns);
   layout->addWidget(buttons);
 
+  ConnectChoices();
+  show_choices();
+}
+
+QGroupBox* TExportDialog::BuildSizeGroup(const ExportSize& size) {
+  auto* group = new QGroupBox(QStringLiteral("Größe (vor dem Stempeln)"), this);
+  auto* form = new QFormLayout(group);
+  SizeModeBox = choices(group,
+                        {"Originalgröße", "Lange Kante", "Kurze Kante", "Breite", "Höhe",
+                         "Rahmen (Breite x Höhe)", "Prozent", "Megapixel"},
+                        int(size.mode));
+  form->addRow(QStringLiteral("Anpassen:"), SizeModeBox);
+  Edge = whole(group, 1, 1000000, size.edge, QStringLiteral(" Pixel"));
+  form->addRow(QStringLiteral("Kantenlänge:"), Edge);
+  BoxWidth = whole(group, 1, 1000000, size.box_width);
+  BoxHeight = whole(group, 1, 1000000, size.box_height, QStringLiteral(" Pixel"));
+  form->addRow(QStringLiteral("Rahmen:"), row(group, {BoxWidth, new QLabel(QStringLiteral("x")), BoxHeight}));
+  Percent = number(group, 0.1, 1000, size.percent, QStringLiteral(" %"));
+  form->addRow(QStringLiteral("Prozent:"), Percent);
+  Megapixels = number(group, 0.1, 1000, size.megapixels, QStringLiteral(" MP"));
+  form->addRow(QStringLiteral("Megapixel:"), Megapixels);
+  EnlargeCheck = new QCheckBox(QStringLiteral("Kleinere Bilder vergrößern"), group);
+  EnlargeCheck->setChecked(size.enlarge);
+  form->addRow(EnlargeCheck);
+  SizeExample = new QLabel(group);
+  SizeExample->setObjectName(QStringLiteral("SizeExample"));
+  SizeExample->setWordWrap(true);
+  form->addRow(SizeExample);
+  return group;
+}
+
+QGroupBox* TExportDialog::BuildFormatGroup(const ExportOptions& options) {
+  auto* group = new QGroupBox(QStringLiteral("Format"), this);
+  auto* form = new QFormLayout(group);
+  FormatBox =
+      choices(group, {"wie Quelle", "JPEG", "PNG", "WebP", "AVIF", "TIFF", "JPEG 2000"}, int(options.format));
+  form->addRow(QStringLiteral("Dateiformat:"), FormatBox);
+  JpegQuality = whole(group, 1, 100, options.jpeg.quality);
+  QualityFromSourceCheck = new QCheckBox(QStringLiteral("Qualität wie Quelle"));
+  QualityFromSourceCheck->setChecked(options.jpeg.quality_from_source);
+  form->addRow(QStringLiteral("JPEG-Qualität:"), row(group, {JpegQuality, QualityFromSourceCheck}));
+  ChromaBox = choices(group, {"Vorgabe (4:2:0)", "4:4:4", "4:2:2", "4:2:0"}, int(options.jpeg.chroma));
+  form->addRow(QStringLiteral("Farbunterabtastung:"), ChromaBox);
+  ProgressiveCheck = new QCheckBox(QStringLiteral("Progressiv"));
+  ProgressiveCheck->setChecked(options.jpeg.progressive);
+  HuffmanCheck = new QCheckBox(QStringLiteral("Huffman-Tabellen optimieren"));
+  HuffmanCheck->setChecked(options.jpeg.optimize_huffman);
+  form->addRow(QString(), row(group, {ProgressiveCheck, HuffmanCheck}));
+  KeepJpegBlocksCheck = new QCheckBox(QStringLiteral("JPEG: unveränderte Blöcke übernehmen"), group);
+  KeepJpegBlocksCheck->setChecked(options.keep_jpeg_blocks);
+  KeepJpegBlocksCheck->setToolTip(
+      QStringLiteral("JPEG-Bilder werden nur dort neu kodiert, wo das Wasserzeichen liegt; der Rest bleibt "
+                     "verlustfrei erhalten (die JPEG-Qualität gilt dann nicht)."));
+  form->addRow(QString(), KeepJpegBlocksCheck);
+  PngCompression = whole(group, 0, 9, options.png.compression);
+  form->addRow(QStringLiteral("PNG-Kompression:"), PngCompression);
+  WebpQuality = whole(group, 0, 100, options.webp.quality);
+  WebpLosslessCheck = new QCheckBox(QStringLiteral("Verlustfrei"));
+  WebpLosslessCheck->setChecked(options.webp.lossless);
+  form->addRow(QStringLiteral("WebP-Qualität:"), row(group, {WebpQuality, WebpLosslessCheck}));
+  AvifQuality = whole(group, 0, 100, options.avif.quality);
+  AvifSpeed = whole(group, 0, 10, options.avif.speed);
+  form->addRow(QStringLiteral("AVIF-Qualität:"),
+               row(group, {AvifQuality, new QLabel(QStringLiteral("Geschwindigkeit:")), AvifSpeed}));
+  MoreSourcesCheck = new QCheckBox(QStringLiteral("auch PNG, WebP und HEIC bearbeiten"), group);
+  MoreSourcesCheck->setChecked(options.more_sources);
+  form->addRow(MoreSourcesCheck);
+  return group;
+}
+
+QGroupBox* TExportDialog::BuildPlaceGroup(const ExportOptions& options) {
+  auto* group = new QGroupBox(QStringLiteral("Ablage und Namen"), this);
+  auto* column = new QVBoxLayout(group);
+  SubfolderRadio = new QRadioButton(QStringLiteral("Unterverzeichnis neben jeder Quelldatei"), group);
+  TargetFolderRadio =
+      new QRadioButton(QStringLiteral("Ein Zielordner, Unterordner der Quelldateien nachgebildet:"), group);
+  (options.target == ExportTarget::kTargetFolder ? TargetFolderRadio : SubfolderRadio)->setChecked(true);
+  column->addWidget(SubfolderRadio);
+  column->addWidget(TargetFolderRadio);
+  TargetFolderEd = new QLineEdit(QString::fromStdString(options.target_folder));
+  TargetFolderBtn = new QPushButton(QStringLiteral("Durchsuchen..."));
+  auto* folder_row = row(group, {TargetFolderEd, TargetFolderBtn});
+  folder_row->layout()->setContentsMargins(20, 0, 0, 0);
+  // The folder takes the row's width, not the stretch behind the button.
+  qobject_cast<QHBoxLayout*>(folder_row->layout())->setStretch(0, 1);
+  qobject_cast<QHBoxLayout*>(folder_row->layout())->setStretch(2, 0);
+  column->addWidget(folder_row);
+  auto* name_form = new QFormLayout;
+  NamePatternEd = new QLineEdit(QString::fromStdString(options.name_pattern), group);
+  NamePatternEd->setPlaceholderText(QStringLiteral("leer: Name der Quelldatei"));
+  name_form->addRow(QStringLiteral("Dateiname:"), NamePatternEd);
+  auto* hint = new QLabel(
+      QStringLiteral("Variablen: {Datei}, {Ordner}, {Datum}, {Uhrzeit}, {Jahr}, {Kamera}, {Nr} und {Nr:4} "
+                     "(0001). Die Endung folgt dem Format; gleiche Namen bekommen \" (2)\", \" (3)\", ..."),
+      group);
+  hint->setWordWrap(true);
+  name_form->addRow(hint);
+  IfExistsBox =
+      choices(group, {"ersetzen", "überspringen", "neuer Name mit \" (2)\""}, int(options.if_exists));
+  name_form->addRow(QStringLiteral("Zieldatei vorhanden:"), IfExistsBox);
+  column->addLayout(name_form);
+  return group;
+}
+
+QGroupBox* TExportDialog::BuildMetaGroup(const ExportOptions& options) {
+  auto* group = new QGroupBox(QStringLiteral("Metadaten und Farbe"), this);
+  auto* form = new QFormLayout(group);
+  MetadataBox = choices(group, {"alle behalten", "alle außer GPS-Position und Seriennummern", "keine"},
+                        int(options.metadata));
+  form->addRow(QStringLiteral("Metadaten:"), MetadataBox);
+  SrgbCheck = new QCheckBox(QStringLiteral("Farbprofil in sRGB umwandeln"), group);
+  SrgbCheck->setChecked(options.convert_to_srgb);
+  form->addRow(SrgbCheck);
+  auto* upright =
+      new QLabel(QStringLiteral("Die Ausrichtung wird immer angewandt und aufrecht geschrieben."));
+  upright->setWordWrap(true);
+  form->addRow(upright);
+  return group;
+}
+
+void TExportDialog::ConnectChoices() {
   connect(TargetFolderBtn, &QPushButton::clicked, this, [this] {
     const QString folder =
         QFileDialog::getExistingDirectory(this, QStringLiteral("Zielordner wählen"), TargetFolderEd->text());
@@ -207,22 +223,21 @@ TExportDialog::TExportDialog(const ExportOptions& options, QWidget* parent)
     TargetFolderRadio->setChecked(true);
   });
   auto changed = [this] { show_choices(); };
-  connect(SizeModeBox, &QComboBox::currentIndexChanged, this, changed);
-  connect(FormatBox, &QComboBox::currentIndexChanged, this, changed);
+  for (QComboBox* box : {SizeModeBox, FormatBox, ChromaBox})
+    connect(box, &QComboBox::currentIndexChanged, this, changed);
   connect(TargetFolderRadio, &QRadioButton::toggled, this, changed);
-  connect(QualityFromSourceCheck, &QCheckBox::toggled, this, changed);
-  connect(WebpLosslessCheck, &QCheckBox::toggled, this, changed);
-  connect(EnlargeCheck, &QCheckBox::toggled, this, changed);
+  for (QCheckBox* check : {QualityFromSourceCheck, KeepJpegBlocksCheck, WebpLosslessCheck, EnlargeCheck})
+    connect(check, &QCheckBox::toggled, this, changed);
   for (QSpinBox* box : {Edge, BoxWidth, BoxHeight}) connect(box, &QSpinBox::valueChanged, this, changed);
   for (QDoubleSpinBox* box : {Percent, Megapixels})
     connect(box, &QDoubleSpinBox::valueChanged, this, changed);
-  show_choices();
 }
 
 // Only the controls of the chosen size rule and format take input; the
 // others keep their values for when they are chosen again.
 void TExportDialog::show_choices() {
-  const auto mode = ExportSizeMode(SizeModeBox->currentIndex());
+  const ExportOptions chosen = value();
+  const ExportSizeMode mode = chosen.size.mode;
   const bool edge = mode == ExportSizeMode::kLongEdge || mode == ExportSizeMode::kShortEdge ||
                     mode == ExportSizeMode::kWidth || mode == ExportSizeMode::kHeight;
   Edge->setEnabled(edge);
@@ -233,14 +248,8 @@ void TExportDialog::show_choices() {
   EnlargeCheck->setEnabled(mode != ExportSizeMode::kNone);
   SizeExample->setText(SizeExampleText());
 
-  // "wie Quelle" writes JPEG sources as JPEG: their settings stay open.
-  const auto format = ExportFormat(FormatBox->currentIndex());
-  const bool jpeg = format == ExportFormat::kJpeg || format == ExportFormat::kSameAsSource;
-  for (QWidget* control : {static_cast<QWidget*>(QualityFromSourceCheck), static_cast<QWidget*>(ChromaBox),
-                           static_cast<QWidget*>(ProgressiveCheck), static_cast<QWidget*>(HuffmanCheck),
-                           static_cast<QWidget*>(KeepJpegBlocksCheck)})
-    control->setEnabled(jpeg);
-  JpegQuality->setEnabled(jpeg && !QualityFromSourceCheck->isChecked());
+  show_jpeg_choices(chosen);
+  const ExportFormat format = chosen.format;
   PngCompression->setEnabled(format == ExportFormat::kPng || format == ExportFormat::kSameAsSource);
   const bool webp = format == ExportFormat::kWebp || format == ExportFormat::kSameAsSource;
   WebpLosslessCheck->setEnabled(webp);
@@ -249,6 +258,28 @@ void TExportDialog::show_choices() {
   AvifQuality->setEnabled(avif);
   AvifSpeed->setEnabled(avif);
   TargetFolderEd->setEnabled(TargetFolderRadio->isChecked());
+}
+
+void TExportDialog::show_jpeg_choices(const ExportOptions& chosen) {
+  // "wie Quelle" writes JPEG sources as JPEG: their settings stay open.
+  const bool jpeg = chosen.format == ExportFormat::kJpeg || chosen.format == ExportFormat::kSameAsSource;
+  KeepJpegBlocksCheck->setEnabled(jpeg);
+  // Kept blocks are copied as they are coded, not encoded again: the
+  // encoder's settings do not apply. A chosen subsampling is the one
+  // exception: it turns kept blocks off (the run's log says so), so it
+  // stays open to be set back.
+  const bool encoded = jpeg && !chosen.keep_jpeg_blocks;
+  for (QWidget* control : {static_cast<QWidget*>(QualityFromSourceCheck),
+                           static_cast<QWidget*>(ProgressiveCheck), static_cast<QWidget*>(HuffmanCheck)})
+    control->setEnabled(encoded);
+  ChromaBox->setEnabled(encoded || (jpeg && chosen.jpeg.chroma != ChromaSubsampling::kLibraryDefault));
+  // Of the qualities only the one that applies takes input: under "wie
+  // Quelle" that is page 4's, under "Qualität wie Quelle" the source's.
+  JpegQuality->setEnabled(encoded && JpegQualityFrom(chosen) == JpegQualitySetting::kExport);
+  JpegQuality->setToolTip(
+      jpeg && JpegQualityFallback(chosen) == JpegQualitySetting::kJob
+          ? QStringLiteral("Bei \"wie Quelle\" gilt die JPEG-Qualität der Seite \"Dateien verarbeiten\".")
+          : QString());
 }
 
 QString TExportDialog::SizeExampleText() const {

@@ -11,6 +11,7 @@
 class QCheckBox;
 class QComboBox;
 class QDoubleSpinBox;
+class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -61,6 +62,13 @@ class TExportDialog : public QDialog {
   QCheckBox* SrgbCheck = nullptr;
 
  private:
+  // One group box each, in the order they are read.
+  QGroupBox* BuildSizeGroup(const ExportSize& size);
+  QGroupBox* BuildFormatGroup(const ExportOptions& options);
+  QGroupBox* BuildPlaceGroup(const ExportOptions& options);
+  QGroupBox* BuildMetaGroup(const ExportOptions& options);
+  void ConnectChoices();
   void show_choices();
+  void show_jpeg_choices(const ExportOptions& chosen);
   ExportOptions options_;  // the fields the dialog has no control for travel through
 };

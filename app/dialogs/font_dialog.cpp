@@ -9,12 +9,15 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <cmath>
+#include <cstdlib>
 
+#include "dialogs/options_dialogs.h"
 #include "settings/font_size.h"
 
 namespace {
@@ -37,6 +40,39 @@ QIcon Swatch(const QColor& colour) {
   painter.setPen(Qt::black);
   painter.drawRect(0, 0, 15, 11);
   return QIcon(pixmap);
+}
+
+// Qt's font dialog finds its style by name. A font asked for by weight
+// and slant alone names none, and the dialog fell on the first style of
+// its list, "Oblique" for DejaVu Sans. Named here: the face's style of
+// that slant whose weight comes nearest, the shortest name among equals
+// ("Book" before "Condensed"). A face this system lacks is looked up as
+// the face that stands in for it.
+QString StyleNameOf(const QFont& font) {
+  const QString family = QFontInfo(font).family();
+  const int wanted = font.bold() ? QFont::Bold : QFont::Normal;
+  QString best;
+  int best_score = 0;
+  for (const QString& style : QFontDatabase::styles(family)) {
+    if (QFontDatabase::italic(family, style) != font.italic()) continue;
+    const int score = std::abs(QFontDatabase::weight(family, style) - wanted) * 100 + int(style.size());
+    if (best.isEmpty() || score < best_score) {
+      best = style;
+      best_score = score;
+    }
+  }
+  return best;
+}
+
+// The dialog's sample in the chosen colour, on a background it stands out
+// from.
+void ShowSampleColour(QFontDialog* fonts, int32_t colour) {
+  auto* sample = fonts->findChild<QLineEdit*>(QStringLiteral("qt_fontDialog_sampleEdit"));
+  if (sample == nullptr) return;
+  QPalette palette = sample->palette();
+  palette.setColor(QPalette::Text, QtColourOf(colour));
+  palette.setColor(QPalette::Base, QtColourOf(ContrastingColour(colour)));
+  sample->setPalette(palette);
 }
 
 }  // namespace
@@ -78,7 +114,9 @@ TFontDialog::TFontDialog(const TextFont& font, QWidget* parent) : QDialog(parent
   fonts_->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
   fonts_->setWindowFlags(Qt::Widget);
   fonts_->setSizeGripEnabled(false);  // the outer dialog has the window's edge
-  fonts_->setCurrentFont(DialogFontOf(font));
+  QFont start = DialogFontOf(font);
+  start.setStyleName(StyleNameOf(start));
+  fonts_->setCurrentFont(start);
   fonts_->installEventFilter(this);
   shown_family_ = fonts_->currentFont().family();
   layout->addWidget(fonts_);
@@ -102,6 +140,11 @@ TFontDialog::TFontDialog(const TextFont& font, QWidget* parent) : QDialog(parent
                       QVariant(kStandardColours[i]));
   colours_->setCurrentIndex(colours_->findData(QVariant(font.color)));
   AddCustomColourChoice();
+  ShowSampleColour(fonts_, font.color);
+  connect(colours_, &QComboBox::currentIndexChanged, this, [this] {
+    const QVariant colour = colours_->currentData();
+    if (colour.isValid()) ShowSampleColour(fonts_, colour.toInt());
+  });
   colour_row->addWidget(label);
   colour_row->addWidget(colours_, 1);
   colour_row->addStretch(1);

@@ -119,6 +119,13 @@ TileOptions tile_value(const TileControls& controls) {
   return tile;
 }
 
+// A field that only counts while its switch is on takes input only then;
+// switched off, it keeps its value for when it is switched on again.
+void enable_while_checked(QCheckBox* on, QWidget* field) {
+  field->setEnabled(on->isChecked());
+  QObject::connect(on, &QCheckBox::toggled, field, &QWidget::setEnabled);
+}
+
 void add_buttons(QDialog* dialog, QVBoxLayout* layout) {
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
   buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Abbrechen"));
@@ -144,10 +151,12 @@ TTextOptionsDialog::TTextOptionsDialog(const TextOptions& options, QWidget* pare
   RelativeCheck->setChecked(options.relative == RelativeTo::kImageHeight);
   RelativePercent = number(size, 0.1, 100, options.relative_percent, QStringLiteral(" %"));
   size_form->addRow(RelativeCheck, RelativePercent);
+  enable_while_checked(RelativeCheck, RelativePercent);
   MarginPercentCheck = new QCheckBox(QStringLiteral("Rand in Prozent der kürzeren Bildseite:"), size);
   MarginPercentCheck->setChecked(options.margin_in_percent);
   MarginPercent = number(size, -100, 100, options.margin_percent, QStringLiteral(" %"));
   size_form->addRow(MarginPercentCheck, MarginPercent);
+  enable_while_checked(MarginPercentCheck, MarginPercent);
   Angle = number(size, -360, 360, options.angle, QStringLiteral("°"));
   size_form->addRow(QStringLiteral("Drehen (gegen den Uhrzeigersinn):"), Angle);
   layout->addWidget(size);
@@ -245,7 +254,8 @@ TextOptions TTextOptionsDialog::value() const {
   return options;
 }
 
-TPictureOptionsDialog::TPictureOptionsDialog(const PictureOptions& options, QWidget* parent) : QDialog(parent) {
+TPictureOptionsDialog::TPictureOptionsDialog(const PictureOptions& options, QWidget* parent)
+    : QDialog(parent) {
   setObjectName(QStringLiteral("PictureOptionsDialog"));
   setWindowTitle(QStringLiteral("Bild: erweiterte Einstellungen"));
   auto* layout = new QVBoxLayout(this);
@@ -262,14 +272,20 @@ TPictureOptionsDialog::TPictureOptionsDialog(const PictureOptions& options, QWid
                          QStringLiteral("Prozent der kürzeren Bildseite")});
   RelativeBox->setCurrentIndex(options.relative == RelativeTo::kImageWidth    ? 1
                                : options.relative == RelativeTo::kShorterSide ? 2
-                                                                             : 0);
+                                                                              : 0);
   RelativePercent = number(size, 0.1, 1000, options.relative_percent, QStringLiteral(" %"));
   size_form->addRow(QStringLiteral("Breite:"), RelativeBox);
   size_form->addRow(QString(), RelativePercent);
+  // The percent sizes the picture only relative to the image; at its own
+  // size it is not used.
+  auto relative_applies = [this] { RelativePercent->setEnabled(RelativeBox->currentIndex() != 0); };
+  relative_applies();
+  connect(RelativeBox, &QComboBox::currentIndexChanged, this, relative_applies);
   MarginPercentCheck = new QCheckBox(QStringLiteral("Rand in Prozent der kürzeren Bildseite:"), size);
   MarginPercentCheck->setChecked(options.margin_in_percent);
   MarginPercent = number(size, -100, 100, options.margin_percent, QStringLiteral(" %"));
   size_form->addRow(MarginPercentCheck, MarginPercent);
+  enable_while_checked(MarginPercentCheck, MarginPercent);
   Angle = number(size, -360, 360, options.angle, QStringLiteral("°"));
   size_form->addRow(QStringLiteral("Drehen (gegen den Uhrzeigersinn):"), Angle);
   layout->addWidget(size);
@@ -284,8 +300,8 @@ PictureOptions TPictureOptionsDialog::value() const {
   options.keep_alpha = AlphaCheck->isChecked();
   const int relative = RelativeBox->currentIndex();
   options.relative = relative == 1   ? RelativeTo::kImageWidth
-                    : relative == 2 ? RelativeTo::kShorterSide
-                                    : RelativeTo::kNone;
+                     : relative == 2 ? RelativeTo::kShorterSide
+                                     : RelativeTo::kNone;
   options.relative_percent = RelativePercent->value();
   options.margin_in_percent = MarginPercentCheck->isChecked();
   options.margin_percent = MarginPercent->value();

@@ -3,6 +3,7 @@
 // page, and keeping an open preview up to date with every setting.
 #include <QComboBox>
 #include <QFile>
+#include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -16,6 +17,7 @@
 #include "dialogs/preview_window.h"
 #include "main_form.h"
 #include "run/output_path.h"
+#include "run/output_plan.h"
 #include "state/form_content.h"
 #include "widgets/bit_btn_xp.h"
 #include "widgets/glyphs.h"
@@ -113,6 +115,9 @@ void TMainForm::ShowChosenSettings() {
   MarkOptionsButton(text.TextOptionsBtn, Options.text.any());
   MarkOptionsButton(picture.PictureOptionsBtn, Options.picture.any());
   MarkOptionsButton(process.OutputOptionsBtn, Options.output.any());
+  // With a target folder the outputs go there, and the subfolder name is
+  // not used: its field takes no input meanwhile and keeps its text.
+  process.GroupBox2->setEnabled(!WritesToTargetFolder(Options.output));
 }
 
 void TMainForm::ConnectSettingsChanged() {

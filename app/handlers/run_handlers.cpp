@@ -17,14 +17,15 @@
 #include <memory>
 #include <utility>
 
-#include "state/background_run.h"
-#include "widgets/bit_btn_xp.h"
-#include "state/form_content.h"
-#include "widgets/glyphs.h"
 #include "handlers/handler_guard.h"
 #include "main_form.h"
 #include "run/failure_text.h"
 #include "run/output_path.h"
+#include "run/output_plan.h"
+#include "state/background_run.h"
+#include "state/form_content.h"
+#include "widgets/bit_btn_xp.h"
+#include "widgets/glyphs.h"
 #include "widgets/log_follower.h"
 #include "widgets/rx_spin_edit.h"
 
@@ -42,11 +43,18 @@ constexpr int kProgressIntervalMs = 50;
 // Why a run stopped half-way, for the error box.
 QString AbortText(const BatchOutcome& outcome) { return QString::fromStdString(AbortReasonText(outcome)); }
 
-QString OverwriteRefusedMessage(const std::string& source) {
-  return QStringLiteral(
-             "Die Zieldateien würden Quelldateien überschreiben. Bitte einen anderen Namen für das "
-             "Unterverzeichnis wählen.\nZuerst betroffen: %1")
-      .arg(QFile::decodeName(QByteArray::fromStdString(source)));
+// The advice names what decides where the outputs go: the subfolder's
+// name on the page, or the target folder and the names in "Ausgabe...".
+QString OverwriteRefusedMessage(const std::string& source, bool target_folder) {
+  const QString text =
+      target_folder ? QStringLiteral(
+                          "Die Zieldateien würden Quelldateien überschreiben. Bitte unter "
+                          "\"Ausgabe...\" einen anderen Zielordner oder Dateinamen wählen.\n"
+                          "Zuerst betroffen: %1")
+                    : QStringLiteral(
+                          "Die Zieldateien würden Quelldateien überschreiben. Bitte einen anderen Namen für "
+                          "das Unterverzeichnis wählen.\nZuerst betroffen: %1");
+  return text.arg(QFile::decodeName(QByteArray::fromStdString(source)));
 }
 
 QString RunningText(const BatchProgress& progress) {
@@ -54,9 +62,13 @@ QString RunningText(const BatchProgress& progress) {
 }
 
 QString EndedText(const BatchOutcome& outcome) {
-  return QStringLiteral("%1 Dateien geschrieben, %2 Fehler")
-      .arg(outcome.sources_written)
-      .arg(outcome.sources_failed);
+  QString text = QStringLiteral("%1 Dateien geschrieben, %2 Fehler")
+                     .arg(outcome.sources_written)
+                     .arg(outcome.sources_failed);
+  // Without the skipped ones, a run that skipped every source would read
+  // like a run over an empty list.
+  if (outcome.sources_skipped > 0) text += QStringLiteral(", %1 übersprungen").arg(outcome.sources_skipped);
+  return text;
 }
 
 }  // namespace
@@ -135,7 +147,7 @@ void TMainForm::LockJobControls() {
   enabled_before_run_.clear();
   for (QWidget* control : JobControls()) {
     // The control's own flag, not whether a parent disables it.
-    enabled_before_run_.push_back(!control->testAttribute(Qt::WA_Disabled));
+    enabled_before_run_.push_back(!control->testAttribute(Qt::WA_ForceDisabled));
     control->setEnabled(false);
   }
   go_caption_before_run_ = process.GoBtn->text();
@@ -174,7 +186,10 @@ void TMainForm::RunEnded(const BatchOutcome& outcome) {
     dialogs_.show_message(this, kErrorCaption,
                           QString::fromUtf8(kOutDirLeavesSourceFolderText) + process.OutDirEd->text());
   } else if (outcome.refused) {
-    dialogs_.show_message(this, kErrorCaption, OverwriteRefusedMessage(outcome.overwritten_source));
+    // The options are locked during a run: they are still the run's.
+    dialogs_.show_message(
+        this, kErrorCaption,
+        OverwriteRefusedMessage(outcome.overwritten_source, WritesToTargetFolder(Options.output)));
   } else {
     StatusBar1->SetPanelText(EndedText(outcome));
     // An error that stopped the run is shown like any error escaping a handler.

@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPainter>
@@ -28,6 +29,10 @@ namespace {
 // not be loaded again at start.
 constexpr const char* kWatermarkMissingText =
     "Das zuletzt geladene Wasserzeichenbild fehlt, \"Kein Bild hinzufügen\" ist gewählt.";
+// The failure when the store has "Bild hinzufügen" but not where the
+// picture came from: a file from before the store kept that.
+constexpr const char* kWatermarkOriginUnknownText =
+    "Woher das Wasserzeichenbild stammt, ist nicht gespeichert.";
 }  // namespace
 
 void TMainForm::NewBtnClick() {
@@ -79,7 +84,12 @@ void TMainForm::OpenPicBtnClick() {
 }
 
 void TMainForm::LoadWatermarkAgain(const WatermarkOrigin& origin) {
-  if (origin.kind == WatermarkOrigin::Kind::kNone) return;
+  if (origin.kind == WatermarkOrigin::Kind::kNone) {
+    // "Bild hinzufügen" with no picture to load: what is left is the black
+    // start picture, which nobody means to stamp.
+    if (picture.AddPicCheck->isChecked()) WatermarkMissing(kWatermarkOriginUnknownText);
+    return;
+  }
   TDibImage loaded{};
   std::string failure;
   if (origin.kind == WatermarkOrigin::Kind::kPictureFile) {
@@ -99,13 +109,21 @@ void TMainForm::LoadWatermarkAgain(const WatermarkOrigin& origin) {
   }
   if (loaded.Bits == nullptr) {
     WatermarkDibOrigin = WatermarkOrigin{};
-    picture.NoPicChecked->setChecked(true);
-    AppendLog(QString::fromStdString(ErrorText(failure)) + QStringLiteral(" ") +
-              QString::fromUtf8(kWatermarkMissingText));
+    WatermarkMissing(failure);
     return;
   }
   AdoptWatermark(loaded);
   WatermarkDibOrigin = origin;
+}
+
+void TMainForm::WatermarkMissing(const std::string& failure) {
+  picture.NoPicChecked->setChecked(true);
+  const QString line = QString::fromStdString(ErrorText(failure)) + QStringLiteral(" ") +
+                       QString::fromUtf8(kWatermarkMissingText);
+  AppendLog(line);
+  // Said also where the picture is chosen, until another one is loaded.
+  picture.MissingPictureLabel->setText(line);
+  picture.MissingPictureLabel->show();
 }
 
 void TMainForm::AdoptWatermark(TDibImage loaded) {
@@ -115,6 +133,7 @@ void TMainForm::AdoptWatermark(TDibImage loaded) {
   deldib(&WatermarkAlpha);
   WatermarkDib = pictures.flattened;
   WatermarkAlpha = pictures.with_alpha;
+  picture.MissingPictureLabel->hide();
   picture.PaintBox2->update();
 }
 

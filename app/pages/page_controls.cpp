@@ -8,6 +8,7 @@
 
 #include "run/placement.h"
 #include "widgets/rx_spin_edit.h"
+#include "widgets/track_bar.h"
 
 QLabel* MakeLabel(QWidget* parent, const QString& text, QPoint at) {
   auto* label = new QLabel(text, parent);
@@ -37,7 +38,7 @@ QComboBox* MakePlacementList(QWidget* parent, const char* name, QPoint at, int c
 }
 
 QSlider* MakeTransparencyBar(QWidget* parent, const char* name, QPoint at, int value) {
-  auto* bar = new QSlider(Qt::Horizontal, parent);
+  auto* bar = new TTrackBar(Qt::Horizontal, parent);
   bar->setObjectName(QString::fromLatin1(name));
   bar->setRange(0, 100);
   bar->setTickInterval(10);

@@ -8,10 +8,10 @@
 #include <QSlider>
 #include <QVBoxLayout>
 
-#include "widgets/bit_btn_xp.h"
-#include "widgets/glyphs.h"
 #include "pages/page_controls.h"
 #include "pages/page_frame.h"
+#include "widgets/bit_btn_xp.h"
+#include "widgets/glyphs.h"
 #include "widgets/paint_box.h"
 #include "widgets/rx_spin_edit.h"
 
@@ -61,6 +61,15 @@ PicturePage BuildPicturePage(QWidget* parent) {
   page.PictureOptionsBtn = new TBitBtnXP(QStringLiteral("Erweitert..."), TBitBtnKind::kCustom, strip);
   page.PictureOptionsBtn->setObjectName(QStringLiteral("PictureOptionsBtn"));
   page.PictureOptionsBtn->setGeometry(169, 8, 113, 25);
+
+  // Between the buttons and the picture, and only while there is
+  // something to say; it takes its room from the picture's box.
+  page.MissingPictureLabel = new QLabel(frame.client);
+  page.MissingPictureLabel->setObjectName(QStringLiteral("MissingPictureLabel"));
+  page.MissingPictureLabel->setWordWrap(true);
+  page.MissingPictureLabel->setContentsMargins(8, 0, 8, 6);
+  page.MissingPictureLabel->hide();
+  layout->addWidget(page.MissingPictureLabel);
 
   page.ScrollBox1 = new QScrollArea(frame.client);
   page.ScrollBox1->setObjectName(QStringLiteral("ScrollBox1"));

@@ -6,6 +6,7 @@
 #include "widgets/paint_box.h"
 
 class QComboBox;
+class QLabel;
 class QRadioButton;
 class QScrollArea;
 class QSlider;
@@ -22,6 +23,9 @@ struct PicturePage {
   QRadioButton* NoPicChecked = nullptr;
   TBitBtnXP* OpenPicBtn = nullptr;
   TBitBtnXP* PictureOptionsBtn = nullptr;  // "Erweitert...": the further picture options
+  // Why the picture of the last run is missing, as the log says it; hidden
+  // while there is nothing to say.
+  QLabel* MissingPictureLabel = nullptr;
   QScrollArea* ScrollBox1 = nullptr;
   TPaintBox* PaintBox2 = nullptr;
 };

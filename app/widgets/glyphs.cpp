@@ -93,17 +93,80 @@ void DrawLetterA(QPainter& p, const QRectF& box, const QColor& colour) {
   p.drawText(box, Qt::AlignCenter, QStringLiteral("A"));
 }
 
+void DrawCross(QPainter& p) {
+  p.setPen(QPen(QColor(200, 20, 20), 2.4, Qt::SolidLine, Qt::RoundCap));
+  p.drawLine(QPointF(4, 4), QPointF(12, 12));
+  p.drawLine(QPointF(12, 4), QPointF(4, 12));
+}
+
+void DrawGoArrow(QPainter& p) {
+  p.setPen(QPen(QColor(0, 90, 0), 1));
+  p.setBrush(QColor(40, 170, 40));
+  QPainterPath arrow;
+  arrow.moveTo(1.5, 5.5);
+  arrow.lineTo(8.5, 5.5);
+  arrow.lineTo(8.5, 1.5);
+  arrow.lineTo(14.5, 8);
+  arrow.lineTo(8.5, 14.5);
+  arrow.lineTo(8.5, 10.5);
+  arrow.lineTo(1.5, 10.5);
+  arrow.closeSubpath();
+  p.drawPath(arrow);
+}
+
+void DrawInfo(QPainter& p) {
+  p.setPen(QPen(QColor(20, 60, 150), 1));
+  p.setBrush(QColor(70, 120, 220));
+  p.drawEllipse(QRectF(1.5, 1.5, 13, 13));
+  p.setPen(Qt::NoPen);
+  p.setBrush(Qt::white);
+  p.drawEllipse(QPointF(8, 4.8), 1.3, 1.3);
+  p.drawRect(QRectF(7, 7, 2, 5.5));
+}
+
+void DrawGlobe(QPainter& p) {
+  p.setPen(QPen(QColor(20, 80, 140), 1));
+  p.setBrush(QColor(120, 190, 240));
+  p.drawEllipse(QRectF(1.5, 1.5, 13, 13));
+  p.setBrush(Qt::NoBrush);
+  p.drawEllipse(QRectF(5, 1.5, 6, 13));
+  p.drawLine(QPointF(1.5, 8), QPointF(14.5, 8));
+  p.drawLine(QPointF(8, 1.5), QPointF(8, 14.5));
+}
+
+void DrawTextLines(QPainter& p) {
+  DrawLetterA(p, QRectF(0, 0, 11, 13), QColor(120, 20, 20));
+  p.setPen(QPen(QColor(70, 70, 70), 1));
+  p.drawLine(QPointF(9.5, 8.5), QPointF(15.5, 8.5));
+  p.drawLine(QPointF(9.5, 11.5), QPointF(15.5, 11.5));
+  p.drawLine(QPointF(1.5, 14.5), QPointF(15.5, 14.5));
+}
+
+void DrawGearWheel(QPainter& p) {
+  p.setPen(QPen(QColor(80, 80, 80), 1));
+  p.setBrush(QColor(200, 200, 210));
+  p.drawEllipse(QRectF(2.5, 2.5, 11, 11));
+  p.setBrush(QColor(250, 250, 250));
+  p.drawEllipse(QRectF(5.5, 5.5, 5, 5));
+  p.setPen(QPen(QColor(80, 80, 80), 2));
+  for (int i = 0; i < 4; ++i) {
+    p.save();
+    p.translate(8, 8);
+    p.rotate(45.0 * i);
+    p.drawLine(QPointF(-7.5, 0), QPointF(-5.5, 0));
+    p.drawLine(QPointF(5.5, 0), QPointF(7.5, 0));
+    p.restore();
+  }
+}
+
 void DrawGlyph(QPainter& p, GlyphId id) {
   switch (id) {
     case GlyphId::kOk:
       DrawCheckMark(p, {0, 0}, QColor(0, 140, 0));
       break;
-    case GlyphId::kCancel: {
-      p.setPen(QPen(QColor(200, 20, 20), 2.4, Qt::SolidLine, Qt::RoundCap));
-      p.drawLine(QPointF(4, 4), QPointF(12, 12));
-      p.drawLine(QPointF(12, 4), QPointF(4, 12));
+    case GlyphId::kCancel:
+      DrawCross(p);
       break;
-    }
     case GlyphId::kAll:
       DrawCheckMark(p, {-1.5, -1.5}, QColor(0, 110, 0));
       DrawCheckMark(p, {1.5, 2.0}, QColor(0, 160, 0));
@@ -126,74 +189,28 @@ void DrawGlyph(QPainter& p, GlyphId id) {
       p.drawLine(QPointF(2, 15), QPointF(14, 15));
       break;
     case GlyphId::kPicture:
+    case GlyphId::kTabPicture:
       DrawLandscape(p, QRectF(1.5, 2.5, 13, 11));
       break;
-    case GlyphId::kGo: {
-      p.setPen(QPen(QColor(0, 90, 0), 1));
-      p.setBrush(QColor(40, 170, 40));
-      QPainterPath arrow;
-      arrow.moveTo(1.5, 5.5);
-      arrow.lineTo(8.5, 5.5);
-      arrow.lineTo(8.5, 1.5);
-      arrow.lineTo(14.5, 8);
-      arrow.lineTo(8.5, 14.5);
-      arrow.lineTo(8.5, 10.5);
-      arrow.lineTo(1.5, 10.5);
-      arrow.closeSubpath();
-      p.drawPath(arrow);
+    case GlyphId::kGo:
+      DrawGoArrow(p);
       break;
-    }
-    case GlyphId::kInfo: {
-      p.setPen(QPen(QColor(20, 60, 150), 1));
-      p.setBrush(QColor(70, 120, 220));
-      p.drawEllipse(QRectF(1.5, 1.5, 13, 13));
-      p.setPen(Qt::NoPen);
-      p.setBrush(Qt::white);
-      p.drawEllipse(QPointF(8, 4.8), 1.3, 1.3);
-      p.drawRect(QRectF(7, 7, 2, 5.5));
+    case GlyphId::kInfo:
+      DrawInfo(p);
       break;
-    }
-    case GlyphId::kWebLogo: {
-      p.setPen(QPen(QColor(20, 80, 140), 1));
-      p.setBrush(QColor(120, 190, 240));
-      p.drawEllipse(QRectF(1.5, 1.5, 13, 13));
-      p.setBrush(Qt::NoBrush);
-      p.drawEllipse(QRectF(5, 1.5, 6, 13));
-      p.drawLine(QPointF(1.5, 8), QPointF(14.5, 8));
-      p.drawLine(QPointF(8, 1.5), QPointF(8, 14.5));
+    case GlyphId::kWebLogo:
+      DrawGlobe(p);
       break;
-    }
     case GlyphId::kTabSources:
       DrawLandscape(p, QRectF(4.5, 1.5, 10, 8));
       DrawLandscape(p, QRectF(1.5, 6.5, 10, 8));
       break;
     case GlyphId::kTabText:
-      DrawLetterA(p, QRectF(0, 0, 11, 13), QColor(120, 20, 20));
-      p.setPen(QPen(QColor(70, 70, 70), 1));
-      p.drawLine(QPointF(9.5, 8.5), QPointF(15.5, 8.5));
-      p.drawLine(QPointF(9.5, 11.5), QPointF(15.5, 11.5));
-      p.drawLine(QPointF(1.5, 14.5), QPointF(15.5, 14.5));
+      DrawTextLines(p);
       break;
-    case GlyphId::kTabPicture:
-      DrawLandscape(p, QRectF(1.5, 2.5, 13, 11));
+    case GlyphId::kTabProcess:
+      DrawGearWheel(p);
       break;
-    case GlyphId::kTabProcess: {
-      p.setPen(QPen(QColor(80, 80, 80), 1));
-      p.setBrush(QColor(200, 200, 210));
-      p.drawEllipse(QRectF(2.5, 2.5, 11, 11));
-      p.setBrush(QColor(250, 250, 250));
-      p.drawEllipse(QRectF(5.5, 5.5, 5, 5));
-      p.setPen(QPen(QColor(80, 80, 80), 2));
-      for (int i = 0; i < 4; ++i) {
-        p.save();
-        p.translate(8, 8);
-        p.rotate(45.0 * i);
-        p.drawLine(QPointF(-7.5, 0), QPointF(-5.5, 0));
-        p.drawLine(QPointF(5.5, 0), QPointF(7.5, 0));
-        p.restore();
-      }
-      break;
-    }
   }
 }
 

@@ -76,6 +76,29 @@ TEST(ExportDialog, OpenedWithOptionsItGivesThemBackAndControlsReachTheirFields) 
                            "Pixeln 640 x 960 Pixel."));
 }
 
+// The encoder settings took input under kept blocks, which do not encode
+// the picture again; under "wie Quelle" the dialog's quality took input
+// while page 4's quality is the one written.
+TEST(ExportDialog, OnlyTheJpegSettingsThatApplyTakeInput) {
+  ExportOptions jpeg;
+  jpeg.format = ExportFormat::kJpeg;
+  TExportDialog dialog(jpeg);
+  const std::initializer_list<QWidget*> encoder = {dialog.JpegQuality, dialog.QualityFromSourceCheck,
+                                                   dialog.ChromaBox, dialog.ProgressiveCheck,
+                                                   dialog.HuffmanCheck};
+  for (QWidget* control : encoder) EXPECT_TRUE(control->isEnabled()) << control->metaObject()->className();
+  dialog.KeepJpegBlocksCheck->setChecked(true);
+  for (QWidget* control : encoder) EXPECT_FALSE(control->isEnabled()) << control->metaObject()->className();
+  dialog.KeepJpegBlocksCheck->setChecked(false);
+  EXPECT_TRUE(dialog.JpegQuality->isEnabled());
+
+  dialog.FormatBox->setCurrentIndex(int(ExportFormat::kSameAsSource));
+  EXPECT_FALSE(dialog.JpegQuality->isEnabled());
+  EXPECT_TRUE(dialog.JpegQuality->toolTip().contains(QStringLiteral("Dateien verarbeiten")));
+  EXPECT_TRUE(dialog.ChromaBox->isEnabled());
+  EXPECT_EQ(dialog.value().jpeg.quality, jpeg.jpeg.quality);
+}
+
 TEST_F(FormExport, AcceptedChoicesReachTheJobAndThePreviewShowsTheOutputSize) {
   const QString source = config_home->filePath(QStringLiteral("foto.bmp"));
   TDibImage picture = newdib(400, 300, 24, nullptr, 0);

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTabWidget>
@@ -82,6 +83,40 @@ TEST_F(MainFormRun, RunThatWouldOverwriteSourcesIsRefused) {
                                              "Zuerst betroffen: %1")
                                   .arg(source));
   EXPECT_TRUE(form->process.Memo2->toPlainText().isEmpty());
+}
+
+// With a target folder chosen in "Ausgabe...", the unused subfolder field
+// still took input, and a refused run advised renaming that subfolder.
+TEST_F(MainFormRun, WithATargetFolderTheSubfolderFieldIsOffAndARefusalNamesTheTargetFolder) {
+  const QString source = MakeSource(QStringLiteral("bild.bmp"));
+  AddEntries({source});
+  EXPECT_TRUE(form->process.OutDirEd->isEnabled());
+  form->Options.output.target = ExportTarget::kTargetFolder;
+  form->Options.output.target_folder = QFile::encodeName(folder.path()).toStdString();
+  form->SettingsChanged();
+  EXPECT_FALSE(form->process.OutDirEd->isEnabled());
+  RunToEnd();
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].text, QStringLiteral("Die Zieldateien würden Quelldateien überschreiben. Bitte unter "
+                                             "\"Ausgabe...\" einen anderen Zielordner oder Dateinamen "
+                                             "wählen.\nZuerst betroffen: %1")
+                                  .arg(source));
+
+  form->Options.output.target = ExportTarget::kSubfolder;
+  form->SettingsChanged();
+  EXPECT_TRUE(form->process.OutDirEd->isEnabled());
+}
+
+// A run that skipped every source ended on "0 Dateien geschrieben, 0
+// Fehler", as if the list had been empty.
+TEST_F(MainFormRun, TheStatusBarCountsSkippedSources) {
+  AddEntries({folder.filePath(QStringLiteral("anders.png"))});
+  RunToEnd();
+  EXPECT_EQ(form->StatusBar1->PanelText(), QStringLiteral("0 Dateien geschrieben, 0 Fehler, 1 übersprungen"));
+  AddEntries({MakeSource(QStringLiteral("bild.bmp"))});
+  delete form->sources.ListBox1->takeItem(0);
+  RunToEnd();
+  EXPECT_EQ(form->StatusBar1->PanelText(), QStringLiteral("1 Dateien geschrieben, 0 Fehler"));
 }
 
 TEST_F(MainFormRun, LibraryProgressReachesTheStatusBar) {

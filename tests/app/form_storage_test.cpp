@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QScreen>
@@ -91,20 +92,28 @@ TEST_F(FormStorage, CloseAfterChangesWritesTheExpectedFile) {
   form->Font.color = 0x0000FF;
   EXPECT_TRUE(form->close());
   EXPECT_EQ(ReadText(IniPath()), ExpectedFile("changed.INI"));
-  // A second close writes the same file again.
+  // A second close writes the same file again. The start picture is never
+  // chosen again at a start: "Bild hinzufügen" is chosen here once more.
   Restart();
+  form->picture.AddPicCheck->setChecked(true);
   EXPECT_TRUE(form->close());
   EXPECT_EQ(ReadText(IniPath()), ExpectedFile("changed.INI"));
 }
 
 TEST_F(FormStorage, AHandWrittenFileIsRestoredAndBrokenValuesBehave) {
+  // "Bild hinzufügen" stays chosen only with a picture to stamp.
+  QImage logo(3, 2, QImage::Format_RGB32);
+  logo.fill(qRgb(255, 0, 0));
+  const QString logo_path = config_home->filePath(QStringLiteral("logo.png"));
+  ASSERT_TRUE(logo.save(logo_path, "PNG"));
   WriteText(IniPath(),
             "; kept\r\n[TMainForm]\r\nRandEd_Value = 12.5\r\nRandEd2_Value=abc\r\nTrackBar1_Position=abc\r\n"
             "TrackBar2_Position=150\r\njpeged_Value=150\r\nPosition1_Text=Oben Links\r\n"
             "Position2_Text=Nirgends\r\naddpiccheck_checked=true\r\nFontDialog1_FontName= Courier \r\n"
             "FontDialog1_FontPitch=fpWide\r\nFontDialog1_FontStyle=[fsUnderline]\r\n"
             "FontDialog1_FontColor=255\r\nUnknown=1\r\n\r\n[TMainForm.Memo1_Lines]\r\nCount=2\r\n"
-            "Item0=Hallo\r\nItem1=Welt\r\n\r\n[Fremd]\r\nx=y\r\n");
+            "Item0=Hallo\r\nItem1=Welt\r\n\r\n[Wasserzeichenbild]\r\nPictureFile=\"" +
+                QFile::encodeName(logo_path).toStdString() + "\"\r\n\r\n[Fremd]\r\nx=y\r\n");
   Restart();
   EXPECT_EQ(form->text.RandEd->Value(), 12.0);  // halves to the even neighbour
   EXPECT_EQ(form->picture.RandEd2->Value(), 20.0);
@@ -197,6 +206,40 @@ TEST_F(FormStorage, TheLoadedPictureComesBackAtTheNextStartOrNoPictureIsStamped)
       QStringLiteral("Fehler: Die Datei %1 konnte nicht geladen werden! (Datei nicht gefunden) Das zuletzt "
                      "geladene Wasserzeichenbild fehlt, \"Kein Bild hinzufügen\" ist gewählt.")
           .arg(path));
+}
+
+// A file from before the store kept where the picture came from holds
+// "Bild hinzufügen" without that section: the black start picture was
+// stamped on every photo as a dark box, without a word.
+TEST_F(FormStorage, AFileWithoutThePicturesOriginStampsNoPictureAndSaysWhy) {
+  WriteText(IniPath(), "[TMainForm]\nAddPicCheck_Checked=True\n");
+  Restart();
+  EXPECT_TRUE(form->picture.NoPicChecked->isChecked());
+  EXPECT_EQ(form->process.Memo2->toPlainText(),
+            QStringLiteral("Fehler: Woher das Wasserzeichenbild stammt, ist nicht gespeichert. Das zuletzt "
+                           "geladene Wasserzeichenbild fehlt, \"Kein Bild hinzufügen\" ist gewählt."));
+}
+
+// The missing picture was named only in page 4's log, not on the page
+// where the picture is chosen.
+TEST_F(FormStorage, AMissingPictureIsNamedOnThePicturePageUntilAnotherIsLoaded) {
+  const QString gone = config_home->filePath(QStringLiteral("weg.png"));
+  WriteText(IniPath(), "[TMainForm]\nAddPicCheck_Checked=True\n\n[Wasserzeichenbild]\nPictureFile=\"" +
+                           QFile::encodeName(gone).toStdString() + "\"\n");
+  Restart();
+  form->PageControl1->setCurrentWidget(form->picture.TabSheet3);
+  QLabel* missing = form->picture.MissingPictureLabel;
+  ASSERT_NE(missing, nullptr);
+  EXPECT_TRUE(missing->isVisible());
+  EXPECT_EQ(missing->text(), form->process.Memo2->toPlainText());
+
+  QImage logo(3, 2, QImage::Format_RGB32);
+  logo.fill(qRgb(0, 0, 255));
+  const QString path = config_home->filePath(QStringLiteral("logo.png"));
+  ASSERT_TRUE(logo.save(path, "PNG"));
+  picture_answers.push_back({path});
+  form->OpenPicBtnClick();
+  EXPECT_FALSE(missing->isVisible());
 }
 
 TEST_F(FormStorage, APictureFromASettingsFileComesBackFromThatFile) {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Esc closes the window from every page but never removes list entries;
 // the memos keep Esc. Alt accelerators press their buttons.
+#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
@@ -10,8 +11,8 @@
 #include <QTest>
 #include <QToolButton>
 
-#include "widgets/bit_btn_xp.h"
 #include "form_fixture.h"
+#include "widgets/bit_btn_xp.h"
 #include "widgets/rx_spin_edit.h"
 
 using MainFormKeyboard = FormFixture;
@@ -112,4 +113,25 @@ TEST_F(MainFormKeyboard, TabOnTheTextPageGoesAsThePageReads) {
   EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(form->text.TextOptionsBtn));
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
   EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(form->text.Position1));
+}
+
+// Esc in an open "Position:" list closed the whole window: the window's
+// cancel key came before the list it was meant for.
+TEST_F(MainFormKeyboard, EscClosesAnOpenDropDownListFirstAndTheWindowOnlyThen) {
+  for (int page : {1, 2}) {
+    ShowActive();
+    form->PageControl1->setCurrentIndex(page);
+    QComboBox* list = page == 1 ? form->text.Position1 : form->picture.Position2;
+    list->setFocus();
+    list->showPopup();
+    ASSERT_TRUE(QTest::qWaitFor([] { return QApplication::activePopupWidget() != nullptr; }))
+        << "page " << page;
+    QTest::keyClick(QApplication::activePopupWidget()->focusWidget(), Qt::Key_Escape);
+    EXPECT_TRUE(QTest::qWaitFor([] { return QApplication::activePopupWidget() == nullptr; }))
+        << "page " << page;
+    EXPECT_TRUE(form->isVisible()) << "page " << page;
+
+    QTest::keyClick(list, Qt::Key_Escape);
+    EXPECT_FALSE(form->isVisible()) << "page " << page;
+  }
 }

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QImage>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -12,8 +13,8 @@
 #include <QTest>
 #include <QToolButton>
 
-#include "widgets/bit_btn_xp.h"
 #include "form_fixture.h"
+#include "widgets/bit_btn_xp.h"
 #include "widgets/rx_label.h"
 #include "widgets/rx_spin_edit.h"
 
@@ -269,6 +270,35 @@ TEST_F(MainForm, PicturePageAndProcessPageControlsSitAtTheirPlaces) {
   EXPECT_EQ(form->process.OutDirEd->width(), 225);
   EXPECT_EQ(form->process.Memo2->geometry().bottom(), rest->height() - 1);
   EXPECT_EQ(form->process.Memo2->width(), rest->width());
+}
+
+// The tick marks of both transparency bars sat some twenty pixels below
+// the groove, closer to the next control than to their own bar. In the
+// grabbed bar a groove row differs from the page across most of its
+// width; a tick row in many separate dots.
+TEST_F(MainForm, TransparencyTicksSitRightBelowTheGroove) {
+  ShowActive();
+  for (QSlider* bar : {form->text.TrackBar1, form->picture.TrackBar2}) {
+    const QImage shot = bar->grab().toImage();
+    const QRgb page = shot.pixel(shot.width() - 1, 0);
+    int groove_bottom = -1;
+    int first_ticks = -1;
+    for (int y = 0; y < shot.height() && first_ticks < 0; ++y) {
+      int marked = 0;
+      int dots = 0;
+      for (int x = 0; x < shot.width(); ++x) {
+        const bool differs = shot.pixel(x, y) != page;
+        marked += differs;
+        dots += differs && (x == 0 || shot.pixel(x - 1, y) == page);
+      }
+      if (marked > shot.width() * 2 / 3) groove_bottom = y;
+      if (groove_bottom >= 0 && y > groove_bottom && dots >= 5) first_ticks = y;
+    }
+    const std::string name = bar->objectName().toStdString();
+    ASSERT_GE(groove_bottom, 0) << name;
+    ASSERT_GE(first_ticks, 0) << name;
+    EXPECT_LE(first_ticks - groove_bottom, 8) << name;
+  }
 }
 
 TEST_F(MainForm, BottomBarButtonsSitAtTheirPlaces) {

@@ -86,3 +86,27 @@ TEST(OptionsDialogs, OutlineAndShadowReachTheirWholeRange) {
   EXPECT_EQ(dialog.ShadowDx->minimum(), -10000);
   EXPECT_EQ(dialog.ShadowDy->maximum(), 10000);
 }
+
+// The percent beside "Eigene Größe bzw. Platzierung" took input it never
+// used; so did a margin percent while the margin was in pixels.
+TEST(OptionsDialogs, APercentTakesInputOnlyWhileItApplies) {
+  TPictureOptionsDialog picture(PictureOptions{});
+  EXPECT_FALSE(picture.RelativePercent->isEnabled());
+  picture.RelativeBox->setCurrentIndex(1);
+  EXPECT_TRUE(picture.RelativePercent->isEnabled());
+  picture.RelativeBox->setCurrentIndex(2);
+  EXPECT_TRUE(picture.RelativePercent->isEnabled());
+  picture.RelativeBox->setCurrentIndex(0);
+  EXPECT_FALSE(picture.RelativePercent->isEnabled());
+  EXPECT_FALSE(picture.MarginPercent->isEnabled());
+  picture.MarginPercentCheck->setChecked(true);
+  EXPECT_TRUE(picture.MarginPercent->isEnabled());
+
+  TTextOptionsDialog text(TextOptions{});
+  EXPECT_FALSE(text.RelativePercent->isEnabled());
+  EXPECT_FALSE(text.MarginPercent->isEnabled());
+  text.RelativeCheck->setChecked(true);
+  text.MarginPercentCheck->setChecked(true);
+  EXPECT_TRUE(text.RelativePercent->isEnabled());
+  EXPECT_TRUE(text.MarginPercent->isEnabled());
+}

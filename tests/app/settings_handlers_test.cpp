@@ -153,6 +153,28 @@ TEST_F(FontChoice, EscapeInTheFontListsClosesTheWholeDialogAsCancelled) {
   EXPECT_FALSE(dialog.findChild<QFontDialog*>()->isHidden()) << "the font lists were closed on their own";
 }
 
+// The dialog opened on "Oblique" for a plain font, so a plain confirmed
+// font came back italic; its sample stayed black whatever the colour.
+TEST_F(FontChoice, TheDialogOpensOnTheFontsOwnStyleAndItsSampleShowsTheColour) {
+  TextFont plain;
+  plain.name = "DejaVu Sans";
+  EXPECT_EQ(TFontDialog(plain).Font().style, 0);
+  TextFont bold = plain;
+  bold.style = kFontBold;
+  EXPECT_EQ(TFontDialog(bold).Font().style, kFontBold);
+  TextFont italic = plain;
+  italic.style = kFontItalic;
+  EXPECT_EQ(TFontDialog(italic).Font().style, kFontItalic);
+
+  plain.color = 0x0000FF;
+  TFontDialog dialog(plain);
+  auto* sample = dialog.findChild<QLineEdit*>(QStringLiteral("qt_fontDialog_sampleEdit"));
+  ASSERT_NE(sample, nullptr);
+  EXPECT_EQ(sample->palette().color(QPalette::Text), QColor(255, 0, 0));
+  dialog.ColourList()->setCurrentIndex(dialog.ColourList()->findText(QStringLiteral("Blau")));
+  EXPECT_EQ(sample->palette().color(QPalette::Text), QColor(0, 0, 255));
+}
+
 TEST_F(FontChoice, SizeStyleAndHeightComeFromTheChosenFont) {
   QFont chosen(QStringLiteral("DejaVu Sans Mono"));
   chosen.setPointSize(12);
