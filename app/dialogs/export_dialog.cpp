@@ -18,6 +18,7 @@
 
 #include "run/export_size.h"
 #include "run/jpeg_quality.h"
+#include "run/output_formats.h"
 
 namespace {
 
@@ -128,8 +129,9 @@ QGroupBox* TExportDialog::BuildSizeGroup(const ExportSize& size) {
 QGroupBox* TExportDialog::BuildFormatGroup(const ExportOptions& options) {
   auto* group = new QGroupBox(QStringLiteral("Format"), this);
   auto* form = new QFormLayout(group);
-  FormatBox =
-      choices(group, {"wie Quelle", "JPEG", "PNG", "WebP", "AVIF", "TIFF", "JPEG 2000"}, int(options.format));
+  FormatBox = new QComboBox(group);
+  for (const OutputFormatRow& format : kOutputFormats) FormatBox->addItem(QString::fromUtf8(format.caption));
+  FormatBox->setCurrentIndex(int(options.format) < FormatBox->count() ? int(options.format) : 0);
   form->addRow(QStringLiteral("Dateiformat:"), FormatBox);
   JpegQuality = whole(group, 1, 100, options.jpeg.quality);
   QualityFromSourceCheck = new QCheckBox(QStringLiteral("Qualität wie Quelle"));
