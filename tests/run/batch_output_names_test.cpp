@@ -16,10 +16,10 @@
 #include "run/batch.h"
 #include "run/output_names.h"
 
-using batch_test::ScratchFolder;
 using batch_test::file_bytes;
-using batch_test::Logged;
 using batch_test::files_below;
+using batch_test::Logged;
+using batch_test::ScratchFolder;
 using batch_test::write_picture;
 namespace fs = std::filesystem;
 
@@ -161,6 +161,28 @@ TEST(BatchOutputNames, TargetFolderMirrorsTheSourcesBelowTheirCommonParent) {
   EXPECT_EQ(files_below(folder.path() / "export"),
             (std::map<std::string, std::string>{{"rom/a.bmp", file_bytes(first)},
                                                 {"paris/nacht/b.tga", file_bytes(second)}}));
+}
+
+TEST(BatchOutputNames, APatternTooLongForAFileNameIsCutToFitWithRoomForANumber) {
+  ScratchFolder folder;
+  const std::string a = folder.file("a.bmp");
+  const std::string b = folder.file("b.bmp");
+  ASSERT_TRUE(write_picture(a, 24, PIXKIT_FORMAT_BMP));
+  ASSERT_TRUE(write_picture(b, 24, PIXKIT_FORMAT_BMP));
+  WatermarkJob job = plain_job({a, b}, "W");
+  // 2-byte letters: the cut may not split one.
+  std::string pattern;
+  for (int i = 0; i < 200; ++i) pattern += "\xc3\xa4";
+  job.output.name_pattern = pattern;
+  job.output.format = ExportFormat::kTiff;
+  Logged log;
+  ASSERT_EQ(RunBatch(job, log.sink()).sources_written, 2);
+  const std::string stem = pattern.substr(0, 2 * ((255 - 8 - 4) / 2));
+  EXPECT_EQ(files_below(folder.path() / "W"),
+            (std::map<std::string, std::string>{
+                {stem + ".tif", file_bytes(folder.path() / "W" / (stem + ".tif"))},
+                {stem + " (2).tif", file_bytes(folder.path() / "W" / (stem + " (2).tif"))}}));
+  EXPECT_FALSE(file_bytes(folder.path() / "W" / (stem + " (2).tif")).empty());
 }
 
 TEST(BatchOutputNames, AMirroredFolderPlantedAsALinkIsRefusedNotFollowed) {

@@ -29,8 +29,19 @@ std::string NameFromPattern(const std::string& pattern, const SourceFacts& facts
 
 // The output file name of a source: the pattern's name (or, with no
 // pattern, the source's own name without its extension) and the format's
-// extension. With neither set the source's file name as it stands.
+// extension. With neither set the source's file name as it stands. A
+// pattern's name is cut to fit (FittedStem).
 std::string OutputFileName(const std::string& source, const ExportOptions& output, const SourceFacts& facts);
+
+// The longest file name the file systems take, in bytes, and the room a
+// name keeps for " (n)" up to " (99999)".
+inline constexpr size_t kMaxFileNameBytes = 255;
+inline constexpr size_t kNumberSuffixRoom = 8;
+
+// stem cut (at a whole character) so that stem, " (n)" and an extension
+// of extension_bytes fit in kMaxFileNameBytes: a long pattern, or long
+// text variables in it, give a shorter name instead of a failed save.
+std::string FittedStem(const std::string& stem, size_t extension_bytes);
 
 // name with " (n)" put in front of its extension: "a.jpg", 2 -> "a (2).jpg".
 // n below 2 leaves the name as it is.

@@ -2,12 +2,13 @@
 // Output names: a pure function of the pattern and the source's facts, so
 // every worker and every shard names a source alike.
 #include "run/output_names.h"
-#include "run/output_save.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <string_view>
 
 #include "run/output_path.h"
+#include "run/output_save.h"
 
 namespace {
 
@@ -74,9 +75,19 @@ std::string NameFromPattern(const std::string& pattern, const SourceFacts& facts
 std::string OutputFileName(const std::string& source, const ExportOptions& output, const SourceFacts& facts) {
   const std::string name = FileNamePart(source);
   if (output.name_pattern.empty() && output.format == ExportFormat::kSameAsSource) return name;
-  const std::string stem =
-      output.name_pattern.empty() ? std::string(stem_of(name)) : NameFromPattern(output.name_pattern, facts);
-  return stem + OutputExtension(output.format, source);
+  if (output.name_pattern.empty()) return std::string(stem_of(name)) + OutputExtension(output.format, source);
+  const std::string extension = OutputExtension(output.format, source);
+  return FittedStem(NameFromPattern(output.name_pattern, facts), extension.size()) + extension;
+}
+
+std::string FittedStem(const std::string& stem, size_t extension_bytes) {
+  const size_t room = kMaxFileNameBytes - std::min(kMaxFileNameBytes, extension_bytes + kNumberSuffixRoom);
+  if (stem.size() <= room) return stem;
+  // Cut before a UTF-8 continuation byte never: the name stays whole
+  // characters.
+  size_t end = room;
+  while (end > 0 && (static_cast<unsigned char>(stem[end]) & 0xC0) == 0x80) --end;
+  return stem.substr(0, end);
 }
 
 std::string NumberedFileName(const std::string& name, int64_t n) {
