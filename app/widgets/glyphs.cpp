@@ -4,10 +4,20 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <initializer_list>
 
 namespace {
 
 constexpr int kGlyphSide = 16;
+
+// The outline through the points, closed.
+QPainterPath closed_path(std::initializer_list<QPointF> points) {
+  QPainterPath path;
+  path.moveTo(*points.begin());
+  for (auto point = points.begin() + 1; point != points.end(); ++point) path.lineTo(*point);
+  path.closeSubpath();
+  return path;
+}
 
 void DrawCheckMark(QPainter& p, QPointF offset, const QColor& colour) {
   QPen pen(colour, 2.4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
@@ -20,13 +30,7 @@ void DrawCheckMark(QPainter& p, QPointF offset, const QColor& colour) {
 }
 
 void DrawDocument(QPainter& p, const QColor& fill) {
-  QPainterPath page;
-  page.moveTo(3.5, 1.5);
-  page.lineTo(10, 1.5);
-  page.lineTo(12.5, 4);
-  page.lineTo(12.5, 14.5);
-  page.lineTo(3.5, 14.5);
-  page.closeSubpath();
+  const QPainterPath page = closed_path({{3.5, 1.5}, {10, 1.5}, {12.5, 4}, {12.5, 14.5}, {3.5, 14.5}});
   p.setPen(QPen(QColor(70, 70, 90), 1));
   p.setBrush(fill);
   p.drawPath(page);
@@ -37,22 +41,11 @@ void DrawDocument(QPainter& p, const QColor& fill) {
 void DrawFolder(QPainter& p) {
   p.setPen(QPen(QColor(140, 100, 20), 1));
   p.setBrush(QColor(250, 210, 90));
-  QPainterPath back;
-  back.moveTo(1.5, 3.5);
-  back.lineTo(6, 3.5);
-  back.lineTo(7.5, 5);
-  back.lineTo(13.5, 5);
-  back.lineTo(13.5, 13.5);
-  back.lineTo(1.5, 13.5);
-  back.closeSubpath();
+  const QPainterPath back =
+      closed_path({{1.5, 3.5}, {6, 3.5}, {7.5, 5}, {13.5, 5}, {13.5, 13.5}, {1.5, 13.5}});
   p.drawPath(back);
   p.setBrush(QColor(255, 232, 140));
-  QPainterPath front;
-  front.moveTo(1.5, 13.5);
-  front.lineTo(4, 7.5);
-  front.lineTo(15.5, 7.5);
-  front.lineTo(13.5, 13.5);
-  front.closeSubpath();
+  const QPainterPath front = closed_path({{1.5, 13.5}, {4, 7.5}, {15.5, 7.5}, {13.5, 13.5}});
   p.drawPath(front);
 }
 
@@ -102,15 +95,8 @@ void DrawCross(QPainter& p) {
 void DrawGoArrow(QPainter& p) {
   p.setPen(QPen(QColor(0, 90, 0), 1));
   p.setBrush(QColor(40, 170, 40));
-  QPainterPath arrow;
-  arrow.moveTo(1.5, 5.5);
-  arrow.lineTo(8.5, 5.5);
-  arrow.lineTo(8.5, 1.5);
-  arrow.lineTo(14.5, 8);
-  arrow.lineTo(8.5, 14.5);
-  arrow.lineTo(8.5, 10.5);
-  arrow.lineTo(1.5, 10.5);
-  arrow.closeSubpath();
+  const QPainterPath arrow =
+      closed_path({{1.5, 5.5}, {8.5, 5.5}, {8.5, 1.5}, {14.5, 8}, {8.5, 14.5}, {8.5, 10.5}, {1.5, 10.5}});
   p.drawPath(arrow);
 }
 

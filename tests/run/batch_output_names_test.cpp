@@ -45,6 +45,19 @@ std::vector<std::string> meeting_sources(const ScratchFolder& folder) {
   return sources;
 }
 
+// fotos/rom/a.bmp and fotos/paris/nacht/b.tga, written to the target
+// folder "export" beside them.
+WatermarkJob rome_and_paris_to_export(const ScratchFolder& folder) {
+  const std::string first = folder.file_in_new_folders("fotos/rom/a.bmp");
+  const std::string second = folder.file_in_new_folders("fotos/paris/nacht/b.tga");
+  EXPECT_TRUE(write_picture(first, 24, PIXKIT_FORMAT_BMP));
+  EXPECT_TRUE(write_picture(second, 24, PIXKIT_FORMAT_TGA));
+  WatermarkJob job = plain_job({first, second}, "..");  // not used with a target folder
+  job.output.target = ExportTarget::kTargetFolder;
+  job.output.target_folder = folder.file("export");
+  return job;
+}
+
 }  // namespace
 
 TEST(OutputNames, PatternPadsNumbersAndReplacesCharactersNoFileNameHolds) {
@@ -149,13 +162,9 @@ TEST(BatchOutputNames, TakenNameIsReplacedSkippedOrRenamedAsTheJobSays) {
 
 TEST(BatchOutputNames, TargetFolderMirrorsTheSourcesBelowTheirCommonParent) {
   ScratchFolder folder;
-  const std::string first = folder.file_in_new_folders("fotos/rom/a.bmp");
-  const std::string second = folder.file_in_new_folders("fotos/paris/nacht/b.tga");
-  ASSERT_TRUE(write_picture(first, 24, PIXKIT_FORMAT_BMP));
-  ASSERT_TRUE(write_picture(second, 24, PIXKIT_FORMAT_TGA));
-  WatermarkJob job = plain_job({first, second}, "..");  // not used with a target folder
-  job.output.target = ExportTarget::kTargetFolder;
-  job.output.target_folder = folder.file("export");
+  WatermarkJob job = rome_and_paris_to_export(folder);
+  const std::string first = job.sources[0];
+  const std::string second = job.sources[1];
   Logged log;
   ASSERT_EQ(RunBatch(job, log.sink()).sources_written, 2);
   EXPECT_EQ(files_below(folder.path() / "export"),
@@ -187,22 +196,17 @@ TEST(BatchOutputNames, APatternTooLongForAFileNameIsCutToFitWithRoomForANumber) 
 
 TEST(BatchOutputNames, AMirroredFolderPlantedAsALinkIsRefusedNotFollowed) {
   ScratchFolder folder;
-  const std::string kept = folder.file_in_new_folders("fotos/rom/a.bmp");
-  const std::string led = folder.file_in_new_folders("fotos/paris/nacht/b.bmp");
-  ASSERT_TRUE(write_picture(kept, 24, PIXKIT_FORMAT_BMP));
-  ASSERT_TRUE(write_picture(led, 24, PIXKIT_FORMAT_BMP));
+  WatermarkJob job = rome_and_paris_to_export(folder);
+  const std::string kept = job.sources[0];
   fs::create_directories(folder.path() / "export" / "paris");
   fs::create_directories(folder.path() / "elsewhere");
   fs::create_directory_symlink(folder.path() / "elsewhere", folder.path() / "export" / "paris" / "nacht");
-  WatermarkJob job = plain_job({kept, led}, "W");
-  job.output.target = ExportTarget::kTargetFolder;
-  job.output.target_folder = folder.file("export");
   Logged log;
   const BatchOutcome outcome = RunBatch(job, log.sink());
   EXPECT_EQ(outcome.sources_written, 1);
   EXPECT_EQ(outcome.sources_failed, 1);
   EXPECT_TRUE(fs::is_empty(folder.path() / "elsewhere"));
-  const std::string output = folder.file("export") + "/paris/nacht/b.bmp";
+  const std::string output = folder.file("export") + "/paris/nacht/b.tga";
   EXPECT_NE(std::find(log.lines.begin(), log.lines.end(),
                       "Fehler: Die Datei " + output + " konnte nicht geschrieben werden! (Ordner " +
                           folder.file("export") + "/paris/nacht ist ein symbolischer Link)"),
