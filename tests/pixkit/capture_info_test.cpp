@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "codecs/capture_fields.h"
+#include "codecs/metadata/capture_fields.h"
 #include "pixkit/pixkit.h"
 #include "support/peer_tools.h"
 #include "support/temp_folder.h"

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "codecs/jpeg_blocks.h"
+#include "codecs/jpeg/blocks/jpeg_blocks.h"
 #include "pixkit/pixkit.h"
 #include "support/peer_tools.h"
 #include "support/temp_folder.h"

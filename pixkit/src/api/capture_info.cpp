@@ -9,7 +9,7 @@
 #include <cstring>
 #include <string>
 
-#include "codecs/capture_fields.h"
+#include "codecs/metadata/capture_fields.h"
 #include "core/source_file.h"
 #include "pixkit/pixkit.h"
 

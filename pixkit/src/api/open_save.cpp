@@ -6,8 +6,8 @@
 #include <string>
 
 #include "codecs/codecs.h"
-#include "codecs/exif_privacy.h"
 #include "codecs/format_sniff.h"
+#include "codecs/metadata/exif_privacy.h"
 #include "core/progress.h"
 #include "core/record_storage.h"
 #include "core/safe_save.h"
