@@ -309,7 +309,7 @@ class Run {
   // when the library gives that up, and the ordinary steps follow.
   std::optional<bool> stamp_keeping_blocks(size_t index, const Entry& entry, const PixkitCallOptions& call) {
     const std::string& source = entry.source;
-    PixkitJpegBlocksInfo info{};
+    PixkitJpegBlocksInfo info = PixkitJpegBlocksInfoInit();
     if (!PixkitProbeJpegBlocks(source.c_str(), &info)) return std::nullopt;
     limit_->note_picture(info.width, info.height);
     const std::string& output = entry.output;
@@ -330,7 +330,7 @@ class Run {
   // The library's settings for this worker's loads and saves: the job's
   // quality, and its progress going to this worker's share of the run's.
   PixkitCallOptions call_options(WorkerProgress& progress) {
-    PixkitCallOptions call{};
+    PixkitCallOptions call = PixkitCallOptionsInit();
     call.jpeg_quality = job_.jpeg_quality;
     if (control_.progress) {
       call.progress = &Run::library_progress;

@@ -60,7 +60,7 @@ int chroma_code(ChromaSubsampling chroma) {
 // quality of the settings only when JPEG is the chosen format, else the
 // job's, as always.
 PixkitSaveSettings save_settings(int format, const LoadedSource& loaded, const ExportOptions& output) {
-  PixkitSaveSettings settings{};
+  PixkitSaveSettings settings = PixkitSaveSettingsInit();
   settings.format = format;
   settings.metadata = metadata_code(output.metadata);
   if (format == PIXKIT_FORMAT_JPG || format == PIXKIT_FORMAT_JIF) {

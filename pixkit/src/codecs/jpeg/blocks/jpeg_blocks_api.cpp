@@ -15,6 +15,7 @@
 #include "core/progress.h"
 #include "core/record_storage.h"
 #include "core/safe_save.h"
+#include "core/sized_struct.h"
 #include "core/source_file.h"
 #include "jpeg_blocks.h"
 
@@ -217,9 +218,13 @@ int save_jpeg_keeping_blocks(const char* source, const char* target, const Pixki
   int why = PIXKIT_REASON_NONE;
   int result = PIXKIT_BLOCKS_DECLINED;
   KeptBlocksWay way = kCoefficients;
+  const auto call = held_call_options(options);
+  if (!call) {
+    if (reason) *reason = PIXKIT_REASON_STRUCT_SIZE;
+    return 0;
+  }
   try {
-    ProgressScope progress(options ? options->progress_owner : nullptr,
-                           options ? options->progress : nullptr);
+    ProgressScope progress(call->progress_owner, call->progress);
     bool retry = false;
     result = save_keeping_blocks(source, target, rects, rect_count, stamp, stamp_owner, allowed_ways, retry,
                                  why, way);
@@ -241,14 +246,15 @@ int save_jpeg_keeping_blocks(const char* source, const char* target, const Pixki
 extern "C" {
 
 PIXKIT_API int PixkitProbeJpegBlocks(const char* path, PixkitJpegBlocksInfo* info) {
-  PixkitJpegBlocksInfo found{};
+  if (info && stated_size(info) < PIXKIT_STRUCT_SIZE_MIN) return 0;
+  PixkitJpegBlocksInfo found = PixkitJpegBlocksInfoInit();
   int eligible = 0;
   try {
     eligible = probe(path, found);
   } catch (...) {
     eligible = 0;  // only an allocation throws here
   }
-  if (info) *info = eligible ? found : PixkitJpegBlocksInfo{};
+  if (info) write_sized(info, eligible ? found : PixkitJpegBlocksInfoInit());
   return eligible;
 }
 
