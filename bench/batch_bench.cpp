@@ -265,7 +265,7 @@ int step_memory(const Options& o) {
 std::vector<std::string> make_small_pictures(const fs::path& folder, int count) {
   std::error_code error;
   fs::create_directories(folder, error);
-  PixkitCallOptions call{};
+  PixkitCallOptions call = PixkitCallOptionsInit();
   call.jpeg_quality = 75;
   std::vector<std::string> sources;
   for (int i = 0; i < count; ++i) {

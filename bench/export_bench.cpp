@@ -56,7 +56,7 @@ int main(int argc, char** argv) {
   }
   TDibImage logo = MakeLogoWatermark();
   if (argc == 6 && std::strcmp(argv[4], "--write-logo") == 0) {
-    PixkitSaveSettings png{};
+    PixkitSaveSettings png = PixkitSaveSettingsInit();
     png.format = PIXKIT_FORMAT_PNG;
     png.png_compression = 1;
     if (SaveDibAs(&logo, argv[5], &png, nullptr, nullptr) != 1) return 1;

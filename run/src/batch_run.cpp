@@ -188,7 +188,7 @@ class Run {
   // The library's settings for this worker's loads and saves: the job's
   // quality, and its progress going to this worker's share of the run's.
   PixkitCallOptions call_options(WorkerProgress& progress) {
-    PixkitCallOptions call{};
+    PixkitCallOptions call = PixkitCallOptionsInit();
     call.jpeg_quality = job_.jpeg_quality;
     if (control_.progress) {
       call.progress = &Run::library_progress;

@@ -28,7 +28,7 @@ LoadedSource LoadSource(const std::string& path, const PixkitCallOptions* option
 LoadedSource LoadSource(const std::string& path, const PixkitCallOptions* options,
                         const ExportOptions& output) {
   if (!output.any()) return LoadSource(path, options);
-  PixkitLoadSettings settings{};
+  PixkitLoadSettings settings = PixkitLoadSettingsInit();
   settings.more_formats = output.more_sources ? 1 : 0;
   if (output.size.mode != ExportSizeMode::kNone) {
     settings.fit = fit_to_export_size;

@@ -49,7 +49,7 @@ bool log_written(bool written, int reason, const SourceToWrite& work, const Sour
 // when the library gives that up, and the ordinary steps follow.
 std::optional<bool> write_keeping_blocks(const WatermarkJob& job, const SourceToWrite& work,
                                          const PixkitCallOptions& call, const SourceWriteHooks& hooks) {
-  PixkitJpegBlocksInfo info{};
+  PixkitJpegBlocksInfo info = PixkitJpegBlocksInfoInit();
   if (!PixkitProbeJpegBlocks(work.source.c_str(), &info)) return std::nullopt;
   hooks.size(info.width, info.height);
   // The folder only once the source has loaded, as on the ordinary path.

@@ -137,7 +137,7 @@ TEST(StemporaBatchSources, QualityOptionReachesTheJpegWriter) {
 
   // With both watermarks off the output is the source saved again.
   OwnedDib loaded(OpenDib(source.c_str(), 0, nullptr));
-  PixkitCallOptions options{};
+  PixkitCallOptions options = PixkitCallOptionsInit();
   options.jpeg_quality = 20;
   const std::string expected = folder.file("erwartet.jpg");
   ASSERT_EQ(SaveDibWith(&loaded.dib, expected.c_str(), PIXKIT_FORMAT_JPG, &options, nullptr), 1);

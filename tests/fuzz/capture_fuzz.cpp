@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "codecs/capture_fields.h"
+#include "codecs/metadata/capture_fields.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const pixkit::CaptureFields fields =

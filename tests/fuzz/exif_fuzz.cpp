@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "codecs/exif_block.h"
+#include "codecs/metadata/exif_block.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   auto layout = pixkit::read_exif_layout(pixkit::ByteSpan(data, size));

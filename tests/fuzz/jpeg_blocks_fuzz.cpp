@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "codecs/jpeg_blocks.h"
+#include "codecs/jpeg/blocks/jpeg_blocks.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const pixkit::SpanSource file(pixkit::ByteSpan(data, size));

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "codecs/capture_fields.h"
+#include "codecs/metadata/capture_fields.h"
 #include "pixkit/pixkit.h"
 #include "support/peer_tools.h"
 #include "support/temp_folder.h"
@@ -21,7 +21,7 @@ namespace {
 const std::string kCaptureFolder = std::string(STEMPORA_TEST_DATA) + "/jpeg/capture/";
 
 PixkitCaptureInfo read_info(const std::string& path) {
-  PixkitCaptureInfo info;
+  PixkitCaptureInfo info = PixkitCaptureInfoInit();
   EXPECT_EQ(PixkitReadCaptureInfo(path.c_str(), &info), 1) << path;
   return info;
 }
@@ -65,7 +65,7 @@ TEST(CaptureInfo, FileWithoutExifHasOnlyItsModificationTime) {
 
 TEST(CaptureInfo, MissingFileOrFolderIsNotOpened) {
   testsupport::TempDir folder;
-  PixkitCaptureInfo info;
+  PixkitCaptureInfo info = PixkitCaptureInfoInit();
   EXPECT_EQ(PixkitReadCaptureInfo(folder.file("fehlt.jpg").c_str(), &info), 0);
   EXPECT_EQ(info.has_modified_time, 0);
   EXPECT_EQ(PixkitReadCaptureInfo(folder.path().c_str(), &info), 0);

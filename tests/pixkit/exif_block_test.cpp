@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The EXIF block walker on tiny hand-made TIFF structures.
-#include "codecs/exif_block.h"
+#include "codecs/metadata/exif_block.h"
 
 #include <gtest/gtest.h>
 

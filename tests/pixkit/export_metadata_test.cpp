@@ -88,7 +88,7 @@ Bytes bytes_of(const std::string& s) { return Bytes(s.begin(), s.end()); }
 std::string save_with_policy(const TempDir& dir, const std::string& source, int format, int policy,
                              const std::string& name) {
   OwnedDib dib(OpenDib(source.c_str(), 0, nullptr));
-  PixkitSaveSettings s{};
+  PixkitSaveSettings s = PixkitSaveSettingsInit();
   s.format = format;
   s.metadata = policy;
   EXPECT_EQ(SaveDibAs(&dib.dib, dir.file(name).c_str(), &s, nullptr, nullptr), 1);
@@ -121,7 +121,7 @@ TEST(ExportMetadata, WithoutGpsRemovesPositionAndSerialAndKeepsTheRest) {
   // The JPEG's block still reads as EXIF: camera and capture time come back.
   const std::string jpeg =
       save_with_policy(dir, source, PIXKIT_FORMAT_JPG, PIXKIT_METADATA_NO_GPS_SERIALS, "n.jpg");
-  PixkitCaptureInfo info{};
+  PixkitCaptureInfo info = PixkitCaptureInfoInit();
   ASSERT_EQ(PixkitReadCaptureInfo(jpeg.c_str(), &info), 1);
   EXPECT_STREQ(info.make, "Kamera");
   EXPECT_EQ(info.has_capture_time, 1);
@@ -132,9 +132,10 @@ TEST(ExportLoad, JpegQualityIsReadBackFromTheQuantisationTables) {
   TempDir dir;
   OwnedDib dib(make_pattern(64, 48, 24));
   for (const int quality : {12, 37, 75, 92, 100}) {
-    const PixkitCallOptions call{quality, nullptr, nullptr};
+    PixkitCallOptions call = PixkitCallOptionsInit();
+    call.jpeg_quality = quality;
     ASSERT_EQ(SaveDibWith(&dib.dib, dir.file("q.jpg").c_str(), PIXKIT_FORMAT_JPG, &call, nullptr), 1);
-    PixkitLoadSettings load{};
+    PixkitLoadSettings load = PixkitLoadSettingsInit();
     OwnedDib back(OpenDibAs(dir.file("q.jpg").c_str(), &load, nullptr, nullptr));
     EXPECT_EQ(load.source_jpeg_quality, quality);
     EXPECT_EQ(load.source_format, PIXKIT_FORMAT_JPG);
@@ -152,7 +153,7 @@ TEST(ExportLoad, JpegShrinksWhileDecodingButNeverBelowTheFit) {
   TempDir dir;
   OwnedDib dib(make_pattern(800, 600, 24));
   ASSERT_EQ(SaveDib(&dib.dib, dir.file("big.jpg").c_str(), PIXKIT_FORMAT_JPG, nullptr), 1);
-  PixkitLoadSettings load{};
+  PixkitLoadSettings load = PixkitLoadSettingsInit();
   load.fit = fit_to_200x150;
   OwnedDib back(OpenDibAs(dir.file("big.jpg").c_str(), &load, nullptr, nullptr));
   ASSERT_EQ(back.bits(), 24);
@@ -165,7 +166,7 @@ TEST(ExportLoad, JpegShrinksWhileDecodingButNeverBelowTheFit) {
 TEST(ExportLoad, FurtherFormatsLoadOnlyWhenAskedFor) {
   TempDir dir;
   OwnedDib dib(make_pattern(21, 13, 32));
-  PixkitSaveSettings s{};
+  PixkitSaveSettings s = PixkitSaveSettingsInit();
   s.format = PIXKIT_FORMAT_WEBP;
   s.webp_lossless = 1;
   ASSERT_EQ(SaveDibAs(&dib.dib, dir.file("a.webp").c_str(), &s, nullptr, nullptr), 1);
@@ -177,7 +178,7 @@ TEST(ExportLoad, FurtherFormatsLoadOnlyWhenAskedFor) {
     int reason = 0;
     OwnedDib plain(OpenDibWith(dir.file(name).c_str(), nullptr, &reason));
     EXPECT_EQ(reason, PIXKIT_REASON_UNKNOWN_FORMAT);
-    PixkitLoadSettings load{};
+    PixkitLoadSettings load = PixkitLoadSettingsInit();
     load.more_formats = 1;
     OwnedDib more(OpenDibAs(dir.file(name).c_str(), &load, nullptr, &reason));
     ASSERT_EQ(more.bits(), 32);
@@ -198,7 +199,7 @@ TEST(ExportLoad, HeicLoadsUprightThroughLibheif) {
   ASSERT_TRUE(run("convert -size 64x48 gradient:red-blue '" + dir.file("in.png") + "'"));
   if (!run("heif-enc -q 90 -o '" + dir.file("in.heic") + "' '" + dir.file("in.png") + "'"))
     GTEST_SKIP() << "heif-enc has no HEVC encoder here";
-  PixkitLoadSettings load{};
+  PixkitLoadSettings load = PixkitLoadSettingsInit();
   load.more_formats = 1;
   int reason = 0;
   OwnedDib heic(OpenDibAs(dir.file("in.heic").c_str(), &load, nullptr, &reason));
@@ -225,7 +226,7 @@ TEST(ExportLoad, AvifRotationAndMirrorBoxesTurnThePictureAsViewersShowIt) {
     SCOPED_TRACE(c.flags);
     ASSERT_TRUE(run(std::string("avifenc -s 10 ") + c.flags + " '" + dir.file("in.png") + "' '" +
                     dir.file("out.avif") + "'"));
-    PixkitLoadSettings load{};
+    PixkitLoadSettings load = PixkitLoadSettingsInit();
     load.more_formats = 1;
     OwnedDib picture(OpenDibAs(dir.file("out.avif").c_str(), &load, nullptr, nullptr));
     ASSERT_EQ(picture.bits(), 24);

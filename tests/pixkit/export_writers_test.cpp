@@ -37,7 +37,7 @@ TDibImage smooth_picture(int bits) {
 }
 
 PixkitSaveSettings settings_for(int format) {
-  PixkitSaveSettings s{};
+  PixkitSaveSettings s = PixkitSaveSettingsInit();
   s.format = format;
   return s;
 }

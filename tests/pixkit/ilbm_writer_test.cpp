@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "codecs/ilbm_byte_run.h"
+#include "codecs/ilbm/ilbm_byte_run.h"
 #include "pixkit/pixkit.h"
 #include "support/owned_dib.h"
 #include "support/peer_tools.h"

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "codecs/jpeg_blocks.h"
+#include "codecs/jpeg/blocks/jpeg_blocks.h"
 #include "pixkit/pixkit.h"
 #include "support/peer_tools.h"
 #include "support/temp_folder.h"
@@ -328,7 +328,7 @@ TEST(JpegKeptBlocks, TurnedPhotoShowsTheStampWhereTheUprightPictureHasIt) {
   TDibImage upright = OpenDib(source.c_str(), 0, nullptr);
   ASSERT_NE(upright.Bits, nullptr);
   ASSERT_EQ(upright.Info->bmiHeader.biWidth, 150);  // stored 203 x 150, shown turned
-  PixkitJpegBlocksInfo info{};
+  PixkitJpegBlocksInfo info = PixkitJpegBlocksInfoInit();
   ASSERT_EQ(PixkitProbeJpegBlocks(source.c_str(), &info), 1);
   EXPECT_EQ(info.width, 150);
   EXPECT_EQ(info.height, 203);

@@ -15,8 +15,8 @@
 #include "support/owned_dib.h"
 #include "support/rgba_pixels.h"
 
-using batch_test::ScratchFolder;
 using batch_test::plain_job;
+using batch_test::ScratchFolder;
 using testsupport::OwnedDib;
 
 namespace {
@@ -28,7 +28,7 @@ std::vector<std::string> run_logged(const WatermarkJob& job) {
 }
 
 bool save_as(const TDibImage& dib, const std::string& path, int format) {
-  PixkitSaveSettings s{};
+  PixkitSaveSettings s = PixkitSaveSettingsInit();
   s.format = format;
   s.webp_lossless = 1;
   return SaveDibAs(&dib, path.c_str(), &s, nullptr, nullptr) == 1;
@@ -77,7 +77,7 @@ TEST(ExportRun, FurtherSourcesAreSkippedWhenOffAndWrittenInTheirFormatWhenOn) {
   job.output.more_sources = true;
   job.output.webp.lossless = true;
   run_logged(job);
-  PixkitLoadSettings load{};
+  PixkitLoadSettings load = PixkitLoadSettingsInit();
   load.more_formats = 1;
   for (const char* name : {"logo.png", "logo.webp"}) {
     SCOPED_TRACE(name);

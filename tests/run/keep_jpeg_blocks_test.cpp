@@ -22,8 +22,8 @@ void ensure_gui_application();
 
 namespace {
 
-using batch_test::ScratchFolder;
 using batch_test::Logged;
+using batch_test::ScratchFolder;
 namespace fs = std::filesystem;
 
 constexpr int kWidth = 320, kHeight = 240;
@@ -133,7 +133,8 @@ class KeptJpegBlocksRun : public ::testing::Test {
   std::string source() {
     TDibImage picture = noise_picture(kWidth, kHeight, 5);
     const std::string path = folder.file("foto.jpg");
-    const PixkitCallOptions call{95, nullptr, nullptr};
+    PixkitCallOptions call = PixkitCallOptionsInit();
+    call.jpeg_quality = 95;
     EXPECT_EQ(SaveDibWith(&picture, path.c_str(), PIXKIT_FORMAT_JPG, &call, nullptr), 1);
     deldib(&picture);
     return path;

@@ -11,12 +11,31 @@
  * pointer to it and never change the caller's copy; functions that make a
  * record return it by value. Copying a record shares its storage, which is
  * released exactly once with deldib() on any copy.
+ *
+ * Structs that grow. A struct of this header that may gain fields in a
+ * later version (the settings a call takes, and what a call fills in)
+ * starts with uint32_t struct_size. The caller sets it to the size of the
+ * struct as the pixkit.h it is built against declares it, best through the
+ * struct's Init function, which also sets every other field to its default
+ * (zero). New fields only ever go at the end, so a program built against
+ * an older pixkit.h hands in a shorter struct:
+ *   - the library reads only the fields that lie wholly inside struct_size
+ *     and takes the default for every field behind it;
+ *   - the library writes only inside struct_size, never past it;
+ *   - a struct_size below PIXKIT_STRUCT_SIZE_MIN (0 included: a struct
+ *     zeroed without its Init function) is refused: the call fails with
+ *     PIXKIT_REASON_STRUCT_SIZE where it reports a reason, returns 0 where
+ *     it returns a number, and writes nothing into the struct;
+ *   - a struct_size larger than this library knows is taken, and the
+ *     fields it does not know are not read; a program that needs a newer
+ *     field needs the library version that brought it.
  */
 #ifndef PIXKIT_PIXKIT_H
 #define PIXKIT_PIXKIT_H
 
 #include <stddef.h>
 #include <stdint.h>
+#include <string.h>
 
 #if defined(PIXKIT_BUILDING_LIBRARY)
 #define PIXKIT_API __attribute__((visibility("default")))
@@ -27,6 +46,10 @@
 #ifdef __cplusplus
 extern "C" {
 #endif
+
+/* The smallest struct_size taken: the size member and the field after it,
+ * which every version of every such struct declares. */
+#define PIXKIT_STRUCT_SIZE_MIN 8u
 
 /* Device-independent bitmap header, 40 bytes, as stored in BMP files. */
 typedef struct PixkitBitmapInfoHeader {
@@ -167,7 +190,8 @@ enum {
   PIXKIT_REASON_IO_ERROR = 9,       /* any other error the system reported while reading or writing */
   PIXKIT_REASON_CHANGED = 10,       /* load: the file became shorter while it was read */
   PIXKIT_REASON_NO_PICTURE = 11,    /* save: the record holds no picture, or the format code is unknown */
-  PIXKIT_REASON_ENCODER = 12        /* save: the format's encoder failed for another reason */
+  PIXKIT_REASON_ENCODER = 12,       /* save: the format's encoder failed for another reason */
+  PIXKIT_REASON_STRUCT_SIZE = 13    /* a struct handed in states a struct_size below PIXKIT_STRUCT_SIZE_MIN */
 };
 
 /* OpenDib, and in addition stores why the load failed in *reason
@@ -244,7 +268,10 @@ PIXKIT_API void DeleteNearestFinder(PixkitNearestFinderHandle finder);
  * FindNearestPaletteIndex, which may fill the word in. colours holds every
  * palette entry as red, green, blue and a zero byte. Both pointers stay
  * valid until DeleteNearestFinder and are read only by the finder's thread.
- * GetNearestCells returns 0 and leaves cells alone for a NULL finder. */
+ * GetNearestCells returns 0 and leaves cells alone for a NULL finder.
+ * The struct carries no size: its shape is bound to the inline lookups
+ * below, which callers compile in, so a different table would come as a
+ * struct and functions of its own. */
 typedef struct PixkitNearestCells {
   const uint32_t *words;  /* 262144 words */
   const uint8_t *colours; /* 256 x 4 bytes */
@@ -287,16 +314,25 @@ PIXKIT_API void SetDibProgressHandler(void *owner, PixkitProgressFn handler);
 
 /* What one OpenDibWith or SaveDibWith call uses in place of the library's
  * settings, so that several threads can load and save with their own
- * values at once. Zero every field for the library's settings. */
+ * values at once. PixkitCallOptionsInit gives the library's settings. */
 typedef struct PixkitCallOptions {
+  uint32_t struct_size;      /* sizeof(PixkitCallOptions), see "Structs that grow" above */
   int jpeg_quality;          /* 1..100 (clamped); 0: the value SetJPEGQual set */
   PixkitProgressFn progress; /* called on the calling thread with progress_owner;
                                 NULL: the handler registered for progress_owner */
   void *progress_owner;
 } PixkitCallOptions;
 
+static inline PixkitCallOptions PixkitCallOptionsInit(void) {
+  PixkitCallOptions options;
+  memset(&options, 0, sizeof options);
+  options.struct_size = (uint32_t)sizeof options;
+  return options;
+}
+
 /* OpenDibEx and SaveDibEx with per-call options (NULL: the library's
- * settings, no progress). */
+ * settings, no progress). Options of a refused struct_size fail the call
+ * with PIXKIT_REASON_STRUCT_SIZE. */
 PIXKIT_API TDibImage OpenDibWith(const char *path, const PixkitCallOptions *options, int *reason);
 PIXKIT_API int SaveDibWith(const TDibImage *dib, const char *path, int format,
                            const PixkitCallOptions *options, int *reason);
@@ -319,9 +355,10 @@ enum {
   PIXKIT_METADATA_NONE = 2            /* neither EXIF nor ICC profile */
 };
 
-/* How SaveDibAs encodes. Zero every field, then set the format: that is
- * SaveDibWith's file for the formats SaveDib knows. */
+/* How SaveDibAs encodes. Take PixkitSaveSettingsInit, then set the
+ * format: that is SaveDibWith's file for the formats SaveDib knows. */
 typedef struct PixkitSaveSettings {
+  uint32_t struct_size;      /* sizeof(PixkitSaveSettings), see "Structs that grow" above */
   int format;                /* PIXKIT_FORMAT_* */
   int quality;               /* JPEG 1..100 (0: the call options' quality); WebP, AVIF 0..100 */
   int jpeg_chroma;           /* PIXKIT_CHROMA_* */
@@ -333,8 +370,16 @@ typedef struct PixkitSaveSettings {
   int metadata;              /* PIXKIT_METADATA_* */
 } PixkitSaveSettings;
 
+static inline PixkitSaveSettings PixkitSaveSettingsInit(void) {
+  PixkitSaveSettings settings;
+  memset(&settings, 0, sizeof settings);
+  settings.struct_size = (uint32_t)sizeof settings;
+  return settings;
+}
+
 /* SaveDibWith with the encoder settings of settings (NULL fails with
- * PIXKIT_REASON_NO_PICTURE). Formats 3..14 as SaveDib, and a settings value
+ * PIXKIT_REASON_NO_PICTURE, a refused struct_size with
+ * PIXKIT_REASON_STRUCT_SIZE). Formats 3..14 as SaveDib, and a settings value
  * with only the format set writes SaveDibWith's very bytes; PNG, WebP and
  * AVIF at 24 bits, or 32 with alpha; PNG also at 1, 4 and 8 bits with the
  * palette. The EXIF block is written upright into JPEG, PNG (eXIf), WebP
@@ -353,10 +398,11 @@ typedef void (*PixkitFitFn)(void *owner, int32_t width, int32_t height, int32_t 
                             int32_t *min_height);
 
 /* What OpenDibAs may do beyond OpenDibWith, and what it tells about the
- * source. Zero every field for OpenDibWith's load. */
+ * source. PixkitLoadSettingsInit gives OpenDibWith's load. */
 typedef struct PixkitLoadSettings {
-  int more_formats; /* 1: also WebP, HEIC/HEIF and AVIF content */
-  PixkitFitFn fit;  /* NULL: the full size */
+  uint32_t struct_size; /* sizeof(PixkitLoadSettings), see "Structs that grow" above */
+  int more_formats;     /* 1: also WebP, HEIC/HEIF and AVIF content */
+  PixkitFitFn fit;      /* NULL: the full size */
   void *fit_owner;
   /* Filled in by the load: */
   int32_t source_width; /* upright size as stored, before any shrinking */
@@ -367,11 +413,21 @@ typedef struct PixkitLoadSettings {
                               with, 1..100; 0 for other content */
 } PixkitLoadSettings;
 
+static inline PixkitLoadSettings PixkitLoadSettingsInit(void) {
+  PixkitLoadSettings settings;
+  memset(&settings, 0, sizeof settings);
+  settings.struct_size = (uint32_t)sizeof settings;
+  return settings;
+}
+
 /* source_format of HEIC/HEIF content, which no SaveDib writes. */
 enum { PIXKIT_SOURCE_HEIF = 100 };
 
 /* OpenDibWith under settings (NULL: OpenDibWith). Alpha of PNG, WebP, HEIF
- * and AVIF sources comes as a 32-bit record. */
+ * and AVIF sources comes as a 32-bit record. The fields the load fills in
+ * are written as far as settings->struct_size reaches; settings of a
+ * refused struct_size fail the load with PIXKIT_REASON_STRUCT_SIZE and are
+ * left as they are. */
 PIXKIT_API TDibImage OpenDibAs(const char *path, PixkitLoadSettings *settings,
                                const PixkitCallOptions *options, int *reason);
 
@@ -396,6 +452,7 @@ PIXKIT_API void PixkitSetLimits(int32_t max_side, int64_t max_pixels);
 
 /* When and with what a photo was taken. */
 typedef struct PixkitCaptureInfo {
+  uint32_t struct_size;      /* set by the caller: sizeof(PixkitCaptureInfo), see "Structs that grow" above */
   int32_t has_capture_time;  /* 1: the fields below hold the EXIF DateTimeOriginal */
   int32_t year;              /* 1..9999, as the camera wrote it (its own clock, no zone) */
   int32_t month;             /* 1..12 */
@@ -409,14 +466,23 @@ typedef struct PixkitCaptureInfo {
   int64_t modified_time;     /* seconds since 1970-01-01 00:00 UTC */
 } PixkitCaptureInfo;
 
+static inline PixkitCaptureInfo PixkitCaptureInfoInit(void) {
+  PixkitCaptureInfo info;
+  memset(&info, 0, sizeof info);
+  info.struct_size = (uint32_t)sizeof info;
+  return info;
+}
+
 /* Fills *info from the file at path: DateTimeOriginal, Make and Model from
  * a JPEG's EXIF block (APP1) or from a TIFF file's directories, and the
  * file's modification time for any file. Only the directories and the
  * short values named there are read, never the pixels. Fields the file
  * does not have, or that do not hold together, are left zero or empty.
- * Returns 1 when the file was opened (a regular file; opening does not
- * wait), 0 otherwise with *info all zero. Safe to call from several
- * threads at once; nothing needs releasing. */
+ * info->struct_size stays as the caller set it, and only the fields inside
+ * it are written. Returns 1 when the file was opened (a regular file;
+ * opening does not wait), 0 otherwise with *info all zero, or untouched
+ * for a refused struct_size. Safe to call from several threads at once;
+ * nothing needs releasing. */
 PIXKIT_API int PixkitReadCaptureInfo(const char *path, PixkitCaptureInfo *info);
 
 /* Stamping a JPEG while keeping, bit for bit in their coefficients, the
@@ -433,13 +499,24 @@ typedef struct PixkitRect {
 /* A JPEG whose blocks can be kept: 8 bits a sample, Huffman-coded, grey or
  * YCbCr. width and height are the picture's upright, as OpenDib gives it. */
 typedef struct PixkitJpegBlocksInfo {
+  uint32_t struct_size; /* set by the caller: sizeof(PixkitJpegBlocksInfo), see "Structs that grow" above */
   int32_t width;
   int32_t height;
 } PixkitJpegBlocksInfo;
 
+static inline PixkitJpegBlocksInfo PixkitJpegBlocksInfoInit(void) {
+  PixkitJpegBlocksInfo info;
+  memset(&info, 0, sizeof info);
+  info.struct_size = (uint32_t)sizeof info;
+  return info;
+}
+
 /* Reads the header of the JPEG at path (only the header). Returns 1 and
- * fills *info when its blocks can be kept; 0 for any other file (CMYK,
- * arithmetic-coded, 12 bits, not a JPEG, unreadable), *info then zero. */
+ * fills *info (when not NULL) when its blocks can be kept; 0 for any other
+ * file (CMYK, arithmetic-coded, 12 bits, not a JPEG, unreadable), *info
+ * then zero. As for PixkitReadCaptureInfo, struct_size stays and only the
+ * fields inside it are written; a refused struct_size gives 0 and leaves
+ * *info untouched. */
 PIXKIT_API int PixkitProbeJpegBlocks(const char *path, PixkitJpegBlocksInfo *info);
 
 /* Receives the upright picture as a 24-bit record of its full size in which
@@ -461,7 +538,8 @@ enum { PIXKIT_BLOCKS_DECLINED = -1 };
  * stored orientation stays, and with it the EXIF block; the ICC profile is
  * kept. Returns 1 when written, 0 on failure (*reason as for SaveDibEx),
  * PIXKIT_BLOCKS_DECLINED when nothing was done. options as for
- * SaveDibWith (its quality is not used). */
+ * SaveDibWith (its quality is not used; a refused struct_size gives 0
+ * with PIXKIT_REASON_STRUCT_SIZE). */
 PIXKIT_API int PixkitSaveJpegKeepingBlocks(const char *source, const char *target, const PixkitRect *rects,
                                            int rect_count, PixkitStampBlocksFn stamp, void *stamp_owner,
                                            const PixkitCallOptions *options, int *reason);

@@ -9,7 +9,8 @@
 #include <cstring>
 #include <string>
 
-#include "codecs/capture_fields.h"
+#include "codecs/metadata/capture_fields.h"
+#include "core/sized_struct.h"
 #include "core/source_file.h"
 #include "pixkit/pixkit.h"
 
@@ -26,11 +27,8 @@ void copy_name(const std::string& name, char (&out)[64]) {
   out[length] = '\0';
 }
 
-}  // namespace
-
-extern "C" PIXKIT_API int PixkitReadCaptureInfo(const char* path, PixkitCaptureInfo* info) {
-  if (info == nullptr) return 0;
-  std::memset(info, 0, sizeof *info);
+// Fills *info from the file at path; 1 when the file was opened.
+int read_capture_info(const char* path, PixkitCaptureInfo* info) {
   if (path == nullptr) return 0;
   try {
     uint64_t size = 0;
@@ -64,7 +62,18 @@ extern "C" PIXKIT_API int PixkitReadCaptureInfo(const char* path, PixkitCaptureI
     return 1;
   } catch (...) {
     // Out of memory for a directory: the file counts as unreadable.
-    std::memset(info, 0, sizeof *info);
+    *info = PixkitCaptureInfoInit();
     return 0;
   }
+}
+
+}  // namespace
+
+extern "C" PIXKIT_API int PixkitReadCaptureInfo(const char* path, PixkitCaptureInfo* info) {
+  if (info == nullptr || stated_size(info) < PIXKIT_STRUCT_SIZE_MIN) return 0;
+  // Filled in full here, handed over as far as the caller has room.
+  PixkitCaptureInfo filled = PixkitCaptureInfoInit();
+  const int opened = read_capture_info(path, &filled);
+  write_sized(info, filled);
+  return opened;
 }

@@ -6,11 +6,12 @@
 #include <string>
 
 #include "codecs/codecs.h"
-#include "codecs/exif_privacy.h"
 #include "codecs/format_sniff.h"
+#include "codecs/metadata/exif_privacy.h"
 #include "core/progress.h"
 #include "core/record_storage.h"
 #include "core/safe_save.h"
+#include "core/sized_struct.h"
 #include "core/source_file.h"
 #include "core/temporary_names.h"
 
@@ -159,17 +160,32 @@ Status encode_as(int format, const PictureView& view, OutputFile& out, const Pix
 
 int clamped_quality(int quality) { return quality < 1 ? 1 : quality > 100 ? 100 : quality; }
 
-// The options of one call, with the library's settings filled in.
-PixkitCallOptions options_of_call(const PixkitCallOptions* options, void* owner) {
-  PixkitCallOptions call{};
-  call.jpeg_quality = g_jpeg_quality.load();
-  call.progress_owner = owner;
-  if (options) {
-    if (options->jpeg_quality != 0) call.jpeg_quality = clamped_quality(options->jpeg_quality);
-    call.progress = options->progress;
-    call.progress_owner = options->progress_owner;
-  }
+// The options of one call, with the library's settings filled in; nullopt
+// for options of a refused size.
+std::optional<PixkitCallOptions> options_of_call(const PixkitCallOptions* options, void* owner) {
+  auto call = held_call_options(options);
+  if (!call) return std::nullopt;
+  if (options == nullptr) call->progress_owner = owner;
+  call->jpeg_quality = call->jpeg_quality != 0 ? clamped_quality(call->jpeg_quality) : g_jpeg_quality.load();
   return call;
+}
+
+// The save settings as far as their size reaches, every other field zero;
+// nullopt for a refused size.
+std::optional<PixkitSaveSettings> held_save_settings(const PixkitSaveSettings* given) {
+  const auto copy = copy_of_sized(given);
+  if (!copy) return std::nullopt;
+  PixkitSaveSettings held = PixkitSaveSettingsInit();
+  take(held, *copy, &PixkitSaveSettings::format);
+  take(held, *copy, &PixkitSaveSettings::quality);
+  take(held, *copy, &PixkitSaveSettings::jpeg_chroma);
+  take(held, *copy, &PixkitSaveSettings::jpeg_progressive);
+  take(held, *copy, &PixkitSaveSettings::jpeg_optimize_huffman);
+  take(held, *copy, &PixkitSaveSettings::png_compression);
+  take(held, *copy, &PixkitSaveSettings::webp_lossless);
+  take(held, *copy, &PixkitSaveSettings::avif_speed);
+  take(held, *copy, &PixkitSaveSettings::metadata);
+  return held;
 }
 
 TDibImage open_dib(const char* path, const PixkitCallOptions& call, int& reason,
@@ -268,7 +284,9 @@ PIXKIT_API TDibImage OpenDibWith(const char* path, const PixkitCallOptions* opti
   int why = PIXKIT_REASON_NONE;
   TDibImage dib;
   try {
-    dib = open_dib(path, options_of_call(options, nullptr), why);
+    const auto call = options_of_call(options, nullptr);
+    dib = call ? open_dib(path, *call, why) : empty_record();
+    if (!call) why = PIXKIT_REASON_STRUCT_SIZE;
   } catch (...) {
     // Only a failed allocation throws here.
     dib = empty_record();
@@ -279,7 +297,7 @@ PIXKIT_API TDibImage OpenDibWith(const char* path, const PixkitCallOptions* opti
 }
 
 PIXKIT_API TDibImage OpenDibEx(const char* path, int /*reserved*/, void* owner, int* reason) {
-  const PixkitCallOptions call = options_of_call(nullptr, owner);
+  const PixkitCallOptions call = *options_of_call(nullptr, owner);
   return OpenDibWith(path, &call, reason);
 }
 
@@ -293,9 +311,13 @@ PIXKIT_API int SaveDibWith(const TDibImage* dib, const char* path, int format,
   int written = 0;
   try {
     // The formats only SaveDibAs writes stay refused here.
-    PixkitSaveSettings settings{};
+    PixkitSaveSettings settings = PixkitSaveSettingsInit();
     settings.format = format > PIXKIT_FORMAT_JP2 ? 0 : format;
-    written = save_dib(dib, path, settings, options_of_call(options, nullptr), why);
+    const auto call = options_of_call(options, nullptr);
+    if (call)
+      written = save_dib(dib, path, settings, *call, why);
+    else
+      why = PIXKIT_REASON_STRUCT_SIZE;
   } catch (...) {
     written = 0;
     why = PIXKIT_REASON_TOO_LARGE;
@@ -310,14 +332,16 @@ PIXKIT_API int SaveDibAs(const TDibImage* dib, const char* path, const PixkitSav
   int why = PIXKIT_REASON_NONE;
   int written = 0;
   try {
+    const auto held = settings ? held_save_settings(settings) : std::nullopt;
+    auto call = options_of_call(options, nullptr);
     if (settings == nullptr) {
       why = PIXKIT_REASON_NO_PICTURE;
+    } else if (!held || !call) {
+      why = PIXKIT_REASON_STRUCT_SIZE;
     } else {
-      PixkitCallOptions call = options_of_call(options, nullptr);
-      if (settings->quality > 0 &&
-          (settings->format == PIXKIT_FORMAT_JPG || settings->format == PIXKIT_FORMAT_JIF))
-        call.jpeg_quality = clamped_quality(settings->quality);
-      written = save_dib(dib, path, *settings, call, why);
+      if (held->quality > 0 && (held->format == PIXKIT_FORMAT_JPG || held->format == PIXKIT_FORMAT_JIF))
+        call->jpeg_quality = clamped_quality(held->quality);
+      written = save_dib(dib, path, *held, *call, why);
     }
   } catch (...) {
     written = 0;
@@ -331,28 +355,44 @@ PIXKIT_API int SaveDibAs(const TDibImage* dib, const char* path, const PixkitSav
 PIXKIT_API TDibImage OpenDibAs(const char* path, PixkitLoadSettings* settings,
                                const PixkitCallOptions* options, int* reason) {
   if (settings == nullptr) return OpenDibWith(path, options, reason);
+  const auto given = copy_of_sized(settings);
+  if (!given) {
+    if (reason) *reason = PIXKIT_REASON_STRUCT_SIZE;
+    return empty_record();
+  }
+  PixkitLoadSettings held = PixkitLoadSettingsInit();
+  take(held, *given, &PixkitLoadSettings::more_formats);
+  take(held, *given, &PixkitLoadSettings::fit);
+  take(held, *given, &PixkitLoadSettings::fit_owner);
   DecodeRequest request;
-  request.more_formats = settings->more_formats != 0;
-  request.fit = settings->fit;
-  request.fit_owner = settings->fit_owner;
+  request.more_formats = held.more_formats != 0;
+  request.fit = held.fit;
+  request.fit_owner = held.fit_owner;
   int why = PIXKIT_REASON_NONE;
   TDibImage dib;
   try {
-    dib = open_dib(path, options_of_call(options, nullptr), why, &request);
+    const auto call = options_of_call(options, nullptr);
+    dib = call ? open_dib(path, *call, why, &request) : empty_record();
+    if (!call) why = PIXKIT_REASON_STRUCT_SIZE;
   } catch (...) {
     dib = empty_record();
     why = PIXKIT_REASON_TOO_LARGE;
   }
-  settings->source_width = request.source_width;
-  settings->source_height = request.source_height;
-  settings->source_jpeg_quality = request.jpeg_quality;
-  settings->source_format = request.source_format;
+  PixkitLoadSettings found = PixkitLoadSettingsInit();
+  found.source_width = request.source_width;
+  found.source_height = request.source_height;
+  found.source_jpeg_quality = request.jpeg_quality;
+  found.source_format = request.source_format;
+  put(settings, found, &PixkitLoadSettings::source_width);
+  put(settings, found, &PixkitLoadSettings::source_height);
+  put(settings, found, &PixkitLoadSettings::source_jpeg_quality);
+  put(settings, found, &PixkitLoadSettings::source_format);
   if (reason) *reason = dib.Bits ? PIXKIT_REASON_NONE : why;
   return dib;
 }
 
 PIXKIT_API int SaveDibEx(const TDibImage* dib, const char* path, int format, void* owner, int* reason) {
-  const PixkitCallOptions call = options_of_call(nullptr, owner);
+  const PixkitCallOptions call = *options_of_call(nullptr, owner);
   return SaveDibWith(dib, path, format, &call, reason);
 }
 

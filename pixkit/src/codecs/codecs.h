@@ -7,11 +7,11 @@
 // take a view and write a complete file to out.
 #pragma once
 
-#include "../core/byte_reader.h"
-#include "../core/output_file.h"
-#include "../core/picture.h"
-#include "../core/range_source.h"
-#include "../core/result.h"
+#include "core/byte_reader.h"
+#include "core/output_file.h"
+#include "core/picture.h"
+#include "core/range_source.h"
+#include "core/result.h"
 #include "pixkit/pixkit.h"
 
 namespace pixkit {

@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "codecs.h"
-#include "pcx_format.h"
+#include "codecs/pcx/pcx_format.h"
 
 namespace pixkit {
 namespace {

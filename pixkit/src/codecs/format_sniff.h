@@ -3,7 +3,7 @@
 // without reading the rest.
 #pragma once
 
-#include "../core/range_source.h"
+#include "core/range_source.h"
 
 namespace pixkit {
 

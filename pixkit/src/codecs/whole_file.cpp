@@ -5,7 +5,7 @@
 #include <cstring>
 #include <new>
 
-#include "../core/picture.h"
+#include "core/picture.h"
 
 namespace pixkit {
 namespace {

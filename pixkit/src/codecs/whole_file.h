@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "../core/picture.h"
-#include "../core/range_source.h"
-#include "../core/result.h"
+#include "core/picture.h"
+#include "core/range_source.h"
+#include "core/result.h"
 
 namespace pixkit {
 

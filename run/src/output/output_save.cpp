@@ -58,7 +58,7 @@ int chroma_code(ChromaSubsampling chroma) {
 // AppliedJpegQuality names.
 PixkitSaveSettings save_settings(int format, const LoadedSource& loaded, const WatermarkJob& job) {
   const ExportOptions& output = job.output;
-  PixkitSaveSettings settings{};
+  PixkitSaveSettings settings = PixkitSaveSettingsInit();
   settings.format = format;
   settings.metadata = metadata_code(output.metadata);
   if (format == PIXKIT_FORMAT_JPG || format == PIXKIT_FORMAT_JIF) {

@@ -36,7 +36,7 @@ SourceFacts ReadSourceFacts(const std::string& path, int64_t number, int64_t wid
   facts.width = width;
   facts.height = height;
   if (!read_capture) return facts;
-  PixkitCaptureInfo info;
+  PixkitCaptureInfo info = PixkitCaptureInfoInit();
   if (PixkitReadCaptureInfo(path.c_str(), &info) == 0) return facts;
   if (info.has_capture_time != 0)
     facts.taken = ShownTime{info.year, info.month, info.day, info.hour, info.minute};
