@@ -399,4 +399,54 @@ TEST(JpegKeptBlocks, DamagedScansAreWrittenOrGivenUp) {
   }
 }
 
+// What the kept blocks write decodes without a warning, however damaged
+// the source's scan: coefficients libjpeg read from bad codes are left to
+// the ordinary path, which codes its pixels anew. Sources the ordinary
+// reader refuses (cut before the end marker) or reads only with warnings
+// (restart markers all RST0) are declined alike.
+TEST(JpegKeptBlocks, WhatIsWrittenDecodesCleanlyAndDamagedSourcesAreLeftToTheOrdinaryPath) {
+  TempDir dir;
+  const std::vector<uint8_t> optimised = read_file(make_source(dir, "-optimize"));
+  uint32_t seed = 777;
+  int written = 0;
+  for (int round = 0; round < 40; ++round) {
+    std::vector<uint8_t> bad = optimised;
+    // A run of random bytes inside the scan, 0xFF left out so that no
+    // marker is made.
+    seed = seed * 1664525u + 1013904223u;
+    const size_t at = 700 + (seed >> 8) % (bad.size() - 800);
+    for (size_t i = at; i < at + 16 + size_t(round) * 2; ++i) {
+      seed = seed * 1664525u + 1013904223u;
+      bad[i] = uint8_t((seed >> 16) % 255);
+    }
+    write_file(dir.file("bad.jpg"), bad);
+    std::remove(dir.file("out.jpg").c_str());
+    RedSquare square{{40, 40, 60, 60}};
+    if (save_with_red(dir.file("bad.jpg"), dir.file("out.jpg"), square) != 1) continue;
+    ++written;
+    EXPECT_TRUE(run("djpeg -outfile " + dir.file("out.ppm") + " " + dir.file("out.jpg") + " 2>/dev/null"))
+        << round;
+  }
+  EXPECT_GT(written, 0);  // flips in the picture's bits that still decode are kept
+
+  // Cut just before the end marker: no EOI.
+  std::vector<uint8_t> cut = optimised;
+  cut.resize(cut.size() - 2);
+  write_file(dir.file("cut.jpg"), cut);
+  RedSquare square{{40, 40, 60, 60}};
+  EXPECT_EQ(save_with_red(dir.file("cut.jpg"), dir.file("out.jpg"), square), PIXKIT_BLOCKS_DECLINED);
+
+  // Every restart marker RST0.
+  std::vector<uint8_t> restarts = read_file(make_source(dir, "-restart 1"));
+  int renumbered = 0;
+  for (size_t i = 2; i + 1 < restarts.size(); ++i)
+    if (restarts[i] == 0xFF && restarts[i + 1] >= 0xD1 && restarts[i + 1] <= 0xD7) {
+      restarts[i + 1] = 0xD0;
+      ++renumbered;
+    }
+  ASSERT_GT(renumbered, 0);
+  write_file(dir.file("rst0.jpg"), restarts);
+  EXPECT_EQ(save_with_red(dir.file("rst0.jpg"), dir.file("out.jpg"), square), PIXKIT_BLOCKS_DECLINED);
+}
+
 }  // namespace

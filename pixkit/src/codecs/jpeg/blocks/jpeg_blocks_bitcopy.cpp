@@ -39,7 +39,9 @@ bool read_scan(const RangeSource& file, uint64_t offset, std::vector<uint8_t>& s
     carried = split ? 1 : 0;
     chunk[0] = 0xFF;
   }
-  return true;
+  // No marker ends the scan: the file was cut short, which the ordinary
+  // reader refuses.
+  return false;
 }
 
 bool is_app_with(const uint8_t* segment, size_t length, const char* tag, size_t tag_length) {

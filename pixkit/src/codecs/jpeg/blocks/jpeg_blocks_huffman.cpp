@@ -154,7 +154,7 @@ bool unstuff_scan_into(const uint8_t* data, size_t size, std::vector<uint8_t>& o
     } else if (i + 1 < size && data[i + 1] == 0x00) {
       out.push_back(0xFF);
       ++i;
-    } else if (i + 1 < size && restarts && data[i + 1] >= 0xD0 && data[i + 1] <= 0xD7) {
+    } else if (i + 1 < size && restarts && data[i + 1] == 0xD0 + restarts->size() % 8) {
       restarts->push_back(out.size());  // RSTn: the next interval starts here
       ++i;
     } else if (i + 1 < size) {

@@ -52,7 +52,9 @@ void make_encode_table(const JHUFF_TBL& table, HuffmanEncodeTable& out);
 // taken out, up to the first marker other than a restart marker; true when
 // such a marker ended them. With restarts given, each restart marker is
 // dropped and the length of out at it recorded; without, it ends the scan
-// too. A lone 0xFF at the end is left out.
+// too, and so does one out of sequence (RST0 to RST7 in turn, counted over
+// every call with the same restarts): such a scan is libjpeg's to read,
+// with its warnings. A lone 0xFF at the end is left out.
 bool unstuff_scan_into(const uint8_t* data, size_t size, std::vector<uint8_t>& out,
                        std::vector<size_t>* restarts);
 

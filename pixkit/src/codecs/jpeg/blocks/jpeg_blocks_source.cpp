@@ -63,6 +63,28 @@ int keep_markers(BlockJob& job, Metadata& metadata) {
   return orientation;
 }
 
+// Whether every block holds what a baseline scan can code: AC values of at
+// most 10 bits, and DC values small enough that the difference of any two
+// takes at most 11 bits. A valid 8-bit picture's DC values reach -1024 at a
+// quantiser of 1 only for pure black; such a rare picture goes the
+// ordinary way too.
+bool coefficients_in_range(jpeg_decompress_struct& cinfo, jvirt_barray_ptr* arrays) {
+  for (int c = 0; c < cinfo.num_components; ++c) {
+    const jpeg_component_info& component = cinfo.comp_info[c];
+    for (JDIMENSION row = 0; row < component.height_in_blocks; ++row) {
+      JBLOCKARRAY blocks =
+          (*cinfo.mem->access_virt_barray)(reinterpret_cast<j_common_ptr>(&cinfo), arrays[c], row, 1, FALSE);
+      for (JDIMENSION b = 0; b < component.width_in_blocks; ++b) {
+        const JCOEF* block = blocks[0][b];
+        if (block[0] > 1023 || block[0] < -1023) return false;
+        for (int k = 1; k < DCTSIZE2; ++k)
+          if (block[k] > 1023 || block[k] < -1023) return false;
+      }
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 const char* open_block_source(BlockJob& job, const std::function<bool(const BlockJob&)>& read_all_if) {
@@ -91,7 +113,14 @@ const char* open_block_source(BlockJob& job, const std::function<bool(const Bloc
     job.scan_offset = uint64_t(cinfo.src->next_input_byte - bytes->data());
   else
     job.scan_offset = job.source.next_offset - cinfo.src->bytes_in_buffer;
-  if (read_all_if && read_all_if(job)) job.coefficients = jpeg_read_coefficients(&cinfo);
+  if (read_all_if && read_all_if(job)) {
+    job.coefficients = jpeg_read_coefficients(&cinfo);
+    // libjpeg reads a damaged scan with a warning and whatever values its
+    // codes gave, and its encoder would write them as they stand, into a
+    // file that does not decode. Such a source is the ordinary path's,
+    // which decodes it to pixels and codes them anew.
+    if (job.err.warnings > 0 || !coefficients_in_range(cinfo, job.coefficients)) return "jpeg: damaged scan";
+  }
   return nullptr;
 }
 
