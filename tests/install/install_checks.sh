@@ -82,6 +82,7 @@ files)
   # The command lines: the version, a mistyped option, no display. The
   # version the programs give (from CMake's project) is the package's.
   version=$(dpkg-parsechangelog -l "$source/debian/changelog" -S Version)
+  version=${version%-*} # the upstream version, without the Debian revision
   for program in stempora stempora-batch; do
     answer=$(env -u LD_LIBRARY_PATH "$dest/bin/$program" --version)
     [ "$answer" = "$program $version" ] || fail "$program --version answers '$answer'"
@@ -116,6 +117,7 @@ validate)
   grep -q '<launchable type="desktop-id">example.stempora.Stempora.desktop</launchable>' \
     "$dest/share/metainfo/example.stempora.Stempora.metainfo.xml" || fail "metainfo names another desktop entry"
   version=$(dpkg-parsechangelog -l "$source/debian/changelog" -S Version)
+  version=${version%-*} # the upstream version, without the Debian revision
   grep -q "<release version=\"$version\"" "$dest/share/metainfo/example.stempora.Stempora.metainfo.xml" ||
     fail "metainfo has no release notes for $version"
   ;;
