@@ -36,8 +36,8 @@ rm -f "$out"/*.deb "$out"/*.changes "$out"/*.buildinfo "$out"/*.dsc "$out"/*.deb
 # form: sorted, owned by root, modes 0644 or 0755, one time for all.
 archive_files() {
   local time=$1
-  tar --null -T - --no-recursion --sort=name --owner=0 --group=0 --numeric-owner \
-    --mode='u=rwX,go=rX' --mtime="@$time" --transform="s|^|stempora-$upstream/|" -cf -
+  tar --null --no-recursion --sort=name --owner=0 --group=0 --numeric-owner \
+    --mode='u=rwX,go=rX' --mtime="@$time" --transform="s|^|stempora-$upstream/|" -cf - -T -
 }
 if git -C "$source" rev-parse --is-inside-work-tree >/dev/null 2>&1; then
   changes=$(git -C "$source" status --porcelain --untracked-files=normal)
