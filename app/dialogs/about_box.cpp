@@ -90,7 +90,8 @@ TAboutBox::TAboutBox(QWidget* parent, int year) : QDialog(parent) {
   licence->setFont(licence_font);
   licence->setWordWrap(true);
   licence->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  licence->setGeometry(text_left, 385, kClientSize.width() - text_left - 20 - 75 - 10, 48);
+  // Below the web button, beside OK: four lines of the small font.
+  licence->setGeometry(text_left, 380, kClientSize.width() - text_left - 20 - 75 - 10, 56);
 
   ok_button_ = new TBitBtnXP(QStringLiteral("OK"), TBitBtnKind::kOk, this);
   ok_button_->setObjectName(QStringLiteral("OKButton"));

@@ -55,9 +55,11 @@ orig=stempora_$upstream.orig.tar.gz
 grep -q " $orig\$" "$dsc" || fail "the source package lacks $orig"
 grep -q " stempora_$version.debian.tar.xz\$" "$dsc" || fail "the source package lacks its debian tarball"
 cmp -s "$first/$orig" "$second/$orig" || fail "the two builds made different upstream tarballs"
-if tar -tzf "$first/$orig" | grep -q "^stempora-$upstream/debian/"; then fail "$orig holds debian/"; fi
-tar -tzf "$first/$orig" | grep -qx "stempora-$upstream/CMakeLists.txt" || fail "$orig lacks the sources"
-tar -tJf "$first/stempora_$version.debian.tar.xz" | grep -qx debian/control || fail "the debian tarball lacks debian/control"
+upstream_files=$(tar -tzf "$first/$orig")
+debian_files=$(tar -tJf "$first/stempora_$version.debian.tar.xz")
+if grep -q "^stempora-$upstream/debian/" <<<"$upstream_files"; then fail "$orig holds debian/"; fi
+grep -qx "stempora-$upstream/CMakeLists.txt" <<<"$upstream_files" || fail "$orig lacks the sources"
+grep -qx debian/control <<<"$debian_files" || fail "the debian tarball lacks debian/control"
 if git -C "$source" rev-parse --is-inside-work-tree >/dev/null 2>&1 &&
   [ -z "$(git -C "$source" status --porcelain --untracked-files=normal)" ]; then
   cmp -s "$first/$orig" <(git -C "$source" archive --format=tar --prefix="stempora-$upstream/" HEAD -- . \
