@@ -2,14 +2,15 @@
 // Stempora's window program. Files given as arguments open as if chosen in
 // the window: a job file as with "Einstellungen Öffnen...", pictures and
 // folders as with "Hinzufügen...".
+#include <QString>
 #include <QStringList>
 #include <cstdio>
 #include <cstdlib>
 
 #include "desktop_setup.h"
 #include "handlers/handler_guard.h"
-#include "main_form.h"
 #include "handlers/opened_paths.h"
+#include "main_form.h"
 #include "window_arguments.h"
 
 namespace {
@@ -26,11 +27,36 @@ constexpr char kNoDisplayMessage[] =
 // one line that says what to do.
 QStringList* held_notes = nullptr;
 
+// No display at all: the session names neither an X11 nor a Wayland
+// display, and no platform is asked for that would do without one (such as
+// offscreen or vnc). A platform plugin that fails otherwise has a reason of
+// its own, which Qt's notes give.
+bool session_has_no_display() {
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
+    const char* value = std::getenv(name);
+    if (value != nullptr && *value != '\0') return false;
+  }
+  // "wayland;xcb", "xcb:option=value": each choice up to its options.
+  const QString asked = QString::fromLocal8Bit(qgetenv("QT_QPA_PLATFORM"));
+  for (const QString& choice : asked.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+    const QString platform = choice.section(QLatin1Char(':'), 0, 0).trimmed();
+    if (platform != QLatin1String("xcb") && !platform.startsWith(QLatin1String("wayland"))) return false;
+  }
+  return true;
+}
+
 void hold_notes_until_displayed(QtMsgType type, const QMessageLogContext& context, const QString& message) {
   if (type == QtFatalMsg) {
-    // Qt ends the program after a fatal message; no platform plugin could
-    // start, which on a desktop system means there is no display.
-    std::fputs(kNoDisplayMessage, stderr);
+    // Qt ends the program after a fatal message: no platform plugin could
+    // start. Without a display that is all there is to it; with one, Qt's
+    // notes say why the plugin failed (a library missing, a display that
+    // does not answer).
+    if (session_has_no_display()) {
+      std::fputs(kNoDisplayMessage, stderr);
+      std::_Exit(kNoDisplay);
+    }
+    for (const QString& note : *held_notes) std::fprintf(stderr, "%s\n", qPrintable(note));
+    std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
     std::_Exit(kNoDisplay);
   }
   held_notes->append(qFormatLogMessage(type, context, message));

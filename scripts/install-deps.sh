@@ -8,13 +8,14 @@
 # install and package tests check their files with the freedesktop, AppStream,
 # man and Debian tools, and build the Debian packages with debhelper (the
 # list holds everything debian/control's Build-Depends names).
+# Qt's development package brings the OpenGL headers its CMake files want.
 # Only what is missing is installed, so a second run costs a few dpkg queries.
 set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config ninja-build
   libjpeg62-turbo-dev libjpeg-dev libjpeg-turbo-progs libgif-dev libtiff-dev libopenjp2-7-dev libpng-dev libwebp-dev libavif-dev libheif-dev liblcms2-dev
-  qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-base-dev qt6-base-dev-tools
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   netpbm imagemagick

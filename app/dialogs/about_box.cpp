@@ -1,17 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "dialogs/about_box.h"
 
-#include <QDate>
 #include <QDesktopServices>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
 #include <QUrl>
 
-#include "widgets/bit_btn_xp.h"
-#include "widgets/glyphs.h"
 #include "handlers/handler_guard.h"
 #include "pages/side_pictures.h"
+#include "widgets/bit_btn_xp.h"
+#include "widgets/glyphs.h"
 
 namespace {
 constexpr QSize kClientSize(664, 453);
@@ -20,7 +19,7 @@ constexpr QSize kPictureSize(280, 413);
 
 void OpenMakerWebSite() { QDesktopServices::openUrl(QUrl(QString::fromUtf8(kMakerWebAddress))); }
 
-TAboutBox::TAboutBox(QWidget* parent) : TAboutBox(parent, QDate::currentDate().year()) {}
+TAboutBox::TAboutBox(QWidget* parent) : TAboutBox(parent, kCopyrightYear) {}
 
 TAboutBox::TAboutBox(QWidget* parent, int year) : QDialog(parent) {
   setObjectName(QStringLiteral("AboutBox"));
@@ -78,6 +77,21 @@ TAboutBox::TAboutBox(QWidget* parent, int year) : QDialog(parent) {
   web_button_->SetGlyph(MakeGlyph(GlyphId::kWebLogo));
   web_button_->setGeometry(text_left, 350, 180, 25);
   connect(web_button_, &QPushButton::clicked, this, [this] { RunGuarded(this, [] { OpenMakerWebSite(); }); });
+
+  // The licences as the files' SPDX lines and debian/copyright give them:
+  // the program under the GPL, its picture library under the LGPL.
+  auto* licence = new QLabel(
+      QStringLiteral("Freie Software ohne jede Gewährleistung: Stempora unter der GPL-3.0-or-later, "
+                     "die Bildbibliothek Pixkit unter der LGPL-2.1-or-later."),
+      this);
+  licence->setObjectName(QStringLiteral("Licence"));
+  QFont licence_font = font();
+  licence_font.setPixelSize(11);
+  licence->setFont(licence_font);
+  licence->setWordWrap(true);
+  licence->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  // Below the web button, beside OK: four lines of the small font.
+  licence->setGeometry(text_left, 380, kClientSize.width() - text_left - 20 - 75 - 10, 56);
 
   ok_button_ = new TBitBtnXP(QStringLiteral("OK"), TBitBtnKind::kOk, this);
   ok_button_->setObjectName(QStringLiteral("OKButton"));

@@ -13,6 +13,10 @@ class TBitBtnXP;
 inline constexpr const char* kMakerWebAddress = "https://stempora.example/";
 inline constexpr const char* kMakerWebCaption = "stempora.example";
 
+// The year of the copyright notice: the release's, as debian/copyright
+// states it, not the year of the build or of today.
+inline constexpr int kCopyrightYear = 2026;
+
 // Asks the desktop to open the maker's web site; the result is not
 // examined (the desktop may show its own message).
 void OpenMakerWebSite();
@@ -21,7 +25,8 @@ class TAboutBox : public QDialog {
   Q_OBJECT
 
  public:
-  // `year` fills the first "XXXX" of the copyright label.
+  // `year` fills the first "XXXX" of the copyright label; kCopyrightYear
+  // when not given.
   explicit TAboutBox(QWidget* parent, int year);
   explicit TAboutBox(QWidget* parent = nullptr);
 

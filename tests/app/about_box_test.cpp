@@ -5,14 +5,13 @@
 #include "dialogs/about_box.h"
 
 #include <QApplication>
-#include <QDate>
 #include <QDesktopServices>
 #include <QLabel>
 #include <QTimer>
 #include <QUrl>
 
-#include "widgets/bit_btn_xp.h"
 #include "form_fixture.h"
+#include "widgets/bit_btn_xp.h"
 
 namespace {
 
@@ -46,11 +45,24 @@ TEST(AboutBox, TitleSizeAndYear) {
   EXPECT_FALSE(box.YearLabel()->text().contains(QStringLiteral("XXXX")));
 }
 
-TEST(AboutBox, YearDefaultsToThisYearWithFourDigits) {
+TEST(AboutBox, YearDefaultsToTheReleaseYearNotTodaysWithFourDigits) {
   TAboutBox box;
-  EXPECT_TRUE(box.YearLabel()->text().contains(QString::number(QDate::currentDate().year())));
+  EXPECT_EQ(box.YearLabel()->text(), QStringLiteral("Copyright © 2026 Velmora"));
   TAboutBox early(nullptr, 987);
   EXPECT_TRUE(early.YearLabel()->text().contains(QStringLiteral("0987")));
+}
+
+TEST(AboutBox, NamesTheLicencesOfProgramAndLibraryInsideTheDialog) {
+  TAboutBox box;
+  const auto* licence = box.findChild<QLabel*>(QStringLiteral("Licence"));
+  ASSERT_NE(licence, nullptr);
+  EXPECT_TRUE(licence->text().contains(QStringLiteral("Stempora unter der GPL-3.0-or-later")));
+  EXPECT_TRUE(licence->text().contains(QStringLiteral("Pixkit unter der LGPL-2.1-or-later")));
+  // Whole, and clear of the buttons.
+  EXPECT_TRUE(box.rect().contains(licence->geometry()));
+  EXPECT_GE(licence->height(), licence->heightForWidth(licence->width()));
+  EXPECT_FALSE(licence->geometry().intersects(box.OKButton()->geometry()));
+  EXPECT_FALSE(licence->geometry().intersects(box.WebButton()->geometry()));
 }
 
 TEST(AboutBox, OkButtonClosesTheModalDialog) {

@@ -8,6 +8,9 @@
 #               and answer their command lines
 #   validate    desktop entry, AppStream data, MIME entry, manual pages
 #   pkgconfig   a C program builds and runs against the installed library
+#   platform    with a display named but no platform plugin starting on it,
+#               the window program gives Qt's reason
+#   pkgconfig-paths  pixkit.pc names the prefix and the folders under it
 set -euo pipefail
 step=$1 build=$2 source=$3 scratch=$4
 prefix=/opt/stempora-check
@@ -51,6 +54,7 @@ files)
     [ "$(realpath "$resolved")" = "$(realpath "$dest/$libdir/libpixkit.so.1")" ] ||
       fail "$program loads libpixkit from '$resolved'"
   done
+  "$(dirname "$0")/search_path_checks.sh" "$dest/bin" "$dest/$libdir" >/dev/null
   env -u LD_LIBRARY_PATH "$dest/bin/stempora-batch" --help | grep -q "stempora-batch" ||
     fail "installed stempora-batch --help"
 
@@ -78,6 +82,7 @@ files)
   # The command lines: the version, a mistyped option, no display. The
   # version the programs give (from CMake's project) is the package's.
   version=$(dpkg-parsechangelog -l "$source/debian/changelog" -S Version)
+  version=${version%-*} # the upstream version, without the Debian revision
   for program in stempora stempora-batch; do
     answer=$(env -u LD_LIBRARY_PATH "$dest/bin/$program" --version)
     [ "$answer" = "$program $version" ] || fail "$program --version answers '$answer'"
@@ -112,6 +117,7 @@ validate)
   grep -q '<launchable type="desktop-id">example.stempora.Stempora.desktop</launchable>' \
     "$dest/share/metainfo/example.stempora.Stempora.metainfo.xml" || fail "metainfo names another desktop entry"
   version=$(dpkg-parsechangelog -l "$source/debian/changelog" -S Version)
+  version=${version%-*} # the upstream version, without the Debian revision
   grep -q "<release version=\"$version\"" "$dest/share/metainfo/example.stempora.Stempora.metainfo.xml" ||
     fail "metainfo has no release notes for $version"
   ;;
@@ -119,9 +125,45 @@ validate)
 pkgconfig)
   pcdir=$(dirname "$(ls "$dest"/lib*/pkgconfig/pixkit.pc)")
   export PKG_CONFIG_PATH=$pcdir
+  # The install is staged in a DESTDIR; pkg-config reads it as one.
+  export PKG_CONFIG_SYSROOT_DIR=$root
   flags=$(pkg-config --cflags --libs pixkit)
   cc -std=c99 -Wall -Wextra -Werror -o "$scratch/round_trip" "$source/tests/install/pixkit_round_trip.c" $flags
   LD_LIBRARY_PATH=$(pkg-config --variable=libdir pixkit) "$scratch/round_trip" "$scratch/round_trip.bmp"
+  ;;
+
+platform)
+  # A display is named but the platform plugin cannot start on it: Qt's
+  # own reason is given, not the advice for a session without a display.
+  # Nothing answers on display :987, and no platform plugin has that name.
+  for setting in DISPLAY=:987 QT_QPA_PLATFORM=no-such-platform; do
+    status=0
+    lines=$(env -u LD_LIBRARY_PATH -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM \
+      "$setting" "$dest/bin/stempora" 2>&1 >/dev/null) || status=$?
+    [ $status -eq 1 ] || fail "stempora with $setting ended with $status, not 1"
+    if grep -q 'Desktop-Sitzung' <<<"$lines"; then fail "stempora with $setting asks for a desktop session: $lines"; fi
+    grep -q "${setting#*=}" <<<"$lines" || fail "stempora with $setting does not say what failed: $lines"
+  done
+  ;;
+
+pkgconfig-paths)
+  # The prefix the install went to, and the folders written under it, as
+  # pkg-config and distributions spell them; with the DESTDIR as sysroot
+  # they name the staged files.
+  pc=$(ls "$dest"/lib*/pkgconfig/pixkit.pc)
+  libdir=$(basename "$(dirname "$(dirname "$pc")")")
+  grep -qx "prefix=$prefix" "$pc" || fail "pixkit.pc: $(grep '^prefix=' "$pc")"
+  grep -qx "libdir=\${prefix}/$libdir" "$pc" || fail "pixkit.pc: $(grep '^libdir=' "$pc")"
+  grep -qx 'includedir=${prefix}/include' "$pc" || fail "pixkit.pc: $(grep '^includedir=' "$pc")"
+  export PKG_CONFIG_PATH=$(dirname "$pc")
+  for variable in prefix:$prefix libdir:$prefix/$libdir includedir:$prefix/include; do
+    name=${variable%%:*} expected=${variable#*:}
+    answer=$(pkg-config --variable="$name" pixkit)
+    [ "$answer" = "$expected" ] || fail "pkg-config --variable=$name answers '$answer', not '$expected'"
+    answer=$(PKG_CONFIG_SYSROOT_DIR=$root pkg-config --variable="$name" pixkit)
+    [ "$answer" = "$root$expected" ] || fail "staged, pkg-config --variable=$name answers '$answer'"
+    [ -d "$root$expected" ] || fail "$root$expected is no folder"
+  done
   ;;
 
 *)

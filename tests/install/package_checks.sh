@@ -7,7 +7,11 @@
 #     does not justify;
 #   - each package holds its files, libpixkit1 exports only the C interface
 #     and its programs are hardened;
-#   - the unpacked programs answer --version and refuse a wrong option.
+#   - the unpacked programs answer --version and refuse a wrong option;
+#   - the source package is 3.0 (quilt): an upstream tarball that git
+#     archive made of HEAD (the working tree when it differs), without
+#     debian/, and debian/ in its own tarball;
+#   - libpixkit-dev's pixkit.pc names /usr and the folders under it.
 # Usage: package_checks.sh SOURCE_DIR SCRATCH
 set -euo pipefail
 source=$1 scratch=$2
@@ -17,6 +21,8 @@ rm -rf "$scratch" && mkdir -p "$scratch"
 scratch=$(cd "$scratch" && pwd)
 build=$source/scripts/build-packages.sh
 version=$(dpkg-parsechangelog -l "$source/debian/changelog" -S Version)
+upstream=${version%-*}
+[ "$upstream" != "$version" ] || fail "version $version has no Debian revision"
 
 echo "== first build"
 (umask 022 && TZ=UTC LC_ALL=C.UTF-8 "$build" "$scratch/first")
@@ -39,6 +45,29 @@ for deb in $names; do
   fi
 done
 [ $differ -eq 0 ] || fail "the builds are not reproducible (diffoscope on the two files shows where)"
+
+echo "== the source package"
+dsc=$first/stempora_$version.dsc
+orig=stempora_$upstream.orig.tar.gz
+[ -f "$dsc" ] || fail "no source package stempora_$version.dsc"
+[ "$(sed -n 's/^Format: //p' "$dsc")" = "3.0 (quilt)" ] || fail "$(grep '^Format:' "$dsc")"
+[ "$(sed -n 's/^Version: //p' "$dsc")" = "$version" ] || fail "$(grep '^Version:' "$dsc")"
+grep -q " $orig\$" "$dsc" || fail "the source package lacks $orig"
+grep -q " stempora_$version.debian.tar.xz\$" "$dsc" || fail "the source package lacks its debian tarball"
+cmp -s "$first/$orig" "$second/$orig" || fail "the two builds made different upstream tarballs"
+upstream_files=$(tar -tzf "$first/$orig")
+debian_files=$(tar -tJf "$first/stempora_$version.debian.tar.xz")
+if grep -q "^stempora-$upstream/debian/" <<<"$upstream_files"; then fail "$orig holds debian/"; fi
+grep -qx "stempora-$upstream/CMakeLists.txt" <<<"$upstream_files" || fail "$orig lacks the sources"
+grep -qx debian/control <<<"$debian_files" || fail "the debian tarball lacks debian/control"
+if git -C "$source" rev-parse --is-inside-work-tree >/dev/null 2>&1 &&
+  [ -z "$(git -C "$source" status --porcelain --untracked-files=normal)" ]; then
+  cmp -s "$first/$orig" <(git -C "$source" archive --format=tar --prefix="stempora-$upstream/" HEAD -- . \
+    ':(exclude)debian' | gzip -9n) || fail "$orig is not git archive of HEAD"
+  echo "$orig is git archive of HEAD"
+else
+  echo "the tree differs from HEAD: $orig holds the working tree"
+fi
 
 echo "== lintian"
 lintian --fail-on error,warning --display-info --tag-display-limit 0 "$first"/*.changes ||
@@ -105,12 +134,20 @@ for binary in "$root/usr/bin/stempora" "$root/usr/bin/stempora-batch" "$libdir/l
   grep -q '__[a-z]*_chk@' <<<"$symbols" || fail "$binary calls no checked (fortified) function"
 done
 
+echo "== pixkit.pc"
+pc=$libdir/pkgconfig/pixkit.pc
+grep -qx 'prefix=/usr' "$pc" || fail "pixkit.pc: $(grep '^prefix=' "$pc")"
+grep -qx "libdir=\${prefix}/lib/$multiarch" "$pc" || fail "pixkit.pc: $(grep '^libdir=' "$pc")"
+grep -qx 'includedir=${prefix}/include' "$pc" || fail "pixkit.pc: $(grep '^includedir=' "$pc")"
+[ "$(PKG_CONFIG_PATH=$libdir/pkgconfig PKG_CONFIG_SYSROOT_DIR=$root pkg-config --variable=libdir pixkit)" = \
+  "$libdir" ] || fail "pixkit.pc read from the unpacked package does not name its folder"
+
 echo "== the unpacked programs"
 export LD_LIBRARY_PATH=$libdir
 for program in stempora stempora-batch; do
   answer=$("$root/usr/bin/$program" --version)
   echo "$answer"
-  [ "$answer" = "$program $version" ] || fail "$program --version answers '$answer'"
+  [ "$answer" = "$program $upstream" ] || fail "$program --version answers '$answer'"
 done
 status=0
 "$root/usr/bin/stempora" --versio 2>/dev/null || status=$?
