@@ -17,7 +17,7 @@
 
 #include "options_block.h"
 #include "pixkit/pixkit.h"
-#include "run/watermark_options.h"
+#include "settings/watermark_options.h"
 #include "settings_io.h"
 
 namespace {
