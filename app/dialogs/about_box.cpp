@@ -19,6 +19,23 @@ constexpr QSize kPictureSize(280, 413);
 
 void OpenMakerWebSite() { QDesktopServices::openUrl(QUrl(QString::fromUtf8(kMakerWebAddress))); }
 
+// The licences as the files' SPDX lines and debian/copyright give them:
+// the program under the GPL, its picture library under the LGPL.
+void TAboutBox::AddLicenceNotice(int text_left) {
+  auto* licence = new QLabel(
+      QStringLiteral("Freie Software ohne jede Gewährleistung: Stempora unter der GPL-3.0-or-later, "
+                     "die Bildbibliothek Pixkit unter der LGPL-2.1-or-later."),
+      this);
+  licence->setObjectName(QStringLiteral("Licence"));
+  QFont licence_font = font();
+  licence_font.setPixelSize(11);
+  licence->setFont(licence_font);
+  licence->setWordWrap(true);
+  licence->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  // Below the web button, beside OK: four lines of the small font.
+  licence->setGeometry(text_left, 380, kClientSize.width() - text_left - 20 - 75 - 10, 56);
+}
+
 TAboutBox::TAboutBox(QWidget* parent) : TAboutBox(parent, kCopyrightYear) {}
 
 TAboutBox::TAboutBox(QWidget* parent, int year) : QDialog(parent) {
@@ -78,20 +95,7 @@ TAboutBox::TAboutBox(QWidget* parent, int year) : QDialog(parent) {
   web_button_->setGeometry(text_left, 350, 180, 25);
   connect(web_button_, &QPushButton::clicked, this, [this] { RunGuarded(this, [] { OpenMakerWebSite(); }); });
 
-  // The licences as the files' SPDX lines and debian/copyright give them:
-  // the program under the GPL, its picture library under the LGPL.
-  auto* licence = new QLabel(
-      QStringLiteral("Freie Software ohne jede Gewährleistung: Stempora unter der GPL-3.0-or-later, "
-                     "die Bildbibliothek Pixkit unter der LGPL-2.1-or-later."),
-      this);
-  licence->setObjectName(QStringLiteral("Licence"));
-  QFont licence_font = font();
-  licence_font.setPixelSize(11);
-  licence->setFont(licence_font);
-  licence->setWordWrap(true);
-  licence->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  // Below the web button, beside OK: four lines of the small font.
-  licence->setGeometry(text_left, 380, kClientSize.width() - text_left - 20 - 75 - 10, 56);
+  AddLicenceNotice(text_left);
 
   ok_button_ = new TBitBtnXP(QStringLiteral("OK"), TBitBtnKind::kOk, this);
   ok_button_->setObjectName(QStringLiteral("OKButton"));

@@ -35,6 +35,7 @@ class TAboutBox : public QDialog {
   TBitBtnXP* WebButton() const { return web_button_; }
 
  private:
+  void AddLicenceNotice(int text_left);
   QLabel* year_label_ = nullptr;
   TBitBtnXP* ok_button_ = nullptr;
   TBitBtnXP* web_button_ = nullptr;
