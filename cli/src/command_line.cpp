@@ -35,6 +35,16 @@ const char kBatchUsage[] =
     "  --keep-jpeg-blocks    JPEG-Quellen nur unter dem Wasserzeichen neu kodieren, alle\n"
     "                        übrigen 8x8-Blöcke unverändert übernehmen (Quantisierung der\n"
     "                        Quelle; die JPEG-Qualität gilt dann nicht)\n"
+    "  --mark SPEC           eine weitere Marke nach denen des Auftrags (wiederholbar);\n"
+    "                        SPEC: key=value-Paare mit Kommas (\\, ist ein Komma im Wert):\n"
+    "                        picture=PFAD oder text=TEXT, position=top-left|top|top-right|\n"
+    "                        left|centre|right|bottom-left|bottom|bottom-right|fit|max,\n"
+    "                        margin=N|N%, margin-x=, margin-y=, size=N%, transparency=0..100,\n"
+    "                        blend=normal|multiply|screen|overlay|soft-light, angle=GRAD,\n"
+    "                        tile, tile-gap=N%, keep-alpha, only=all|landscape|portrait;\n"
+    "                        für Text: font=FAMILIE, bold, italic, colour=#RRGGBB,\n"
+    "                        outline=N, outline-colour=#RRGGBB, shadow, smooth\n"
+    "  --no-job-marks        Bild und Text des Auftrags weglassen\n"
     "  --shard K/N           nur die Quelldateien an den Stellen K, K+N, K+2N, ... der\n"
     "                        Liste bearbeiten (1 <= K <= N); die N Teile zusammen\n"
     "                        schreiben genau, was der ganze Auftrag schreibt\n"
@@ -182,6 +192,24 @@ BatchCommandLine ParseBatchCommandLine(const std::vector<std::string>& arguments
       line.output.progressive = true;
     } else if (argument == "--keep-jpeg-blocks") {
       line.keep_jpeg_blocks = true;
+    } else if (argument == "--no-job-marks") {
+      line.no_job_marks = true;
+    } else if (argument == "--mark" || argument.rfind("--mark=", 0) == 0) {
+      std::string spec;
+      if (argument.size() > 6) {
+        spec = argument.substr(7);
+      } else if (i + 1 < arguments.size()) {
+        spec = arguments[++i];
+      } else {
+        line.error = "--mark erwartet key=value-Paare, durch Kommas getrennt";
+        return line;
+      }
+      MarkSpecRead read = ParseMarkSpec(spec);
+      if (!read.error.empty()) {
+        line.error = std::move(read.error);
+        return line;
+      }
+      line.marks.push_back(std::move(read.spec));
     } else if (const std::optional<ValueOption> option = value_option(argument)) {
       std::string value;
       if (argument.size() > option->name.size()) {

@@ -5,6 +5,7 @@
 
 #include <QGuiApplication>
 #include <QtGlobal>
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -24,6 +25,7 @@
 #include "run/output_path.h"
 #include "run/output_plan.h"
 #include "settings/settings_file.h"
+#include "settings/watermark_picture.h"
 #include "source_list.h"
 
 namespace {
@@ -66,9 +68,25 @@ bool apply_command_line(const BatchCommandLine& line, WatermarkJob& job) {
   if (line.quality) {
     job.jpeg_quality = *line.quality;
     // One quality on the command line, whichever setting applies.
-    if (JpegQualityFallback(job.output) == JpegQualitySetting::kExport) job.output.jpeg.quality = *line.quality;
+    if (JpegQualityFallback(job.output) == JpegQualitySetting::kExport)
+      job.output.jpeg.quality = *line.quality;
   }
   if (line.keep_jpeg_blocks) job.output.keep_jpeg_blocks = true;
+  if (line.no_job_marks) job.add_picture = job.add_text = false;
+  for (const MarkSpec& spec : line.marks) {
+    FurtherMark mark = spec.mark;
+    if (!mark.is_text) {
+      // From the current folder, as sources named here are.
+      int reason = PIXKIT_REASON_NONE;
+      TDibImage picture = LoadWatermarkPicture(spec.picture_path, nullptr, spec.keep_alpha, &reason);
+      if (picture.Bits == nullptr) {
+        std::fprintf(stderr, "--mark: %s\n", LoadFailedText(spec.picture_path, reason).c_str());
+        return false;
+      }
+      mark.picture = ShareMarkPicture(picture);
+    }
+    job.further_marks.push_back(std::move(mark));
+  }
   return true;
 }
 
@@ -105,7 +123,9 @@ int run(int& argc, char** argv, const WatermarkJob& job, BatchControl control, b
   // object made on this thread; without a display the offscreen platform
   // serves.
   std::unique_ptr<QGuiApplication> application;
-  if (job.add_text) {
+  const bool draws_text = job.add_text || std::any_of(job.further_marks.begin(), job.further_marks.end(),
+                                                      [](const FurtherMark& mark) { return mark.is_text; });
+  if (draws_text) {
     if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
     qInstallMessageHandler(print_only_qt_errors);
     application = std::make_unique<QGuiApplication>(argc, argv);

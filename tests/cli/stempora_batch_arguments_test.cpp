@@ -109,3 +109,45 @@ TEST(StemporaBatch, DamagedJobFileExitsTwoAndWritesNothing) {
   EXPECT_EQ(run.out, "");
   EXPECT_FALSE(fs::exists(folder.path() / "W"));
 }
+
+TEST(StemporaBatch, MarkSpecsReadKeysEscapesAndDefaultsAndRefuseWhatTheyCannotMean) {
+  BatchCommandLine line = ParseBatchCommandLine(
+      {"--mark",
+       "text=Foto\\, 2024 \\\\ {Nr},position=top-left,margin-x=3%,margin-y=12,size=4%,blend=multiply,"
+       "colour=#FF8000,bold,outline=2,only=portrait",
+       "--mark=picture=logo.png,position=max,keep-alpha,tile", "--no-job-marks", "a.stx"});
+  ASSERT_EQ(line.error, "");
+  EXPECT_TRUE(line.no_job_marks);
+  ASSERT_EQ(line.marks.size(), 2u);
+  const FurtherMark& text = line.marks[0].mark;
+  EXPECT_TRUE(text.is_text);
+  EXPECT_EQ(text.text_settings.text, "Foto, 2024 \\ {Nr}");
+  EXPECT_EQ(text.text_settings.position, 0);
+  EXPECT_EQ(text.text_settings.transparency, 75);
+  EXPECT_EQ(text.margin_x, (MarkMargin{3, true}));
+  EXPECT_EQ(text.margin_y, (MarkMargin{12, false}));
+  EXPECT_EQ(text.text_settings.options.relative, RelativeTo::kImageHeight);
+  EXPECT_EQ(text.text_settings.options.relative_percent, 4);
+  EXPECT_EQ(text.text_settings.font.color, 0x0080FF);  // red in the low byte
+  EXPECT_EQ(text.text_settings.font.style, kFontBold);
+  EXPECT_TRUE(text.text_settings.options.outline && text.text_settings.options.variables);
+  EXPECT_EQ(text.blend, MarkBlend::kMultiply);
+  EXPECT_EQ(text.only, MarkOrientation::kPortrait);
+  const MarkSpec& picture = line.marks[1];
+  EXPECT_FALSE(picture.mark.is_text);
+  EXPECT_EQ(picture.picture_path, "logo.png");
+  EXPECT_TRUE(picture.keep_alpha && picture.mark.picture_settings.options.keep_alpha);
+  EXPECT_EQ(picture.mark.picture_settings.position, 10);
+  EXPECT_EQ(picture.mark.picture_settings.transparency, 50);
+  EXPECT_EQ(picture.mark.margin_x, (MarkMargin{20, false}));
+  EXPECT_TRUE(picture.mark.picture_settings.options.tile.enabled);
+
+  for (const char* bad :
+       {"text=a,picture=b", "position=top", "text=a,position=fit", "text=a,keep-alpha", "picture=a,bold",
+        "text=a,blend=darken", "text=a,size=4", "text=a,colour=red", "text=a,transparency=101",
+        "text=a,bogus=1", "text=a,tile=1", "text=a\\x", "text=a,margin"}) {
+    line = ParseBatchCommandLine({"--mark", bad, "a.stx"});
+    EXPECT_EQ(line.error.rfind("--mark", 0), 0u) << bad << ": " << line.error;
+    EXPECT_EQ(line.error.find('\n'), std::string::npos) << bad;
+  }
+}

@@ -88,6 +88,22 @@ const ReachCase kReachCases[] = {
        job.text.options.variables = true;
        job.text.position = 0;
      }},
+    {"FurtherMarksBlendedAndWithMarginsOfTheirOwn",
+     [](WatermarkJob& job) {
+       job.add_text = false;
+       FurtherMark text;
+       text.is_text = true;
+       text.text_settings = corner_text();
+       text.text_settings.position = 2;
+       text.margin_x = MarkMargin{5, true};
+       text.margin_y = MarkMargin{3, false};
+       text.blend = MarkBlend::kScreen;
+       FurtherMark logo;
+       logo.picture = ShareMarkPicture(noise_picture(30, 20, 9));
+       logo.picture_settings.position = 6;
+       logo.blend = MarkBlend::kMultiply;
+       job.further_marks = {text, logo};
+     }},
 };
 
 class MarkReachBound : public ::testing::TestWithParam<ReachCase> {

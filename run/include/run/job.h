@@ -10,6 +10,7 @@
 
 #include "pixkit/pixkit.h"
 #include "run/export_options.h"
+#include "run/further_marks.h"
 #include "run/stamp_picture.h"
 #include "run/stamp_text.h"
 
@@ -25,6 +26,9 @@ struct WatermarkJob {
   PictureStampSettings picture;
   TextStampSettings text;
   ExportOptions output;  // size, format, names and folders of the outputs
+  // Stamped after the picture and the text, in this order (none: the job
+  // stamps as it always has).
+  std::vector<FurtherMark> further_marks;
   const TDibImage* watermark = nullptr;  // 24-bit, owned by the caller
   void* owner = nullptr;                 // handed to OpenDib/SaveDib for progress
 };

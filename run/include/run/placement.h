@@ -28,3 +28,9 @@ struct BlockPlacement {
 // would leave 64 bits.
 BlockPlacement PlaceBlock(int position, int64_t image_width, int64_t image_height, int64_t block_width,
                           int64_t block_height, int64_t margin);
+
+// The same with a margin of its own for each axis: margin_x left and
+// right, margin_y above and below (for placements 9 and 10 the box is the
+// picture less both). PlaceBlock is this with both margins alike.
+BlockPlacement PlaceBlockXY(int position, int64_t image_width, int64_t image_height, int64_t block_width,
+                            int64_t block_height, int64_t margin_x, int64_t margin_y);

@@ -5,13 +5,16 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "pixkit/pixkit.h"
 #include "run/placement.h"
 
 struct PlainPictureSettings {
-  int position = 9;       // placement index 0..10
-  int64_t margin = 20;    // pixels
+  int position = 9;     // placement index 0..10
+  int64_t margin = 20;  // pixels
+  // Above and below, where it differs from margin (a further mark's own).
+  std::optional<int64_t> margin_y;
   int transparency = 50;  // 0..100; values outside are taken as the nearest end
 };
 
@@ -26,4 +29,3 @@ void StampPlainPicture(TDibImage& image, const TDibImage& watermark, const Plain
 // included), for the options that only size or place the picture.
 void StampPlainPictureAt(TDibImage& image, const TDibImage& watermark, const BlockPlacement& place,
                          int transparency);
-

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,8 +18,10 @@ struct PlainTextSettings {
   // MemoLines (text_lines.h) splits it into the lines drawn.
   std::string text;
   TextFont font;
-  int position = 4;       // placement index 0..8
-  int64_t margin = 20;    // pixels
+  int position = 4;     // placement index 0..8
+  int64_t margin = 20;  // pixels
+  // Above and below, where it differs from margin (a further mark's own).
+  std::optional<int64_t> margin_y;
   int transparency = 75;  // 0..100; values outside are taken as the nearest end
 };
 
@@ -49,4 +52,3 @@ TextBlockLayout LayOutTextBlock(const PlainTextSettings& settings, int64_t image
 // image is left alone. Any thread may call it: Qt 6 draws text into a QImage
 // on every thread, each with its own font engines.
 void StampPlainText(TDibImage& image, const PlainTextSettings& settings);
-

@@ -57,12 +57,11 @@ PixkitRect reach_of(const TextArea& area, int64_t left, int64_t top, int64_t blo
                  int64_t(std::ceil(cy)) + r);
 }
 
-void add_picture_reach(const WatermarkJob& job, int64_t width, int64_t height,
-                       std::vector<PixkitRect>& reach) {
-  if (!job.add_picture || job.watermark == nullptr || job.watermark->Bits == nullptr) return;
-  const PictureStampSettings& settings = job.picture;
+void add_picture_reach(const TDibImage* watermark, const PictureStampSettings& settings, int64_t width,
+                       int64_t height, std::vector<PixkitRect>& reach) {
+  if (watermark == nullptr || watermark->Bits == nullptr) return;
   const BlockPlacement place =
-      PlacePicture(settings, width, height, DibWidth(*job.watermark), DibHeight(*job.watermark));
+      PlacePicture(settings, width, height, DibWidth(*watermark), DibHeight(*watermark));
   if (!place.valid) return;
   if (settings.options.tile.enabled) {
     reach.push_back(whole(width, height));
@@ -76,15 +75,11 @@ void add_picture_reach(const WatermarkJob& job, int64_t width, int64_t height,
   reach.push_back(reach_of(block, place.left, place.top, place.width, place.height, settings.options.angle));
 }
 
-void add_text_reach(const WatermarkJob& job, const std::string& source, int64_t number, int64_t width,
-                    int64_t height, std::vector<PixkitRect>& reach) {
-  if (!job.add_text) return;
+// own: the text's settings with its variables replaced for this source.
+void add_text_reach(const TextStampSettings& own, int64_t width, int64_t height,
+                    std::vector<PixkitRect>& reach) {
   // Without the application object the text pass draws nothing.
   if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return;
-  TextStampSettings own = job.text;
-  if (own.options.variables)
-    own.text = ReplaceTextVariables(
-        own.text, ReadSourceFacts(source, number, width, height, TextNeedsCaptureFacts(own.text)));
   const TextStampSettings sized = SizeTextForImage(own, width, height);
   const TextBlockLayout layout = LayOutTextBlock(sized, width, height);
   if (layout.lines.empty() || !layout.place.valid) return;
@@ -157,8 +152,21 @@ bool ExportForbidsKeptJpegBlocks(const ExportOptions& output) {
 std::vector<PixkitRect> MarkReach(const WatermarkJob& job, const std::string& source, int64_t number,
                                   int64_t width, int64_t height) {
   std::vector<PixkitRect> reach;
-  add_picture_reach(job, width, height, reach);
-  add_text_reach(job, source, number, width, height, reach);
+  if (job.add_picture) add_picture_reach(job.watermark, job.picture, width, height, reach);
+  if (job.add_text) {
+    TextStampSettings own = job.text;
+    if (own.options.variables)
+      own.text = ReplaceTextVariables(
+          own.text, ReadSourceFacts(source, number, width, height, TextNeedsCaptureFacts(own.text)));
+    add_text_reach(own, width, height, reach);
+  }
+  for (const FurtherMark& mark : job.further_marks) {
+    if (!MarkAppliesTo(mark, width, height)) continue;
+    if (mark.is_text)
+      add_text_reach(TextMarkSettings(mark, source, number, width, height), width, height, reach);
+    else
+      add_picture_reach(mark.picture.get(), PictureMarkSettings(mark, width, height), width, height, reach);
+  }
   return reach;
 }
 

@@ -6,8 +6,6 @@
 // watermark row, independent of each other, so the mapping is worked out once
 // per call into two tables (MapPictureAxis) instead of once per pixel; the
 // tables hold exactly what the per-pixel formula gives.
-#include "run/plain_picture_pass.h"
-
 #include <algorithm>
 #include <cstdint>
 #include <vector>
@@ -15,6 +13,7 @@
 #include "image/dib_access.h"
 #include "picture_mapping.h"
 #include "run/placement.h"
+#include "run/plain_picture_pass.h"
 
 namespace {
 
@@ -30,10 +29,11 @@ void blend_row(uint8_t* out, const uint16_t* stamp_times_u, size_t count, unsign
 
 void StampPlainPicture(TDibImage& image, const TDibImage& watermark, const PlainPictureSettings& settings) {
   if (!DibHoldsPixels(image, 24) || !DibHoldsPixels(watermark, 24)) return;
-  StampPlainPictureAt(image, watermark,
-                      PlaceBlock(settings.position, DibWidth(image), DibHeight(image), DibWidth(watermark),
-                                 DibHeight(watermark), settings.margin),
-                      settings.transparency);
+  StampPlainPictureAt(
+      image, watermark,
+      PlaceBlockXY(settings.position, DibWidth(image), DibHeight(image), DibWidth(watermark),
+                   DibHeight(watermark), settings.margin, settings.margin_y.value_or(settings.margin)),
+      settings.transparency);
 }
 
 void StampPlainPictureAt(TDibImage& image, const TDibImage& watermark, const BlockPlacement& place,

@@ -197,15 +197,17 @@ BlockPlacement PlacePicture(const PictureStampSettings& settings, int64_t image_
   const PictureOptions& options = settings.options;
   const int64_t margin = MarkMarginPixels(options.margin_in_percent, options.margin_percent, settings.margin,
                                           image_width, image_height);
+  const int64_t margin_y = settings.margin_y.value_or(margin);
   if (options.relative != RelativeTo::kImageWidth && options.relative != RelativeTo::kShorterSide)
-    return PlaceBlock(settings.position, image_width, image_height, picture_width, picture_height, margin);
+    return PlaceBlockXY(settings.position, image_width, image_height, picture_width, picture_height, margin,
+                        margin_y);
   if (picture_width <= 0 || picture_height <= 0) return BlockPlacement{};
   const MarkSize size = RelativePictureSize(options.relative, options.relative_percent, image_width,
                                             image_height, picture_width, picture_height);
   const bool scaled_placement =
       settings.position == kPlacementFitted || settings.position == kPlacementCovering;
-  BlockPlacement place = PlaceBlock(scaled_placement ? kPlacementCentred : settings.position, image_width,
-                                    image_height, size.width, size.height, margin);
+  BlockPlacement place = PlaceBlockXY(scaled_placement ? kPlacementCentred : settings.position, image_width,
+                                      image_height, size.width, size.height, margin, margin_y);
   place.scale = double(size.width) / double(picture_width);
   return place;
 }

@@ -27,6 +27,7 @@ void StampSource(TDibImage& record, const WatermarkJob& job, const std::string& 
     StampText(record, text_for_source(job.text, source, number, record));
   else if (job.add_text)
     StampText(record, job.text);
+  if (!job.further_marks.empty()) StampFurtherMarks(record, job.further_marks, source, number);
 }
 
 void BringBackToSourceDepth(TDibImage& record, const SourceDepth& depth) {

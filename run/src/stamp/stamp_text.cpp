@@ -10,8 +10,6 @@
 // hinting, and clipped to the image. Lines are drawn into it at the
 // same whole-pixel offsets as into a mask of the image's full size, so the
 // glyphs rasterise identically and the black pixels are the same.
-#include "run/plain_text_pass.h"
-
 #include <QCoreApplication>
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -21,6 +19,7 @@
 #include <cstdint>
 
 #include "image/dib_access.h"
+#include "run/plain_text_pass.h"
 #include "text_area.h"
 
 // Everything a line can paint: its opaque background cell and its glyphs.

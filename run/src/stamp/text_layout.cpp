@@ -25,7 +25,7 @@ TextBlockLayout LayOutTextBlock(const PlainTextSettings& settings, int64_t image
   if (layout.lines.empty()) layout.height = 0;
   // Only the nine fixed placements apply to text.
   if (settings.position >= 0 && settings.position <= 8)
-    layout.place = PlaceBlock(settings.position, image_width, image_height, layout.width, layout.height,
-                              settings.margin);
+    layout.place = PlaceBlockXY(settings.position, image_width, image_height, layout.width, layout.height,
+                                settings.margin, settings.margin_y.value_or(settings.margin));
   return layout;
 }
