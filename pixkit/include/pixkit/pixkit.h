@@ -351,8 +351,10 @@ enum {
 /* Which of the metadata kept from the load a write carries. */
 enum {
   PIXKIT_METADATA_ALL = 0,            /* EXIF and ICC profile, as SaveDib */
-  PIXKIT_METADATA_NO_GPS_SERIALS = 1, /* EXIF without its GPS directory and serial numbers */
-  PIXKIT_METADATA_NONE = 2            /* no EXIF; the ICC profile stays, it says what the colours are */
+  PIXKIT_METADATA_NO_GPS_SERIALS = 1, /* EXIF without its GPS directory and serial numbers, XMP
+                                         without its exif:GPS properties and extended XMP */
+  PIXKIT_METADATA_NONE = 2            /* no EXIF, XMP, IPTC or comments; the ICC profile stays,
+                                         it says what the colours are */
 };
 
 /* How SaveDibAs encodes. Take PixkitSaveSettingsInit, then set the
@@ -370,6 +372,8 @@ typedef struct PixkitSaveSettings {
   int metadata;              /* PIXKIT_METADATA_* */
   int icc_in_all_formats;    /* 1: the ICC profile also into TIFF (tag 34675) and JP2 (colour
                                 specification method 2); 0: as SaveDib, which leaves it out there */
+  int xmp_iptc_comments;     /* 1: a JPEG source's XMP (extended XMP too), IPTC (APP13) and comments
+                                into JPEG outputs, as metadata allows; 0: as SaveDib, without them */
 } PixkitSaveSettings;
 
 static inline PixkitSaveSettings PixkitSaveSettingsInit(void) {
