@@ -12,6 +12,7 @@
 
 #include "batch_scratch_folder.h"
 #include "run/batch.h"
+#include "run/log_text.h"
 #include "support/owned_dib.h"
 #include "support/peer_tools.h"
 #include "support/rgba_pixels.h"
@@ -52,6 +53,19 @@ Bytes display_p3_profile() {
   const cmsFloat64Number srgb_curve[5] = {2.4, 1.0 / 1.055, 0.055 / 1.055, 1.0 / 12.92, 0.04045};
   return rgb_profile({{0.680, 0.320, 1.0}, {0.265, 0.690, 1.0}, {0.150, 0.060, 1.0}},
                      cmsBuildParametricToneCurve(nullptr, 4, srgb_curve));
+}
+
+// A grey profile: Little CMS's D50 grey with gamma 2.2.
+Bytes grey_profile() {
+  cmsToneCurve* gamma = cmsBuildGamma(nullptr, 2.2);
+  cmsHPROFILE profile = cmsCreateGrayProfile(cmsD50_xyY(), gamma);
+  cmsFreeToneCurve(gamma);
+  cmsUInt32Number size = 0;
+  cmsSaveProfileToMem(profile, nullptr, &size);
+  Bytes bytes(size);
+  cmsSaveProfileToMem(profile, bytes.data(), &size);
+  cmsCloseProfile(profile);
+  return bytes;
 }
 
 // Every hue at several saturations and lightnesses, the saturated corners
@@ -214,5 +228,34 @@ TEST(ExportColourProfile, NoMetadataKeepsTheProfileAndTagsAConversionAsSrgb) {
     job.output.convert_to_srgb = true;
     RunBatch(job, [](const std::string&) {});
     EXPECT_NE(profile_description(folder, output).find("sRGB"), std::string::npos);
+  }
+}
+
+// A profile that cannot say what the RGB values mean (a grey one, one cut
+// off in the middle) is said once in the log and left out: the output
+// reads as sRGB instead of under a label that misreads it.
+TEST(ExportColourProfile, UnusableProfileIsLoggedOnceAndLeftOut) {
+  if (!have_program("exiftool")) GTEST_SKIP() << "exiftool (package libimage-exiftool-perl) is not installed";
+  ScratchFolder folder;
+  const Bytes adobe = adobe_rgb_profile();
+  const Bytes cut(adobe.begin(), adobe.begin() + long(adobe.size() / 2));
+  for (const Bytes& unusable : {grey_profile(), cut}) {
+    OwnedDib picture(colourful_picture());
+    ASSERT_EQ(PixkitSetIccProfile(&picture.dib, unusable.data(), unusable.size()), 1);
+    const std::string source = folder.file("tagged.jpg");
+    ASSERT_EQ(SaveDib(&picture.dib, source.c_str(), PIXKIT_FORMAT_JPG, nullptr), 1);
+    ASSERT_EQ(profile_read_by_exiftool(folder, source), unusable);
+
+    WatermarkJob job = plain_job({source});
+    job.output.format = ExportFormat::kTiff;
+    batch_test::Logged log;
+    RunBatch(job, log.sink());
+    EXPECT_EQ(std::count(log.lines.begin(), log.lines.end(), UnusableProfileText(source)), 1);
+    EXPECT_TRUE(profile_read_by_exiftool(folder, folder.file("Wasserzeichen/tagged.tif")).empty());
+
+    job.output.convert_to_srgb = true;
+    RunBatch(job, [](const std::string&) {});
+    EXPECT_NE(profile_description(folder, folder.file("Wasserzeichen/tagged.tif")).find("sRGB"),
+              std::string::npos);
   }
 }
