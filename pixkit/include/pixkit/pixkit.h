@@ -438,8 +438,8 @@ enum { PIXKIT_SOURCE_HEIF = 100 };
 PIXKIT_API TDibImage OpenDibAs(const char *path, PixkitLoadSettings *settings,
                                const PixkitCallOptions *options, int *reason);
 
-/* Copies the metadata the library keeps with from (EXIF, ICC profile) to
- * to, replacing to's. Returns 1 when done, 0 when either record is not one
+/* Copies the metadata the library keeps with from (EXIF, ICC profile, a
+ * JPEG's XMP, IPTC and comments) to to, replacing to's. Returns 1 when done, 0 when either record is not one
  * of the library's. Neither record's pixels change. */
 PIXKIT_API int PixkitCopyMetadata(const TDibImage *from, const TDibImage *to);
 

@@ -2,8 +2,8 @@
 // TIFF through libtiff, LZW compressed: palette pictures (1, 4, 8 bits)
 // with their colour map, 16 and 24 bits as 8-bit RGB, 32 bits as RGBA with
 // straight alpha, and the ICC profile kept with the picture (tag 34675).
-// The file is built in memory because libtiff seeks back
-// to patch offsets, then handed to out in one piece.
+// The file is built in memory because libtiff seeks back to patch offsets,
+// then handed to out in one piece.
 #include <tiffio.h>
 
 #include <algorithm>
