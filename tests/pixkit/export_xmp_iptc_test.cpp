@@ -118,3 +118,22 @@ TEST(ExportXmpIptc, GpsAttributesLeaveTheXmpPacket) {
   EXPECT_NE(tags.find("[XMP-photoshop] City: Innsbruck"), std::string::npos) << tags;
   EXPECT_FALSE(contains(read_file(output), "GPS"));
 }
+
+// XMP past one segment's 64 kB goes on in extended XMP segments; "alle
+// behalten" carries them all, so the long text reads back whole.
+TEST(ExportXmpIptc, ExtendedXmpComesThroughWhole) {
+  if (!have_program("exiftool")) GTEST_SKIP() << "exiftool (package libimage-exiftool-perl) is not installed";
+  TempDir dir;
+  std::string description;
+  for (int i = 0; i < 4000; ++i) description += "Lange Beschreibung " + std::to_string(i) + " ";
+  write_file(dir.file("description.txt"), Bytes(description.begin(), description.end()));
+  OwnedDib dib(make_pattern(40, 30, 24));
+  const std::string source = dir.file("source.jpg");
+  ASSERT_EQ(SaveDib(&dib.dib, source.c_str(), PIXKIT_FORMAT_JPG, nullptr), 1);
+  ASSERT_TRUE(run("exiftool -q -overwrite_original '-XMP-dc:Description<=" + dir.file("description.txt") +
+                  "' '" + source + "'"));
+  const std::string output = save_jpeg(dir, source, PIXKIT_METADATA_ALL, 1, "all.jpg");
+  ASSERT_TRUE(run("exiftool -q -b -XMP-dc:Description '" + output + "' > '" + dir.file("back.txt") + "'"));
+  const Bytes back = read_file(dir.file("back.txt"));
+  EXPECT_EQ(std::string(back.begin(), back.end()), description);
+}
