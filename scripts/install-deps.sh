@@ -2,7 +2,7 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian packages the build, the tests and the window need.
 # The export formats' own tools (dwebp, avifdec, heif-enc, tiffinfo, tificc,
-# pngcheck) read back what the tests write; libvips-tools is the export
+# pngcheck, exiftool) read back what the tests write; libvips-tools is the export
 # benchmark's peer.
 # The window loads Qt's own German texts (qt6-translations-l10n); the
 # install and package tests check their files with the freedesktop, AppStream,
@@ -19,7 +19,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   netpbm imagemagick
-  webp libavif-bin libheif-examples libtiff-tools liblcms2-utils pngcheck libvips-tools
+  webp libavif-bin libheif-examples libtiff-tools liblcms2-utils pngcheck libvips-tools libimage-exiftool-perl
   xvfb xauth openbox fonts-dejavu-core fonts-liberation fontconfig libfontconfig-dev
   util-linux
   qt6-translations-l10n

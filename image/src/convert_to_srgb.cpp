@@ -45,7 +45,35 @@ std::vector<uint8_t> srgb_profile_bytes(cmsContext context) {
   return bytes;
 }
 
+// Whether lcms2 can take the profile as the meaning of a 24- or 32-bit
+// record's values: whole, an RGB device profile, and one it can build a
+// transform to sRGB from (a cut-off profile opens but fails there).
+bool profile_fits_rgb_pixels(cmsContext context, const uint8_t* profile, size_t size) {
+  ProfileHandle source(cmsOpenProfileFromMemTHR(context, profile, cmsUInt32Number(size)));
+  if (!source || cmsGetColorSpace(source.get()) != cmsSigRgbData) return false;
+  const cmsProfileClassSignature kind = cmsGetDeviceClass(source.get());
+  if (kind != cmsSigInputClass && kind != cmsSigDisplayClass && kind != cmsSigOutputClass &&
+      kind != cmsSigColorSpaceClass)
+    return false;
+  ProfileHandle srgb(cmsCreate_sRGBProfileTHR(context));
+  if (!srgb) return false;
+  TransformHandle transform(cmsCreateTransformTHR(context, source.get(), TYPE_BGR_8, srgb.get(), TYPE_BGR_8,
+                                                  INTENT_PERCEPTUAL, cmsFLAGS_NOCACHE));
+  return transform != nullptr;
+}
+
 }  // namespace
+
+bool DropUnusableIccProfile(TDibImage& image) {
+  const uint8_t* profile = nullptr;
+  size_t size = 0;
+  if (PixkitGetIccProfile(&image, &profile, &size) != 1 || size == 0) return false;
+  const int bits = DibBitCount(image);
+  ContextHandle context(cmsCreateContext(nullptr, nullptr));
+  if (!context) return false;
+  if ((bits == 24 || bits == 32) && profile_fits_rgb_pixels(context.get(), profile, size)) return false;
+  return PixkitSetIccProfile(&image, nullptr, 0) == 1;
+}
 
 bool ConvertToSrgb(TDibImage& image) {
   const int bits = DibBitCount(image);

@@ -36,4 +36,8 @@ std::string KeptJpegBlocksOffText() {
   return "JPEG: unveränderte Blöcke nicht übernommen, da Größe, Format, Farbe oder Metadaten geändert werden";
 }
 
+std::string UnusableProfileText(const std::string& shown_path) {
+  return shown_path + ": Farbprofil unbrauchbar, Farben als sRGB geschrieben";
+}
+
 std::string RunEndText(bool cancelled) { return cancelled ? "Abgebrochen..." : "Fertig..."; }

@@ -81,6 +81,9 @@ PreparedSource PrepareSource(const std::string& path, const PixkitCallOptions* o
   try {
     if (on_loaded) on_loaded(record);
     prepared.depth = BringTo24Bits(record);
+    // Only an export writes profiles it did not write before; the plain
+    // run's outputs stay as they have always been.
+    if (output.any()) prepared.profile_dropped = DropUnusableIccProfile(record);
     prepared.out_of_memory = !FitForOutput(record, prepared.depth, prepared.loaded, output);
   } catch (...) {
     deldib(&record);

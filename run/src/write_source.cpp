@@ -76,6 +76,7 @@ bool write_source(const WatermarkJob& job, const SourceToWrite& work, const Pixk
   }
   if (prepared.out_of_memory) throw std::bad_alloc();
   hooks.log(LoadedText(LogPathText(work.source)));
+  if (prepared.profile_dropped) hooks.log(UnusableProfileText(LogPathText(work.source)));
   StampSource(record, job, work.source, work.number);
   BringBackToSourceDepth(record, prepared.depth);
 

@@ -13,3 +13,10 @@
 // profile is not an RGB profile lcms2 can use, for other depths, or without
 // memory.
 bool ConvertToSrgb(TDibImage& image);
+
+// Takes away a profile that cannot say what the record's values mean: one
+// lcms2 cannot read whole (cut off, garbage), or not an RGB device profile
+// for a 24- or 32-bit record (grey, CMYK, Lab, a device link). The record
+// then counts as sRGB, as one that never had a profile, instead of being
+// written under a label that misreads it. True when a profile was taken.
+bool DropUnusableIccProfile(TDibImage& image);

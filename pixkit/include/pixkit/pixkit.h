@@ -351,8 +351,10 @@ enum {
 /* Which of the metadata kept from the load a write carries. */
 enum {
   PIXKIT_METADATA_ALL = 0,            /* EXIF and ICC profile, as SaveDib */
-  PIXKIT_METADATA_NO_GPS_SERIALS = 1, /* EXIF without its GPS directory and serial numbers */
-  PIXKIT_METADATA_NONE = 2            /* neither EXIF nor ICC profile */
+  PIXKIT_METADATA_NO_GPS_SERIALS = 1, /* EXIF without its GPS directory and serial numbers, XMP
+                                         without its exif:GPS properties and extended XMP */
+  PIXKIT_METADATA_NONE = 2            /* no EXIF, XMP, IPTC or comments; the ICC profile stays,
+                                         it says what the colours are */
 };
 
 /* How SaveDibAs encodes. Take PixkitSaveSettingsInit, then set the
@@ -368,6 +370,10 @@ typedef struct PixkitSaveSettings {
   int webp_lossless;         /* 1: lossless WebP (quality then sets the effort) */
   int avif_speed;            /* 0 (slowest, smallest) .. 10 */
   int metadata;              /* PIXKIT_METADATA_* */
+  int icc_in_all_formats;    /* 1: the ICC profile also into TIFF (tag 34675) and JP2 (colour
+                                specification method 2); 0: as SaveDib, which leaves it out there */
+  int xmp_iptc_comments;     /* 1: a JPEG source's XMP (extended XMP too), IPTC (APP13) and comments
+                                into JPEG outputs, as metadata allows; 0: as SaveDib, without them */
 } PixkitSaveSettings;
 
 static inline PixkitSaveSettings PixkitSaveSettingsInit(void) {
@@ -383,7 +389,8 @@ static inline PixkitSaveSettings PixkitSaveSettingsInit(void) {
  * with only the format set writes SaveDibWith's very bytes; PNG, WebP and
  * AVIF at 24 bits, or 32 with alpha; PNG also at 1, 4 and 8 bits with the
  * palette. The EXIF block is written upright into JPEG, PNG (eXIf), WebP
- * and AVIF, the ICC profile into JPEG, PNG (iCCP), WebP and AVIF, as
+ * and AVIF, the ICC profile into JPEG, PNG (iCCP), WebP and AVIF, and with
+ * settings->icc_in_all_formats into TIFF and JP2 too, as
  * settings->metadata allows; an EXIF block that does not hold together
  * enough to take the GPS position out is left out whole. Returns 1 when
  * the whole file was written, 0 otherwise with *reason set (when not NULL). */
@@ -431,8 +438,8 @@ enum { PIXKIT_SOURCE_HEIF = 100 };
 PIXKIT_API TDibImage OpenDibAs(const char *path, PixkitLoadSettings *settings,
                                const PixkitCallOptions *options, int *reason);
 
-/* Copies the metadata the library keeps with from (EXIF, ICC profile) to
- * to, replacing to's. Returns 1 when done, 0 when either record is not one
+/* Copies the metadata the library keeps with from (EXIF, ICC profile, a
+ * JPEG's XMP, IPTC and comments) to to, replacing to's. Returns 1 when done, 0 when either record is not one
  * of the library's. Neither record's pixels change. */
 PIXKIT_API int PixkitCopyMetadata(const TDibImage *from, const TDibImage *to);
 

@@ -8,6 +8,7 @@
 #include "codecs/codecs.h"
 #include "codecs/format_sniff.h"
 #include "codecs/metadata/exif_privacy.h"
+#include "codecs/metadata/xmp_privacy.h"
 #include "core/progress.h"
 #include "core/record_storage.h"
 #include "core/safe_save.h"
@@ -185,6 +186,8 @@ std::optional<PixkitSaveSettings> held_save_settings(const PixkitSaveSettings* g
   take(held, *copy, &PixkitSaveSettings::webp_lossless);
   take(held, *copy, &PixkitSaveSettings::avif_speed);
   take(held, *copy, &PixkitSaveSettings::metadata);
+  take(held, *copy, &PixkitSaveSettings::icc_in_all_formats);
+  take(held, *copy, &PixkitSaveSettings::xmp_iptc_comments);
   return held;
 }
 
@@ -230,13 +233,16 @@ TDibImage open_dib(const char* path, const PixkitCallOptions& call, int& reason,
   return dib;
 }
 
-// What the metadata policy leaves of the kept metadata.
+// What the metadata policy leaves of the kept metadata. The ICC profile
+// is not metadata: it says what the pixel values mean, so every policy
+// keeps it.
 void apply_metadata_policy(int policy, Metadata& metadata) {
   if (policy == PIXKIT_METADATA_NONE) {
     metadata.exif.clear();
-    metadata.icc.clear();
-  } else if (policy == PIXKIT_METADATA_NO_GPS_SERIALS && !metadata.exif.empty()) {
-    if (!remove_gps_and_serials(metadata.exif)) metadata.exif.clear();
+    metadata.jpeg_segments.clear();
+  } else if (policy == PIXKIT_METADATA_NO_GPS_SERIALS) {
+    if (!metadata.exif.empty() && !remove_gps_and_serials(metadata.exif)) metadata.exif.clear();
+    remove_xmp_gps(metadata.jpeg_segments);
   }
 }
 
@@ -255,6 +261,11 @@ int save_dib(const TDibImage* dib, const char* path, const PixkitSaveSettings& s
     return 0;
   }
   apply_metadata_policy(settings.metadata, metadata);
+  // SaveDib has always written TIFF and JP2 without the profile; their
+  // bytes stay so unless the caller asks for it.
+  if (!settings.icc_in_all_formats && (format == PIXKIT_FORMAT_TIF || format == PIXKIT_FORMAT_JP2))
+    metadata.icc.clear();
+  if (!settings.xmp_iptc_comments) metadata.jpeg_segments.clear();
   ProgressScope progress(call.progress_owner, call.progress);
   report_progress(0, 1);
   Status status = save_atomically(

@@ -20,6 +20,7 @@ PIXKIT_API int PixkitCopyMetadata(const TDibImage* from, const TDibImage* to) {
     Metadata copy = source->metadata;
     target->metadata.exif = std::move(copy.exif);
     target->metadata.icc = std::move(copy.icc);
+    target->metadata.jpeg_segments = std::move(copy.jpeg_segments);
   } catch (const std::bad_alloc&) {
     return 0;
   }

@@ -20,10 +20,19 @@ struct Rgb {
   bool operator==(const Rgb&) const = default;
 };
 
+// A JPEG segment kept as read: its marker code and its payload.
+struct KeptSegment {
+  uint8_t marker = 0;
+  std::vector<uint8_t> payload;
+};
+
 // Data carried from a load to a save of the same record.
 struct Metadata {
   std::vector<uint8_t> exif;  // TIFF structure after the "Exif\0\0" marker
   std::vector<uint8_t> icc;   // the whole ICC profile
+  // A JPEG source's XMP and extended XMP (APP1), Photoshop resources with
+  // the IPTC record (APP13) and comments (COM), in file order.
+  std::vector<KeptSegment> jpeg_segments;
   int32_t x_pixels_per_meter = 0;
   int32_t y_pixels_per_meter = 0;
 };

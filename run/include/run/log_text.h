@@ -20,6 +20,9 @@ std::string LoadedText(const std::string& shown_path);
 std::string WrittenText(const std::string& shown_path);
 // "<path> vorhanden, übersprungen": an output that exists and is kept.
 std::string ExistingOutputSkippedText(const std::string& shown_path);
+// A source whose colour profile could not be used: its values are
+// written as sRGB, without that profile.
+std::string UnusableProfileText(const std::string& shown_path);
 // The run's one line when kept JPEG blocks are on but the export forbids
 // them.
 std::string KeptJpegBlocksOffText();

@@ -65,14 +65,15 @@ bool FitForOutput(TDibImage& record, SourceDepth& depth, const LoadedSource& loa
 // releases it with deldib either way.
 struct PreparedSource {
   LoadedSource loaded;
-  SourceDepth depth;           // what it was before BringTo24Bits
-  bool out_of_memory = false;  // loaded, but FitForOutput had no memory
+  SourceDepth depth;             // what it was before BringTo24Bits
+  bool out_of_memory = false;    // loaded, but FitForOutput had no memory
+  bool profile_dropped = false;  // an export's source whose ICC profile did not fit its pixels
 };
 
 // LoadSource, then, when it loaded, on_loaded (may be empty: told the
-// record as loaded, before anything else is done to it), BringTo24Bits and
-// FitForOutput. A promotion without memory leaves the record at its own
-// depth, as BringTo24Bits does.
+// record as loaded, before anything else is done to it), BringTo24Bits,
+// for an export DropUnusableIccProfile, and FitForOutput. A promotion without memory leaves the record at its
+// own depth, as BringTo24Bits does.
 PreparedSource PrepareSource(const std::string& path, const PixkitCallOptions* options,
                              const ExportOptions& output,
                              const std::function<void(const TDibImage& loaded)>& on_loaded = {});

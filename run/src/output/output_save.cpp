@@ -61,6 +61,12 @@ PixkitSaveSettings save_settings(int format, const LoadedSource& loaded, const W
   PixkitSaveSettings settings = PixkitSaveSettingsInit();
   settings.format = format;
   settings.metadata = metadata_code(output.metadata);
+  // An export writes the colour profile into every format that can carry
+  // one; only the plain save keeps TIFF and JP2 as they have always been.
+  settings.icc_in_all_formats = 1;
+  // And keeps what the photographer wrote about the picture (creator,
+  // rights, captions, keywords) as far as the metadata choice allows.
+  settings.xmp_iptc_comments = 1;
   if (format == PIXKIT_FORMAT_JPG || format == PIXKIT_FORMAT_JIF) {
     settings.quality = AppliedJpegQuality(job.jpeg_quality, output, loaded.jpeg_quality);
     settings.jpeg_chroma = chroma_code(output.jpeg.chroma);

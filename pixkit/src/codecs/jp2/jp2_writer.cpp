@@ -3,7 +3,9 @@
 // wavelet and the reversible colour transform, one quality layer. Every
 // picture without alpha is written as 8-bit RGB (palettes expanded); 32-bit
 // pictures as RGBA with the fourth component marked as alpha, which makes
-// OpenJPEG write a channel definition box.
+// OpenJPEG write a channel definition box. A picture with an ICC profile
+// says so in its colour specification (method 2, the profile itself);
+// without one it declares sRGB.
 #include <openjpeg.h>
 
 #include <algorithm>
@@ -11,6 +13,7 @@
 
 #include "codecs/codecs.h"
 #include "core/progress.h"
+#include "jp2_colour_box.h"
 #include "jp2_memory_stream.h"
 
 namespace pixkit {
@@ -107,6 +110,8 @@ Status encode_jp2(const PictureView& view, OutputFile& out) {
     return fail("jp2: unsupported bit count");
   std::vector<uint8_t> file;
   PIXKIT_TRY(compress_into(view, file));
+  if (view.metadata && !view.metadata->icc.empty())
+    PIXKIT_TRY(put_icc_into_colour_box(file, view.metadata->icc));
   out.write(file.data(), file.size());
   return out.finish();
 }

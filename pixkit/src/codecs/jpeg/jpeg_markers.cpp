@@ -11,9 +11,23 @@ namespace pixkit {
 namespace {
 
 constexpr uint8_t kIccSignature[12] = {'I', 'C', 'C', '_', 'P', 'R', 'O', 'F', 'I', 'L', 'E', 0};
+constexpr char kXmpPrefix[] = "http://ns.adobe.com/x";  // both "xap/1.0/" and "xmp/extension/"
+constexpr char kPhotoshopSignature[] = "Photoshop 3.0";
 
 bool starts_with(ByteSpan data, const uint8_t* prefix, size_t n) {
   return data.size() >= n && std::memcmp(data.data(), prefix, n) == 0;
+}
+
+// Whether a saved segment is one an export keeps as it is: XMP in APP1,
+// Photoshop resources in APP13, and comments.
+bool is_kept_segment(int marker, ByteSpan payload) {
+  if (marker == JPEG_COM) return true;
+  if (marker == kExifMarker)
+    return starts_with(payload, reinterpret_cast<const uint8_t*>(kXmpPrefix), sizeof kXmpPrefix - 1);
+  if (marker == kPhotoshopMarker)
+    return starts_with(payload, reinterpret_cast<const uint8_t*>(kPhotoshopSignature),
+                       sizeof kPhotoshopSignature);
+  return false;
 }
 
 }  // namespace
@@ -46,6 +60,7 @@ bool collect_metadata(jpeg_saved_marker_ptr markers, Metadata& metadata) {
   try {
     std::vector<ByteSpan> app2;
     bool have_exif = false;
+    uint64_t kept_bytes = 0;
     for (jpeg_saved_marker_ptr m = markers; m; m = m->next) {
       // A marker cut short by libjpeg's own length limit is not whole.
       if (m->data_length != m->original_length || !m->data) continue;
@@ -57,6 +72,10 @@ bool collect_metadata(jpeg_saved_marker_ptr markers, Metadata& metadata) {
         have_exif = true;
       } else if (m->marker == kIccMarker) {
         app2.push_back(payload);
+      } else if (is_kept_segment(m->marker, payload) && kept_bytes + payload.size() <= kMaxMetadataBytes) {
+        kept_bytes += payload.size();
+        metadata.jpeg_segments.push_back(
+            {uint8_t(m->marker), std::vector<uint8_t>(payload.begin(), payload.end())});
       }
     }
     if (!app2.empty()) metadata.icc = assemble_icc_profile(app2);

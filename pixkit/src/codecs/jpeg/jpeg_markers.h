@@ -15,11 +15,13 @@ namespace pixkit {
 
 inline constexpr int kExifMarker = JPEG_APP0 + 1;
 inline constexpr int kIccMarker = JPEG_APP0 + 2;
+inline constexpr int kPhotoshopMarker = JPEG_APP0 + 13;
 // "ICC_PROFILE\0", then the chunk's sequence number (from 1) and the count.
 inline constexpr size_t kIccChunkHeaderSize = 14;
 
-// Takes the first complete EXIF block (without its "Exif\0\0" header) and
-// the ICC profile out of the markers libjpeg saved. A profile whose chunks
+// Takes the first complete EXIF block (without its "Exif\0\0" header),
+// the ICC profile, and the XMP, Photoshop (IPTC) and comment segments out
+// of the markers libjpeg saved. A profile whose chunks
 // are missing, doubled or disagree on their count is left out; so is
 // anything above kMaxMetadataBytes. Returns false only when memory ran out.
 bool collect_metadata(jpeg_saved_marker_ptr markers, Metadata& metadata);

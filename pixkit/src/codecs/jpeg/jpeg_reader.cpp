@@ -146,6 +146,8 @@ const char* run_decompressor(DecodeJob& job) {
   use_jpeg_source(&cinfo, job.source, *job.file);
   jpeg_save_markers(&cinfo, kExifMarker, 0xFFFF);
   jpeg_save_markers(&cinfo, kIccMarker, 0xFFFF);
+  jpeg_save_markers(&cinfo, kPhotoshopMarker, 0xFFFF);
+  jpeg_save_markers(&cinfo, JPEG_COM, 0xFFFF);
   jpeg_read_header(&cinfo, TRUE);
 
   const char* failure = nullptr;

@@ -47,6 +47,7 @@ struct EncodeJob {
   std::vector<uint8_t> converted_row;  // for views not at 24 bits
   std::vector<uint8_t> exif_marker;    // "Exif\0\0" and the block
   const std::vector<uint8_t>* icc;
+  const std::vector<KeptSegment>* segments;
 };
 
 OutputDestination* destination_of(j_compress_ptr cinfo) {
@@ -165,6 +166,10 @@ const char* run_compressor(EncodeJob& job) {
   if (!job.exif_marker.empty())
     jpeg_write_marker(&cinfo, kExifMarker, job.exif_marker.data(), unsigned(job.exif_marker.size()));
   if (job.icc) jpeg_write_icc_profile(&cinfo, job.icc->data(), unsigned(job.icc->size()));
+  if (job.segments)
+    for (const KeptSegment& segment : *job.segments)
+      if (segment.payload.size() <= kMaxMarkerPayload)
+        jpeg_write_marker(&cinfo, segment.marker, segment.payload.data(), unsigned(segment.payload.size()));
   write_rows(job);
   jpeg_finish_compress(&cinfo);
   jpeg_destroy_compress(&cinfo);
@@ -190,6 +195,9 @@ Status encode_jpeg(const PictureView& picture, OutputFile& out, const JpegSettin
   job->settings.quality = settings.quality < 1 ? 1 : settings.quality > 100 ? 100 : settings.quality;
   job->dest.out = &out;
   job->icc = nullptr;
+  job->segments = picture.metadata && !picture.metadata->jpeg_segments.empty()
+                      ? &picture.metadata->jpeg_segments
+                      : nullptr;
   if (picture.bit_count != 24) job->converted_row.resize(size_t(picture.width) * 3);
   prepare_exif(*job);
   if (picture.metadata && !picture.metadata->icc.empty() && picture.metadata->icc.size() <= kMaxIccBytes)

@@ -234,6 +234,26 @@ void read_resolution(TIFF* tif, Metadata& metadata) {
   metadata.y_pixels_per_meter = int32_t(ym + 0.5);
 }
 
+// The ICC profile (tag 34675), kept only where it still describes the
+// values the picture holds: RGB, YCbCr (libtiff hands it over as RGB) and
+// palette files with an RGB profile. Grey, CMYK and L*a*b* files are turned
+// into RGB on the way in, so their profile would mislabel the result.
+void read_icc_profile(TIFF* tif, Metadata& metadata) {
+  constexpr uint32_t kIccHeaderSize = 128;
+  constexpr uint32_t kColourSpaceAt = 16;
+  uint16_t photometric = 0;
+  if (!TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &photometric) ||
+      (photometric != PHOTOMETRIC_RGB && photometric != PHOTOMETRIC_YCBCR &&
+       photometric != PHOTOMETRIC_PALETTE))
+    return;
+  uint32_t size = 0;
+  const uint8_t* profile = nullptr;
+  if (!TIFFGetField(tif, TIFFTAG_ICCPROFILE, &size, &profile) || !profile || size < kIccHeaderSize) return;
+  static constexpr uint8_t kRgbSpace[4] = {'R', 'G', 'B', ' '};
+  if (!std::equal(kRgbSpace, kRgbSpace + 4, profile + kColourSpaceAt)) return;
+  metadata.icc.assign(profile, profile + size);
+}
+
 Result<Picture> read_pixels(TIFF* tif) {
   auto layout = read_tiff_layout(tif);
   if (!layout) return layout.as_error();
@@ -316,6 +336,7 @@ Result<Picture> read_first_directory(TIFF* tif, const RangeSource& file) {
   auto picture = read_pixels(tif);
   if (!picture) return picture;
   read_resolution(tif, picture->metadata);
+  read_icc_profile(tif, picture->metadata);
   uint16_t orientation = ORIENTATION_TOPLEFT;
   TIFFGetFieldDefaulted(tif, TIFFTAG_ORIENTATION, &orientation);
   return turn_upright(std::move(picture.value()), orientation);

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: LGPL-2.1-or-later
 // TIFF through libtiff, LZW compressed: palette pictures (1, 4, 8 bits)
 // with their colour map, 16 and 24 bits as 8-bit RGB, 32 bits as RGBA with
-// straight alpha. The file is built in memory because libtiff seeks back
-// to patch offsets, then handed to out in one piece.
+// straight alpha, and the ICC profile kept with the picture (tag 34675).
+// The file is built in memory because libtiff seeks back to patch offsets,
+// then handed to out in one piece.
 #include <tiffio.h>
 
 #include <algorithm>
@@ -51,6 +52,9 @@ Status write_header_fields(TIFF* tif, const PictureView& view) {
          TIFFSetField(tif, TIFFTAG_XRESOLUTION, float(view.metadata->x_pixels_per_meter) / 100.0f) &&
          TIFFSetField(tif, TIFFTAG_YRESOLUTION, float(view.metadata->y_pixels_per_meter) / 100.0f);
   }
+  if (ok && view.metadata && !view.metadata->icc.empty())
+    ok =
+        TIFFSetField(tif, TIFFTAG_ICCPROFILE, uint32_t(view.metadata->icc.size()), view.metadata->icc.data());
   return ok ? Status() : fail("tiff: could not set the header fields");
 }
 
