@@ -189,7 +189,9 @@ QGroupBox* TExportDialog::BuildPlaceGroup(const ExportOptions& options) {
   name_form->addRow(QStringLiteral("Dateiname:"), NamePatternEd);
   auto* hint = new QLabel(
       QStringLiteral("Variablen: {Datei}, {Ordner}, {Datum}, {Uhrzeit}, {Jahr}, {Kamera}, {Nr} und {Nr:4} "
-                     "(0001). Die Endung folgt dem Format; gleiche Namen bekommen \" (2)\", \" (3)\", ..."),
+                     "(0001), {Monat}, {Tag}, {Stunde}, {Minute}, {Sekunde}, {Datum:ISO} (2023-06-15); "
+                     "ein / legt Unterordner an. Die Endung folgt dem Format; gleiche Namen bekommen "
+                     "\" (2)\", \" (3)\", ..."),
       group);
   hint->setWordWrap(true);
   name_form->addRow(hint);
