@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdint>
 #include <filesystem>
 #include <iterator>
 #include <system_error>
@@ -44,6 +45,7 @@ const FlagText kFlags[] = {
     {"--metadata", "all, no-gps oder none"},
     {"--chroma", "444, 422 oder 420"},
     {"--include", kIncludeFlagExpects.c_str()},
+    {"--max-file-size", "eine Dateigröße N in Bytes, Nk (1000 Bytes) oder NM (1000000 Bytes)"},
 };
 
 bool parse_side(std::string_view text, int32_t& side) {
@@ -61,6 +63,23 @@ bool parse_max_size(std::string_view text, ExportSize& size) {
   }
   size.mode = ExportSizeMode::kBox;
   return parse_side(text.substr(0, x), size.box_width) && parse_side(text.substr(x + 1), size.box_height);
+}
+
+// "200k" and "2M" as 200000 and 2000000 bytes (decimal, as upload limits
+// are stated); up to what the job's field holds.
+bool parse_file_size(std::string_view text, int32_t& bytes) {
+  int64_t unit = 1;
+  if (!text.empty() && (text.back() == 'k' || text.back() == 'M')) {
+    unit = text.back() == 'k' ? 1000 : 1000000;
+    text.remove_suffix(1);
+  }
+  int64_t count = 0;
+  const char* end = text.data() + text.size();
+  auto [rest, error] = std::from_chars(text.data(), end, count);
+  if (text.empty() || error != std::errc() || rest != end || count < 1 || count > INT32_MAX / unit)
+    return false;
+  bytes = int32_t(count * unit);
+  return true;
 }
 
 template <class Value, size_t N>
@@ -130,6 +149,12 @@ bool StoreExportFlag(std::string_view name, const std::string& value, ExportFlag
   if (name == "--metadata") return one_of(value, kMetadata, flags.metadata);
   if (name == "--chroma") return one_of(value, kChroma, flags.chroma);
   if (name == "--include") return flags.more_sources = parse_include(value);
+  if (name == "--max-file-size") {
+    int32_t bytes = 0;
+    if (!parse_file_size(value, bytes)) return false;
+    flags.max_file_size = bytes;
+    return true;
+  }
   if (name == "--name") {
     flags.name_pattern = value;
     return !value.empty();
@@ -155,6 +180,7 @@ void ApplyExportFlags(const ExportFlags& flags, ExportOptions& output) {
   if (flags.if_exists) output.if_exists = *flags.if_exists;
   if (flags.metadata) output.metadata = *flags.metadata;
   if (flags.chroma) output.jpeg.chroma = *flags.chroma;
+  if (flags.max_file_size) output.max_file_size = *flags.max_file_size;
   if (flags.convert_to_srgb) output.convert_to_srgb = true;
   if (flags.progressive) output.jpeg.progressive = true;
   if (flags.more_sources) output.more_sources = true;

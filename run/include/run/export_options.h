@@ -112,6 +112,10 @@ struct ExportOptions {
   // JPEG sources written as JPEG of the same size: the 8 x 8 blocks the
   // mark does not touch are copied, not decoded and encoded again.
   bool keep_jpeg_blocks = false;
+  // JPEG, lossy WebP and AVIF outputs: the highest quality, up to the one
+  // that would apply anyway, whose file holds at most this many bytes.
+  // 0: no cap.
+  int32_t max_file_size = 0;
 
   bool operator==(const ExportOptions&) const = default;
   bool any() const { return *this != ExportOptions{}; }
