@@ -67,8 +67,13 @@ const char kBatchUsage[] =
     "                        sonst geltenden) schreiben, deren Datei höchstens N Bytes\n"
     "                        hat; Nk = N x 1000, NM = N x 1000000 Bytes; das Protokoll\n"
     "                        nennt die Qualität\n"
-    "  --chroma C            JPEG-Farbunterabtastung 444, 422 oder 420\n"
+    "  --chroma C            JPEG-Farbunterabtastung 444, 422, 420 oder same (wie die\n"
+    "                        JPEG-Quelle; Vorgabe bei \"Qualität wie Quelle\")\n"
     "  --progressive         JPEG progressiv schreiben\n"
+    "  --optimize-huffman    JPEG mit für das Bild berechneten Huffman-Tabellen (kleiner)\n"
+    "  --webp-lossless       WebP verlustfrei schreiben\n"
+    "  --png-level N         PNG-Kompressionsstufe 0 (schnell) bis 9 (klein), sonst 6\n"
+    "  --avif-speed N        AVIF-Geschwindigkeit 0 (langsam, klein) bis 10, sonst 6\n"
     "  --include LISTE       auch diese Typen bearbeiten: png,webp,heic,avif\n"
     "\n"
     "Ist die Standardfehlerausgabe ein Terminal, zeigt dort eine Zeile den Fortschritt\n"
@@ -188,6 +193,10 @@ BatchCommandLine ParseBatchCommandLine(const std::vector<std::string>& arguments
       line.output.convert_to_srgb = true;
     } else if (argument == "--progressive") {
       line.output.progressive = true;
+    } else if (argument == "--optimize-huffman") {
+      line.output.optimize_huffman = true;
+    } else if (argument == "--webp-lossless") {
+      line.output.webp_lossless = true;
     } else if (argument == "--keep-jpeg-blocks") {
       line.keep_jpeg_blocks = true;
     } else if (const std::optional<ValueOption> option = value_option(argument)) {

@@ -22,6 +22,10 @@ struct ExportFlags {
   std::optional<int32_t> max_file_size;  // --max-file-size N, Nk or NM, in bytes
   bool convert_to_srgb = false;          // --srgb
   bool progressive = false;              // --progressive
+  bool optimize_huffman = false;         // --optimize-huffman
+  bool webp_lossless = false;            // --webp-lossless
+  std::optional<int> png_level;          // --png-level 0..9
+  std::optional<int> avif_speed;         // --avif-speed 0..10
   bool more_sources = false;             // --include with one or more of png, webp, heic, avif
 };
 

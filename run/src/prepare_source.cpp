@@ -40,6 +40,7 @@ LoadedSource LoadSource(const std::string& path, const PixkitCallOptions* option
   loaded.stored_height = settings.source_height;
   loaded.content_format = settings.source_format;
   loaded.jpeg_quality = settings.source_jpeg_quality;
+  loaded.jpeg_chroma = settings.source_jpeg_chroma;
   return loaded;
 }
 

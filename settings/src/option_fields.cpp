@@ -40,7 +40,7 @@ constexpr double kColorMin = -2147483648.0, kColorMax = 2147483647.0;
 // Names in the section, in the order of the enumerations' values.
 constexpr const char* kSizeModeNames[] = {"None",   "LongEdge", "ShortEdge", "Width",
                                           "Height", "Box",      "Percent",   "Megapixels"};
-constexpr const char* kChromaNames[] = {"Default", "444", "422", "420"};
+constexpr const char* kChromaNames[] = {"Default", "444", "422", "420", "Same"};
 constexpr const char* kTargetNames[] = {"Subfolder", "TargetFolder"};
 constexpr const char* kIfExistsNames[] = {"Replace", "Skip", "Rename"};
 constexpr const char* kMetadataNames[] = {"All", "WithoutGpsAndSerials", "None"};

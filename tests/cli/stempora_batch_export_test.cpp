@@ -60,6 +60,22 @@ TEST(StemporaBatchExport, BadValuesAreRefused) {
             "--format erwartet same, jpeg, png, webp, avif, tiff oder jp2, nicht \"gif\"");
 }
 
+TEST(StemporaBatchExport, EncoderFlagsReachTheirSettings) {
+  const BatchCommandLine line =
+      ParseBatchCommandLine({"--chroma=same", "--optimize-huffman", "--webp-lossless", "--png-level", "0",
+                             "--avif-speed=10", "a.stx"});
+  ASSERT_EQ(line.error, "");
+  ExportOptions output;
+  ApplyExportFlags(line.output, output);
+  EXPECT_EQ(output.jpeg.chroma, ChromaSubsampling::kSameAsSource);
+  EXPECT_TRUE(output.jpeg.optimize_huffman);
+  EXPECT_TRUE(output.webp.lossless);
+  EXPECT_EQ(output.png.compression, 0);
+  EXPECT_EQ(output.avif.speed, 10);
+  for (const char* bad : {"--png-level=10", "--png-level=-1", "--avif-speed=11", "--avif-speed=x"})
+    EXPECT_NE(ParseBatchCommandLine({bad, "a.stx"}).error, "") << bad;
+}
+
 TEST(StemporaBatchExport, FileSizeCapCountsThousandsAndMillionsOfBytes) {
   for (const auto& [text, bytes] : std::vector<std::pair<std::string, int32_t>>{
            {"1234", 1234}, {"500k", 500000}, {"2M", 2000000}, {"2147M", 2147000000}}) {

@@ -50,11 +50,14 @@ enum class ChromaSubsampling : uint8_t {
   k444 = 1,
   k422 = 2,
   k420 = 3,
+  kSameAsSource = 4,  // a JPEG source's own sampling; the library's default for other sources
 };
 
 struct JpegExportSettings {
   int quality = 85;                  // 1..100; used when the format is kJpeg
   bool quality_from_source = false;  // estimated from the source's quantisation tables
+  // Under quality_from_source kLibraryDefault means kSameAsSource: a 4:4:4
+  // source written "wie Quelle" stays 4:4:4.
   ChromaSubsampling chroma = ChromaSubsampling::kLibraryDefault;
   bool progressive = false;
   bool optimize_huffman = false;
@@ -102,7 +105,7 @@ struct ExportOptions {
   PngExportSettings png;
   WebpExportSettings webp;
   AvifExportSettings avif;
-  bool more_sources = false;  // "auch PNG, WebP und HEIC bearbeiten"
+  bool more_sources = false;  // "auch PNG, WebP, HEIC und AVIF bearbeiten"
   ExportTarget target = ExportTarget::kSubfolder;
   std::string target_folder;
   std::string name_pattern;  // empty: the source's own name; else e.g. "Hochzeit-{Nr:4}"

@@ -27,6 +27,7 @@ struct LoadedSource {
   int32_t stored_height = 0;
   int content_format = 0;
   int jpeg_quality = 0;
+  int jpeg_chroma = 0;  // PIXKIT_CHROMA_* of a colour JPEG's planes; 0 for none of the three
 };
 
 // options as OpenDibWith takes them (null: the library's settings, no

@@ -153,7 +153,9 @@ bool ExportForbidsKeptJpegBlocks(const ExportOptions& output) {
   // A file-size cap chooses the quality, which kept blocks do not have.
   return output.size.mode != ExportSizeMode::kNone || !same_format || output.convert_to_srgb ||
          output.metadata != MetadataPolicy::kAll ||
-         output.jpeg.chroma != ChromaSubsampling::kLibraryDefault || output.max_file_size > 0;
+         (output.jpeg.chroma != ChromaSubsampling::kLibraryDefault &&
+          output.jpeg.chroma != ChromaSubsampling::kSameAsSource) ||
+         output.max_file_size > 0;
 }
 
 std::vector<PixkitRect> MarkReach(const WatermarkJob& job, const std::string& source, int64_t number,

@@ -39,8 +39,12 @@ int metadata_code(MetadataPolicy policy) {
   return PIXKIT_METADATA_ALL;
 }
 
-int chroma_code(ChromaSubsampling chroma) {
-  switch (chroma) {
+int chroma_code(const JpegExportSettings& jpeg, const LoadedSource& loaded) {
+  const bool from_source = jpeg.chroma == ChromaSubsampling::kSameAsSource ||
+                           (jpeg.chroma == ChromaSubsampling::kLibraryDefault && jpeg.quality_from_source);
+  if (from_source) return loaded.jpeg_chroma != 0 ? loaded.jpeg_chroma : PIXKIT_CHROMA_DEFAULT;
+  switch (jpeg.chroma) {
+    case ChromaSubsampling::kSameAsSource:
     case ChromaSubsampling::kLibraryDefault:
       return PIXKIT_CHROMA_DEFAULT;
     case ChromaSubsampling::k444:
@@ -64,7 +68,7 @@ PixkitSaveSettings save_settings(int format, const LoadedSource& loaded, const W
   settings.metadata = metadata_code(output.metadata);
   if (format == PIXKIT_FORMAT_JPG || format == PIXKIT_FORMAT_JIF) {
     settings.quality = AppliedJpegQuality(job.jpeg_quality, output, loaded.jpeg_quality);
-    settings.jpeg_chroma = chroma_code(output.jpeg.chroma);
+    settings.jpeg_chroma = chroma_code(output.jpeg, loaded);
     settings.jpeg_progressive = output.jpeg.progressive ? 1 : 0;
     settings.jpeg_optimize_huffman = output.jpeg.optimize_huffman ? 1 : 0;
   } else if (format == PIXKIT_FORMAT_PNG) {
