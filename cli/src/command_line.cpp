@@ -48,6 +48,8 @@ const char kBatchUsage[] =
     "Ausgabe (jede Angabe ersetzt die des Auftrags, ohne sie gilt die des Auftrags):\n"
     "  --max-size N|BxH      vor dem Stempeln verkleinern: lange Kante N Pixel, oder in\n"
     "                        einen Rahmen von B x H Pixeln; nie vergrößern\n"
+    "  --sharpen S           nach dem Verkleinern schärfen (Helligkeit, vor dem Stempeln):\n"
+    "                        none, low, standard oder high\n"
     "  --format F            same (wie Quelle), jpeg, png, webp, avif, tiff oder jp2; die\n"
     "                        Endung der Zieldatei folgt dem Format\n"
     "  --name MUSTER         Dateiname aus Variablen wie {Datei}, {Datum}, {Kamera}, {Nr}\n"

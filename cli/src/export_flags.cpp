@@ -45,6 +45,7 @@ const FlagText kFlags[] = {
     {"--metadata", "all, no-gps oder none"},
     {"--chroma", "444, 422, 420 oder same"},
     {"--png-level", "eine Stufe von 0 bis 9"},
+    {"--sharpen", "none, low, standard oder high"},
     {"--avif-speed", "eine Geschwindigkeit von 0 bis 10"},
     {"--include", kIncludeFlagExpects.c_str()},
     {"--max-file-size", "eine Dateigröße N in Bytes, Nk (1000 Bytes) oder NM (1000000 Bytes)"},
@@ -112,6 +113,10 @@ constexpr std::pair<std::string_view, MetadataPolicy> kMetadata[] = {
     {"all", MetadataPolicy::kAll},
     {"no-gps", MetadataPolicy::kWithoutGpsAndSerials},
     {"none", MetadataPolicy::kNone}};
+constexpr std::pair<std::string_view, ExportSharpen> kSharpen[] = {{"none", ExportSharpen::kNone},
+                                                                   {"low", ExportSharpen::kLow},
+                                                                   {"standard", ExportSharpen::kStandard},
+                                                                   {"high", ExportSharpen::kHigh}};
 constexpr std::pair<std::string_view, ChromaSubsampling> kChroma[] = {
     {"444", ChromaSubsampling::k444},
     {"422", ChromaSubsampling::k422},
@@ -163,6 +168,7 @@ bool StoreExportFlag(std::string_view name, const std::string& value, ExportFlag
   if (name == "--if-exists") return one_of(value, kIfExists, flags.if_exists);
   if (name == "--metadata") return one_of(value, kMetadata, flags.metadata);
   if (name == "--chroma") return one_of(value, kChroma, flags.chroma);
+  if (name == "--sharpen") return one_of(value, kSharpen, flags.sharpen);
   if (name == "--include") return flags.more_sources = parse_include(value);
   if (name == "--png-level") return parse_in_range(value, 0, 9, flags.png_level);
   if (name == "--avif-speed") return parse_in_range(value, 0, 10, flags.avif_speed);
@@ -197,6 +203,7 @@ void ApplyExportFlags(const ExportFlags& flags, ExportOptions& output) {
   if (flags.if_exists) output.if_exists = *flags.if_exists;
   if (flags.metadata) output.metadata = *flags.metadata;
   if (flags.chroma) output.jpeg.chroma = *flags.chroma;
+  if (flags.sharpen) output.sharpen = *flags.sharpen;
   if (flags.max_file_size) output.max_file_size = *flags.max_file_size;
   if (flags.convert_to_srgb) output.convert_to_srgb = true;
   if (flags.progressive) output.jpeg.progressive = true;

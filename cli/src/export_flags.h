@@ -19,6 +19,7 @@ struct ExportFlags {
   std::optional<IfOutputExists> if_exists;
   std::optional<MetadataPolicy> metadata;
   std::optional<ChromaSubsampling> chroma;
+  std::optional<ExportSharpen> sharpen;
   std::optional<int32_t> max_file_size;  // --max-file-size N, Nk or NM, in bytes
   bool convert_to_srgb = false;          // --srgb
   bool progressive = false;              // --progressive

@@ -44,6 +44,7 @@ constexpr const char* kChromaNames[] = {"Default", "444", "422", "420", "Same"};
 constexpr const char* kTargetNames[] = {"Subfolder", "TargetFolder"};
 constexpr const char* kIfExistsNames[] = {"Replace", "Skip", "Rename"};
 constexpr const char* kMetadataNames[] = {"All", "WithoutGpsAndSerials", "None"};
+constexpr const char* kSharpenNames[] = {"None", "Low", "Standard", "High"};
 
 // Sides up to a million pixels, percentages and megapixels up to a
 // thousand: far past any picture the library holds.
@@ -114,6 +115,7 @@ const OptionField kFields[] = {
     {0x0317, "ExportIfExists", CHOICE(output.if_exists, kIfExistsNames), 0, 0, true},
     {0x0318, "ExportMetadata", CHOICE(output.metadata, kMetadataNames), 0, 0, true},
     {0x0319, "ExportToSrgb", FLAG(output.convert_to_srgb), 0, 0, true},
+    {0x031B, "ExportSharpen", CHOICE(output.sharpen, kSharpenNames), 0, 0, true},
     {0x031A, "ExportMaxFileSize", INTEGER(output.max_file_size), 0, kFileSizeMax, true},
     {0x0390, "KeepJpegBlocks", FLAG(output.keep_jpeg_blocks), 0, 0, true},
 };

@@ -63,7 +63,7 @@ TEST(StemporaBatchExport, BadValuesAreRefused) {
 TEST(StemporaBatchExport, EncoderFlagsReachTheirSettings) {
   const BatchCommandLine line =
       ParseBatchCommandLine({"--chroma=same", "--optimize-huffman", "--webp-lossless", "--png-level", "0",
-                             "--avif-speed=10", "a.stx"});
+                             "--avif-speed=10", "--sharpen", "low", "a.stx"});
   ASSERT_EQ(line.error, "");
   ExportOptions output;
   ApplyExportFlags(line.output, output);
@@ -72,7 +72,9 @@ TEST(StemporaBatchExport, EncoderFlagsReachTheirSettings) {
   EXPECT_TRUE(output.webp.lossless);
   EXPECT_EQ(output.png.compression, 0);
   EXPECT_EQ(output.avif.speed, 10);
-  for (const char* bad : {"--png-level=10", "--png-level=-1", "--avif-speed=11", "--avif-speed=x"})
+  EXPECT_EQ(output.sharpen, ExportSharpen::kLow);
+  for (const char* bad :
+       {"--png-level=10", "--png-level=-1", "--avif-speed=11", "--avif-speed=x", "--sharpen=medium"})
     EXPECT_NE(ParseBatchCommandLine({bad, "a.stx"}).error, "") << bad;
 }
 

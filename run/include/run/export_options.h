@@ -35,6 +35,16 @@ struct ExportSize {
   bool operator==(const ExportSize&) const = default;
 };
 
+// Sharpening after the resize, on the lightness, before the marks are
+// stamped so the marks stay as crisp as drawn (image/sharpen_lightness.h
+// holds the levels' parameters).
+enum class ExportSharpen : uint8_t {
+  kNone = 0,
+  kLow = 1,
+  kStandard = 2,  // a step edge overshoots by at most 30 % of the step
+  kHigh = 3,
+};
+
 enum class ExportFormat : uint8_t {
   kSameAsSource = 0,  // "wie Quelle": the source's own format
   kJpeg = 1,
@@ -100,6 +110,7 @@ enum class MetadataPolicy : uint8_t {
 
 struct ExportOptions {
   ExportSize size;
+  ExportSharpen sharpen = ExportSharpen::kNone;
   ExportFormat format = ExportFormat::kSameAsSource;
   JpegExportSettings jpeg;
   PngExportSettings png;
