@@ -15,12 +15,25 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
+#include <iterator>
 
 #include "run/export_size.h"
 #include "run/jpeg_quality.h"
 #include "run/output_formats.h"
 
 namespace {
+
+// "auch PNG, WebP, HEIC und AVIF bearbeiten": every further source type
+// the switch lets in, read from their table so the caption cannot miss one.
+QString more_sources_caption() {
+  QString names;
+  const size_t count = std::size(kFurtherSources);
+  for (size_t i = 0; i < count; ++i) {
+    if (i > 0) names += i + 1 == count ? QStringLiteral(" und ") : QStringLiteral(", ");
+    names += QString::fromUtf8(kFurtherSources[i].caption);
+  }
+  return QStringLiteral("auch ") + names + QStringLiteral(" bearbeiten");
+}
 
 const QLocale& german() {
   static const QLocale locale(QLocale::German, QLocale::Germany);
@@ -137,7 +150,8 @@ QGroupBox* TExportDialog::BuildFormatGroup(const ExportOptions& options) {
   QualityFromSourceCheck = new QCheckBox(QStringLiteral("Qualität wie Quelle"));
   QualityFromSourceCheck->setChecked(options.jpeg.quality_from_source);
   form->addRow(QStringLiteral("JPEG-Qualität:"), row(group, {JpegQuality, QualityFromSourceCheck}));
-  ChromaBox = choices(group, {"Vorgabe (4:2:0)", "4:4:4", "4:2:2", "4:2:0"}, int(options.jpeg.chroma));
+  ChromaBox =
+      choices(group, {"Vorgabe (4:2:0)", "4:4:4", "4:2:2", "4:2:0", "wie Quelle"}, int(options.jpeg.chroma));
   form->addRow(QStringLiteral("Farbunterabtastung:"), ChromaBox);
   ProgressiveCheck = new QCheckBox(QStringLiteral("Progressiv"));
   ProgressiveCheck->setChecked(options.jpeg.progressive);
@@ -160,7 +174,7 @@ QGroupBox* TExportDialog::BuildFormatGroup(const ExportOptions& options) {
   AvifSpeed = whole(group, 0, 10, options.avif.speed);
   form->addRow(QStringLiteral("AVIF-Qualität:"),
                row(group, {AvifQuality, new QLabel(QStringLiteral("Geschwindigkeit:")), AvifSpeed}));
-  MoreSourcesCheck = new QCheckBox(QStringLiteral("auch PNG, WebP und HEIC bearbeiten"), group);
+  MoreSourcesCheck = new QCheckBox(more_sources_caption(), group);
   MoreSourcesCheck->setChecked(options.more_sources);
   form->addRow(MoreSourcesCheck);
   return group;
@@ -189,7 +203,9 @@ QGroupBox* TExportDialog::BuildPlaceGroup(const ExportOptions& options) {
   name_form->addRow(QStringLiteral("Dateiname:"), NamePatternEd);
   auto* hint = new QLabel(
       QStringLiteral("Variablen: {Datei}, {Ordner}, {Datum}, {Uhrzeit}, {Jahr}, {Kamera}, {Nr} und {Nr:4} "
-                     "(0001). Die Endung folgt dem Format; gleiche Namen bekommen \" (2)\", \" (3)\", ..."),
+                     "(0001), {Monat}, {Tag}, {Stunde}, {Minute}, {Sekunde}, {Datum:ISO} (2023-06-15); "
+                     "ein / legt Unterordner an. Die Endung folgt dem Format; gleiche Namen bekommen "
+                     "\" (2)\", \" (3)\", ..."),
       group);
   hint->setWordWrap(true);
   name_form->addRow(hint);

@@ -20,6 +20,7 @@
 #include "handlers/handler_guard.h"
 #include "main_form.h"
 #include "run/failure_text.h"
+#include "run/output_names.h"
 #include "run/output_path.h"
 #include "run/output_plan.h"
 #include "state/background_run.h"
@@ -185,6 +186,10 @@ void TMainForm::RunEnded(const BatchOutcome& outcome) {
     // the run was given.
     dialogs_.show_message(this, kErrorCaption,
                           QString::fromUtf8(kOutDirLeavesSourceFolderText) + process.OutDirEd->text());
+  } else if (outcome.name_pattern_refused) {
+    dialogs_.show_message(this, kErrorCaption,
+                          QString::fromUtf8(kNamePatternLeavesOutputFolderText) +
+                              QString::fromStdString(Options.output.name_pattern));
   } else if (outcome.refused) {
     // The options are locked during a run: they are still the run's.
     dialogs_.show_message(

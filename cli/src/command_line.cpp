@@ -58,11 +58,16 @@ const char kBatchUsage[] =
     "Ausgabe (jede Angabe ersetzt die des Auftrags, ohne sie gilt die des Auftrags):\n"
     "  --max-size N|BxH      vor dem Stempeln verkleinern: lange Kante N Pixel, oder in\n"
     "                        einen Rahmen von B x H Pixeln; nie vergrößern\n"
+    "  --sharpen S           nach dem Verkleinern schärfen (Helligkeit, vor dem Stempeln):\n"
+    "                        none, low, standard oder high\n"
     "  --format F            same (wie Quelle), jpeg, png, webp, avif, tiff oder jp2; die\n"
     "                        Endung der Zieldatei folgt dem Format\n"
     "  --name MUSTER         Dateiname aus Variablen wie {Datei}, {Datum}, {Kamera}, {Nr}\n"
-    "                        und {Nr:4} (0001); Zeichen, die kein Dateiname halten kann,\n"
-    "                        werden zu _, gleiche Namen bekommen \" (2)\", \" (3)\", ...\n"
+    "                        und {Nr:4} (0001), {Jahr}, {Monat}, {Tag}, {Stunde}, {Minute},\n"
+    "                        {Sekunde} und {Datum:ISO} (2023-06-15); ein / legt Unterordner\n"
+    "                        an (nicht am Anfang, kein \"..\"); andere Zeichen, die kein\n"
+    "                        Dateiname halten kann, werden zu _, gleiche Namen bekommen\n"
+    "                        \" (2)\", \" (3)\", ...\n"
     "  --target ORDNER       alle Zieldateien in ORDNER (auch absolut), die Ordner der\n"
     "                        Quelldateien unter ihrem gemeinsamen Ordner nachgebildet\n"
     "  --if-exists R         vorhandene Zieldatei: replace (ersetzen), skip (überspringen)\n"
@@ -70,8 +75,17 @@ const char kBatchUsage[] =
     "  --metadata M          all (alle behalten), no-gps (ohne GPS-Position und\n"
     "                        Seriennummern) oder none (keine)\n"
     "  --srgb                Farben in sRGB umwandeln und als sRGB kennzeichnen\n"
-    "  --chroma C            JPEG-Farbunterabtastung 444, 422 oder 420\n"
+    "  --max-file-size N     JPEG, WebP und AVIF mit der höchsten Qualität (bis zur\n"
+    "                        sonst geltenden) schreiben, deren Datei höchstens N Bytes\n"
+    "                        hat; Nk = N x 1000, NM = N x 1000000 Bytes; das Protokoll\n"
+    "                        nennt die Qualität\n"
+    "  --chroma C            JPEG-Farbunterabtastung 444, 422, 420 oder same (wie die\n"
+    "                        JPEG-Quelle; Vorgabe bei \"Qualität wie Quelle\")\n"
     "  --progressive         JPEG progressiv schreiben\n"
+    "  --optimize-huffman    JPEG mit für das Bild berechneten Huffman-Tabellen (kleiner)\n"
+    "  --webp-lossless       WebP verlustfrei schreiben\n"
+    "  --png-level N         PNG-Kompressionsstufe 0 (schnell) bis 9 (klein), sonst 6\n"
+    "  --avif-speed N        AVIF-Geschwindigkeit 0 (langsam, klein) bis 10, sonst 6\n"
     "  --include LISTE       auch diese Typen bearbeiten: png,webp,heic,avif\n"
     "\n"
     "Ist die Standardfehlerausgabe ein Terminal, zeigt dort eine Zeile den Fortschritt\n"
@@ -84,9 +98,10 @@ const char kBatchUsage[] =
     "  1    mindestens eine Quelldatei konnte nicht geladen oder geschrieben werden\n"
     "  2    die Einstellungsdatei oder die Liste der Quelldateien ist nicht lesbar oder\n"
     "       beschädigt, der Lauf wurde abgelehnt, weil Quelldateien überschrieben\n"
-    "       würden oder der Name des Unterverzeichnisses mit \"..\" aus dem Ordner der\n"
-    "       Quelldatei hinausführt, oder ein unerwarteter Fehler außerhalb des Laufs\n"
-    "       (etwa zu wenig Arbeitsspeicher beim Lesen der Liste) trat auf\n"
+    "       würden oder der Name des Unterverzeichnisses oder das Namensmuster mit\n"
+    "       \"..\" aus dem Ausgabeordner hinausführt, oder ein unerwarteter Fehler\n"
+    "       außerhalb des Laufs (etwa zu wenig Arbeitsspeicher beim Lesen der Liste)\n"
+    "       trat auf\n"
     "  130  durch SIGINT abgebrochen\n"
     "  143  durch SIGTERM abgebrochen\n";
 
@@ -190,6 +205,10 @@ BatchCommandLine ParseBatchCommandLine(const std::vector<std::string>& arguments
       line.output.convert_to_srgb = true;
     } else if (argument == "--progressive") {
       line.output.progressive = true;
+    } else if (argument == "--optimize-huffman") {
+      line.output.optimize_huffman = true;
+    } else if (argument == "--webp-lossless") {
+      line.output.webp_lossless = true;
     } else if (argument == "--keep-jpeg-blocks") {
       line.keep_jpeg_blocks = true;
     } else if (argument == "--no-job-marks") {

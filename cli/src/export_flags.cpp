@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdint>
 #include <filesystem>
 #include <iterator>
 #include <system_error>
@@ -42,8 +43,12 @@ const FlagText kFlags[] = {
     {"--target", "einen Zielordner"},
     {"--if-exists", "replace, skip oder rename"},
     {"--metadata", "all, no-gps oder none"},
-    {"--chroma", "444, 422 oder 420"},
+    {"--chroma", "444, 422, 420 oder same"},
+    {"--png-level", "eine Stufe von 0 bis 9"},
+    {"--sharpen", "none, low, standard oder high"},
+    {"--avif-speed", "eine Geschwindigkeit von 0 bis 10"},
     {"--include", kIncludeFlagExpects.c_str()},
+    {"--max-file-size", "eine Dateigröße N in Bytes, Nk (1000 Bytes) oder NM (1000000 Bytes)"},
 };
 
 bool parse_side(std::string_view text, int32_t& side) {
@@ -61,6 +66,33 @@ bool parse_max_size(std::string_view text, ExportSize& size) {
   }
   size.mode = ExportSizeMode::kBox;
   return parse_side(text.substr(0, x), size.box_width) && parse_side(text.substr(x + 1), size.box_height);
+}
+
+// A whole number from low to high, as typed.
+bool parse_in_range(std::string_view text, int low, int high, std::optional<int>& value) {
+  int number = 0;
+  const char* end = text.data() + text.size();
+  auto [rest, error] = std::from_chars(text.data(), end, number);
+  if (text.empty() || error != std::errc() || rest != end || number < low || number > high) return false;
+  value = number;
+  return true;
+}
+
+// "200k" and "2M" as 200000 and 2000000 bytes (decimal, as upload limits
+// are stated); up to what the job's field holds.
+bool parse_file_size(std::string_view text, int32_t& bytes) {
+  int64_t unit = 1;
+  if (!text.empty() && (text.back() == 'k' || text.back() == 'M')) {
+    unit = text.back() == 'k' ? 1000 : 1000000;
+    text.remove_suffix(1);
+  }
+  int64_t count = 0;
+  const char* end = text.data() + text.size();
+  auto [rest, error] = std::from_chars(text.data(), end, count);
+  if (text.empty() || error != std::errc() || rest != end || count < 1 || count > INT32_MAX / unit)
+    return false;
+  bytes = int32_t(count * unit);
+  return true;
 }
 
 template <class Value, size_t N>
@@ -81,8 +113,15 @@ constexpr std::pair<std::string_view, MetadataPolicy> kMetadata[] = {
     {"all", MetadataPolicy::kAll},
     {"no-gps", MetadataPolicy::kWithoutGpsAndSerials},
     {"none", MetadataPolicy::kNone}};
+constexpr std::pair<std::string_view, ExportSharpen> kSharpen[] = {{"none", ExportSharpen::kNone},
+                                                                   {"low", ExportSharpen::kLow},
+                                                                   {"standard", ExportSharpen::kStandard},
+                                                                   {"high", ExportSharpen::kHigh}};
 constexpr std::pair<std::string_view, ChromaSubsampling> kChroma[] = {
-    {"444", ChromaSubsampling::k444}, {"422", ChromaSubsampling::k422}, {"420", ChromaSubsampling::k420}};
+    {"444", ChromaSubsampling::k444},
+    {"422", ChromaSubsampling::k422},
+    {"420", ChromaSubsampling::k420},
+    {"same", ChromaSubsampling::kSameAsSource}};
 
 // The job holds one switch for the four further source types; the list
 // names them so that a command line says what it lets in.
@@ -129,7 +168,16 @@ bool StoreExportFlag(std::string_view name, const std::string& value, ExportFlag
   if (name == "--if-exists") return one_of(value, kIfExists, flags.if_exists);
   if (name == "--metadata") return one_of(value, kMetadata, flags.metadata);
   if (name == "--chroma") return one_of(value, kChroma, flags.chroma);
+  if (name == "--sharpen") return one_of(value, kSharpen, flags.sharpen);
   if (name == "--include") return flags.more_sources = parse_include(value);
+  if (name == "--png-level") return parse_in_range(value, 0, 9, flags.png_level);
+  if (name == "--avif-speed") return parse_in_range(value, 0, 10, flags.avif_speed);
+  if (name == "--max-file-size") {
+    int32_t bytes = 0;
+    if (!parse_file_size(value, bytes)) return false;
+    flags.max_file_size = bytes;
+    return true;
+  }
   if (name == "--name") {
     flags.name_pattern = value;
     return !value.empty();
@@ -155,7 +203,13 @@ void ApplyExportFlags(const ExportFlags& flags, ExportOptions& output) {
   if (flags.if_exists) output.if_exists = *flags.if_exists;
   if (flags.metadata) output.metadata = *flags.metadata;
   if (flags.chroma) output.jpeg.chroma = *flags.chroma;
+  if (flags.sharpen) output.sharpen = *flags.sharpen;
+  if (flags.max_file_size) output.max_file_size = *flags.max_file_size;
   if (flags.convert_to_srgb) output.convert_to_srgb = true;
   if (flags.progressive) output.jpeg.progressive = true;
+  if (flags.optimize_huffman) output.jpeg.optimize_huffman = true;
+  if (flags.webp_lossless) output.webp.lossless = true;
+  if (flags.png_level) output.png.compression = *flags.png_level;
+  if (flags.avif_speed) output.avif.speed = *flags.avif_speed;
   if (flags.more_sources) output.more_sources = true;
 }

@@ -4,6 +4,7 @@
 // given replaces the job's own choice; one not given leaves it.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,9 +19,15 @@ struct ExportFlags {
   std::optional<IfOutputExists> if_exists;
   std::optional<MetadataPolicy> metadata;
   std::optional<ChromaSubsampling> chroma;
-  bool convert_to_srgb = false;  // --srgb
-  bool progressive = false;      // --progressive
-  bool more_sources = false;     // --include with one or more of png, webp, heic, avif
+  std::optional<ExportSharpen> sharpen;
+  std::optional<int32_t> max_file_size;  // --max-file-size N, Nk or NM, in bytes
+  bool convert_to_srgb = false;          // --srgb
+  bool progressive = false;              // --progressive
+  bool optimize_huffman = false;         // --optimize-huffman
+  bool webp_lossless = false;            // --webp-lossless
+  std::optional<int> png_level;          // --png-level 0..9
+  std::optional<int> avif_speed;         // --avif-speed 0..10
+  bool more_sources = false;             // --include with one or more of png, webp, heic, avif
 };
 
 // Whether name is one of the flags above that takes a value.

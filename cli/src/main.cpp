@@ -22,6 +22,7 @@
 #include "run/failure_text.h"
 #include "run/jpeg_quality.h"
 #include "run/log_text.h"
+#include "run/output_names.h"
 #include "run/output_path.h"
 #include "run/output_plan.h"
 #include "settings/settings_file.h"
@@ -96,9 +97,16 @@ int refuse_out_dir(const WatermarkJob& job) {
   return kJobNotRun;
 }
 
+// The run refused the job's name pattern.
+int refuse_name_pattern(const WatermarkJob& job) {
+  std::fprintf(stderr, "%s%s\n", kNamePatternLeavesOutputFolderText, job.output.name_pattern.c_str());
+  return kJobNotRun;
+}
+
 int print_plan(const WatermarkJob& job, const BatchControl& control, bool quiet) {
   const BatchPlan plan = PlanBatch(job, control);
   if (plan.out_dir_refused) return refuse_out_dir(job);
+  if (plan.name_pattern_refused) return refuse_name_pattern(job);
   if (plan.refused) {
     std::fprintf(stderr, "%s%s\n", kRefusal, plan.overwritten_source.c_str());
     return kJobNotRun;
@@ -141,6 +149,7 @@ int run(int& argc, char** argv, const WatermarkJob& job, BatchControl control, b
   console.finish();
 
   if (outcome.out_dir_refused) return refuse_out_dir(job);
+  if (outcome.name_pattern_refused) return refuse_name_pattern(job);
   if (outcome.refused) {
     std::fprintf(stderr, "%s%s\n", kRefusal, outcome.overwritten_source.c_str());
     return kJobNotRun;

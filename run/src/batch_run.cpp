@@ -305,6 +305,7 @@ BatchPlan PlanBatch(const WatermarkJob& job, const BatchControl& control) {
   plan.refused = shard.refused;
   plan.overwritten_source = std::move(shard.overwritten_source);
   plan.out_dir_refused = shard.out_dir_refused;
+  plan.name_pattern_refused = shard.name_pattern_refused;
   for (ShardEntry& entry : shard.entries)
     plan.entries.push_back(PlannedSource{entry.source, entry.output, entry.skip_existing});
   return plan;
@@ -314,10 +315,11 @@ BatchOutcome RunBatch(const WatermarkJob& job, const LogSink& log, const BatchCo
   BatchOutcome outcome;
   try {
     ShardPlan shard = PlanShard(job, control);
-    if (shard.refused || shard.out_dir_refused) {
+    if (shard.refused || shard.out_dir_refused || shard.name_pattern_refused) {
       outcome.refused = shard.refused;
       outcome.overwritten_source = std::move(shard.overwritten_source);
       outcome.out_dir_refused = shard.out_dir_refused;
+      outcome.name_pattern_refused = shard.name_pattern_refused;
       return outcome;
     }
     if (shard.invalid_shard) throw std::invalid_argument("invalid shard");

@@ -28,6 +28,14 @@ std::string LoadedText(const std::string& shown_path) { return shown_path + " ge
 
 std::string WrittenText(const std::string& shown_path) { return shown_path + " geschrieben..."; }
 
+std::string WrittenText(const std::string& shown_path, int quality) {
+  return WrittenText(shown_path) + " (Qualität " + std::to_string(quality) + ")";
+}
+
+std::string OverFileSizeText(const std::string& shown_path, int64_t cap) {
+  return shown_path + ": auch mit Qualität 1 größer als " + std::to_string(cap) + " Bytes";
+}
+
 std::string ExistingOutputSkippedText(const std::string& shown_path) {
   return shown_path + " vorhanden, übersprungen";
 }

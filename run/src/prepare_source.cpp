@@ -6,6 +6,7 @@
 #include "image/convert_to_srgb.h"
 #include "image/dib_access.h"
 #include "image/resize_lanczos.h"
+#include "image/sharpen_lightness.h"
 #include "run/export_size.h"
 
 namespace {
@@ -15,6 +16,19 @@ void fit_to_export_size(void* owner, int32_t width, int32_t height, int32_t* min
   const PixelSize target = ExportPixelSize(*static_cast<const ExportSize*>(owner), width, height);
   *min_width = target.width;
   *min_height = target.height;
+}
+
+const SharpenStrength& sharpen_strength(ExportSharpen level) {
+  switch (level) {
+    case ExportSharpen::kLow:
+      return kSharpenLow;
+    case ExportSharpen::kHigh:
+      return kSharpenHigh;
+    case ExportSharpen::kNone:
+    case ExportSharpen::kStandard:
+      break;
+  }
+  return kSharpenStandard;
 }
 
 }  // namespace
@@ -40,6 +54,7 @@ LoadedSource LoadSource(const std::string& path, const PixkitCallOptions* option
   loaded.stored_height = settings.source_height;
   loaded.content_format = settings.source_format;
   loaded.jpeg_quality = settings.source_jpeg_quality;
+  loaded.jpeg_chroma = settings.source_jpeg_chroma;
   return loaded;
 }
 
@@ -54,6 +69,11 @@ bool FitForOutput(TDibImage& record, SourceDepth& depth, const LoadedSource& loa
       if (!ResizeDib(record, target.width, target.height)) return false;
     }
   }
+  // After the resize, whose averaging softens what the mask restores; a
+  // record at another depth (none reaches here) is left as it is.
+  if (output.sharpen != ExportSharpen::kNone && DibBitCount(record) == 24 &&
+      !SharpenLightness(record, sharpen_strength(output.sharpen)))
+    return false;
   if (output.convert_to_srgb) ConvertToSrgb(record);
   return true;
 }

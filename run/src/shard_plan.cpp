@@ -5,6 +5,7 @@
 #include <set>
 #include <utility>
 
+#include "run/output_names.h"
 #include "run/output_path.h"
 #include "run/output_plan.h"
 #include "run/output_save.h"
@@ -40,9 +41,10 @@ std::vector<ShardEntry> shard_entries(std::vector<std::string>& sources, std::ve
 }
 
 // Why the run would not start: a source an output would replace, or an
-// output subfolder name leading out of the source's folder.
+// output subfolder name or name pattern leading out of the output folder.
 bool refuses(const std::vector<std::string>& sources, const std::vector<PlannedOutput>& outputs,
-             const WatermarkJob& job, bool& refused, std::string& overwritten, bool& out_dir_refused) {
+             const WatermarkJob& job, bool& refused, std::string& overwritten, bool& out_dir_refused,
+             bool& name_pattern_refused) {
   if (std::optional<std::string> source = FirstSourceReplacedBy(sources, outputs)) {
     refused = true;
     overwritten = std::move(*source);
@@ -54,6 +56,10 @@ bool refuses(const std::vector<std::string>& sources, const std::vector<PlannedO
     out_dir_refused = true;
     return true;
   }
+  if (NamePatternLeavesOutputFolder(job.output.name_pattern)) {
+    name_pattern_refused = true;
+    return true;
+  }
   return false;
 }
 
@@ -63,7 +69,8 @@ ShardPlan PlanShard(const WatermarkJob& job, const BatchControl& control) {
   ShardPlan plan;
   std::vector<std::string> sources = opened_sources(job);
   std::vector<PlannedOutput> outputs = PlanOutputs(sources, job);
-  if (refuses(sources, outputs, job, plan.refused, plan.overwritten_source, plan.out_dir_refused))
+  if (refuses(sources, outputs, job, plan.refused, plan.overwritten_source, plan.out_dir_refused,
+              plan.name_pattern_refused))
     return plan;
   if (!valid_shard(control)) {
     plan.invalid_shard = true;

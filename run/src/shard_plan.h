@@ -28,7 +28,8 @@ struct ShardPlan {
   bool refused = false;
   std::string overwritten_source;
   bool out_dir_refused = false;
-  bool invalid_shard = false;  // the control names no shard of the list
+  bool name_pattern_refused = false;  // NamePatternLeavesOutputFolder
+  bool invalid_shard = false;         // the control names no shard of the list
 };
 
 ShardPlan PlanShard(const WatermarkJob& job, const BatchControl& control);

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "image/dib_access.h"
+#include "output/file_size_fit.h"
 #include "output/keep_jpeg_blocks.h"
 #include "output/output_folder.h"
 #include "run/failure_text.h"
@@ -36,9 +37,12 @@ void create_output_folder(const SourceToWrite& work) {
 }
 
 // The lines of a source that loaded, on either path.
-bool log_written(bool written, int reason, const SourceToWrite& work, const SourceWriteHooks& hooks) {
+// quality: the one a file-size cap left (0: no cap applied).
+bool log_written(bool written, int reason, const SourceToWrite& work, const SourceWriteHooks& hooks,
+                 int quality = 0) {
   if (written) {
-    hooks.log(WrittenText(LogPathText(work.output)));
+    const std::string shown = LogPathText(work.output);
+    hooks.log(quality > 0 ? WrittenText(shown, quality) : WrittenText(shown));
     return true;
   }
   hooks.log(ErrorText(SaveFailedText(LogPathText(work.output), reason)));
@@ -81,9 +85,11 @@ bool write_source(const WatermarkJob& job, const SourceToWrite& work, const Pixk
   BringBackToSourceDepth(record, prepared.depth);
 
   if (hooks.saving) hooks.saving();
-  int reason = PIXKIT_REASON_NONE;
-  const bool written = SaveOutput(record, work.output, work.source, prepared.loaded, job, call, &reason);
-  return log_written(written, reason, work, hooks);
+  const FittedSave save = SaveWithinFileSize(record, work.output, work.source, prepared.loaded, job, call);
+  const bool written = log_written(save.written, save.reason, work, hooks, save.quality);
+  if (written && save.over_size)
+    hooks.log(OverFileSizeText(LogPathText(work.output), job.output.max_file_size));
+  return written;
 }
 
 }  // namespace

@@ -40,15 +40,18 @@ constexpr double kColorMin = -2147483648.0, kColorMax = 2147483647.0;
 // Names in the section, in the order of the enumerations' values.
 constexpr const char* kSizeModeNames[] = {"None",   "LongEdge", "ShortEdge", "Width",
                                           "Height", "Box",      "Percent",   "Megapixels"};
-constexpr const char* kChromaNames[] = {"Default", "444", "422", "420"};
+constexpr const char* kChromaNames[] = {"Default", "444", "422", "420", "Same"};
 constexpr const char* kTargetNames[] = {"Subfolder", "TargetFolder"};
 constexpr const char* kIfExistsNames[] = {"Replace", "Skip", "Rename"};
 constexpr const char* kMetadataNames[] = {"All", "WithoutGpsAndSerials", "None"};
+constexpr const char* kSharpenNames[] = {"None", "Low", "Standard", "High"};
 
 // Sides up to a million pixels, percentages and megapixels up to a
 // thousand: far past any picture the library holds.
 constexpr double kSideMax = 1e6;
 constexpr double kScaleMax = 1000;
+// File-size caps in bytes, up to what the field holds.
+constexpr double kFileSizeMax = 2147483647.0;
 
 const OptionField kFields[] = {
     {0x0101, "PictureKeepAlpha", FLAG(picture.keep_alpha)},
@@ -112,6 +115,8 @@ const OptionField kFields[] = {
     {0x0317, "ExportIfExists", CHOICE(output.if_exists, kIfExistsNames), 0, 0, true},
     {0x0318, "ExportMetadata", CHOICE(output.metadata, kMetadataNames), 0, 0, true},
     {0x0319, "ExportToSrgb", FLAG(output.convert_to_srgb), 0, 0, true},
+    {0x031B, "ExportSharpen", CHOICE(output.sharpen, kSharpenNames), 0, 0, true},
+    {0x031A, "ExportMaxFileSize", INTEGER(output.max_file_size), 0, kFileSizeMax, true},
     {0x0390, "KeepJpegBlocks", FLAG(output.keep_jpeg_blocks), 0, 0, true},
 };
 

@@ -60,6 +60,37 @@ TEST(StemporaBatchExport, BadValuesAreRefused) {
             "--format erwartet same, jpeg, png, webp, avif, tiff oder jp2, nicht \"gif\"");
 }
 
+TEST(StemporaBatchExport, EncoderFlagsReachTheirSettings) {
+  const BatchCommandLine line =
+      ParseBatchCommandLine({"--chroma=same", "--optimize-huffman", "--webp-lossless", "--png-level", "0",
+                             "--avif-speed=10", "--sharpen", "low", "a.stx"});
+  ASSERT_EQ(line.error, "");
+  ExportOptions output;
+  ApplyExportFlags(line.output, output);
+  EXPECT_EQ(output.jpeg.chroma, ChromaSubsampling::kSameAsSource);
+  EXPECT_TRUE(output.jpeg.optimize_huffman);
+  EXPECT_TRUE(output.webp.lossless);
+  EXPECT_EQ(output.png.compression, 0);
+  EXPECT_EQ(output.avif.speed, 10);
+  EXPECT_EQ(output.sharpen, ExportSharpen::kLow);
+  for (const char* bad :
+       {"--png-level=10", "--png-level=-1", "--avif-speed=11", "--avif-speed=x", "--sharpen=medium"})
+    EXPECT_NE(ParseBatchCommandLine({bad, "a.stx"}).error, "") << bad;
+}
+
+TEST(StemporaBatchExport, FileSizeCapCountsThousandsAndMillionsOfBytes) {
+  for (const auto& [text, bytes] : std::vector<std::pair<std::string, int32_t>>{
+           {"1234", 1234}, {"500k", 500000}, {"2M", 2000000}, {"2147M", 2147000000}}) {
+    ExportOptions output;
+    const BatchCommandLine line = ParseBatchCommandLine({"--max-file-size", text, "a.stx"});
+    ASSERT_EQ(line.error, "") << text;
+    ApplyExportFlags(line.output, output);
+    EXPECT_EQ(output.max_file_size, bytes) << text;
+  }
+  for (const char* bad : {"0", "k", "5K", "2148M", "-1", "1.5M", "3 k"})
+    EXPECT_NE(ParseBatchCommandLine({"--max-file-size", bad, "a.stx"}).error, "") << bad;
+}
+
 TEST(StemporaBatchExport, DryRunShowsTheFinalNamesBelowTheTargetFolder) {
   ScratchFolder folder;
   const std::vector<std::string> sources = {folder.file("fotos/rom/a.bmp"), folder.file("fotos/rom/b.bmp"),

@@ -240,3 +240,67 @@ TEST(BatchOutputNames, NoOutputReplacesASourceWhateverTheNamesFoldersOrRule) {
   }
   EXPECT_EQ(file_bytes(a), before);
 }
+
+TEST(OutputNames, DateVariablesTakeTheCaptureTimeWithFixedDigits) {
+  SourceFacts facts;
+  facts.path = "/fotos/IMG_1.JPG";
+  EXPECT_TRUE(NamePatternNeedsCaptureFacts("x{Sekunde}"));
+  EXPECT_TRUE(NamePatternNeedsCaptureFacts("{Datum:ISO}"));
+  EXPECT_EQ(NameFromPattern("{Jahr}{Monat}{Tag}{Datum:ISO}", facts), "_");  // no time known
+  facts.taken = ShownTime{823, 6, 5, 9, 4, 7};
+  EXPECT_EQ(NameFromPattern("{Jahr}-{Monat}-{Tag} {Stunde}.{Minute}.{Sekunde} {Datum:ISO}", facts),
+            "0823-06-05 09.04.07 0823-06-05");
+  // Names only: the watermark's text writes them as they stand, as ever.
+  EXPECT_EQ(ReplaceTextVariables("{Monat} {Datum:ISO}", facts), "{Monat} {Datum:ISO}");
+}
+
+TEST(OutputNames, SlashesInThePatternMakeFoldersEachCutToAFileName) {
+  SourceFacts facts;
+  facts.path = "/fotos/IMG_1.JPG";
+  facts.taken = ShownTime{2023, 6, 15, 9, 4, 7};
+  ExportOptions output;
+  output.name_pattern = "{Jahr}//{Monat}/{Kamera}{Datei}";
+  facts.camera = "A/B ";
+  EXPECT_EQ(OutputFileName("/fotos/IMG_1.JPG", output, facts), "2023/06/A_B IMG_1.JPG");
+  output.name_pattern = std::string(300, 'o') + "/{Datei}";
+  EXPECT_EQ(OutputFileName("/fotos/IMG_1.JPG", output, facts), std::string(247, 'o') + "/IMG_1.JPG");
+  for (const char* leaving : {"../x", "a/../x", "/tmp/x", "a/.."})
+    EXPECT_TRUE(NamePatternLeavesOutputFolder(leaving)) << leaving;
+  for (const char* staying : {"..x/y", "a/...", "{Datei}", "a\\..\\b"})
+    EXPECT_FALSE(NamePatternLeavesOutputFolder(staying)) << staying;
+}
+
+TEST(BatchOutputNames, PatternFoldersAreMadeBelowTheOutputFolderNeverThroughALink) {
+  ScratchFolder folder;
+  const std::string a = folder.file("a.bmp");
+  const std::string b = folder.file("b.bmp");
+  ASSERT_TRUE(write_picture(a, 24, PIXKIT_FORMAT_BMP));
+  ASSERT_TRUE(write_picture(b, 8, PIXKIT_FORMAT_BMP));
+  WatermarkJob job = plain_job({a, b}, "W");
+  job.output.name_pattern = "Serie/{Datei}/Bild";
+  Logged log;
+  ASSERT_EQ(RunBatch(job, log.sink()).sources_written, 2);
+  std::vector<std::string> written;
+  for (const auto& [name, bytes] : files_below(folder.path() / "W")) written.push_back(name);
+  EXPECT_EQ(written, (std::vector<std::string>{"Serie/a/Bild.bmp", "Serie/b/Bild.bmp"}));
+
+  job.out_dir = "V";
+  fs::create_directories(folder.path() / "V" / "Serie");
+  fs::create_directories(folder.path() / "elsewhere");
+  fs::create_directory_symlink(folder.path() / "elsewhere", folder.path() / "V" / "Serie" / "b");
+  const BatchOutcome linked = RunBatch(job, log.sink());
+  EXPECT_EQ(linked.sources_written, 1);
+  EXPECT_EQ(linked.sources_failed, 1);
+  EXPECT_TRUE(fs::is_empty(folder.path() / "elsewhere"));
+
+  for (const char* leaving : {"../{Datei}", "/tmp/{Datei}"}) {
+    job.out_dir = "U";
+    job.output.name_pattern = leaving;
+    Logged refused_log;
+    EXPECT_TRUE(PlanBatch(job).name_pattern_refused);
+    const BatchOutcome refused = RunBatch(job, refused_log.sink());
+    EXPECT_TRUE(refused.name_pattern_refused);
+    EXPECT_TRUE(refused_log.lines.empty());
+    EXPECT_FALSE(fs::exists(folder.path() / "U"));
+  }
+}

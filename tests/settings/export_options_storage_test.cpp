@@ -29,6 +29,8 @@ ExportOptions every_export_choice() {
   output.if_exists = IfOutputExists::kRename;
   output.metadata = MetadataPolicy::kWithoutGpsAndSerials;
   output.convert_to_srgb = true;
+  output.max_file_size = 2000000;
+  output.sharpen = ExportSharpen::kHigh;
   return output;
 }
 

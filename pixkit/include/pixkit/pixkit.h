@@ -418,6 +418,8 @@ typedef struct PixkitLoadSettings {
                               HEIC/HEIF is PIXKIT_SOURCE_HEIF */
   int source_jpeg_quality; /* JPEG: the IJG quality its quantisation tables were scaled
                               with, 1..100; 0 for other content */
+  int source_jpeg_chroma;  /* JPEG in colour: PIXKIT_CHROMA_444, _422 or _420 as its colour
+                              planes are sampled; 0 for other content or other sampling */
 } PixkitLoadSettings;
 
 static inline PixkitLoadSettings PixkitLoadSettingsInit(void) {

@@ -393,10 +393,12 @@ PIXKIT_API TDibImage OpenDibAs(const char* path, PixkitLoadSettings* settings,
   found.source_width = request.source_width;
   found.source_height = request.source_height;
   found.source_jpeg_quality = request.jpeg_quality;
+  found.source_jpeg_chroma = request.jpeg_chroma;
   found.source_format = request.source_format;
   put(settings, found, &PixkitLoadSettings::source_width);
   put(settings, found, &PixkitLoadSettings::source_height);
   put(settings, found, &PixkitLoadSettings::source_jpeg_quality);
+  put(settings, found, &PixkitLoadSettings::source_jpeg_chroma);
   put(settings, found, &PixkitLoadSettings::source_format);
   if (reason) *reason = dib.Bits ? PIXKIT_REASON_NONE : why;
   return dib;

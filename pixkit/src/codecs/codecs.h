@@ -25,6 +25,7 @@ struct DecodeRequest {
   int32_t source_width = 0;  // upright, as stored
   int32_t source_height = 0;
   int jpeg_quality = 0;   // estimated from the quantisation tables
+  int jpeg_chroma = 0;    // PIXKIT_CHROMA_444/422/420 of a colour JPEG, 0 for another sampling
   int source_format = 0;  // PIXKIT_FORMAT_* (PIXKIT_SOURCE_HEIF)
 };
 

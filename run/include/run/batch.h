@@ -27,6 +27,9 @@ struct BatchOutcome {
   // loaded or written and no log line was sent. A name that would also
   // replace a source is reported as refused above.
   bool out_dir_refused = false;
+  // The run did not start, likewise: the name pattern's folders lead out
+  // of the output folder (NamePatternLeavesOutputFolder).
+  bool name_pattern_refused = false;
   // An error escaped a step (for instance out of memory). The run stopped
   // at that source; files already written stay, "Fertig..." was not sent.
   bool aborted = false;
@@ -93,7 +96,7 @@ BatchOutcome RunBatch(const WatermarkJob& job, const LogSink& log, const BatchCo
 // What RunBatch would do with each listed entry of its shard, in list
 // order, without loading anything: the path opened, and the output path
 // (empty for a file type the run passes over). refused/overwritten_source
-// and out_dir_refused as RunBatch would report them.
+// out_dir_refused and name_pattern_refused as RunBatch would report them.
 struct PlannedSource {
   std::string source;          // as opened
   std::string output;          // empty: passed over
@@ -103,6 +106,7 @@ struct BatchPlan {
   bool refused = false;
   std::string overwritten_source;
   bool out_dir_refused = false;
+  bool name_pattern_refused = false;
   std::vector<PlannedSource> entries;
 };
 BatchPlan PlanBatch(const WatermarkJob& job, const BatchControl& control = {});

@@ -35,6 +35,16 @@ struct ExportSize {
   bool operator==(const ExportSize&) const = default;
 };
 
+// Sharpening after the resize, on the lightness, before the marks are
+// stamped so the marks stay as crisp as drawn (image/sharpen_lightness.h
+// holds the levels' parameters).
+enum class ExportSharpen : uint8_t {
+  kNone = 0,
+  kLow = 1,
+  kStandard = 2,  // a step edge overshoots by at most 30 % of the step
+  kHigh = 3,
+};
+
 enum class ExportFormat : uint8_t {
   kSameAsSource = 0,  // "wie Quelle": the source's own format
   kJpeg = 1,
@@ -50,11 +60,14 @@ enum class ChromaSubsampling : uint8_t {
   k444 = 1,
   k422 = 2,
   k420 = 3,
+  kSameAsSource = 4,  // a JPEG source's own sampling; the library's default for other sources
 };
 
 struct JpegExportSettings {
   int quality = 85;                  // 1..100; used when the format is kJpeg
   bool quality_from_source = false;  // estimated from the source's quantisation tables
+  // Under quality_from_source kLibraryDefault means kSameAsSource: a 4:4:4
+  // source written "wie Quelle" stays 4:4:4.
   ChromaSubsampling chroma = ChromaSubsampling::kLibraryDefault;
   bool progressive = false;
   bool optimize_huffman = false;
@@ -97,12 +110,13 @@ enum class MetadataPolicy : uint8_t {
 
 struct ExportOptions {
   ExportSize size;
+  ExportSharpen sharpen = ExportSharpen::kNone;
   ExportFormat format = ExportFormat::kSameAsSource;
   JpegExportSettings jpeg;
   PngExportSettings png;
   WebpExportSettings webp;
   AvifExportSettings avif;
-  bool more_sources = false;  // "auch PNG, WebP und HEIC bearbeiten"
+  bool more_sources = false;  // "auch PNG, WebP, HEIC und AVIF bearbeiten"
   ExportTarget target = ExportTarget::kSubfolder;
   std::string target_folder;
   std::string name_pattern;  // empty: the source's own name; else e.g. "Hochzeit-{Nr:4}"
@@ -112,6 +126,10 @@ struct ExportOptions {
   // JPEG sources written as JPEG of the same size: the 8 x 8 blocks the
   // mark does not touch are copied, not decoded and encoded again.
   bool keep_jpeg_blocks = false;
+  // JPEG, lossy WebP and AVIF outputs: the highest quality, up to the one
+  // that would apply anyway, whose file holds at most this many bytes.
+  // 0: no cap.
+  int32_t max_file_size = 0;
 
   bool operator==(const ExportOptions&) const = default;
   bool any() const { return *this != ExportOptions{}; }

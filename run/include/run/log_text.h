@@ -5,6 +5,7 @@
 // from here.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 // The path as it stands in a log line. Control characters (a line break in
@@ -18,6 +19,12 @@ std::string LogPathText(const std::string& path);
 std::string LoadedText(const std::string& shown_path);
 // "<path> geschrieben...": an output written.
 std::string WrittenText(const std::string& shown_path);
+// "<path> geschrieben... (Qualität 83)": an output written under a
+// file-size cap, at the quality the cap left.
+std::string WrittenText(const std::string& shown_path, int quality);
+// "<path>: auch mit Qualität 1 größer als 200000 Bytes": the cap could not
+// be kept; the file is written at quality 1 all the same.
+std::string OverFileSizeText(const std::string& shown_path, int64_t cap);
 // "<path> vorhanden, übersprungen": an output that exists and is kept.
 std::string ExistingOutputSkippedText(const std::string& shown_path);
 // A source whose colour profile could not be used: its values are

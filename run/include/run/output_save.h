@@ -32,6 +32,12 @@ int OutputFormatCode(const std::string& source, const ExportOptions& output);
 // when the output's JPEG quality follows the source). call and reason as
 // SaveDibWith takes them. A picture with alpha written as JPEG under export
 // options is laid on white first. True when the whole file was written.
+// A quality (1..100) given replaces the one the job gives a JPEG, WebP or
+// AVIF output (file-size targets); 0 keeps it.
 bool SaveOutput(const TDibImage& record, const std::string& output, const std::string& source,
                 const LoadedSource& loaded, const WatermarkJob& job, const PixkitCallOptions& call,
-                int* reason);
+                int* reason, int quality = 0);
+
+// The quality an output of source is written at when it is JPEG, lossy
+// WebP or AVIF; 0 for the other formats, which have none.
+int OutputQuality(const std::string& source, const LoadedSource& loaded, const WatermarkJob& job);

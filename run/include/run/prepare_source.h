@@ -27,6 +27,7 @@ struct LoadedSource {
   int32_t stored_height = 0;
   int content_format = 0;
   int jpeg_quality = 0;
+  int jpeg_chroma = 0;  // PIXKIT_CHROMA_* of a colour JPEG's planes; 0 for none of the three
 };
 
 // options as OpenDibWith takes them (null: the library's settings, no
@@ -53,10 +54,11 @@ struct SourceDepth {
 SourceDepth BringTo24Bits(TDibImage& record);
 
 // After BringTo24Bits: scales the record (and the alpha set aside) to the
-// export's size for the source as stored, and converts its colours to
-// sRGB when asked, so that the passes place and size the mark on the
-// picture as it is written. Nothing happens with both options off. False
-// when there was no memory for it; the record is then as it was.
+// export's size for the source as stored, sharpens it and converts its
+// colours to sRGB when asked, so that the passes place and size the mark
+// on the picture as it is written. Nothing happens with these options off.
+// False when there was no memory for it; the record may then be scaled
+// already but is not sharpened.
 bool FitForOutput(TDibImage& record, SourceDepth& depth, const LoadedSource& loaded,
                   const ExportOptions& output);
 

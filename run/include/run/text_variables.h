@@ -19,6 +19,7 @@ struct ShownTime {
   int day = 0;     // 1..31
   int hour = 0;    // 0..23
   int minute = 0;  // 0..59
+  int second = 0;  // 0..60; output names only ({Sekunde})
 };
 
 // What the variables of one source stand for.

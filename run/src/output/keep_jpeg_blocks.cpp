@@ -145,8 +145,12 @@ bool ExportForbidsKeptJpegBlocks(const ExportOptions& output) {
   // all; a policy that strips some is the ordinary path's to apply.
   // A chosen chroma subsampling is a change of colour planes: the source's
   // sampling, which kept blocks keep, would not be it.
+  // A file-size cap chooses the quality, which kept blocks do not have.
   return output.size.mode != ExportSizeMode::kNone || !same_format || output.convert_to_srgb ||
-         output.metadata != MetadataPolicy::kAll || output.jpeg.chroma != ChromaSubsampling::kLibraryDefault;
+         output.metadata != MetadataPolicy::kAll ||
+         (output.jpeg.chroma != ChromaSubsampling::kLibraryDefault &&
+          output.jpeg.chroma != ChromaSubsampling::kSameAsSource) ||
+         output.max_file_size > 0;
 }
 
 std::vector<PixkitRect> MarkReach(const WatermarkJob& job, const std::string& source, int64_t number,

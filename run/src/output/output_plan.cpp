@@ -112,8 +112,16 @@ std::vector<PlannedOutput> PlanOutputs(const std::vector<std::string>& sources, 
     const SourceFacts facts =
         needs_facts ? ReadSourceFacts(source, int64_t(i + 1), 0, 0, capture) : SourceFacts{};
     names[i] = OutputFileName(source, output, facts);
-    plan[i].named = folders[i] + names[i];
     if (to_target) plan[i].folder_base = target;
+    // The pattern's own folders lie below the output folder, made like the
+    // levels below a target folder: never through a link.
+    const size_t slash = names[i].rfind('/');
+    if (slash != std::string::npos) {
+      if (!to_target) plan[i].folder_base = folders[i];
+      folders[i] += names[i].substr(0, slash + 1);
+      names[i].erase(0, slash + 1);
+    }
+    plan[i].named = folders[i] + names[i];
   }
   if (!numbers_names(output)) {
     for (PlannedOutput& entry : plan) entry.path = entry.named;

@@ -39,8 +39,12 @@ int metadata_code(MetadataPolicy policy) {
   return PIXKIT_METADATA_ALL;
 }
 
-int chroma_code(ChromaSubsampling chroma) {
-  switch (chroma) {
+int chroma_code(const JpegExportSettings& jpeg, const LoadedSource& loaded) {
+  const bool from_source = jpeg.chroma == ChromaSubsampling::kSameAsSource ||
+                           (jpeg.chroma == ChromaSubsampling::kLibraryDefault && jpeg.quality_from_source);
+  if (from_source) return loaded.jpeg_chroma != 0 ? loaded.jpeg_chroma : PIXKIT_CHROMA_DEFAULT;
+  switch (jpeg.chroma) {
+    case ChromaSubsampling::kSameAsSource:
     case ChromaSubsampling::kLibraryDefault:
       return PIXKIT_CHROMA_DEFAULT;
     case ChromaSubsampling::k444:
@@ -55,8 +59,9 @@ int chroma_code(ChromaSubsampling chroma) {
 
 // The encoder settings of one output. The JPEG choices hold for every JPEG
 // output, also one written "wie Quelle"; its quality is the one
-// AppliedJpegQuality names.
-PixkitSaveSettings save_settings(int format, const LoadedSource& loaded, const WatermarkJob& job) {
+// AppliedJpegQuality names, unless quality (1..100) is given.
+PixkitSaveSettings save_settings(int format, const LoadedSource& loaded, const WatermarkJob& job,
+                                 int quality = 0) {
   const ExportOptions& output = job.output;
   PixkitSaveSettings settings = PixkitSaveSettingsInit();
   settings.format = format;
@@ -69,7 +74,7 @@ PixkitSaveSettings save_settings(int format, const LoadedSource& loaded, const W
   settings.xmp_iptc_comments = 1;
   if (format == PIXKIT_FORMAT_JPG || format == PIXKIT_FORMAT_JIF) {
     settings.quality = AppliedJpegQuality(job.jpeg_quality, output, loaded.jpeg_quality);
-    settings.jpeg_chroma = chroma_code(output.jpeg.chroma);
+    settings.jpeg_chroma = chroma_code(output.jpeg, loaded);
     settings.jpeg_progressive = output.jpeg.progressive ? 1 : 0;
     settings.jpeg_optimize_huffman = output.jpeg.optimize_huffman ? 1 : 0;
   } else if (format == PIXKIT_FORMAT_PNG) {
@@ -81,6 +86,7 @@ PixkitSaveSettings save_settings(int format, const LoadedSource& loaded, const W
     settings.quality = output.avif.quality;
     settings.avif_speed = output.avif.speed;
   }
+  if (quality > 0 && format != PIXKIT_FORMAT_PNG) settings.quality = quality;
   return settings;
 }
 
@@ -115,12 +121,20 @@ int OutputFormatCode(const std::string& source, const ExportOptions& output) {
   return further ? OutputFormatOf(further->written_as).library_code : 0;
 }
 
+int OutputQuality(const std::string& source, const LoadedSource& loaded, const WatermarkJob& job) {
+  const int format = OutputFormatCode(source, job.output);
+  const bool lossy = format == PIXKIT_FORMAT_JPG || format == PIXKIT_FORMAT_JIF ||
+                     format == PIXKIT_FORMAT_AVIF ||
+                     (format == PIXKIT_FORMAT_WEBP && !job.output.webp.lossless);
+  return lossy ? save_settings(format, loaded, job).quality : 0;
+}
+
 bool SaveOutput(const TDibImage& record, const std::string& output, const std::string& source,
                 const LoadedSource& loaded, const WatermarkJob& job, const PixkitCallOptions& call,
-                int* reason) {
+                int* reason, int quality) {
   const int format = OutputFormatCode(source, job.output);
   if (!job.output.any()) return SaveDibWith(&record, output.c_str(), format, &call, reason) == 1;
-  const PixkitSaveSettings settings = save_settings(format, loaded, job);
+  const PixkitSaveSettings settings = save_settings(format, loaded, job, quality);
   // JPEG has no alpha: a see-through source (a PNG, WebP or AVIF logo, a
   // 32-bit TIFF) is laid on white, as picture tools export it, instead of
   // showing whatever colour its transparent pixels hold.

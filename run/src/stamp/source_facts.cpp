@@ -16,7 +16,7 @@ std::optional<ShownTime> local_time(int64_t seconds) {
   if (localtime_r(&time, &parts) == nullptr) return std::nullopt;
   const int year = parts.tm_year + 1900;
   if (year < 1 || year > 9999) return std::nullopt;  // {Datum} has four digits for the year
-  return ShownTime{year, parts.tm_mon + 1, parts.tm_mday, parts.tm_hour, parts.tm_min};
+  return ShownTime{year, parts.tm_mon + 1, parts.tm_mday, parts.tm_hour, parts.tm_min, parts.tm_sec};
 }
 
 std::string absolute_path(const std::string& path) {
@@ -39,7 +39,7 @@ SourceFacts ReadSourceFacts(const std::string& path, int64_t number, int64_t wid
   PixkitCaptureInfo info = PixkitCaptureInfoInit();
   if (PixkitReadCaptureInfo(path.c_str(), &info) == 0) return facts;
   if (info.has_capture_time != 0)
-    facts.taken = ShownTime{info.year, info.month, info.day, info.hour, info.minute};
+    facts.taken = ShownTime{info.year, info.month, info.day, info.hour, info.minute, info.second};
   else if (info.has_modified_time != 0)
     facts.taken = local_time(info.modified_time);
   facts.camera = CameraName(info.make, info.model);

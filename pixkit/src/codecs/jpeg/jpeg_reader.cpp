@@ -79,6 +79,21 @@ int stored_orientation(const Metadata& metadata) {
   return layout ? layout->orientation : 1;
 }
 
+// The stored sampling of a three-plane JPEG as the writer names it: both
+// colour planes at one sample a block column and row, the brightness
+// plane at one or two. Anything else (CMYK, grey, 4:1:1, planes sampled
+// apart) is none of the three.
+int colour_sampling(const jpeg_decompress_struct& cinfo) {
+  if (cinfo.num_components != 3) return 0;
+  for (int i = 1; i < 3; ++i)
+    if (cinfo.comp_info[i].h_samp_factor != 1 || cinfo.comp_info[i].v_samp_factor != 1) return 0;
+  const int h = cinfo.comp_info[0].h_samp_factor, v = cinfo.comp_info[0].v_samp_factor;
+  if (h == 1 && v == 1) return PIXKIT_CHROMA_444;
+  if (h == 2 && v == 1) return PIXKIT_CHROMA_422;
+  if (h == 2 && v == 2) return PIXKIT_CHROMA_420;
+  return 0;
+}
+
 // Tells the request the source's size and quality and, when it asks for a
 // fit, sets the smallest DCT scaling (n/8) that keeps the picture at least
 // as large as the fit wants: the decoder then skips most of the inverse
@@ -91,6 +106,7 @@ void answer_request(DecodeJob& job) {
   request.source_width = int32_t(turned ? stored_h : stored_w);
   request.source_height = int32_t(turned ? stored_w : stored_h);
   request.jpeg_quality = estimate_jpeg_quality(cinfo);
+  request.jpeg_chroma = colour_sampling(cinfo);
   if (!request.fit) return;
   int32_t min_w = request.source_width, min_h = request.source_height;
   request.fit(request.fit_owner, request.source_width, request.source_height, &min_w, &min_h);
