@@ -4,10 +4,12 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <system_error>
+#include <thread>
 
 #include "run/output_path.h"
 #include "run/output_save.h"
@@ -23,18 +25,19 @@ uintmax_t file_bytes(const std::string& path) {
   return error ? UINTMAX_MAX : size;
 }
 
-// Hidden names beside the output, apart for every worker and every try:
-// short, so that a name cut to the longest the file system takes still
-// leaves room.
-std::string try_name(const std::string& output) {
-  static std::atomic<uint64_t> counter{0};
-  return SourceFolder(output) + ".fit-" + std::to_string(getpid()) + "-" + std::to_string(++counter);
+// Hidden names beside the output, apart for every process and worker (a
+// worker fits one output at a time): short, so that a name cut to the
+// longest the file system takes still leaves room.
+std::string try_name(const std::string& output, char which) {
+  char thread[17];
+  std::snprintf(thread, sizeof thread, "%016zx", std::hash<std::thread::id>()(std::this_thread::get_id()));
+  return SourceFolder(output) + ".fit-" + std::to_string(getpid()) + "-" + thread + which;
 }
 
 // Removes the hidden files whatever way the fit ends.
 class TryFiles {
  public:
-  explicit TryFiles(const std::string& output) : trial(try_name(output)), best(try_name(output)) {}
+  explicit TryFiles(const std::string& output) : trial(try_name(output, 't')), best(try_name(output, 'b')) {}
   ~TryFiles() {
     std::error_code ignored;
     fs::remove(trial, ignored);
