@@ -35,8 +35,8 @@ const char kBatchUsage[] =
     "  --keep-jpeg-blocks    JPEG-Quellen nur unter dem Wasserzeichen neu kodieren, alle\n"
     "                        übrigen 8x8-Blöcke unverändert übernehmen (Quantisierung der\n"
     "                        Quelle; die JPEG-Qualität gilt dann nicht)\n"
-    "  --mark SPEC           eine weitere Marke nach denen des Auftrags (wiederholbar);\n"
-    "                        SPEC: key=value-Paare mit Kommas (\\, ist ein Komma im Wert):\n"
+    "  --mark MARKE          eine weitere Marke nach denen des Auftrags (wiederholbar);\n"
+    "                        MARKE: key=value-Paare mit Kommas (\\, ist ein Komma im Wert):\n"
     "                        picture=PFAD oder text=TEXT, position=top-left|top|top-right|\n"
     "                        left|centre|right|bottom-left|bottom|bottom-right|fit|max,\n"
     "                        margin=N|N%, margin-x=, margin-y=, size=N%, transparency=0..100,\n"
@@ -214,21 +214,21 @@ BatchCommandLine ParseBatchCommandLine(const std::vector<std::string>& arguments
     } else if (argument == "--no-job-marks") {
       line.no_job_marks = true;
     } else if (argument == "--mark" || argument.rfind("--mark=", 0) == 0) {
-      std::string spec;
+      std::string given;
       if (argument.size() > 6) {
-        spec = argument.substr(7);
+        given = argument.substr(7);
       } else if (i + 1 < arguments.size()) {
-        spec = arguments[++i];
+        given = arguments[++i];
       } else {
         line.error = "--mark erwartet key=value-Paare, durch Kommas getrennt";
         return line;
       }
-      MarkSpecRead read = ParseMarkSpec(spec);
+      MarkOptionRead read = ParseMarkOption(given);
       if (!read.error.empty()) {
         line.error = std::move(read.error);
         return line;
       }
-      line.marks.push_back(std::move(read.spec));
+      line.marks.push_back(std::move(read.given));
     } else if (const std::optional<ValueOption> option = value_option(argument)) {
       std::string value;
       if (argument.size() > option->name.size()) {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "export_flags.h"
-#include "mark_spec.h"
+#include "mark_option.h"
 
 struct BatchCommandLine {
   bool show_help = false;
@@ -24,7 +24,7 @@ struct BatchCommandLine {
   std::optional<int> quality;          // in place of the job's JPEG quality, 1..100
   ExportFlags output;                  // size, format, names and folder of the outputs
   bool keep_jpeg_blocks = false;       // JPEG outputs keep the blocks the marks do not touch
-  std::vector<MarkSpec> marks;         // --mark, stamped after the job's marks in this order
+  std::vector<MarkOption> marks;       // --mark, stamped after the job's marks in this order
   bool no_job_marks = false;           // --no-job-marks: the job's picture and text left out
   bool dry_run = false;                // list what would be written, load nothing
   bool quiet = false;                  // print only the error lines of the log

@@ -74,14 +74,14 @@ bool apply_command_line(const BatchCommandLine& line, WatermarkJob& job) {
   }
   if (line.keep_jpeg_blocks) job.output.keep_jpeg_blocks = true;
   if (line.no_job_marks) job.add_picture = job.add_text = false;
-  for (const MarkSpec& spec : line.marks) {
-    FurtherMark mark = spec.mark;
+  for (const MarkOption& given : line.marks) {
+    FurtherMark mark = given.mark;
     if (!mark.is_text) {
       // From the current folder, as sources named here are.
       int reason = PIXKIT_REASON_NONE;
-      TDibImage picture = LoadWatermarkPicture(spec.picture_path, nullptr, spec.keep_alpha, &reason);
+      TDibImage picture = LoadWatermarkPicture(given.picture_path, nullptr, given.keep_alpha, &reason);
       if (picture.Bits == nullptr) {
-        std::fprintf(stderr, "--mark: %s\n", LoadFailedText(spec.picture_path, reason).c_str());
+        std::fprintf(stderr, "--mark: %s\n", LoadFailedText(given.picture_path, reason).c_str());
         return false;
       }
       mark.picture = ShareMarkPicture(picture);

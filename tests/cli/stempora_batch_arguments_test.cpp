@@ -110,7 +110,7 @@ TEST(StemporaBatch, DamagedJobFileExitsTwoAndWritesNothing) {
   EXPECT_FALSE(fs::exists(folder.path() / "W"));
 }
 
-TEST(StemporaBatch, MarkSpecsReadKeysEscapesAndDefaultsAndRefuseWhatTheyCannotMean) {
+TEST(StemporaBatch, MarkOptionsReadKeysEscapesAndDefaultsAndRefuseWhatTheyCannotMean) {
   BatchCommandLine line = ParseBatchCommandLine(
       {"--mark",
        "text=Foto\\, 2024 \\\\ {Nr},position=top-left,margin-x=3%,margin-y=12,size=4%,blend=multiply,"
@@ -133,7 +133,7 @@ TEST(StemporaBatch, MarkSpecsReadKeysEscapesAndDefaultsAndRefuseWhatTheyCannotMe
   EXPECT_TRUE(text.text_settings.options.outline && text.text_settings.options.variables);
   EXPECT_EQ(text.blend, MarkBlend::kMultiply);
   EXPECT_EQ(text.only, MarkOrientation::kPortrait);
-  const MarkSpec& picture = line.marks[1];
+  const MarkOption& picture = line.marks[1];
   EXPECT_FALSE(picture.mark.is_text);
   EXPECT_EQ(picture.picture_path, "logo.png");
   EXPECT_TRUE(picture.keep_alpha && picture.mark.picture_settings.options.keep_alpha);

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// stempora-batch --mark SPEC: a further mark given as comma-separated
+// stempora-batch --mark MARK: a further mark given as comma-separated
 // key=value pairs ("\," is a comma inside a value, "\\" a backslash).
 #pragma once
 
@@ -10,15 +10,15 @@
 // A mark as the command line gives it: everything but a picture's pixels,
 // which are loaded from picture_path (from the current folder) before the
 // run.
-struct MarkSpec {
+struct MarkOption {
   FurtherMark mark;
   std::string picture_path;  // empty for a text mark
   bool keep_alpha = false;   // load the picture with its alpha channel
 };
 
-struct MarkSpecRead {
-  MarkSpec spec;
+struct MarkOptionRead {
+  MarkOption given;
   std::string error;  // non-empty: the German one-line reason
 };
 
-MarkSpecRead ParseMarkSpec(const std::string& text);
+MarkOptionRead ParseMarkOption(const std::string& text);

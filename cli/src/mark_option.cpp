@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "mark_spec.h"
+#include "mark_option.h"
 
 #include <charconv>
 #include <cmath>
@@ -125,16 +125,16 @@ bool takes_value(std::string_view key) {
 
 }  // namespace
 
-MarkSpecRead ParseMarkSpec(const std::string& text) {
-  MarkSpecRead read;
+MarkOptionRead ParseMarkOption(const std::string& text) {
+  MarkOptionRead read;
   const auto fail = [&read](std::string reason) {
     read.error = "--mark: " + std::move(reason);
     return read;
   };
   std::vector<Pair> pairs;
   if (!split_pairs(text, pairs)) return fail("ein \\ steht nur vor , oder \\");
-  MarkSpec& spec = read.spec;
-  FurtherMark& mark = spec.mark;
+  MarkOption& given = read.given;
+  FurtherMark& mark = given.mark;
   TextFont& font = mark.text_settings.font;
   TextOptions& text_options = mark.text_settings.options;
   std::optional<std::string> picture, words;
@@ -260,8 +260,8 @@ MarkSpecRead ParseMarkSpec(const std::string& text) {
       options.relative = RelativeTo::kImageWidth;
       options.relative_percent = *common.size_percent;
     }
-    spec.picture_path = *picture;
-    spec.keep_alpha = common.keep_alpha;
+    given.picture_path = *picture;
+    given.keep_alpha = common.keep_alpha;
   }
   return read;
 }
